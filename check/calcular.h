@@ -1,0 +1,56 @@
+#pragma once
+// Calcular: the one calculation of the program. It works on the texts and flags of a case,
+// updates the stored values and returns the texts that the window shows afterwards.
+#include "check/calculo.h"
+
+#include <array>
+#include <string>
+
+namespace colvero {
+
+// Status texts of NotaCalC.
+inline constexpr const char* kSinRealizar = "CALCULO SIN REALIZAR";
+inline constexpr const char* kRealizado = "CÁLCULO REALIZADO";
+inline constexpr const char* kDatosErroneos = "Datos de entrada erroneos";
+
+// How a run ended.
+enum class FinCalculo {
+    ColectorInvalido, // stopped at the collector data; message in notaCol, NotaCalC stays "-"
+    Error,            // error exit: "Datos de entrada erroneos"
+    Realizado,        // completed: "CÁLCULO REALIZADO", the report button is enabled
+};
+
+// Texts of the eleven computed fields, by control name. "-" until a run completes.
+struct CamposCalculados {
+    std::string Text37 = "-"; // Qll, condition 1
+    std::string Text38 = "-"; // v2, condition 2
+    std::string Text47 = "-"; // v3, condition 3
+    std::string Text52 = "-"; // y/D4, condition 4
+    std::string Text55 = "-"; // Rh, condition 5
+    std::string Text19 = "-"; // dp, condition 5
+    std::string Text59 = "-"; // F6, condition 6
+    std::string Text60 = "-"; // F7, condition 7
+    std::string Text62 = "-"; // i, condition 8
+    std::string Text61 = "-"; // i, condition 9
+    std::string Text73 = "-"; // v10, condition 10
+    bool operator==(const CamposCalculados&) const = default;
+};
+
+// Everything a run writes into the window besides the stored values.
+struct ResultadoCalculo {
+    FinCalculo fin = FinCalculo::Error;
+    std::string notaCalC = "-";
+    std::string notaCol = "-";
+    std::array<std::string, 10> notas{"-", "-", "-", "-", "-", "-", "-", "-", "-", "-"};
+    CamposCalculados campos;
+    // Command6 is enabled only by a completed run; otherwise it keeps its state.
+    bool habilitaInforme() const { return fin == FinCalculo::Realizado; }
+};
+
+// Runs Calcular on a case. `guardados` are the stored values of the window: the run
+// overwrites those it computes. `separadorDecimal` is the decimal separator of the user's
+// locale ('.' or ',').
+ResultadoCalculo calcular(const Calculo& calculo, ValoresGuardados& guardados,
+                          char separadorDecimal);
+
+} // namespace colvero
