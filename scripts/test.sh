@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Builds and runs the whole test suite twice: plainly, and under AddressSanitizer with
+# UndefinedBehaviorSanitizer. In between, each fuzz target gets a short smoke run.
+# Installs the Debian packages it needs first (scripts/setup.sh).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+scripts/setup.sh
+
+export CTEST_OUTPUT_ON_FAILURE=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+# libdbus keeps one allocation until exit under a real X server; it is not ours.
+export DBUS_SESSION_BUS_ADDRESS=disabled:
+export LSAN_OPTIONS=suppressions=$root/scripts/lsan.supp
+jobs=$(nproc)
+
+echo "== Compilación normal =="
+cmake -S . -B build/plain -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build/plain -j "$jobs"
+ctest --test-dir build/plain -j "$jobs" --timeout 300
+
+echo "== Fuzzing breve (libFuzzer) =="
+CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCOLVERO_FUZZ=ON -DCOLVERO_UI=OFF -DCOLVERO_TESTS=OFF
+cmake --build build/fuzz -j "$jobs"
+for target in fuzz_calcular fuzz_leer_calculo fuzz_leer_criterio; do
+    corpus=build/fuzz/corpus-$target
+    mkdir -p "$corpus"
+    build/fuzz/fuzz/$target -max_total_time=20 -timeout=10 -print_final_stats=1 \
+        "$corpus" fuzz/semillas 2>&1 | tail -n 3
+done
+
+echo "== Compilación con AddressSanitizer y UndefinedBehaviorSanitizer =="
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCOLVERO_SANITIZE=ON
+cmake --build build/asan -j "$jobs"
+ctest --test-dir build/asan -j "$jobs" --timeout 600
