@@ -1,0 +1,41 @@
+#include "hydraulics/llenado.h"
+
+#include "hydraulics/relaciones.h"
+
+#include <cmath>
+
+namespace colvero::hidraulica {
+
+InformeTeta3 TETA3(double D, double n, double i, double& Q, double& teta) {
+    const double objetivo = Q;
+    double lo = 0.0;
+    double hi = (D * 0.938) * 2.0;
+    int pruebas = 0;
+    for (;;) {
+        const double m = (hi + lo) / 2.0;
+        // Once the midpoint is one of the bounds the bracket is two adjacent doubles (or the
+        // target lies beyond reach): the last trial is the best the search can give.
+        if (pruebas > 0 && (m == lo || m == hi)) {
+            return {FinTeta3::IntervaloAgotado, pruebas};
+        }
+        teta = TETA1(m, D);
+        const double A = A1(D, teta);
+        const double P = PM1(D, teta);
+        const double Rh = RH1(A, P);
+        const double v = V2(i, n, Rh);
+        Q = Q1(v, A);
+        ++pruebas;
+        const double r = Q - objetivo;
+        if (std::abs(r) < kToleranciaTeta3) {
+            return {FinTeta3::Tolerancia, pruebas};
+        }
+        // r is finite and not 0 here (an exact hit meets the tolerance).
+        if (r > 0) {
+            hi = m;
+        } else {
+            lo = m;
+        }
+    }
+}
+
+} // namespace colvero::hidraulica
