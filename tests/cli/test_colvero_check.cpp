@@ -1,0 +1,376 @@
+// Runs the built colvero-check on files written to a temporary folder.
+#include "check/calcular.h"
+#include "files/archivos.h"
+#include "report/informe.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <array>
+#include <string>
+
+namespace {
+
+struct Ejecucion {
+    int codigo = -1;
+    QByteArray salida;
+    QByteArray errores;
+};
+
+// Lines 1 to 11 of a calculation file (Windows-1252) for D = 1 m, n = 0.013, i = 0.005 whose
+// ten conditions all pass.
+using Lineas = std::array<std::string, 11>;
+const Lineas kPasa{
+    "Colector de prueba,Di\xe1metro 1 m,1,0.013,0.005",
+    " 1 ,1,Caudal de c\xe1lculo",
+    " 1 ,1,Caudal punta,3",
+    " 1 ,1,Caudal medio,0.6",
+    " 1 ,1,Caudal punta,75",
+    " 1 ,1,Caudal medio,2.65,1,10",
+    " 1 ,1,Caudal punta,1",
+    " 1 ,1,Caudal punta,2",
+    " 1 ,-,0.004",
+    " 1 ,-,0.01",
+    " 1 ,-,50,0.6",
+};
+
+const std::array<std::string, 10> kVeredictosPasa{
+    "(1)  [SI]  Qll > Q1",          "(2)  [SI]  V2 < Vmax",       "(3)  [SI]  V3 > Vmin",
+    "(4)  [SI]  (y/D)4 < (y/D)max", "(5)  [SI]  (dp)5 > (dp)min", "(6)  [SI]  F6 > Fmin",
+    "(7)  [SI]  F7 < Fmax",         "(8)  [SI]  I8 > Imin",       "(9)  [SI]  I9 < Imax",
+    "(10) [SI]  V10 > Vmin10"};
+
+class ColveroCheck : public ::testing::Test {
+protected:
+    QString escribir(const QString& nombre, const QByteArray& bytes) {
+        const QString ruta = dir_.filePath(nombre);
+        QFile f(ruta);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return ruta;
+    }
+
+    QString calculo(const QString& nombre, const Lineas& lineas) {
+        QByteArray b;
+        for (const auto& l : lineas) {
+            b += QByteArray::fromStdString(l) + "\r\n";
+        }
+        return escribir(nombre, b + "EOF\r\n");
+    }
+
+    // Criterion that fails conditions 2 to 10 on the passing case: every limit is tightened.
+    QString criterioEstricto() {
+        return escribir("estricto.CrVek", "-,-,-,-\r\n"
+                                          " 1 ,-,Caudal de c\xe1lculo,-\r\n"
+                                          " 1 ,-,Caudal punta,2,-\r\n"
+                                          " 1 ,-,Caudal medio,0.6,-\r\n"
+                                          " 1 ,-,Caudal punta,50,-\r\n"
+                                          " 1 ,-,Caudal medio,2.65,1,20,-\r\n"
+                                          " 1 ,-,Caudal punta,1,-\r\n"
+                                          " 1 ,-,Caudal punta,1,-\r\n"
+                                          " 1 ,-,0.005,-\r\n"
+                                          " 1 ,-,0.004,-\r\n"
+                                          " 1 ,-,50,3,-\r\n"
+                                          "-,-,-\r\n"
+                                          "EOF\r\n");
+    }
+
+    static Ejecucion ejecutar(const QStringList& argumentos, const QString& lcAll = "C") {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("LC_NUMERIC");
+        env.remove("LANG");
+        env.insert("LC_ALL", lcAll);
+        p.setProcessEnvironment(env);
+        p.start(COLVERO_CHECK, argumentos);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+    }
+
+    static std::vector<QJsonObject> objetos(const QByteArray& salida) {
+        std::vector<QJsonObject> v;
+        EXPECT_TRUE(salida.endsWith('\n'));
+        for (const QByteArray& linea : salida.split('\n')) {
+            if (linea.isEmpty()) {
+                continue;
+            }
+            QJsonParseError error;
+            const QJsonDocument doc = QJsonDocument::fromJson(linea, &error);
+            EXPECT_EQ(error.error, QJsonParseError::NoError) << linea.toStdString();
+            v.push_back(doc.object());
+        }
+        return v;
+    }
+
+    static std::vector<std::string> veredictos(const QJsonObject& o) {
+        std::vector<std::string> v;
+        const QJsonArray c = o["condiciones"].toArray();
+        for (int k = 0; k < c.size(); ++k) {
+            EXPECT_EQ(c[k].toObject()["numero"].toInt(), k + 1);
+            v.push_back(c[k].toObject()["veredicto"].toString().toStdString());
+        }
+        return v;
+    }
+
+    static QStringList valores(const QJsonObject& o, int k) {
+        QStringList v;
+        for (const auto& x : o["condiciones"].toArray()[k - 1].toObject()["valores"].toArray()) {
+            v << x.toString();
+        }
+        return v;
+    }
+
+    QTemporaryDir dir_;
+};
+
+TEST_F(ColveroCheck, TodasCumplenDaCeroYValoresEnJson) {
+    const QString ruta = calculo("pasa.caVek", kPasa);
+    const Ejecucion e = ejecutar({"--json", ruta});
+    EXPECT_EQ(e.codigo, 0) << e.errores.toStdString();
+    EXPECT_TRUE(e.errores.isEmpty());
+    const auto o = objetos(e.salida);
+    ASSERT_EQ(o.size(), 1u);
+    EXPECT_EQ(o[0]["archivo"].toString(), ruta);
+    EXPECT_EQ(o[0]["estado"].toString(), "CÁLCULO REALIZADO");
+    EXPECT_EQ(o[0]["colector"].toString(), "-");
+    const auto v = veredictos(o[0]);
+    EXPECT_EQ(std::vector<std::string>(kVeredictosPasa.begin(), kVeredictosPasa.end()), v);
+    EXPECT_EQ(valores(o[0], 1), QStringList{"1.69534772"});
+    EXPECT_EQ(valores(o[0], 5).size(), 2);
+    EXPECT_TRUE(valores(o[0], 5)[1].startsWith("17.12")) << valores(o[0], 5)[1].toStdString();
+    EXPECT_EQ(valores(o[0], 8), QStringList{"0.005"});
+    EXPECT_EQ(valores(o[0], 9), QStringList{"0.005"});
+    EXPECT_EQ(valores(o[0], 10), QStringList{"2.15858086"});
+}
+
+TEST_F(ColveroCheck, CodigosDeSalidaSegunVeredictos) {
+    Lineas no = kPasa;
+    no[1] = " 1 ,1.8,Caudal de c\xe1lculo"; // above the full-section flow
+    no[2] = " 1 ,1.9,Caudal punta,3";       // above the maximum flow
+    Lineas error = kPasa;
+    error[2] = " 1 ,0,Caudal punta,3";
+    const QString pasa = calculo("pasa.caVek", kPasa);
+    const QString falla = calculo("no.caVek", no);
+    const QString erronea = calculo("error.caVek", error);
+
+    Ejecucion e = ejecutar({"--json", falla});
+    EXPECT_EQ(e.codigo, 1);
+    auto v = veredictos(objetos(e.salida).at(0));
+    EXPECT_EQ(v[0], "(1)  [NO]  Qll < Q1");
+    EXPECT_EQ(v[1], "(2)  [NO]  Capacidad insuficiente");
+    EXPECT_EQ(valores(objetos(e.salida).at(0), 2), QStringList{""});
+
+    e = ejecutar({"--json", erronea});
+    EXPECT_EQ(e.codigo, 2);
+    EXPECT_EQ(veredictos(objetos(e.salida).at(0))[1], "(2)  [ERROR]  Q2<=0");
+
+    // The worst outcome of all the files decides; each file gets its own line.
+    EXPECT_EQ(ejecutar({"--json", pasa, falla}).codigo, 1);
+    e = ejecutar({"--json", falla, erronea, pasa});
+    EXPECT_EQ(e.codigo, 2);
+    EXPECT_EQ(objetos(e.salida).size(), 3u);
+    EXPECT_EQ(ejecutar({pasa, pasa}).codigo, 0);
+}
+
+TEST_F(ColveroCheck, CalculoNoRealizadoDaDos) {
+    Lineas colector = kPasa;
+    colector[0] = "Colector,sin Manning,1,0,0.005";
+    Lineas letras = kPasa;
+    letras[5] = " 0 ,abc,Caudal medio,2.65,1,10"; // disabled, but every field is converted
+    const QString rutaColector = calculo("colector.caVek", colector);
+    const QString rutaLetras = calculo("letras.caVek", letras);
+
+    const Ejecucion e = ejecutar({"--json", rutaColector, rutaLetras});
+    EXPECT_EQ(e.codigo, 2);
+    const auto o = objetos(e.salida);
+    ASSERT_EQ(o.size(), 2u);
+    EXPECT_EQ(o[0]["estado"].toString(), "-");
+    EXPECT_EQ(o[0]["colector"].toString(), "El Nº de Manning ha de ser superior a 0.0001");
+    EXPECT_EQ(o[1]["estado"].toString(), "Datos de entrada erroneos");
+    EXPECT_EQ(veredictos(o[1]), std::vector<std::string>(10, "-"));
+    EXPECT_EQ(valores(o[1], 1), QStringList{"-"});
+
+    for (const QString& ruta : {rutaColector, rutaLetras}) {
+        const Ejecucion i = ejecutar({"--informe", ruta});
+        EXPECT_EQ(i.codigo, 2);
+        EXPECT_TRUE(i.salida.isEmpty());
+        EXPECT_TRUE(i.errores.contains("no se ha realizado")) << i.errores.toStdString();
+    }
+}
+
+TEST_F(ColveroCheck, ArchivoIlegibleDaObjetoDeError) {
+    const QString falta = dir_.filePath("no-existe.caVek");
+    // One value short, and no "EOF" line that the reader would take as the last value.
+    QByteArray corto;
+    for (const auto& l : kPasa) {
+        corto += QByteArray::fromStdString(l) + "\r\n";
+    }
+    corto.chop(QByteArrayLiteral(",0.6\r\n").size());
+    const QString incompleto = escribir("corto.caVek", corto);
+    const QString pasa = calculo("pasa.caVek", kPasa);
+
+    const Ejecucion e = ejecutar({"--json", falta, pasa, incompleto});
+    EXPECT_EQ(e.codigo, 2);
+    const auto o = objetos(e.salida);
+    ASSERT_EQ(o.size(), 3u);
+    EXPECT_EQ(o[0].keys(), (QStringList{"archivo", "error"}));
+    EXPECT_EQ(o[0]["archivo"].toString(), falta);
+    EXPECT_TRUE(o[0]["error"].toString().contains("no-existe.caVek"))
+        << o[0]["error"].toString().toStdString();
+    EXPECT_EQ(o[1]["estado"].toString(), "CÁLCULO REALIZADO");
+    EXPECT_FALSE(o[2]["error"].toString().isEmpty());
+
+    const Ejecucion i = ejecutar({"--informe", falta});
+    EXPECT_EQ(i.codigo, 2);
+    EXPECT_TRUE(i.salida.isEmpty());
+    EXPECT_TRUE(i.errores.contains("no-existe.caVek"));
+}
+
+TEST_F(ColveroCheck, CriterioSustituyeAlDelCalculo) {
+    const QString pasa = calculo("pasa.caVek", kPasa);
+    const Ejecucion e = ejecutar({"--json", "--criterio", criterioEstricto(), pasa});
+    EXPECT_EQ(e.codigo, 1) << e.errores.toStdString();
+    const auto v = veredictos(objetos(e.salida).at(0));
+    const std::vector<std::string> esperado{
+        "(1)  [SI]  Qll > Q1",          "(2)  [NO]  V2 > Vmax",       "(3)  [SI]  V3 > Vmin",
+        "(4)  [NO]  (y/D)4 > (y/D)max", "(5)  [NO]  (dp)5 < (dp)min", "(6)  [SI]  F6 > Fmin",
+        "(7)  [NO]  F7 > Fmax",         "(8)  [NO]  I8 < Imin",       "(9)  [NO]  I9 > Imax",
+        "(10) [NO]  V10 < Vmin10"};
+    EXPECT_EQ(v, esperado);
+
+    const Ejecucion mala = ejecutar({"--criterio", dir_.filePath("falta.CrVek"), pasa});
+    EXPECT_EQ(mala.codigo, 2);
+    EXPECT_TRUE(mala.salida.isEmpty());
+    EXPECT_TRUE(mala.errores.contains("falta.CrVek"));
+}
+
+// Each file starts from stored values at 0: the slope shown for a disabled condition 8 is
+// the initial 0, not the slope stored by the previous file.
+TEST_F(ColveroCheck, CadaArchivoEmpiezaDeCero) {
+    Lineas sin8 = kPasa;
+    sin8[8] = " 0 ,-,0.004";
+    const QString pasa = calculo("pasa.caVek", kPasa);
+    const QString sinOcho = calculo("sin8.caVek", sin8);
+    const auto o = objetos(ejecutar({"--json", pasa, sinOcho}).salida);
+    ASSERT_EQ(o.size(), 2u);
+    EXPECT_EQ(valores(o[0], 8), QStringList{"0.005"});
+    EXPECT_EQ(valores(o[1], 8), QStringList{"0"});
+    EXPECT_EQ(veredictos(o[1])[7], "-");
+}
+
+TEST_F(ColveroCheck, LocaleDecideElSeparador) {
+    const QString pasa = calculo("pasa.caVek", kPasa);
+    auto o = objetos(ejecutar({"--json", "--locale", "es_ES", pasa}).salida).at(0);
+    EXPECT_EQ(valores(o, 1), QStringList{"1,69534772"});
+    EXPECT_EQ(valores(o, 8), QStringList{"0,005"});
+    EXPECT_EQ(veredictos(o)[0], "(1)  [SI]  Qll > Q1");
+
+    o = objetos(ejecutar({"--json", "--locale", "en_US", pasa}, "es_ES.UTF-8").salida).at(0);
+    EXPECT_EQ(valores(o, 1), QStringList{"1.69534772"});
+
+    // Without --locale the environment decides.
+    o = objetos(ejecutar({"--json", pasa}, "es_ES.UTF-8").salida).at(0);
+    EXPECT_EQ(valores(o, 10), QStringList{"2,15858086"});
+}
+
+// The report must be byte for byte what the window's button builds after the same run.
+TEST_F(ColveroCheck, InformeIgualAlDeLaVentana) {
+    Lineas mezcla = kPasa;
+    mezcla[2] = " 1 ,0,Caudal punta,3"; // [ERROR]: the stored Vel2 stays 0
+    mezcla[5] = " 0 ,1,Caudal medio,2.65,1,10";
+    const QString criterio = criterioEstricto();
+    struct Caso {
+        Lineas lineas;
+        char separador;
+        bool conCriterio;
+        int codigo;
+    };
+    for (const Caso& caso :
+         {Caso{kPasa, '.', false, 0}, Caso{kPasa, ',', true, 1}, Caso{mezcla, ',', false, 2}}) {
+        const QString ruta = calculo("caso.caVek", caso.lineas);
+        QStringList args{"--informe", ruta, "--locale", caso.separador == ',' ? "es_ES" : "C"};
+        colvero::Calculo c = colvero::leerCalculo(ruta, caso.separador);
+        if (caso.conCriterio) {
+            args << "--criterio" << criterio;
+            c.criterio = colvero::leerCriterio(criterio, caso.separador);
+        }
+        colvero::ValoresGuardados guardados;
+        const colvero::ResultadoCalculo r = colvero::calcular(c, guardados, caso.separador);
+        const std::string esperado =
+            colvero::generarInforme({c, r.notas, guardados}, caso.separador);
+
+        const Ejecucion e = ejecutar(args);
+        EXPECT_EQ(e.codigo, caso.codigo) << e.errores.toStdString();
+        EXPECT_EQ(e.salida.toStdString(), esperado);
+        EXPECT_TRUE(e.salida.startsWith('\r'));
+        EXPECT_EQ(e.salida.count('\r'), 122);
+        EXPECT_FALSE(e.salida.contains('\n'));
+    }
+}
+
+TEST_F(ColveroCheck, ResumenLegible) {
+    const QString pasa = calculo("pasa.caVek", kPasa);
+    const QString falta = dir_.filePath("falta.caVek");
+    const Ejecucion e = ejecutar({pasa, falta});
+    EXPECT_EQ(e.codigo, 2);
+    const QString s = QString::fromUtf8(e.salida);
+    EXPECT_TRUE(s.contains("Archivo: " + pasa + "\nEstado: CÁLCULO REALIZADO\nColector: -\n"));
+    EXPECT_TRUE(
+        s.contains(QRegularExpression(R"(\(1\)  \[SI\]  Qll > Q1 +Qll \(m3/s\) = 1\.69534772\n)")))
+        << s.toStdString();
+    EXPECT_TRUE(s.contains(QRegularExpression(
+        R"(\(5\)  \[SI\]  \(dp\)5 > \(dp\)min +Rh \(m\) = \S+; dp \(mm\) = 17\.12)")));
+    EXPECT_TRUE(s.contains("Archivo: " + falta + "\nError: "));
+}
+
+TEST_F(ColveroCheck, ErroresDeUso) {
+    const QString pasa = calculo("pasa.caVek", kPasa);
+    struct Caso {
+        QStringList argumentos;
+        QByteArray mensaje;
+    };
+    const Caso casos[] = {
+        {{}, "falta el archivo de cálculo"},
+        {{"--json"}, "falta el archivo de cálculo"},
+        {{"--json", "--informe", pasa}, "--json y --informe no se pueden usar juntas"},
+        {{"--informe", pasa, pasa}, "--informe admite un solo archivo"},
+        {{"--desconocida", pasa}, "opción desconocida: --desconocida"},
+        {{pasa, "--criterio"}, "falta el valor de la opción --criterio"},
+        {{"--json=1", pasa}, "la opción --json no admite valor"},
+    };
+    for (const Caso& c : casos) {
+        const Ejecucion e = ejecutar(c.argumentos);
+        EXPECT_EQ(e.codigo, 2) << c.argumentos.join(' ').toStdString();
+        EXPECT_TRUE(e.salida.isEmpty()) << c.argumentos.join(' ').toStdString();
+        EXPECT_TRUE(e.errores.contains(c.mensaje)) << e.errores.toStdString();
+        EXPECT_TRUE(e.errores.contains("--help")) << e.errores.toStdString();
+    }
+
+    const Ejecucion ayuda = ejecutar({"--help"});
+    EXPECT_EQ(ayuda.codigo, 0);
+    EXPECT_TRUE(ayuda.salida.contains("Códigos de salida"));
+    EXPECT_TRUE(ayuda.salida.contains("--criterio"));
+    EXPECT_TRUE(ayuda.errores.isEmpty());
+}
+
+// A full disk must not pass for a clean check.
+TEST_F(ColveroCheck, SalidaQueNoSePuedeEscribirDaDos) {
+    const QString pasa = calculo("pasa.caVek", kPasa);
+    for (const QStringList& args : {QStringList{"--informe", pasa}, QStringList{"--json", pasa}}) {
+        QProcess p;
+        p.setStandardOutputFile("/dev/full");
+        p.start(COLVERO_CHECK, args);
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(p.readAllStandardError().contains("no se ha podido escribir"));
+    }
+}
+
+} // namespace
