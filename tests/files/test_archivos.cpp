@@ -1,0 +1,487 @@
+#include "files/archivos.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+using namespace colvero;
+
+namespace {
+
+// A case with a different text in every field, so a value in the wrong place shows. Texts hold
+// "." to prove that only numeric fields are converted.
+Calculo ejemplo(char sep) {
+    const auto num = [sep](std::string s) {
+        for (char& c : s)
+            if (c == '.')
+                c = sep;
+        return s;
+    };
+    Calculo c;
+    c.titulo1 = "Colector Norte";
+    c.titulo2 = "Tramo 3.1";
+    c.colector = {num("0.6"), num("0.013"), num("0.005")};
+    c.caudal = {num("0.11"), num("0.12"), num("0.13"), num("0.14"),
+                num("0.15"), num("0.16"), num("0.17")};
+    c.marcador = {"-", "n.9", "sin"};
+    Criterio& k = c.criterio;
+    k.activa = {true, false, true, true, false, true, false, false, true, true};
+    k.denominacion = {"Punta 1.5", "Punta (2)",  "Media (3)", "Punta (4)",
+                      "Media (5)", "Mínima (6)", "Máxima (7)"};
+    k.Vmax = "3";
+    k.Vmin = num("0.6");
+    k.yDmax = "75";
+    k.gammaParticula = num("2.65");
+    k.gammaAgua = "1";
+    k.dpMin = num("0.2");
+    k.Fmin = num("0.5");
+    k.Fmax = num("1.6");
+    k.Imin = num("0.002");
+    k.Imax = num("0.15");
+    k.yD10 = "20";
+    k.Vmin10 = num("0.3");
+    return c;
+}
+
+const QByteArray kEjemploCalculo = "Colector Norte,Tramo 3.1,0.6,0.013,0.005\r\n"
+                                   " 1 ,0.11,Punta 1.5\r\n"
+                                   " 0 ,0.12,Punta (2),3\r\n"
+                                   " 1 ,0.13,Media (3),0.6\r\n"
+                                   " 1 ,0.14,Punta (4),75\r\n"
+                                   " 0 ,0.15,Media (5),2.65,1,0.2\r\n"
+                                   " 1 ,0.16,M\xEDnima (6),0.5\r\n"
+                                   " 0 ,0.17,M\xE1xima (7),1.6\r\n"
+                                   " 0 ,-,0.002\r\n"
+                                   " 1 ,n.9,0.15\r\n"
+                                   " 1 ,sin,20,0.3\r\n"
+                                   "EOF\r\n";
+
+const QByteArray kEjemploCriterio = "-,-,-,-\r\n"
+                                    " 1 ,-,Punta 1.5,-\r\n"
+                                    " 0 ,-,Punta (2),3,-\r\n"
+                                    " 1 ,-,Media (3),0.6,-\r\n"
+                                    " 1 ,-,Punta (4),75,-\r\n"
+                                    " 0 ,-,Media (5),2.65,1,0.2,-\r\n"
+                                    " 1 ,-,M\xEDnima (6),0.5,-\r\n"
+                                    " 0 ,-,M\xE1xima (7),1.6,-\r\n"
+                                    " 0 ,-,0.002,-\r\n"
+                                    " 1 ,-,0.15,-\r\n"
+                                    " 1 ,-,20,0.3,-\r\n"
+                                    "-,-,-\r\n"
+                                    "EOF\r\n";
+
+template <class F> std::string mensajeDe(F&& f) {
+    try {
+        f();
+    } catch (const ErrorArchivo& e) {
+        return e.what();
+    }
+    return "(ningún error)";
+}
+
+QByteArray contenido(const QString& ruta) {
+    QFile f(ruta);
+    if (!f.open(QIODevice::ReadOnly))
+        return "(no se abre)";
+    return f.readAll();
+}
+
+void escribirContenido(const QString& ruta, const QByteArray& bytes) {
+    QFile f(ruta);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(bytes), bytes.size());
+}
+
+QByteArray reemplazado(QByteArray b, const QByteArray& de, const QByteArray& a) {
+    return b.replace(de, a);
+}
+
+// ---- Calculation file: writing --------------------------------------------------------------
+
+TEST(ArchivoCalculoEscritura, InitialCaseIsWrittenAsTheTwelveLineLayout) {
+    const QByteArray esperado = "T\xEDtulo 1,T\xEDtulo 2,0,0,0\r\n"
+                                " 1 ,0,Denominaci\xF3n de caudal (1)\r\n"
+                                " 1 ,0,Denominaci\xF3n de caudal (2),0\r\n"
+                                " 1 ,0,Denominaci\xF3n de caudal (3),0\r\n"
+                                " 1 ,0,Denominaci\xF3n de caudal (4),0\r\n"
+                                " 1 ,0,Denominaci\xF3n de caudal (5),0,0,0\r\n"
+                                " 1 ,0,Denominaci\xF3n de caudal (6),0\r\n"
+                                " 1 ,0,Denominaci\xF3n de caudal (7),0\r\n"
+                                " 1 ,-,0\r\n"
+                                " 1 ,-,0\r\n"
+                                " 1 ,-,0,0\r\n"
+                                "EOF\r\n";
+    EXPECT_EQ(bytesDeCalculo(Calculo{}, '.'), esperado);
+}
+
+TEST(ArchivoCalculoEscritura, EveryFieldGoesToItsPlace) {
+    EXPECT_EQ(bytesDeCalculo(ejemplo('.'), '.'), kEjemploCalculo);
+}
+
+TEST(ArchivoCalculoEscritura, CommaLocaleStoresDecimalPointInNumericFieldsOnly) {
+    // ejemplo(',') holds "0,013" and the like in its 22 numeric fields.
+    EXPECT_EQ(bytesDeCalculo(ejemplo(','), ','), kEjemploCalculo);
+}
+
+// ---- Calculation file: reading --------------------------------------------------------------
+
+TEST(ArchivoCalculoLectura, EveryFieldComesFromItsPlace) {
+    EXPECT_EQ(calculoDeBytes(kEjemploCalculo, "caso.caVek", '.'), ejemplo('.'));
+}
+
+TEST(ArchivoCalculoLectura, CommaLocaleGetsItsSeparatorBackInNumericFieldsOnly) {
+    EXPECT_EQ(calculoDeBytes(kEjemploCalculo, "caso.caVek", ','), ejemplo(','));
+}
+
+TEST(ArchivoCalculoLectura, LeadingBlanksAreDroppedTrailingBlanksAndQuotesKept) {
+    QByteArray b = reemplazado(kEjemploCalculo, "Colector Norte,", " \t  \"Colector\" Norte  ,");
+    b = reemplazado(b, ",0.013,", ",   0.013,");
+    const Calculo c = calculoDeBytes(b, "caso.caVek", '.');
+    EXPECT_EQ(c.titulo1, "\"Colector\" Norte  ");
+    EXPECT_EQ(c.colector.n, "0.013");
+}
+
+TEST(ArchivoCalculoLectura, FlagsAcceptSurroundingBlanks) {
+    const QByteArray b = reemplazado(kEjemploCalculo, " 0 ,0.12,", "\t0,0.12,");
+    const Calculo c = calculoDeBytes(reemplazado(b, " 1 ,0.13,", "1    ,0.13,"), "c", '.');
+    EXPECT_FALSE(c.criterio.activa[1]);
+    EXPECT_TRUE(c.criterio.activa[2]);
+}
+
+struct Variante {
+    const char* nombre;
+    std::function<QByteArray(QByteArray)> transformar;
+};
+
+void PrintTo(const Variante& v, std::ostream* os) {
+    *os << v.nombre;
+}
+
+class ArchivoCalculoVariantes : public testing::TestWithParam<Variante> {};
+
+TEST_P(ArchivoCalculoVariantes, ReadsTheSameAsTheLaidOutFile) {
+    const QByteArray b = GetParam().transformar(kEjemploCalculo);
+    EXPECT_EQ(calculoDeBytes(b, "caso.caVek", '.'), ejemplo('.'));
+}
+
+QByteArray sinEOF(QByteArray b) {
+    return b.replace("EOF\r\n", "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , ArchivoCalculoVariantes,
+    testing::Values(Variante{"SinEOF", sinEOF},
+                    Variante{"SinFinDeLineaTrasElUltimoValor",
+                             [](QByteArray b) { return b.replace("\r\nEOF\r\n", ""); }},
+                    Variante{"LineasTrasEOF",
+                             [](QByteArray b) { return b + "otra,cosa\r\n\r\n,,,\r\nx"; }},
+                    Variante{"TodoEnUnaLinea",
+                             [](QByteArray b) { return sinEOF(b).replace("\r\n", ",") + "\r\n"; }},
+                    Variante{"SoloLF", [](QByteArray b) { return b.replace("\r\n", "\n"); }},
+                    Variante{"SoloCR", [](QByteArray b) { return b.replace("\r\n", "\r"); }},
+                    Variante{"FinesDeLineaMezclados",
+                             [](QByteArray b) {
+                                 b.replace("0.005\r\n", "0.005\n");
+                                 return b.replace("3\r\n", "3\r");
+                             }},
+                    Variante{"BlancosAntesDeCadaValor",
+                             [](QByteArray b) {
+                                 b.replace(",", ", \t");
+                                 return b.replace("\r\n", "\r\n\t ");
+                             }}),
+    [](const testing::TestParamInfo<Variante>& i) { return std::string(i.param.nombre); });
+
+TEST(ArchivoCalculoLectura, AccentsAndEuroRoundTripThroughWindows1252) {
+    Calculo c;
+    c.titulo1 = "Título Nº 5 · año ½ — 3 €";
+    c.titulo2 = "Denominación «ÁÉÍÓÚÜÑ» ñ";
+    c.criterio.denominacion[3] = "Caudal máximo ‰";
+    const QByteArray b = bytesDeCalculo(c, '.');
+    EXPECT_TRUE(b.startsWith("T\xEDtulo N\xBA 5 \xB7 a\xF1o \xBD \x97 3 \x80,"));
+    EXPECT_EQ(calculoDeBytes(b, "c", '.'), c);
+}
+
+TEST(ArchivoCalculoLectura, FileWrittenUnderCommaLocaleReadsTheSameUnderPointLocale) {
+    const Calculo c = calculoDeBytes(bytesDeCalculo(ejemplo(','), ','), "c", '.');
+    EXPECT_EQ(c, ejemplo('.'));
+}
+
+TEST(ArchivoCalculoLectura, CommaBeforeEndOfDataOpensAnEmptyValue) {
+    QByteArray b = kEjemploCalculo;
+    b.replace(",0.3\r\nEOF\r\n", ",");
+    EXPECT_EQ(calculoDeBytes(b, "c", '.').criterio.Vmin10, "");
+}
+
+// ---- Calculation file: reading errors -------------------------------------------------------
+
+TEST(ArchivoCalculoErrores, FileEndingAfterItsFortyThirdValueIsIncomplete) {
+    QByteArray b = kEjemploCalculo;
+    b.replace(",0.3\r\nEOF\r\n", "\r\n");
+    EXPECT_EQ(mensajeDe([&] { calculoDeBytes(b, "caso.caVek", '.'); }),
+              "El archivo «caso.caVek» está incompleto: tiene 43 valores y hacen falta 44.");
+    EXPECT_EQ(mensajeDe([&] { calculoDeBytes("", "vacío.caVek", '.'); }),
+              "El archivo «vacío.caVek» está incompleto: tiene 0 valores y hacen falta 44.");
+}
+
+struct CasillaMala {
+    const char* nombre;
+    QByteArray valor;
+};
+
+void PrintTo(const CasillaMala& v, std::ostream* os) {
+    *os << v.nombre;
+}
+
+class ArchivoCalculoCasillaMala : public testing::TestWithParam<CasillaMala> {};
+
+TEST_P(ArchivoCalculoCasillaMala, NamesTheCondition) {
+    const QByteArray b = reemplazado(kEjemploCalculo, " 1 ,0.13,", GetParam().valor + ",0.13,");
+    EXPECT_EQ(mensajeDe([&] { calculoDeBytes(b, "caso.caVek", '.'); }),
+              "El archivo «caso.caVek» no es válido: la casilla de la condición (3) no vale 0 ni "
+              "1.");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , ArchivoCalculoCasillaMala,
+    testing::Values(CasillaMala{"Dos", " 2 "}, CasillaMala{"Vacia", ""},
+                    CasillaMala{"SoloBlancos", "   "}, CasillaMala{"Decimal", " 1.0 "},
+                    CasillaMala{"CeroDelante", "01"}, CasillaMala{"Negativo", "-1"},
+                    CasillaMala{"Palabra", "Verdadero"}),
+    [](const testing::TestParamInfo<CasillaMala>& i) { return std::string(i.param.nombre); });
+
+TEST(ArchivoCalculoErrores, CriterionFileIsNotACalculationFile) {
+    EXPECT_EQ(mensajeDe([&] { calculoDeBytes(kEjemploCriterio, "criterio.CrVek", '.'); }),
+              "El archivo «criterio.CrVek» no es válido: la casilla de la condición (1) no vale 0 "
+              "ni 1.");
+}
+
+TEST(ArchivoCalculoErrores, ValueLongerThan4096BytesIsRefused) {
+    const QByteArray largo(4096, 'x');
+    const QByteArray b = reemplazado(kEjemploCalculo, "Tramo 3.1", largo);
+    EXPECT_EQ(calculoDeBytes(b, "c", '.').titulo2, largo.toStdString());
+    EXPECT_EQ(mensajeDe([&] { calculoDeBytes(reemplazado(b, largo, largo + "x"), "c", '.'); }),
+              "El archivo «c» no es válido: el valor 2 pasa de 4096 caracteres.");
+    // Blanks before a value count too: a file of endless blanks ends as well.
+    EXPECT_EQ(mensajeDe([&] { calculoDeBytes(QByteArray(5000, ' '), "c", '.'); }),
+              "El archivo «c» no es válido: el valor 1 pasa de 4096 caracteres.");
+}
+
+// ---- Calculation file: refused texts --------------------------------------------------------
+
+struct Rechazo {
+    const char* nombre;
+    std::function<void(Calculo&)> cambiar;
+    char separador;
+    const char* mensaje;
+};
+
+void PrintTo(const Rechazo& v, std::ostream* os) {
+    *os << v.nombre;
+}
+
+class ArchivoCalculoRechazo : public testing::TestWithParam<Rechazo> {};
+
+TEST_P(ArchivoCalculoRechazo, NamesFieldAndCharacter) {
+    Calculo c = ejemplo(GetParam().separador);
+    GetParam().cambiar(c);
+    EXPECT_EQ(mensajeDe([&] { bytesDeCalculo(c, GetParam().separador); }), GetParam().mensaje);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , ArchivoCalculoRechazo,
+    testing::Values(
+        Rechazo{"ComaEnTitulo", [](Calculo& c) { c.titulo1 = "Norte, tramo 1"; }, '.',
+                "«Título 1» contiene una coma, que el archivo usa para separar valores."},
+        Rechazo{"ComaDecimalConSeparadorPunto", [](Calculo& c) { c.colector.D = "0,6"; }, '.',
+                "«Diámetro interior D (m)» contiene una coma, que el archivo usa para separar "
+                "valores."},
+        Rechazo{"PuntoConSeparadorComa", [](Calculo& c) { c.criterio.Vmax = "1.5"; }, ',',
+                "«Velocidad máxima (m/s)» contiene un punto, que el archivo no distingue del "
+                "separador decimal «,»."},
+        Rechazo{"SaltoLF", [](Calculo& c) { c.criterio.denominacion[2] = "Punta\nmedia"; }, '.',
+                "«Denominación de caudal (3)» contiene un salto de línea."},
+        Rechazo{"SaltoCR", [](Calculo& c) { c.titulo2 = "a\rb"; }, '.',
+                "«Título 2» contiene un salto de línea."},
+        Rechazo{"CaracterFueraDeWindows1252", [](Calculo& c) { c.caudal[4] = "0.1☃"; }, '.',
+                "«Q (m3/s) de la condición (5)» contiene «☃» (U+2603), un carácter que "
+                "Windows-1252 no tiene."},
+        Rechazo{"CaracterFueraDelPlanoBasico", [](Calculo& c) { c.marcador[2] = "😀"; }, '.',
+                "«Q (m3/s) de la condición (10)» contiene «😀» (U+1F600), un carácter que "
+                "Windows-1252 no tiene."},
+        Rechazo{"UTF8Roto", [](Calculo& c) { c.criterio.Imax = "0\xFF"; }, '.',
+                "«Pendiente constructiva máxima (m/m)» contiene «\xEF\xBF\xBD» (U+FFFD), un "
+                "carácter que Windows-1252 no tiene."},
+        Rechazo{"TextoDemasiadoLargo", [](Calculo& c) { c.titulo1 = std::string(4097, 'a'); }, '.',
+                "«Título 1» tiene 4097 caracteres y el archivo admite 4096 como máximo."}),
+    [](const testing::TestParamInfo<Rechazo>& i) { return std::string(i.param.nombre); });
+
+TEST(ArchivoCalculoEscritura, EuroAndLongestTextAreAccepted) {
+    Calculo c;
+    c.titulo1 = "Coste 3 €";
+    c.titulo2 = std::string(4096, 'b');
+    EXPECT_EQ(calculoDeBytes(bytesDeCalculo(c, '.'), "c", '.'), c);
+}
+
+// ---- Files on disk --------------------------------------------------------------------------
+
+class ArchivoDisco : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    QString ruta(const QString& nombre) const { return dir.filePath(nombre); }
+    QTemporaryDir dir;
+};
+
+TEST_F(ArchivoDisco, SaveAndOpenGiveTheCaseBackInBothLocales) {
+    for (const char sep : {'.', ','}) {
+        SCOPED_TRACE(sep);
+        const QString r = ruta("caso.caVek");
+        guardarCalculo(r, ejemplo(sep), sep);
+        EXPECT_EQ(contenido(r), kEjemploCalculo);
+        EXPECT_EQ(leerCalculo(r, sep), ejemplo(sep));
+
+        const QString k = ruta("criterio.CrVek");
+        guardarCriterio(k, ejemplo(sep).criterio, sep);
+        EXPECT_EQ(contenido(k), kEjemploCriterio);
+        EXPECT_EQ(leerCriterio(k, sep), ejemplo(sep).criterio);
+    }
+}
+
+TEST_F(ArchivoDisco, SavingReplacesAnExistingLongerFile) {
+    const QString r = ruta("caso.caVek");
+    escribirContenido(r, QByteArray(100000, 'z'));
+    guardarCalculo(r, Calculo{}, '.');
+    EXPECT_EQ(contenido(r), bytesDeCalculo(Calculo{}, '.'));
+}
+
+TEST_F(ArchivoDisco, RefusedSaveLeavesTheExistingFileUntouched) {
+    const QString r = ruta("caso.caVek");
+    escribirContenido(r, kEjemploCalculo);
+    Calculo c = ejemplo('.');
+    c.titulo1 = "Nieve ☃";
+    EXPECT_EQ(mensajeDe([&] { guardarCalculo(r, c, '.'); }),
+              "No se puede guardar el archivo «" + r.toStdString() +
+                  "»: «Título 1» contiene «☃» (U+2603), un carácter que Windows-1252 no tiene.");
+    Criterio k;
+    k.denominacion[0] = "a,b";
+    EXPECT_EQ(mensajeDe([&] { guardarCriterio(r, k, '.'); }),
+              "No se puede guardar el archivo «" + r.toStdString() +
+                  "»: «Denominación de caudal (1)» contiene una coma, que el archivo usa para "
+                  "separar valores.");
+    EXPECT_EQ(contenido(r), kEjemploCalculo);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"caso.caVek"});
+}
+
+TEST_F(ArchivoDisco, SaveIntoMissingFolderOrOverAFolderFails) {
+    const QString falta = ruta("no-existe/caso.caVek");
+    EXPECT_EQ(mensajeDe([&] { guardarCalculo(falta, Calculo{}, '.'); }),
+              "No se puede crear el archivo «" + falta.toStdString() + "».");
+    EXPECT_EQ(mensajeDe([&] { guardarCriterio(dir.path(), Criterio{}, '.'); }),
+              "No se puede crear el archivo «" + dir.path().toStdString() + "».");
+}
+
+TEST_F(ArchivoDisco, OpeningMissingFileOrFolderFails) {
+    const QString falta = ruta("falta.caVek");
+    EXPECT_EQ(mensajeDe([&] { leerCalculo(falta, '.'); }),
+              "El archivo «" + falta.toStdString() + "» no existe.");
+    EXPECT_EQ(mensajeDe([&] { leerCriterio(dir.path(), '.'); }),
+              "No se puede abrir el archivo «" + dir.path().toStdString() + "».");
+}
+
+TEST_F(ArchivoDisco, NothingAfterTheNeededValuesIsRead) {
+    // A 100 000-byte value after the 44th would be refused if the reader went on.
+    const QString r = ruta("largo.caVek");
+    escribirContenido(r, kEjemploCalculo + QByteArray(100000, 'x'));
+    EXPECT_EQ(leerCalculo(r, '.'), ejemplo('.'));
+}
+
+TEST_F(ArchivoDisco, EndlessFileIsRefusedNotSwallowed) {
+    EXPECT_EQ(mensajeDe([&] { leerCalculo("/dev/zero", '.'); }),
+              "El archivo «/dev/zero» no es válido: el valor 1 pasa de 4096 caracteres.");
+}
+
+TEST_F(ArchivoDisco, CrLfSplitBetweenReadChunksIsOneLineEnd) {
+    // One value per line, padded with leading blanks so that a CR is the last byte of the
+    // reader's first 64 KiB chunk and its LF the first byte of the next.
+    constexpr qsizetype kFrontera = 64 * 1024 - 1;
+    QByteArrayList valores;
+    for (const QByteArray& linea : sinEOF(kEjemploCalculo).split('\n'))
+        if (!linea.isEmpty())
+            valores += linea.chopped(1).split(',');
+    ASSERT_EQ(valores.size(), 44);
+    QByteArray b;
+    for (const QByteArray& v : valores) {
+        const qsizetype hasta = kFrontera - b.size() - v.size();
+        b += QByteArray(hasta > 4000 ? 2000 : std::max<qsizetype>(hasta, 0), ' ') + v + "\r\n";
+    }
+    ASSERT_EQ(b.mid(kFrontera, 2), "\r\n");
+    const QString r = ruta("partido.caVek");
+    escribirContenido(r, b);
+    EXPECT_EQ(leerCalculo(r, '.'), ejemplo('.'));
+}
+
+// ---- Criterion file -------------------------------------------------------------------------
+
+TEST(ArchivoCriterio, InitialCriterionHasFillerLinesAndDashAfterEveryFlag) {
+    const QByteArray esperado = "-,-,-,-\r\n"
+                                " 1 ,-,Denominaci\xF3n de caudal (1),-\r\n"
+                                " 1 ,-,Denominaci\xF3n de caudal (2),0,-\r\n"
+                                " 1 ,-,Denominaci\xF3n de caudal (3),0,-\r\n"
+                                " 1 ,-,Denominaci\xF3n de caudal (4),0,-\r\n"
+                                " 1 ,-,Denominaci\xF3n de caudal (5),0,0,0,-\r\n"
+                                " 1 ,-,Denominaci\xF3n de caudal (6),0,-\r\n"
+                                " 1 ,-,Denominaci\xF3n de caudal (7),0,-\r\n"
+                                " 1 ,-,0,-\r\n"
+                                " 1 ,-,0,-\r\n"
+                                " 1 ,-,0,0,-\r\n"
+                                "-,-,-\r\n"
+                                "EOF\r\n";
+    EXPECT_EQ(bytesDeCriterio(Criterio{}, '.'), esperado);
+}
+
+TEST(ArchivoCriterio, EveryFieldGoesToAndComesFromItsPlace) {
+    EXPECT_EQ(bytesDeCriterio(ejemplo('.').criterio, '.'), kEjemploCriterio);
+    EXPECT_EQ(bytesDeCriterio(ejemplo(',').criterio, ','), kEjemploCriterio);
+    EXPECT_EQ(criterioDeBytes(kEjemploCriterio, "c", '.'), ejemplo('.').criterio);
+    EXPECT_EQ(criterioDeBytes(kEjemploCriterio, "c", ','), ejemplo(',').criterio);
+}
+
+TEST(ArchivoCriterio, FillersAreSkippedWhateverTheyHold) {
+    QByteArray b = kEjemploCriterio;
+    b.replace("-,-,-,-\r\n", "a,\"b\",,  1 \r\n");
+    b.replace(",-,", ",x y z,");
+    b.replace(",-\r\n", ", 2\r\n");
+    b.replace("-,-,-\r\n", ",,\r\n");
+    EXPECT_EQ(criterioDeBytes(b, "c", '.'), ejemplo('.').criterio);
+}
+
+TEST(ArchivoCriterio, ErrorsNameFileAndFault) {
+    QByteArray corto = kEjemploCriterio;
+    corto.replace("-,-,-\r\nEOF\r\n", "-,-\r\n");
+    EXPECT_EQ(mensajeDe([&] { criterioDeBytes(corto, "criterio.CrVek", '.'); }),
+              "El archivo «criterio.CrVek» está incompleto: tiene 55 valores y hacen falta 56.");
+    // A calculation file is 44 values and its "EOF": too short for a criterion.
+    EXPECT_EQ(mensajeDe([&] { criterioDeBytes(kEjemploCalculo, "caso.caVek", '.'); }),
+              "El archivo «caso.caVek» está incompleto: tiene 45 valores y hacen falta 56.");
+    const QByteArray malo = reemplazado(kEjemploCriterio, " 1 ,-,20,", " si ,-,20,");
+    EXPECT_EQ(mensajeDe([&] { criterioDeBytes(malo, "criterio.CrVek", '.'); }),
+              "El archivo «criterio.CrVek» no es válido: la casilla de la condición (10) no vale 0 "
+              "ni 1.");
+}
+
+TEST(ArchivoCriterio, RefusesTextsTheFormatCannotHold) {
+    Criterio k;
+    k.dpMin = "0.2";
+    EXPECT_EQ(mensajeDe([&] { bytesDeCriterio(k, ','); }),
+              "«Diámetro de la partícula a arrastrar (mm)» contiene un punto, que el archivo no "
+              "distingue del separador decimal «,».");
+    k = {};
+    k.denominacion[6] = "fin\r\n";
+    EXPECT_EQ(mensajeDe([&] { bytesDeCriterio(k, '.'); }),
+              "«Denominación de caudal (7)» contiene un salto de línea.");
+}
+
+} // namespace
