@@ -373,4 +373,17 @@ TEST_F(ColveroCheck, SalidaQueNoSePuedeEscribirDaDos) {
     }
 }
 
+// The shipped samples: one passing case, one with failures, and a stricter criterion.
+TEST_F(ColveroCheck, EjemplosDelProyecto) {
+    const QString dir = COLVERO_EJEMPLOS;
+    EXPECT_EQ(ejecutar({dir + "/colector-1m.caVek"}).codigo, 0);
+    EXPECT_EQ(ejecutar({dir + "/colector-1m-punta.caVek"}).codigo, 1);
+    const Ejecucion e = ejecutar(
+        {"--json", "--criterio", dir + "/criterio-estricto.CrVek", dir + "/colector-1m.caVek"});
+    EXPECT_EQ(e.codigo, 1);
+    const auto o = objetos(e.salida).at(0);
+    EXPECT_EQ(o["estado"].toString(), "CÁLCULO REALIZADO");
+    EXPECT_EQ(veredictos(o)[1], "(2)  [NO]  V2 > Vmax");
+}
+
 } // namespace
