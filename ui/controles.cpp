@@ -1,0 +1,173 @@
+#include "ui/controles.h"
+
+#include "ui/dibujos.h"
+#include "ui/disposicion.h"
+#include "ui/estilos.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <algorithm>
+#include <stdexcept>
+
+namespace colvero::ui {
+namespace {
+
+QRect rectangulo(const Control& c) {
+    return QRect(pixeles(c.x), pixeles(c.y), pixeles(c.ancho), pixeles(c.alto));
+}
+
+QWidget* crear(const Control& c, QWidget& ventana) {
+    const QString texto = c.texto ? QString::fromUtf8(c.texto) : QString();
+    QWidget* w = nullptr;
+    switch (c.tipo) {
+    case Tipo::Panel:
+        w = new Panel(&ventana);
+        break;
+    case Tipo::Imagen: {
+        auto* imagen = new QLabel(&ventana);
+        imagen->setPixmap(QStringView(u"Image1") == QLatin1String(c.nombre) ? formulaShields()
+                                                                            : icono());
+        imagen->setAlignment(Qt::AlignCenter);
+        w = imagen;
+        break;
+    }
+    case Tipo::Etiqueta: {
+        auto* etiqueta = new QLabel(texto, &ventana);
+        etiqueta->setTextFormat(Qt::PlainText);
+        etiqueta->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        etiqueta->setWordWrap(c.variasLineas);
+        w = etiqueta;
+        break;
+    }
+    case Tipo::Texto: {
+        auto* caja = new QLineEdit(texto, &ventana);
+        caja->setCursorPosition(0);
+        const bool soloPrograma =
+            c.estilo == Estilo::Resultado || c.estilo == Estilo::ResultadoRh ||
+            c.estilo == Estilo::MarcadorNumero || c.estilo == Estilo::MarcadorTexto;
+        caja->setEnabled(!soloPrograma);
+        if (c.alto > 400) {
+            caja->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        }
+        w = caja;
+        break;
+    }
+    case Tipo::Casilla: {
+        auto* casilla = new QCheckBox(&ventana);
+        casilla->setChecked(true);
+        w = casilla;
+        break;
+    }
+    case Tipo::Boton: {
+        // The report button's caption wraps onto two lines.
+        QString leyenda = texto;
+        if (c.variasLineas) {
+            leyenda.replace(QStringLiteral("informe "), QStringLiteral("informe\n"));
+        }
+        w = new QPushButton(leyenda, &ventana);
+        break;
+    }
+    }
+    w->setObjectName(QString::fromLatin1(c.nombre));
+    aplicarEstilo(*w, c);
+    QRect r = rectangulo(c);
+    w->setGeometry(r);
+    if (c.tipo == Tipo::Etiqueta && !c.variasLineas) {
+        ajustarAlTexto(static_cast<QLabel&>(*w));
+    }
+    return w;
+}
+
+} // namespace
+
+void ajustarAlTexto(QLabel& etiqueta) {
+    const QFontMetrics medidas = etiqueta.fontMetrics();
+    QRect r = etiqueta.geometry();
+    r.setWidth(std::max(r.width(), medidas.horizontalAdvance(etiqueta.text()) + 2));
+    r.setHeight(std::max(r.height(), medidas.height()));
+    etiqueta.setGeometry(r);
+}
+
+Controles::Controles(QWidget& ventana) {
+    const std::vector<Control> todos = todosLosControles();
+    std::vector<std::pair<int, QWidget*>> conTab;
+    const auto pasada = [&](auto incluir) {
+        for (const Control& c : todos) {
+            if (incluir(c.tipo)) {
+                QWidget* w = crear(c, ventana);
+                porNombre_.insert(w->objectName(), w);
+                if (c.tab != 0) {
+                    conTab.emplace_back(c.tab, w);
+                }
+            }
+        }
+    };
+    pasada([](Tipo t) { return t == Tipo::Panel; });
+    pasada([](Tipo t) { return t == Tipo::Etiqueta; });
+    pasada([](Tipo t) { return t == Tipo::Imagen; });
+    pasada([](Tipo t) { return t == Tipo::Texto || t == Tipo::Casilla || t == Tipo::Boton; });
+
+    std::sort(conTab.begin(), conTab.end());
+    for (std::size_t k = 0; k + 1 < conTab.size(); ++k) {
+        QWidget::setTabOrder(conTab[k].second, conTab[k + 1].second);
+    }
+    for (auto* w : porNombre_) {
+        if (!qobject_cast<QLineEdit*>(w) && !qobject_cast<QAbstractButton*>(w)) {
+            w->setFocusPolicy(Qt::NoFocus);
+        }
+    }
+}
+
+QWidget* Controles::control(const QString& nombre) const {
+    QWidget* w = porNombre_.value(nombre);
+    if (!w) {
+        throw std::logic_error("control desconocido: " + nombre.toStdString());
+    }
+    return w;
+}
+
+namespace {
+template <class T> T* como(const Controles& c, const char* nombre) {
+    auto* w = qobject_cast<T*>(c.control(QString::fromLatin1(nombre)));
+    if (!w) {
+        throw std::logic_error(std::string("control de otro tipo: ") + nombre);
+    }
+    return w;
+}
+} // namespace
+
+QLineEdit* Controles::texto(const char* nombre) const {
+    return como<QLineEdit>(*this, nombre);
+}
+QLabel* Controles::etiqueta(const char* nombre) const {
+    return como<QLabel>(*this, nombre);
+}
+QCheckBox* Controles::casilla(const char* nombre) const {
+    return como<QCheckBox>(*this, nombre);
+}
+QPushButton* Controles::boton(const char* nombre) const {
+    return como<QPushButton>(*this, nombre);
+}
+
+std::string Controles::leer(const char* nombre) const {
+    QWidget* w = control(QString::fromLatin1(nombre));
+    if (auto* caja = qobject_cast<QLineEdit*>(w)) {
+        return caja->text().toStdString();
+    }
+    return como<QLabel>(*this, nombre)->text().toStdString();
+}
+
+void Controles::escribir(const char* nombre, const std::string& valor) const {
+    const QString texto = QString::fromStdString(valor);
+    QWidget* w = control(QString::fromLatin1(nombre));
+    if (auto* caja = qobject_cast<QLineEdit*>(w)) {
+        caja->setText(texto);
+        caja->setCursorPosition(0);
+    } else {
+        como<QLabel>(*this, nombre)->setText(texto);
+    }
+}
+
+} // namespace colvero::ui

@@ -1,0 +1,141 @@
+#include "ui/puente.h"
+
+#include "ui/controles.h"
+
+#include <QCheckBox>
+#include <array>
+#include <vector>
+
+namespace colvero::ui {
+namespace {
+
+using Limite = std::pair<const char*, std::string Criterio::*>;
+
+// The fields of one condition in the order the files hold them.
+struct CamposCondicion {
+    const char* casilla;
+    const char* caudal;       // design flow, or the disabled placeholder of conditions 8 to 10
+    const char* denominacion; // nullptr for conditions 8 to 10
+    std::vector<Limite> limites;
+    const char* calculado; // the computed field a reader sets to "-"
+};
+
+const std::array<CamposCondicion, 10>& condiciones() {
+    static const std::array<CamposCondicion, 10> kCondiciones{{
+        {"Check1", "Text33", "Text9", {}, "Text37"},
+        {"Check2", "Text42", "Text8", {{"Text39", &Criterio::Vmax}}, "Text38"},
+        {"Check3", "Text43", "Text7", {{"Text46", &Criterio::Vmin}}, "Text47"},
+        {"Check4", "Text48", "Text6", {{"Text51", &Criterio::yDmax}}, "Text52"},
+        {"Check5",
+         "Text76",
+         "Text3",
+         {{"Text54", &Criterio::gammaParticula},
+          {"Text53", &Criterio::gammaAgua},
+          {"Text56", &Criterio::dpMin}},
+         "Text55"},
+        {"Check6", "Text67", "Text5", {{"Text57", &Criterio::Fmin}}, "Text59"},
+        {"Check7", "Text70", "Text4", {{"Text58", &Criterio::Fmax}}, "Text60"},
+        {"Check8", "Text12", nullptr, {{"Text64", &Criterio::Imin}}, "Text62"},
+        {"Check9", "Text14", nullptr, {{"Text63", &Criterio::Imax}}, "Text61"},
+        {"Check10",
+         "Text11",
+         nullptr,
+         {{"Text71", &Criterio::yD10}, {"Text72", &Criterio::Vmin10}},
+         "Text73"},
+    }};
+    return kCondiciones;
+}
+
+constexpr std::array<const char*, 10> kNotas{"Nota1", "Nota2", "Nota3", "Nota4", "Nota5",
+                                             "Nota6", "Nota7", "Nota8", "Nota9", "Nota10"};
+
+// Flow of condition k (0-based) in `Calculo`: design flows for 1 to 7, placeholders after.
+std::string& caudalDe(Calculo& calculo, std::size_t k) {
+    return k < 7 ? calculo.caudal[k] : calculo.marcador[k - 7];
+}
+const std::string& caudalDe(const Calculo& calculo, std::size_t k) {
+    return k < 7 ? calculo.caudal[k] : calculo.marcador[k - 7];
+}
+
+void ponerCondiciones(const Controles& controles, const Criterio& criterio,
+                      const Calculo* calculo) {
+    for (std::size_t k = 0; k < 10; ++k) {
+        const CamposCondicion& c = condiciones()[k];
+        controles.casilla(c.casilla)->setChecked(criterio.activa[k]);
+        if (calculo) {
+            controles.escribir(c.caudal, caudalDe(*calculo, k));
+        }
+        if (c.denominacion) {
+            controles.escribir(c.denominacion, criterio.denominacion[k]);
+        }
+        for (const auto& [nombre, campo] : c.limites) {
+            controles.escribir(nombre, criterio.*campo);
+        }
+        controles.escribir(c.calculado, "-");
+    }
+}
+
+} // namespace
+
+Calculo calculoDe(const Controles& controles) {
+    Calculo calculo;
+    calculo.titulo1 = controles.leer("Text1");
+    calculo.titulo2 = controles.leer("Text2");
+    calculo.colector = {controles.leer("Text34"), controles.leer("Text35"),
+                        controles.leer("Text18")};
+    for (std::size_t k = 0; k < 10; ++k) {
+        const CamposCondicion& c = condiciones()[k];
+        calculo.criterio.activa[k] = controles.casilla(c.casilla)->isChecked();
+        caudalDe(calculo, k) = controles.leer(c.caudal);
+        if (c.denominacion) {
+            calculo.criterio.denominacion[k] = controles.leer(c.denominacion);
+        }
+        for (const auto& [nombre, campo] : c.limites) {
+            calculo.criterio.*campo = controles.leer(nombre);
+        }
+    }
+    return calculo;
+}
+
+void mostrarResultado(const Controles& controles, const ResultadoCalculo& resultado) {
+    const CamposCalculados& campos = resultado.campos;
+    const std::pair<const char*, const std::string*> enCampos[] = {
+        {"Text37", &campos.Text37}, {"Text38", &campos.Text38}, {"Text47", &campos.Text47},
+        {"Text52", &campos.Text52}, {"Text55", &campos.Text55}, {"Text19", &campos.Text19},
+        {"Text59", &campos.Text59}, {"Text60", &campos.Text60}, {"Text62", &campos.Text62},
+        {"Text61", &campos.Text61}, {"Text73", &campos.Text73},
+    };
+    for (const auto& [nombre, texto] : enCampos) {
+        controles.escribir(nombre, *texto);
+    }
+    controles.escribir("NotaCol", resultado.notaCol);
+    controles.escribir("NotaCalC", resultado.notaCalC);
+    for (std::size_t k = 0; k < 10; ++k) {
+        controles.escribir(kNotas[k], resultado.notas[k]);
+    }
+}
+
+void ponerCalculo(const Controles& controles, const Calculo& calculo) {
+    controles.escribir("Text1", calculo.titulo1);
+    controles.escribir("Text2", calculo.titulo2);
+    controles.escribir("Text34", calculo.colector.D);
+    controles.escribir("Text35", calculo.colector.n);
+    controles.escribir("Text18", calculo.colector.i);
+    ponerCondiciones(controles, calculo.criterio, &calculo);
+}
+
+void ponerCriterio(const Controles& controles, const Criterio& criterio) {
+    ponerCondiciones(controles, criterio, nullptr);
+}
+
+DatosInforme datosInformeDe(const Controles& controles, const ValoresGuardados& guardados) {
+    DatosInforme datos;
+    datos.calculo = calculoDe(controles);
+    for (std::size_t k = 0; k < 10; ++k) {
+        datos.notas[k] = controles.leer(kNotas[k]);
+    }
+    datos.guardados = guardados;
+    return datos;
+}
+
+} // namespace colvero::ui

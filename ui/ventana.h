@@ -1,0 +1,57 @@
+#pragma once
+// The one window of the program: its controls, its reactions to edits and check boxes, and
+// the buttons that run the calculation, the report and the file operations.
+#include "check/calculo.h"
+#include "ui/controles.h"
+#include "ui/dialogos.h"
+
+#include <QPixmap>
+#include <QWidget>
+#include <memory>
+
+namespace colvero::ui {
+
+// Decimal separator of a locale as the engine takes it: ',' or '.', anything else '.'.
+char separadorDecimalDe(const QLocale& locale);
+
+class VentanaPrincipal : public QWidget {
+public:
+    // `separadorDecimal` is used for every conversion of the window; `dialogos` defaults to the
+    // toolkit's dialogs.
+    explicit VentanaPrincipal(char separadorDecimal, std::unique_ptr<Dialogos> dialogos = nullptr,
+                              QWidget* padre = nullptr);
+    ~VentanaPrincipal() override;
+
+    const Controles& controles() const { return *controles_; }
+    const ValoresGuardados& guardados() const { return guardados_; }
+
+protected:
+    void paintEvent(QPaintEvent* evento) override;
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
+
+private:
+    struct OperacionArchivo;
+
+    void iniciarLeyendas();
+    void conectarReacciones();
+
+    void reiniciar();         // Command12: results, verdicts and status back to "-"
+    void marcarSinCalcular(); // the first two steps of the reset
+    void actualizarFilas();   // Command18: rows follow their check boxes, then reset
+    void calcular();          // Command13
+    void copiarInforme();     // Command6
+    void ejecutarArchivo(const OperacionArchivo& operacion);
+    void leerArchivoCalculo();     // Command1
+    void guardarArchivoCalculo();  // Command3
+    void leerArchivoCriterio();    // Command2
+    void guardarArchivoCriterio(); // Command5
+    void avisar(const std::exception& error);
+
+    char separador_;
+    std::unique_ptr<Dialogos> dialogos_;
+    std::unique_ptr<Controles> controles_;
+    ValoresGuardados guardados_;
+    QPixmap fondo_;
+};
+
+} // namespace colvero::ui
