@@ -33,6 +33,13 @@ TEST(SeccionLlena, RelacionesEnDosPiDanLaSeccionCompletaSinRedondeo) {
     }
 }
 
+TEST(SeccionLlena, AreaDeLaSeccionLlenaIgualAlAreaMojadaEnDosPiParaCualquierDiametro) {
+    for (double D = 0.05; D < 20; D *= 1.037) {
+        SCOPED_TRACE(D);
+        EXPECT_EQ(A1(D, kDosPi), All1(D));
+    }
+}
+
 TEST(SeccionMedia, AnguloPiAnchoDiametroYRadioHidraulicoDeLaLlena) {
     for (double D : kDiametros) {
         SCOPED_TRACE(D);
