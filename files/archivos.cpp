@@ -265,6 +265,7 @@ template <class T>
 T componer(const Disposicion<T>& disposicion, const std::vector<QByteArray>& valores,
            const QString& nombre, char separadorDecimal) {
     T resultado;
+    QStringDecoder d = decodificador();
     size_t i = 0;
     for (const auto& linea : disposicion) {
         for (const auto& campo : linea) {
@@ -284,7 +285,6 @@ T componer(const Disposicion<T>& disposicion, const std::vector<QByteArray>& val
             }
             case Tipo::Texto:
             case Tipo::Numero: {
-                QStringDecoder d = decodificador();
                 std::string t = QString(d(crudo)).toStdString();
                 if (campo.tipo == Tipo::Numero)
                     std::replace(t.begin(), t.end(), '.', separadorDecimal);
