@@ -1,0 +1,376 @@
+// Layout, tab order and reactions of the window.
+#include "apoyo.h"
+#include "ui/estilos.h"
+
+#include <QCheckBox>
+#include <QLocale>
+#include <QPushButton>
+#include <QTest>
+
+using namespace colvero::ui;
+using namespace colvero::ui::prueba;
+
+namespace {
+
+const QStringList kNotas{"NotaCol", "Nota1", "Nota2", "Nota3", "Nota4", "Nota5",
+                         "Nota6",   "Nota7", "Nota8", "Nota9", "Nota10"};
+const QStringList kCalculados{"Text37", "Text38", "Text47", "Text52", "Text55", "Text19",
+                              "Text59", "Text60", "Text62", "Text61", "Text73"};
+
+// Controls of each row that its check box hides, written out from the design independently of
+// the window's own table.
+const QList<QStringList> kFilas{
+    {"Text33", "Text37", "Text9", "Label7"},
+    {"Text42", "Text39", "Text38", "Text8", "Label57", "Label11"},
+    {"Text43", "Text46", "Text47", "Text7", "Label18", "Label8"},
+    {"Text48", "Text51", "Text6", "Text52", "Label65", "Label12"},
+    {"Text76", "Text53", "Text54", "Text56", "Text3", "Text55", "Text19", "Label75", "Label74",
+     "Label76", "Label1", "Label33"},
+    {"Text67", "Text57", "Text5", "Text59", "Label24", "Label15"},
+    {"Text70", "Text58", "Text4", "Text60", "Label23", "Label14"},
+    {"Text64", "Text13", "Text62", "Label22", "Label9", "Text12"},
+    {"Text63", "Text15", "Text61", "Label21", "Text14", "Label13"},
+    {"Text71", "Text72", "Text10", "Text73", "Label100", "Label101", "Label10", "Text11"},
+};
+const QStringList kTitulos{"Label35", "Label54", "Label58", "Label61", "Label78",
+                           "Label83", "Label90", "Label97", "Label96", "Label102"};
+
+} // namespace
+
+class TestVentana : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<VigilanteModal> vigilante_;
+    std::unique_ptr<VentanaDePrueba> prueba_;
+    QWidget& w() { return *prueba_->ventana; }
+    QPushButton* informe() { return hijo<QPushButton>(w(), "Command6"); }
+
+    // A completed run: condition 1 gets a value, so there are results to clear.
+    void calcularCasoValido() {
+        teclear(w(), "Text34", "1");
+        teclear(w(), "Text35", "0.013");
+        teclear(w(), "Text18", "0.005");
+        teclear(w(), "Text33", "1");
+        QTest::mouseClick(hijo<QPushButton>(w(), "Command13"), Qt::LeftButton);
+        QCOMPARE(texto(w(), "NotaCalC"), QStringLiteral("CÁLCULO REALIZADO"));
+        QCOMPARE(texto(w(), "Text37"), QStringLiteral("1.69534772"));
+        QVERIFY(informe()->isEnabled());
+    }
+
+    void comprobarReiniciado() {
+        QCOMPARE(texto(w(), "NotaCalC"), QStringLiteral("CALCULO SIN REALIZAR"));
+        QVERIFY(!informe()->isEnabled());
+        for (const QString& nombre : kNotas + kCalculados) {
+            QVERIFY2(texto(w(), nombre) == QStringLiteral("-"), qPrintable(nombre));
+        }
+    }
+
+private Q_SLOTS:
+    void initTestCase() { registrarSustitutosDeFuentes(); }
+
+    void init() {
+        QLocale::setDefault(QLocale::c());
+        vigilante_ = std::make_unique<VigilanteModal>();
+        prueba_ = std::make_unique<VentanaDePrueba>('.');
+        QApplication::setActiveWindow(&w());
+        QVERIFY(QTest::qWaitForWindowActive(&w()));
+    }
+
+    void cleanup() {
+        prueba_.reset();
+        QVERIFY2(vigilante_->abiertos.isEmpty(), qPrintable(vigilante_->abiertos.join(", ")));
+        vigilante_.reset();
+    }
+
+    void leyendasAlArrancar_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("esperado");
+        QTest::newRow("program title") << "Label6"
+                                       << "Colvero 2";
+        QTest::newRow("title shadow") << "Label26"
+                                      << "Colvero 2";
+        QTest::newRow("version line, two blanks before 2") << "Label38"
+                                                           << "Colvero Versión  2";
+        QTest::newRow("maker") << "Label2"
+                               << "Fluvenor";
+        QTest::newRow("subtitle") << "Label32"
+                                  << "Comprobación de condiciones de diseño";
+        QTest::newRow("sponsor line keeps its blank") << "Label5"
+                                                      << "Patrocina esta aplicación ";
+        QTest::newRow("status") << "NotaCalC"
+                                << "-";
+        QTest::newRow("collector note") << "NotaCol"
+                                        << "-";
+        QTest::newRow("calculation file") << "Label1ap"
+                                          << "-";
+        QTest::newRow("criterion file") << "Label3ap"
+                                        << "-";
+        QTest::newRow("first title") << "Text1"
+                                     << "Título 1";
+        QTest::newRow("diameter") << "Text34"
+                                  << "0";
+        QTest::newRow("flow name 5") << "Text3"
+                                     << "Denominación de caudal (5)";
+        QTest::newRow("placeholder name 9") << "Text15"
+                                            << "Condición independiente del Caudal";
+        QTest::newRow("placeholder flow 10") << "Text11"
+                                             << "-";
+        QTest::newRow("limit of condition 10") << "Text72"
+                                               << "0";
+        QTest::newRow("result field") << "Text19"
+                                      << "-";
+        QTest::newRow("verdict") << "Nota10"
+                                 << "-";
+        QTest::newRow("row 5 title wraps at its blanks")
+            << "Label78"
+            << "(5). Condición autolimpieza            (Fórmula de Shields)";
+    }
+    void leyendasAlArrancar() {
+        QFETCH(QString, control);
+        QFETCH(QString, esperado);
+        QCOMPARE(texto(w(), control), esperado);
+    }
+
+    void ventanaAlArrancar() {
+        QCOMPARE(w().windowTitle(), QStringLiteral("Colvero 2"));
+        QCOMPARE(w().size(), QSize(1003, 727));
+        QCOMPARE(w().minimumSize(), w().maximumSize());
+        QVERIFY(!(w().windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(w().windowFlags() & Qt::WindowMinimizeButtonHint);
+        QVERIFY(!informe()->isEnabled());
+        QVERIFY(!hijo<QWidget>(w(), "Image1")->isVisible());
+        QCOMPARE(QApplication::focusWidget(), hijo<QWidget>(w(), "Text1"));
+        for (int k = 1; k <= 10; ++k) {
+            auto* casilla = hijo<QCheckBox>(w(), QStringLiteral("Check%1").arg(k));
+            QVERIFY(casilla->isChecked());
+            QVERIFY(casilla->text().isEmpty());
+            QCOMPARE(casilla->size(), QSize(16, 16));
+        }
+        for (const QStringList& fila : kFilas) {
+            for (const QString& nombre : fila) {
+                QVERIFY2(hijo<QWidget>(w(), nombre)->isVisible(), qPrintable(nombre));
+            }
+        }
+    }
+
+    void geometria_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QRect>("esperado");
+        QTest::newRow("diameter box") << "Text34" << QRect(748, 305, 67, 19);
+        QTest::newRow("calculate button") << "Command13" << QRect(10, 196, 86, 21);
+        QTest::newRow("report button") << "Command6" << QRect(103, 199, 86, 35);
+        QTest::newRow("tall flow name of row 5") << "Text3" << QRect(280, 511, 149, 51);
+        QTest::newRow("slope limit, wider") << "Text64" << QRect(642, 630, 43, 19);
+        QTest::newRow("verdict 10 passes the client edge") << "Nota10" << QRect(828, 686, 223, 18);
+        QTest::newRow("panel of the file names") << "Shape23" << QRect(200, 246, 615, 50);
+        QTest::newRow("Shields picture") << "Image1" << QRect(35, 500, 243, 28);
+    }
+    void geometria() {
+        QFETCH(QString, control);
+        QFETCH(QRect, esperado);
+        QCOMPARE(hijo<QWidget>(w(), control)->geometry(), esperado);
+    }
+
+    void aspecto_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<bool>("editable");
+        QTest::addColumn<QColor>("texto");
+        QTest::addColumn<QColor>("fondo");
+        QTest::newRow("number input")
+            << "Text33" << true << QColor(0, 64, 0) << QColor(192, 255, 192);
+        QTest::newRow("text input")
+            << "Text2" << true << QColor(64, 64, 64) << QColor(192, 255, 192);
+        QTest::newRow("limit input")
+            << "Text57" << true << QColor(192, 255, 192) << QColor(0, 0, 0);
+        QTest::newRow("parameter of row 10 is a number input")
+            << "Text71" << true << QColor(0, 64, 0) << QColor(192, 255, 192);
+        QTest::newRow("result field")
+            << "Text73" << false << QColor(0, 0, 64) << QColor(0, 128, 128);
+        QTest::newRow("hydraulic radius")
+            << "Text55" << false << QColor(0, 255, 0) << QColor(128, 128, 0);
+        QTest::newRow("flow placeholder")
+            << "Text14" << false << QColor(0, 64, 0) << QColor(192, 255, 192);
+        QTest::newRow("name placeholder")
+            << "Text10" << false << QColor(64, 64, 64) << QColor(192, 255, 192);
+    }
+    void aspecto() {
+        QFETCH(QString, control);
+        QFETCH(bool, editable);
+        QFETCH(QColor, texto);
+        QFETCH(QColor, fondo);
+        auto* caja = hijo<QLineEdit>(w(), control);
+        QCOMPARE(caja->isEnabled(), editable);
+        const auto grupo = editable ? QPalette::Active : QPalette::Disabled;
+        QCOMPARE(caja->palette().color(grupo, QPalette::Text), texto);
+        QCOMPARE(caja->palette().color(grupo, QPalette::Base), fondo);
+    }
+
+    void ordenDeTabulacion_data() {
+        QTest::addColumn<bool>("informeHabilitado");
+        QTest::newRow("report button disabled is skipped") << false;
+        QTest::newRow("report button enabled sits after Salir") << true;
+    }
+    void ordenDeTabulacion() {
+        QFETCH(bool, informeHabilitado);
+        informe()->setEnabled(informeHabilitado);
+        QStringList esperado{
+            "Text1",  "Text2",  "Text34", "Text35", "Text33", "Text42", "Text43",    "Text48",
+            "Text76", "Text67", "Text70", "Text9",  "Text8",  "Text7",  "Text6",     "Text3",
+            "Text5",  "Text4",  "Text39", "Text46", "Text51", "Text54", "Text53",    "Text56",
+            "Text57", "Text58", "Text64", "Text63", "Text71", "Text72", "Command13", "Command8"};
+        if (informeHabilitado) {
+            esperado << "Command6";
+        }
+        esperado << "Command20"
+                 << "Command21"
+                 << "Command16"
+                 << "Command17";
+        for (int k = 1; k <= 10; ++k) {
+            esperado << QStringLiteral("Check%1").arg(k);
+        }
+        esperado << "Text18"
+                 << "Text1";
+
+        QStringList recorrido{QApplication::focusWidget()->objectName()};
+        for (qsizetype k = 1; k < esperado.size(); ++k) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            recorrido << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(recorrido, esperado);
+    }
+
+    void editarCampoVigiladoReinicia_data() {
+        QTest::addColumn<QString>("campo");
+        for (const char* nombre :
+             {"Text34", "Text35", "Text18", "Text33", "Text42", "Text43", "Text48",
+              "Text76", "Text67", "Text70", "Text39", "Text46", "Text51", "Text54",
+              "Text53", "Text56", "Text57", "Text58", "Text64", "Text63", "Text71"}) {
+            QTest::addRow("typing into %s", nombre) << nombre;
+        }
+    }
+    void editarCampoVigiladoReinicia() {
+        QFETCH(QString, campo);
+        calcularCasoValido();
+        QTest::keyClick(hijo<QLineEdit>(w(), campo), Qt::Key_7);
+        comprobarReiniciado();
+        // A second change finds nothing more to clear.
+        QTest::keyClick(hijo<QLineEdit>(w(), campo), Qt::Key_Backspace);
+        comprobarReiniciado();
+    }
+
+    void marcadorDeCondicion8Reinicia() {
+        calcularCasoValido();
+        hijo<QLineEdit>(w(), "Text12")->setText(QStringLiteral("x"));
+        comprobarReiniciado();
+    }
+
+    void editarCampoSinReaccionConservaResultados_data() {
+        QTest::addColumn<QString>("campo");
+        for (const char* nombre :
+             {"Text1", "Text2", "Text9", "Text8", "Text7", "Text6", "Text3", "Text5", "Text4",
+              "Text14", "Text11", "Text13", "Text15", "Text10"}) {
+            QTest::addRow("changing %s", nombre) << nombre;
+        }
+    }
+    void editarCampoSinReaccionConservaResultados() {
+        QFETCH(QString, campo);
+        calcularCasoValido();
+        auto* caja = hijo<QLineEdit>(w(), campo);
+        if (caja->isEnabled()) {
+            QTest::sendKeyEvent(QTest::Click, caja, Qt::Key_unknown, QStringLiteral("í"), {});
+        } else {
+            caja->setText(QStringLiteral("otro"));
+        }
+        QVERIFY(caja->text() != texto(w(), "NotaCalC"));
+        QCOMPARE(texto(w(), "NotaCalC"), QStringLiteral("CÁLCULO REALIZADO"));
+        QVERIFY(informe()->isEnabled());
+        QCOMPARE(texto(w(), "Text37"), QStringLiteral("1.69534772"));
+        QCOMPARE(texto(w(), "Nota1"), QStringLiteral("(1)  [SI]  Qll > Q1"));
+    }
+
+    void textoNoAsciiLlegaAlCampo() {
+        auto* titulo = hijo<QLineEdit>(w(), "Text1");
+        titulo->clear();
+        QTest::sendKeyEvent(QTest::Click, titulo, Qt::Key_unknown, QStringLiteral("Í"), {});
+        QTest::sendKeyEvent(QTest::Click, titulo, Qt::Key_unknown, QStringLiteral("ñ"), {});
+        QCOMPARE(titulo->text(), QStringLiteral("Íñ"));
+    }
+
+    void velocidadMinimaDeCondicion10SoloMarcaSinCalcular() {
+        calcularCasoValido();
+        QTest::keyClick(hijo<QLineEdit>(w(), "Text72"), Qt::Key_1);
+        QCOMPARE(texto(w(), "NotaCalC"), QStringLiteral("CALCULO SIN REALIZAR"));
+        QVERIFY(!informe()->isEnabled());
+        QCOMPARE(texto(w(), "Nota1"), QStringLiteral("(1)  [SI]  Qll > Q1"));
+        QCOMPARE(texto(w(), "Nota8"), QStringLiteral("(8)  [SI]  I8 > Imin"));
+        QCOMPARE(texto(w(), "Text37"), QStringLiteral("1.69534772"));
+        QCOMPARE(texto(w(), "Text62"), QStringLiteral("0.005"));
+    }
+
+    void casillaOcultaSuFila_data() {
+        QTest::addColumn<int>("condicion");
+        for (int k = 1; k <= 10; ++k) {
+            QTest::addRow("unticking Check%d", k) << k;
+        }
+    }
+    void casillaOcultaSuFila() {
+        QFETCH(int, condicion);
+        calcularCasoValido();
+        auto* casilla = hijo<QCheckBox>(w(), QStringLiteral("Check%1").arg(condicion));
+        QTest::mouseClick(casilla, Qt::LeftButton, {}, casilla->rect().center());
+        QVERIFY(!casilla->isChecked());
+        comprobarReiniciado();
+        for (int k = 1; k <= 10; ++k) {
+            const bool visible = k != condicion;
+            for (const QString& nombre : kFilas[k - 1]) {
+                QVERIFY2(hijo<QWidget>(w(), nombre)->isVisible() == visible, qPrintable(nombre));
+            }
+            QVERIFY(hijo<QWidget>(w(), kTitulos[k - 1])->isVisible());
+            QVERIFY(hijo<QWidget>(w(), QStringLiteral("Check%1").arg(k))->isVisible());
+            QVERIFY(hijo<QWidget>(w(), QStringLiteral("Nota%1").arg(k))->isVisible());
+        }
+
+        // Ticking again shows the row with the texts it held.
+        QTest::mouseClick(casilla, Qt::LeftButton, {}, casilla->rect().center());
+        for (const QString& nombre : kFilas[condicion - 1]) {
+            QVERIFY2(hijo<QWidget>(w(), nombre)->isVisible(), qPrintable(nombre));
+        }
+        if (condicion == 1) {
+            QCOMPARE(texto(w(), "Text33"), QStringLiteral("1"));
+        }
+    }
+
+    void casillasPuestasPorCodigoTambienActualizanFilas() {
+        hijo<QCheckBox>(w(), "Check4")->setChecked(false);
+        QVERIFY(!hijo<QWidget>(w(), "Text51")->isVisible());
+        QCOMPARE(texto(w(), "NotaCalC"), QStringLiteral("CALCULO SIN REALIZAR"));
+    }
+
+    void formulaDeShieldsMientrasSePulsa_data() {
+        QTest::addColumn<Qt::MouseButton>("boton");
+        QTest::newRow("left button") << Qt::LeftButton;
+        QTest::newRow("right button") << Qt::RightButton;
+    }
+    void formulaDeShieldsMientrasSePulsa() {
+        QFETCH(Qt::MouseButton, boton);
+        auto* titulo = hijo<QWidget>(w(), "Label78");
+        auto* formula = hijo<QLabel>(w(), "Image1");
+        QCOMPARE(formula->pixmap().size(), QSize(243, 28));
+        QTest::mousePress(titulo, boton, {}, QPoint(10, 5));
+        QVERIFY(formula->isVisible());
+        QTest::mouseRelease(titulo, boton, {}, QPoint(10, 5));
+        QVERIFY(!formula->isVisible());
+    }
+
+    void salirTerminaElPrograma() {
+        QTimer::singleShot(0, informe(), [this] {
+            QTest::mouseClick(hijo<QPushButton>(w(), "Command8"), Qt::LeftButton);
+        });
+        // Should Salir not end the loop, the guard ends it with another code.
+        QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(3); });
+        QCOMPARE(QCoreApplication::exec(), 0);
+    }
+};
+
+QTEST_MAIN(TestVentana)
+#include "test_ventana.moc"
