@@ -1,5 +1,6 @@
 #include "hydraulics/llenado.h"
 
+#include "hydraulics/aritmetica.h"
 #include "hydraulics/relaciones.h"
 
 #include <cmath>
@@ -11,6 +12,7 @@ InformeTeta3 TETA3(double D, double n, double i, double& Q, double& teta) {
     double lo = 0.0;
     double hi = (D * 0.938) * 2.0;
     int pruebas = 0;
+    const double raizI = potencia(i, 0.5); // the same at every trial
     for (;;) {
         const double m = (hi + lo) / 2.0;
         // Once the midpoint is one of the bounds the bracket is two adjacent doubles (or the
@@ -22,7 +24,7 @@ InformeTeta3 TETA3(double D, double n, double i, double& Q, double& teta) {
         const double A = A1(D, teta);
         const double P = PM1(D, teta);
         const double Rh = RH1(A, P);
-        const double v = V2(i, n, Rh);
+        const double v = V2Raiz(raizI, n, Rh);
         Q = Q1(v, A);
         ++pruebas;
         const double r = Q - objetivo;

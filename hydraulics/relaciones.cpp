@@ -67,7 +67,11 @@ double V1(double Q, double A) {
 }
 
 double V2(double i, double n, double Rh) {
-    return dividir(finito(potencia(i, 0.5) * potencia(Rh, 2.0 / 3.0)), n);
+    return V2Raiz(potencia(i, 0.5), n, Rh);
+}
+
+double V2Raiz(double raizI, double n, double Rh) {
+    return dividir(finito(raizI * potencia(Rh, 2.0 / 3.0)), n);
 }
 
 double K1(double Q, double i) {
