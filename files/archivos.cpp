@@ -1,7 +1,6 @@
 #include "files/archivos.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -16,7 +15,7 @@ namespace {
 // A value longer than this is not something the program wrote: the reader stops there instead of
 // buffering an unbounded field, and the writer refuses texts it could not read back.
 constexpr qsizetype kLargoMaximo = 4096;
-constexpr qint64 kTrozo = 64 * 1024;
+constexpr qint64 kTrozo = qint64{64} * 1024;
 
 enum class Tipo { Texto, Numero, Casilla, Relleno };
 
