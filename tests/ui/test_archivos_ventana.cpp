@@ -1,0 +1,276 @@
+// The four file buttons: dialog procedure, labels, readers and writers, errors.
+#include "apoyo.h"
+#include "files/archivos.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QLocale>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+using namespace colvero;
+using namespace colvero::ui;
+using namespace colvero::ui::prueba;
+
+class TestArchivosVentana : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<VigilanteModal> vigilante_;
+    std::unique_ptr<VentanaDePrueba> prueba_;
+    std::unique_ptr<QTemporaryDir> carpeta_;
+    QWidget& w() { return *prueba_->ventana; }
+    DialogosDePrueba& dialogos() { return *prueba_->dialogos; }
+
+    void pulsar(const char* boton, const QString& respuesta) {
+        dialogos().respuesta = respuesta;
+        QTest::mouseClick(hijo<QPushButton>(w(), boton), Qt::LeftButton);
+    }
+    QString ruta(const QString& nombre) const { return carpeta_->filePath(nombre); }
+
+    void calcularCasoValido() {
+        teclear(w(), "Text34", "1");
+        teclear(w(), "Text35", "0.013");
+        teclear(w(), "Text18", "0.005");
+        teclear(w(), "Text33", "1");
+        QTest::mouseClick(hijo<QPushButton>(w(), "Command13"), Qt::LeftButton);
+        QCOMPARE(texto(w(), "NotaCalC"), QStringLiteral("CÁLCULO REALIZADO"));
+    }
+
+private Q_SLOTS:
+    void init() {
+        QLocale::setDefault(QLocale::c());
+        vigilante_ = std::make_unique<VigilanteModal>();
+        prueba_ = std::make_unique<VentanaDePrueba>('.');
+        carpeta_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(carpeta_->isValid());
+    }
+    void cleanup() {
+        prueba_.reset();
+        QVERIFY2(vigilante_->abiertos.isEmpty(), qPrintable(vigilante_->abiertos.join(", ")));
+        vigilante_.reset();
+    }
+
+    void dialogo_data() {
+        QTest::addColumn<QString>("boton");
+        QTest::addColumn<QString>("tipo");
+        QTest::addColumn<QString>("titulo");
+        QTest::addColumn<QString>("filtro");
+        QTest::addColumn<QString>("propia");
+        QTest::addColumn<QString>("otra");
+        const QString calculo = QStringLiteral("Archivos cálculo Colvero  (*.caVek)");
+        const QString criterio = QStringLiteral("Archivos cálculo Colvero  (*.CrVek)");
+        const QString abrir = QStringLiteral("Abrir Cálculo      Colvero 2");
+        const QString guardar = QStringLiteral("Guardar Cálculo     Colvero 2");
+        QTest::newRow("Abrir Cálculo") << "Command20"
+                                       << "abrir" << abrir << calculo << "Label1ap"
+                                       << "Label3ap";
+        QTest::newRow("Guardar Cálculo") << "Command21"
+                                         << "guardar" << guardar << calculo << "Label1ap"
+                                         << "Label3ap";
+        QTest::newRow("Abrir criterio") << "Command16"
+                                        << "abrir" << abrir << criterio << "Label3ap"
+                                        << "Label1ap";
+        QTest::newRow("Guardar criterio") << "Command17"
+                                          << "guardar" << guardar << criterio << "Label3ap"
+                                          << "Label1ap";
+    }
+
+    void dialogo() {
+        QFETCH(QString, boton);
+        QFETCH(QString, tipo);
+        QFETCH(QString, titulo);
+        QFETCH(QString, filtro);
+        QFETCH(QString, propia);
+        QFETCH(QString, otra);
+        hijo<QLabel>(w(), otra)->setText(QStringLiteral("anterior"));
+        pulsar(qPrintable(boton), QString());
+        QCOMPARE(dialogos().llamadas.size(), 1);
+        const LlamadaDialogo& llamada = dialogos().llamadas.constFirst();
+        QCOMPARE(llamada.tipo, tipo);
+        QCOMPARE(llamada.titulo, titulo);
+        QCOMPARE(llamada.filtro, filtro);
+        QCOMPARE(llamada.carpeta, QCoreApplication::applicationDirPath());
+    }
+
+    void cancelarNoCambiaNada_data() { dialogo_data(); }
+    void cancelarNoCambiaNada() {
+        QFETCH(QString, boton);
+        QFETCH(QString, otra);
+        calcularCasoValido();
+        hijo<QLabel>(w(), otra)->setText(QStringLiteral("anterior"));
+        pulsar(qPrintable(boton), QString());
+        QCOMPARE(texto(w(), otra), QStringLiteral("anterior"));
+        QCOMPARE(texto(w(), "NotaCalC"), QStringLiteral("CÁLCULO REALIZADO"));
+        QVERIFY(hijo<QPushButton>(w(), "Command6")->isEnabled());
+        QCOMPARE(texto(w(), "Text34"), QStringLiteral("1"));
+        QVERIFY(QDir(carpeta_->path()).isEmpty());
+        QVERIFY(dialogos().errores.isEmpty());
+    }
+
+    void guardarYAbrirCalculo() {
+        auto* titulo = hijo<QLineEdit>(w(), "Text1");
+        titulo->clear();
+        QTest::keyClicks(titulo, "Colector ");
+        QTest::sendKeyEvent(QTest::Click, titulo, Qt::Key_unknown, QStringLiteral("Ñ"), {});
+        hijo<QCheckBox>(w(), "Check5")->setChecked(false);
+        teclear(w(), "Text39", "3.5");
+        teclear(w(), "Text9", "Punta");
+        calcularCasoValido();
+        hijo<QLabel>(w(), "Label3ap")->setText(QStringLiteral("criterio.CrVek"));
+
+        const QString archivo = ruta(QStringLiteral("caso.caVek"));
+        pulsar("Command21", archivo);
+        QCOMPARE(texto(w(), "Label1ap"), archivo);
+        QCOMPARE(texto(w(), "Label3ap"), QStringLiteral("-"));
+        // Saving leaves the calculated state alone.
+        QCOMPARE(texto(w(), "NotaCalC"), QStringLiteral("CÁLCULO REALIZADO"));
+        QVERIFY(hijo<QPushButton>(w(), "Command6")->isEnabled());
+
+        Calculo esperado;
+        esperado.titulo1 = "Colector Ñ";
+        esperado.colector = {"1", "0.013", "0.005"};
+        esperado.caudal[0] = "1";
+        esperado.criterio.denominacion[0] = "Punta";
+        esperado.criterio.Vmax = "3.5";
+        esperado.criterio.activa[4] = false;
+        QCOMPARE(leerCalculo(archivo, '.'), esperado);
+
+        // A fresh window opens the file as the case, not calculated.
+        prueba_ = std::make_unique<VentanaDePrueba>('.');
+        pulsar("Command20", archivo);
+        QVERIFY(dialogos().errores.isEmpty());
+        QCOMPARE(texto(w(), "Label1ap"), archivo);
+        QCOMPARE(texto(w(), "Text1"), QStringLiteral("Colector Ñ"));
+        QCOMPARE(texto(w(), "Text39"), QStringLiteral("3.5"));
+        QCOMPARE(texto(w(), "Text9"), QStringLiteral("Punta"));
+        QCOMPARE(texto(w(), "Text33"), QStringLiteral("1"));
+        QVERIFY(!hijo<QCheckBox>(w(), "Check5")->isChecked());
+        QVERIFY(!hijo<QWidget>(w(), "Text76")->isVisible());
+        QVERIFY(hijo<QWidget>(w(), "Text42")->isVisible());
+        QCOMPARE(texto(w(), "NotaCalC"), QStringLiteral("CALCULO SIN REALIZAR"));
+        QVERIFY(!hijo<QPushButton>(w(), "Command6")->isEnabled());
+    }
+
+    // Reading back the very case on screen still leaves it not calculated: the report of the
+    // earlier run is no longer offered and no result field keeps an old value.
+    void abrirElMismoCasoDejaSinCalcular() {
+        calcularCasoValido();
+        const QString archivo = ruta(QStringLiteral("igual.caVek"));
+        pulsar("Command21", archivo);
+        teclear(w(), "Text76", "1");
+        teclear(w(), "Text53", "1");
+        teclear(w(), "Text54", "2.65");
+        pulsar("Command21", archivo);
+        QTest::mouseClick(hijo<QPushButton>(w(), "Command13"), Qt::LeftButton);
+        QVERIFY(texto(w(), "Text19") != QStringLiteral("-"));
+
+        pulsar("Command20", archivo);
+        QCOMPARE(texto(w(), "NotaCalC"), QStringLiteral("CALCULO SIN REALIZAR"));
+        QVERIFY(!hijo<QPushButton>(w(), "Command6")->isEnabled());
+        for (const char* campo : {"Text37", "Text55", "Text19", "Nota1", "Nota5"}) {
+            QVERIFY2(texto(w(), campo) == QStringLiteral("-"), campo);
+        }
+    }
+
+    void guardarYAbrirCriterio() {
+        hijo<QCheckBox>(w(), "Check8")->setChecked(false);
+        teclear(w(), "Text72", "0.6");
+        teclear(w(), "Text4", "Lluvia");
+        const QString archivo = ruta(QStringLiteral("criterio.CrVek"));
+        hijo<QLabel>(w(), "Label1ap")->setText(QStringLiteral("caso.caVek"));
+        pulsar("Command17", archivo);
+        QCOMPARE(texto(w(), "Label3ap"), archivo);
+        QCOMPARE(texto(w(), "Label1ap"), QStringLiteral("-"));
+        QVERIFY(QFile::exists(archivo));
+
+        // Another case and criterion on screen; opening the criterion replaces only its part.
+        hijo<QCheckBox>(w(), "Check8")->setChecked(true);
+        teclear(w(), "Text72", "9");
+        teclear(w(), "Text4", "Otra");
+        teclear(w(), "Text34", "0.8");
+        teclear(w(), "Text70", "2");
+        teclear(w(), "Text2", "Segundo");
+        hijo<QLabel>(w(), "Label1ap")->setText(QStringLiteral("caso.caVek"));
+        pulsar("Command16", archivo);
+        QVERIFY(dialogos().errores.isEmpty());
+        QCOMPARE(texto(w(), "Label1ap"), QStringLiteral("-"));
+        QVERIFY(!hijo<QCheckBox>(w(), "Check8")->isChecked());
+        QVERIFY(!hijo<QWidget>(w(), "Text64")->isVisible());
+        QCOMPARE(texto(w(), "Text72"), QStringLiteral("0.6"));
+        QCOMPARE(texto(w(), "Text4"), QStringLiteral("Lluvia"));
+        QCOMPARE(texto(w(), "Text34"), QStringLiteral("0.8"));
+        QCOMPARE(texto(w(), "Text70"), QStringLiteral("2"));
+        QCOMPARE(texto(w(), "Text2"), QStringLiteral("Segundo"));
+        QCOMPARE(texto(w(), "NotaCalC"), QStringLiteral("CALCULO SIN REALIZAR"));
+    }
+
+    void errorDeLecturaAvisaSinCambiarCampos_data() {
+        QTest::addColumn<QString>("boton");
+        QTest::addColumn<QByteArray>("contenido");
+        QTest::newRow("calculation file ending after its 43rd value")
+            << "Command20"
+            << QByteArray("T1,T2,1,0.013,0.005\r\n 1 ,1,a\r\n 1 ,1,b,3\r\n 1 ,1,c,1\r\n"
+                          " 1 ,1,d,80\r\n 1 ,1,e,2.65,1,10\r\n 1 ,1,f,1\r\n 1 ,1,g,2\r\n"
+                          " 1 ,-,0.001\r\n 1 ,-,0.1\r\n 1 ,-,50\r\n");
+        QTest::newRow("empty criterion file") << "Command16" << QByteArray();
+    }
+    void errorDeLecturaAvisaSinCambiarCampos() {
+        QFETCH(QString, boton);
+        QFETCH(QByteArray, contenido);
+        const QString archivo = ruta(QStringLiteral("corto"));
+        QFile f(archivo);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(contenido);
+        f.close();
+        calcularCasoValido();
+
+        pulsar(qPrintable(boton), archivo);
+        QCOMPARE(dialogos().errores.size(), 1);
+        QVERIFY2(dialogos().errores.constFirst().contains(QStringLiteral("corto")),
+                 qPrintable(dialogos().errores.constFirst()));
+        // The label shows the chosen path; nothing else moved.
+        QVERIFY(texto(w(), "Label1ap") == archivo || texto(w(), "Label3ap") == archivo);
+        QCOMPARE(texto(w(), "Text1"), QStringLiteral("Título 1"));
+        QCOMPARE(texto(w(), "Text34"), QStringLiteral("1"));
+        QCOMPARE(texto(w(), "Text72"), QStringLiteral("0"));
+        QVERIFY(hijo<QCheckBox>(w(), "Check2")->isChecked());
+        QCOMPARE(texto(w(), "NotaCalC"), QStringLiteral("CÁLCULO REALIZADO"));
+        QVERIFY(hijo<QPushButton>(w(), "Command6")->isEnabled());
+    }
+
+    void errorDeEscrituraAvisa_data() {
+        QTest::addColumn<QString>("boton");
+        QTest::newRow("calculation") << "Command21";
+        QTest::newRow("criterion") << "Command17";
+    }
+    void errorDeEscrituraAvisa() {
+        QFETCH(QString, boton);
+        calcularCasoValido();
+        const QString archivo = ruta(QStringLiteral("no/existe/caso"));
+        pulsar(qPrintable(boton), archivo);
+        QCOMPARE(dialogos().errores.size(), 1);
+        QVERIFY(!QFile::exists(archivo));
+        QCOMPARE(texto(w(), "NotaCalC"), QStringLiteral("CÁLCULO REALIZADO"));
+    }
+
+    void filtroQt_data() {
+        QTest::addColumn<QString>("lista");
+        QTest::addColumn<QString>("esperado");
+        QTest::newRow("description naming its pattern, trailing blanks")
+            << "Archivos cálculo Colvero  (*.caVek)|*.caVek|  "
+            << "Archivos cálculo Colvero  (*.caVek)";
+        QTest::newRow("description without the pattern") << "Texto|*.txt"
+                                                         << "Texto (*.txt)";
+        QTest::newRow("two types") << "A (*.a)|*.a|B|*.b|"
+                                   << "A (*.a);;B (*.b)";
+    }
+    void filtroQt() {
+        QFETCH(QString, lista);
+        QFETCH(QString, esperado);
+        QCOMPARE(ui::filtroQt(lista), esperado);
+    }
+};
+
+QTEST_MAIN(TestArchivosVentana)
+#include "test_archivos_ventana.moc"

@@ -1,0 +1,199 @@
+// Calcular and the report from the window, in both decimal separators.
+#include "apoyo.h"
+#include "report/informe.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QPushButton>
+
+using namespace colvero;
+using namespace colvero::ui;
+using namespace colvero::ui::prueba;
+
+class TestCalculoVentana : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<VigilanteModal> vigilante_;
+
+    // Fills "control=text" entries, unticks the listed check boxes and presses Calcular.
+    static void calcularEn(QWidget& w, const QStringList& entradas, const QStringList& sinMarcar) {
+        for (const QString& entrada : entradas) {
+            const auto partes = entrada.split(QLatin1Char('='));
+            teclear(w, partes[0], partes[1]);
+        }
+        for (const QString& casilla : sinMarcar) {
+            hijo<QCheckBox>(w, casilla)->setChecked(false);
+        }
+        QTest::mouseClick(hijo<QPushButton>(w, "Command13"), Qt::LeftButton);
+    }
+
+private Q_SLOTS:
+    void init() {
+        QLocale::setDefault(QLocale::c());
+        vigilante_ = std::make_unique<VigilanteModal>();
+    }
+    void cleanup() {
+        QVERIFY2(vigilante_->abiertos.isEmpty(), qPrintable(vigilante_->abiertos.join(", ")));
+        vigilante_.reset();
+    }
+
+    void separadorDelLocale_data() {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<char>("esperado");
+        QTest::newRow("Spanish") << QLocale(QLocale::Spanish, QLocale::Spain) << ',';
+        QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << ',';
+        QTest::newRow("C") << QLocale::c() << '.';
+        QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates) << '.';
+        // Arabic uses its own decimal sign, which the engine does not read.
+        QTest::newRow("Arabic falls back to a point")
+            << QLocale(QLocale::Arabic, QLocale::Egypt) << '.';
+    }
+    void separadorDelLocale() {
+        QFETCH(QLocale, locale);
+        QFETCH(char, esperado);
+        QCOMPARE(separadorDecimalDe(locale), esperado);
+    }
+
+    void calcular_data() {
+        QTest::addColumn<char>("separador");
+        QTest::addColumn<QStringList>("entradas");
+        QTest::addColumn<QStringList>("sinMarcar");
+        QTest::addColumn<QStringList>("esperado");
+        QTest::addColumn<bool>("informe");
+
+        const QStringList colector{"Text34=1", "Text35=0.013", "Text18=0.005"};
+        QTest::newRow("window as it opens stops at the Manning number")
+            << '.' << QStringList{} << QStringList{}
+            << QStringList{"NotaCol=El Nº de Manning ha de ser superior a 0.0001", "NotaCalC=-",
+                           "Nota1=-", "Text37=-"}
+            << false;
+        QTest::newRow("collector only: input errors and the two slope checks")
+            << '.' << colector << QStringList{}
+            << QStringList{"NotaCalC=CÁLCULO REALIZADO",
+                           "NotaCol=-",
+                           "Nota1=(1)  [ERROR]  Q1<=0",
+                           "Nota2=(2)  [ERROR]  V2<=0",
+                           "Nota5=(5)  [ERROR]  Q5<=0",
+                           "Nota8=(8)  [SI]  I8 > Imin",
+                           "Nota9=(9)  [NO]  I9 > Imax",
+                           "Nota10=(10)  [ERROR]  (y/D)<=0%",
+                           "Text37=",
+                           "Text62=0.005",
+                           "Text61=0.005"}
+            << true;
+        QTest::newRow("full-section capacity of 1 m3/s")
+            << '.' << colector + QStringList{"Text33=1"} << QStringList{}
+            << QStringList{"Nota1=(1)  [SI]  Qll > Q1", "Text37=1.69534772"} << true;
+        QTest::newRow("decimal comma")
+            << ',' << QStringList{"Text34=1", "Text35=0,013", "Text18=0,005", "Text33=1"}
+            << QStringList{}
+            << QStringList{"Nota1=(1)  [SI]  Qll > Q1", "Text37=1,69534772", "Text62=0,005"}
+            << true;
+        QTest::newRow("decimal point under a comma locale is not a number")
+            << ',' << colector << QStringList{} << QStringList{"NotaCalC=Datos de entrada erroneos"}
+            << false;
+        QTest::newRow("letters in the flow of a disabled condition")
+            << '.' << colector + QStringList{"Text42=abc"} << QStringList{"Check2"}
+            << QStringList{"NotaCalC=Datos de entrada erroneos", "Nota1=-", "Nota2=-"} << false;
+        QTest::newRow("every condition off")
+            << '.' << colector << QStringList{"Check1", "Check2", "Check3", "Check4", "Check5",
+                                              "Check6", "Check7", "Check8", "Check9", "Check10"}
+            << QStringList{"NotaCalC=CÁLCULO REALIZADO", "Nota8=-", "Text37=", "Text62=0"} << true;
+    }
+    void calcular() {
+        QFETCH(char, separador);
+        QFETCH(QStringList, entradas);
+        QFETCH(QStringList, sinMarcar);
+        QFETCH(QStringList, esperado);
+        QFETCH(bool, informe);
+        VentanaDePrueba prueba(separador);
+        QWidget& w = *prueba.ventana;
+        calcularEn(w, entradas, sinMarcar);
+        for (const QString& linea : esperado) {
+            const qsizetype igual = linea.indexOf(QLatin1Char('='));
+            QCOMPARE(texto(w, linea.left(igual)), linea.mid(igual + 1));
+        }
+        QCOMPARE(hijo<QPushButton>(w, "Command6")->isEnabled(), informe);
+    }
+
+    void calcularDosVecesDaLoMismo() {
+        VentanaDePrueba prueba('.');
+        QWidget& w = *prueba.ventana;
+        calcularEn(w, {"Text34=1", "Text35=0.013", "Text18=0.005", "Text42=1", "Text39=3"}, {});
+        const QString nota2 = texto(w, "Nota2");
+        const QString v2 = texto(w, "Text38");
+        QCOMPARE(nota2, QStringLiteral("(2)  [SI]  V2 < Vmax"));
+        QTest::mouseClick(hijo<QPushButton>(w, "Command13"), Qt::LeftButton);
+        QCOMPARE(texto(w, "Nota2"), nota2);
+        QCOMPARE(texto(w, "Text38"), v2);
+    }
+
+    // The stored values outlive a run that does not compute them again.
+    void valoresGuardadosSobrevivenAlReinicio() {
+        VentanaDePrueba prueba('.');
+        QWidget& w = *prueba.ventana;
+        calcularEn(w, {"Text34=1", "Text35=0.013", "Text18=0.005", "Text33=1"}, {});
+        const double qll = prueba.ventana->guardados().Qll;
+        QVERIFY(qAbs(qll - 1.69534772) < 1e-8);
+        calcularEn(w, {"Text33=0"}, {});
+        QCOMPARE(texto(w, "Nota1"), QStringLiteral("(1)  [ERROR]  Q1<=0"));
+        QCOMPARE(prueba.ventana->guardados().Qll, qll);
+    }
+
+    void informeAlPortapapeles_data() {
+        QTest::addColumn<char>("separador");
+        QTest::newRow("decimal point") << '.';
+        QTest::newRow("decimal comma") << ',';
+    }
+    void informeAlPortapapeles() {
+        QFETCH(char, separador);
+        const QString coma = separador == ',' ? QStringLiteral(",") : QStringLiteral(".");
+        VentanaDePrueba prueba(separador);
+        QWidget& w = *prueba.ventana;
+        calcularEn(w,
+                   {QStringLiteral("Text34=1"), "Text35=0" + coma + "013",
+                    "Text18=0" + coma + "005", QStringLiteral("Text33=1"), "Text76=1" + coma + "0",
+                    QStringLiteral("Text53=1"), "Text54=2" + coma + "65",
+                    QStringLiteral("Text56=10")},
+                   {QStringLiteral("Check7")});
+        QVERIFY(hijo<QPushButton>(w, "Command6")->isEnabled());
+        // Titles have no reset: the report shows the title as edited after the run.
+        teclear(w, "Text2", "Obra nueva");
+
+        QGuiApplication::clipboard()->setText(QStringLiteral("anterior"));
+        QTest::mouseClick(hijo<QPushButton>(w, "Command6"), Qt::LeftButton);
+
+        DatosInforme datos;
+        datos.calculo.titulo2 = "Obra nueva";
+        datos.calculo.colector = {"1", ("0" + coma + "013").toStdString(),
+                                  ("0" + coma + "005").toStdString()};
+        datos.calculo.caudal[0] = "1";
+        datos.calculo.caudal[4] = ("1" + coma + "0").toStdString();
+        datos.calculo.criterio.gammaAgua = "1";
+        datos.calculo.criterio.gammaParticula = ("2" + coma + "65").toStdString();
+        datos.calculo.criterio.dpMin = "10";
+        datos.calculo.criterio.activa[6] = false;
+        for (int k = 0; k < 10; ++k) {
+            datos.notas[k] = texto(w, QStringLiteral("Nota%1").arg(k + 1)).toStdString();
+        }
+        QCOMPARE(texto(w, "Nota5"), QStringLiteral("(5)  [SI]  (dp)5 > (dp)min"));
+        QCOMPARE(texto(w, "Nota7"), QStringLiteral("-"));
+        datos.guardados = prueba.ventana->guardados();
+        QVERIFY(datos.guardados.dp5 > 17 && datos.guardados.dp5 < 17.2);
+
+        const QString esperado = QString::fromStdString(generarInforme(datos, separador));
+        QCOMPARE(QGuiApplication::clipboard()->text(), esperado);
+    }
+
+    void informeDeshabilitadoNoTocaElPortapapeles() {
+        VentanaDePrueba prueba('.');
+        QGuiApplication::clipboard()->setText(QStringLiteral("anterior"));
+        QTest::mouseClick(hijo<QPushButton>(*prueba.ventana, "Command6"), Qt::LeftButton);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("anterior"));
+    }
+};
+
+QTEST_MAIN(TestCalculoVentana)
+#include "test_calculo_ventana.moc"
