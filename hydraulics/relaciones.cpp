@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-// Each relation keeps the written order of operations: results must agree digit for digit
-// with the established program, so squares are products and brackets are evaluated first.
+// Each relation keeps the written order of operations, so that results are the same digit for
+// digit on every build: squares are products and brackets are evaluated first.
 
 namespace colvero::hidraulica {
 
