@@ -188,7 +188,10 @@ public:
         valores_.reserve(static_cast<size_t>(necesarios));
     }
 
-    bool completo() const { return static_cast<qsizetype>(valores_.size()) == necesarios_; }
+    // Complete when every value needed is there, or when the end mark ends the data early.
+    bool completo() const {
+        return marcaFinal_ || static_cast<qsizetype>(valores_.size()) == necesarios_;
+    }
 
     void alimentar(QByteArrayView trozo) {
         for (const char b : trozo) {
@@ -200,6 +203,10 @@ public:
                     continue;
             }
             if (b == ',' || b == '\r' || b == '\n') {
+                if (b != ',' && esMarcaFinal()) {
+                    marcaFinal_ = true;
+                    return;
+                }
                 cerrar(b == ',');
                 crPendiente_ = b == '\r';
                 continue;
@@ -218,9 +225,11 @@ public:
 
     // End of data: a value still open counts if anything of it was seen or a comma opened it.
     std::vector<QByteArray> terminar() {
+        if (!completo() && esMarcaFinal())
+            marcaFinal_ = true;
         if (!completo() && (largo_ > 0 || trasComa_))
             cerrar(false);
-        if (!completo())
+        if (static_cast<qsizetype>(valores_.size()) != necesarios_)
             fallo(
                 QStringLiteral("El archivo %1 está incompleto: tiene %2 valores y hacen falta %3.")
                     .arg(entreComillas(nombre_))
@@ -230,6 +239,10 @@ public:
     }
 
 private:
+    // A line that holds only "EOF" is the end mark. No layout line holds a single value, so
+    // a file short of values is told apart from one whose last value reads "EOF".
+    bool esMarcaFinal() const { return !trasComa_ && actual_ == "EOF"; }
+
     void cerrar(bool porComa) {
         valores_.push_back(actual_);
         actual_.clear();
@@ -243,7 +256,8 @@ private:
     QByteArray actual_;
     qsizetype largo_ = 0; // bytes of the open value, skipped blanks included
     bool crPendiente_ = false;
-    bool trasComa_ = false;
+    bool trasComa_ = false;   // the open value follows a comma, not a line start
+    bool marcaFinal_ = false; // the end mark came before all the values
 };
 
 QStringDecoder decodificador() {

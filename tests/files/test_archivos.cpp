@@ -227,6 +227,24 @@ TEST(ArchivoCalculoErrores, FileEndingAfterItsFortyThirdValueIsIncomplete) {
               "El archivo «vacío.caVek» está incompleto: tiene 0 valores y hacen falta 44.");
 }
 
+TEST(ArchivoCalculoErrores, EndMarkIsNotTakenForAMissingValue) {
+    QByteArray b = kEjemploCalculo;
+    b.replace(",0.3\r\nEOF\r\n", "\r\nEOF\r\n");
+    EXPECT_EQ(mensajeDe([&] { calculoDeBytes(b, "caso.caVek", '.'); }),
+              "El archivo «caso.caVek» está incompleto: tiene 43 valores y hacen falta 44.");
+    b.replace("\r\nEOF\r\n", "\nEOF");
+    EXPECT_EQ(mensajeDe([&] { calculoDeBytes(b, "caso.caVek", '.'); }),
+              "El archivo «caso.caVek» está incompleto: tiene 43 valores y hacen falta 44.");
+}
+
+TEST(ArchivoCalculoLectura, TextsReadingEofAreOrdinaryValues) {
+    Calculo c = ejemplo('.');
+    c.titulo1 = "EOF";
+    c.criterio.denominacion[0] = "EOF";
+    c.criterio.Vmin10 = "EOF";
+    EXPECT_EQ(calculoDeBytes(bytesDeCalculo(c, '.'), "c", '.'), c);
+}
+
 struct CasillaMala {
     const char* nombre;
     QByteArray valor;
@@ -463,9 +481,9 @@ TEST(ArchivoCriterio, ErrorsNameFileAndFault) {
     corto.replace("-,-,-\r\nEOF\r\n", "-,-\r\n");
     EXPECT_EQ(mensajeDe([&] { criterioDeBytes(corto, "criterio.CrVek", '.'); }),
               "El archivo «criterio.CrVek» está incompleto: tiene 55 valores y hacen falta 56.");
-    // A calculation file is 44 values and its "EOF": too short for a criterion.
+    // A calculation file is 44 values and its end mark: too short for a criterion.
     EXPECT_EQ(mensajeDe([&] { criterioDeBytes(kEjemploCalculo, "caso.caVek", '.'); }),
-              "El archivo «caso.caVek» está incompleto: tiene 45 valores y hacen falta 56.");
+              "El archivo «caso.caVek» está incompleto: tiene 44 valores y hacen falta 56.");
     const QByteArray malo = reemplazado(kEjemploCriterio, " 1 ,-,20,", " si ,-,20,");
     EXPECT_EQ(mensajeDe([&] { criterioDeBytes(malo, "criterio.CrVek", '.'); }),
               "El archivo «criterio.CrVek» no es válido: la casilla de la condición (10) no vale 0 "
