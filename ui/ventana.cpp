@@ -39,8 +39,6 @@ constexpr const char* kVigilados[] = {
 constexpr const char* kCalculados[] = {"Text37", "Text38", "Text47", "Text52", "Text59", "Text60",
                                        "Text62", "Text61", "Text73", "Text55", "Text19"};
 
-constexpr const char* kSinRealizarTexto = kSinRealizar;
-
 } // namespace
 
 char separadorDecimalDe(const QLocale& locale) {
@@ -165,7 +163,7 @@ bool VentanaPrincipal::eventFilter(QObject* objeto, QEvent* evento) {
 }
 
 void VentanaPrincipal::marcarSinCalcular() {
-    controles_->escribir("NotaCalC", kSinRealizarTexto);
+    controles_->escribir("NotaCalC", kSinRealizar);
     controles_->boton("Command6")->setEnabled(false);
 }
 
