@@ -8,6 +8,8 @@ two programs alternate so that both see the same machine state.
 
     xvfb-run -a -s "-screen 0 1280x1024x24" python3 bench/arranque.py \
         build/bench/ui/colvero build/bench/bench/ventana_minima [runs]
+
+A baseline may carry arguments in the same word ("build/.../ventana_minima --texto").
 """
 import os
 import selectors
@@ -20,20 +22,23 @@ import time
 def one_run(program):
     xev = subprocess.Popen(
         ["stdbuf", "-oL", "xev", "-root", "-event", "substructure"],
-        stdout=subprocess.PIPE, text=True, bufsize=1)
+        stdout=subprocess.PIPE)
     time.sleep(0.3)  # let xev select its events before the program maps anything
     env = dict(os.environ, LANG="C", LC_ALL="C")
     t0 = time.monotonic()
-    proc = subprocess.Popen([program], env=env, stdout=subprocess.DEVNULL,
+    proc = subprocess.Popen(program.split(), env=env, stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL)
+    # Raw reads: a buffered reader could hold the MapNotify line while select() waits.
+    fd = xev.stdout.fileno()
     sel = selectors.DefaultSelector()
-    sel.register(xev.stdout, selectors.EVENT_READ)
+    sel.register(fd, selectors.EVENT_READ)
     elapsed = None
+    seen = b""
     deadline = t0 + 20
     while time.monotonic() < deadline and elapsed is None:
         if sel.select(timeout=0.05):
-            line = xev.stdout.readline()
-            if line.startswith("MapNotify"):
+            seen += os.read(fd, 65536)
+            if b"MapNotify" in seen:
                 elapsed = time.monotonic() - t0
     proc.kill()
     proc.wait()
