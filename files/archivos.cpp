@@ -1,6 +1,7 @@
 #include "files/archivos.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -8,6 +9,11 @@
 #include <algorithm>
 #include <functional>
 #include <vector>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace colvero {
 namespace {
@@ -318,12 +324,35 @@ T deBytes(const Disposicion<T>& disposicion, const QByteArray& bytes, const QStr
     return componer(disposicion, troceador.terminar(), nombre, separadorDecimal);
 }
 
+// Opening a FIFO for reading waits for a writer, possibly for ever. The descriptor is opened
+// without waiting and then made blocking again: a pipe with a writer is read as its data
+// arrives, one without a writer reads as empty and the file is reported incomplete.
+bool abrirParaLeer(QFile& archivo, const QString& ruta) {
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(ruta).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const int modo = ::fcntl(fd, F_GETFL);
+    if (modo < 0 || ::fcntl(fd, F_SETFL, modo & ~O_NONBLOCK) < 0 ||
+        !archivo.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+#else
+    return archivo.open(QIODevice::ReadOnly);
+#endif
+}
+
 template <class T>
 T deArchivo(const Disposicion<T>& disposicion, const QString& ruta, char separadorDecimal) {
     QFile archivo(ruta);
     if (!archivo.exists())
         fallo(QStringLiteral("El archivo %1 no existe.").arg(entreComillas(ruta)));
-    if (!archivo.open(QIODevice::ReadOnly))
+    if (QFileInfo(ruta).isDir())
+        fallo(QStringLiteral("No se puede abrir el archivo %1: es una carpeta.")
+                  .arg(entreComillas(ruta)));
+    if (!abrirParaLeer(archivo, ruta))
         fallo(QStringLiteral("No se puede abrir el archivo %1.").arg(entreComillas(ruta)));
     Troceador troceador(cuentaValores(disposicion), ruta);
     QByteArray trozo;
@@ -431,6 +460,9 @@ template <class F> QByteArray bytesParaGuardar(const QString& ruta, F&& generar)
 }
 
 void escribir(const QString& ruta, const QByteArray& bytes) {
+    if (QFileInfo(ruta).isDir())
+        fallo(QStringLiteral("No se puede guardar el archivo %1: es una carpeta.")
+                  .arg(entreComillas(ruta)));
     // The temporary lies beside the target and replaces it only once complete.
     QSaveFile archivo(ruta);
     if (!archivo.open(QIODevice::WriteOnly))

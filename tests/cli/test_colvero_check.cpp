@@ -216,16 +216,20 @@ TEST_F(ColveroCheck, ArchivoIlegibleDaObjetoDeError) {
     const QString incompleto = escribir("corto.caVek", corto);
     const QString pasa = calculo("pasa.caVek", kPasa);
 
-    const Ejecucion e = ejecutar({"--json", falta, pasa, incompleto});
+    const Ejecucion e = ejecutar({"--json", falta, pasa, incompleto, dir_.path()});
     EXPECT_EQ(e.codigo, 2);
     const auto o = objetos(e.salida);
-    ASSERT_EQ(o.size(), 3u);
+    ASSERT_EQ(o.size(), 4u);
     EXPECT_EQ(o[0].keys(), (QStringList{"archivo", "error"}));
     EXPECT_EQ(o[0]["archivo"].toString(), falta);
     EXPECT_TRUE(o[0]["error"].toString().contains("no-existe.caVek"))
         << o[0]["error"].toString().toStdString();
     EXPECT_EQ(o[1]["estado"].toString(), "CÁLCULO REALIZADO");
-    EXPECT_FALSE(o[2]["error"].toString().isEmpty());
+    EXPECT_EQ(o[2]["error"].toString(),
+              "El archivo «" + incompleto +
+                  "» está incompleto: tiene 43 valores y hacen falta 44.");
+    EXPECT_EQ(o[3]["error"].toString(),
+              "No se puede abrir el archivo «" + dir_.path() + "»: es una carpeta.");
 
     const Ejecucion i = ejecutar({"--informe", falta});
     EXPECT_EQ(i.codigo, 2);

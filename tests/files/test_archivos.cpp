@@ -5,8 +5,14 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
+#include <future>
 #include <string>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace colvero;
 
@@ -398,7 +404,7 @@ TEST_F(ArchivoDisco, SaveIntoMissingFolderOrOverAFolderFails) {
     EXPECT_EQ(mensajeDe([&] { guardarCalculo(falta, Calculo{}, '.'); }),
               "No se puede crear el archivo «" + falta.toStdString() + "».");
     EXPECT_EQ(mensajeDe([&] { guardarCriterio(dir.path(), Criterio{}, '.'); }),
-              "No se puede crear el archivo «" + dir.path().toStdString() + "».");
+              "No se puede guardar el archivo «" + dir.path().toStdString() + "»: es una carpeta.");
 }
 
 TEST_F(ArchivoDisco, OpeningMissingFileOrFolderFails) {
@@ -406,7 +412,60 @@ TEST_F(ArchivoDisco, OpeningMissingFileOrFolderFails) {
     EXPECT_EQ(mensajeDe([&] { leerCalculo(falta, '.'); }),
               "El archivo «" + falta.toStdString() + "» no existe.");
     EXPECT_EQ(mensajeDe([&] { leerCriterio(dir.path(), '.'); }),
-              "No se puede abrir el archivo «" + dir.path().toStdString() + "».");
+              "No se puede abrir el archivo «" + dir.path().toStdString() + "»: es una carpeta.");
+}
+
+// A FIFO holds what a writer puts into it; reading one must never wait for a writer that
+// may never come.
+class ArchivoFifo : public ArchivoDisco {
+protected:
+    void SetUp() override {
+        ArchivoDisco::SetUp();
+        fifo = ruta("tuberia.caVek");
+        ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    }
+
+    // Runs `lectura` and fails if it is still waiting after five seconds; a writer that opens
+    // and closes the FIFO then releases it, so the test ends either way.
+    std::string mensajeSinEspera(std::function<void()> lectura) {
+        auto pendiente = std::async(std::launch::async, [&] { return mensajeDe(lectura); });
+        if (pendiente.wait_for(std::chrono::seconds(5)) == std::future_status::timeout) {
+            ADD_FAILURE() << "la lectura espera a un escritor";
+            const int escritor = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+            if (escritor >= 0)
+                ::close(escritor);
+        }
+        return pendiente.get();
+    }
+
+    QString fifo;
+};
+
+TEST_F(ArchivoFifo, WithoutAWriterReadsAsEmpty) {
+    EXPECT_EQ(mensajeSinEspera([&] { leerCalculo(fifo, '.'); }),
+              "El archivo «" + fifo.toStdString() +
+                  "» está incompleto: tiene 0 valores y hacen "
+                  "falta 44.");
+    EXPECT_EQ(mensajeSinEspera([&] { leerCriterio(fifo, '.'); }),
+              "El archivo «" + fifo.toStdString() +
+                  "» está incompleto: tiene 0 valores y hacen "
+                  "falta 56.");
+}
+
+TEST_F(ArchivoFifo, HoldingAWholeFileReadsLikeTheFile) {
+    // A reader of our own lets the writer open, and keeps the data in the pipe once the
+    // writer has closed.
+    const int lector = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(lector, 0);
+    const int escritor = ::open(QFile::encodeName(fifo).constData(), O_WRONLY);
+    ASSERT_GE(escritor, 0);
+    ASSERT_EQ(::write(escritor, kEjemploCalculo.constData(), kEjemploCalculo.size()),
+              kEjemploCalculo.size());
+    ::close(escritor);
+    Calculo leido;
+    EXPECT_EQ(mensajeSinEspera([&] { leido = leerCalculo(fifo, '.'); }), "(ningún error)");
+    EXPECT_EQ(leido, ejemplo('.'));
+    ::close(lector);
 }
 
 TEST_F(ArchivoDisco, NothingAfterTheNeededValuesIsRead) {
