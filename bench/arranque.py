@@ -19,11 +19,20 @@ import sys
 import time
 
 
+def start_xev():
+    # A fresh X server may refuse the first client for a moment: try again.
+    for _ in range(10):
+        xev = subprocess.Popen(
+            ["stdbuf", "-oL", "xev", "-root", "-event", "substructure"],
+            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        time.sleep(0.3)  # let xev select its events before the program maps anything
+        if xev.poll() is None:
+            return xev
+    sys.exit("xev cannot connect to the X server")
+
+
 def one_run(program):
-    xev = subprocess.Popen(
-        ["stdbuf", "-oL", "xev", "-root", "-event", "substructure"],
-        stdout=subprocess.PIPE)
-    time.sleep(0.3)  # let xev select its events before the program maps anything
+    xev = start_xev()
     env = dict(os.environ, LANG="C", LC_ALL="C")
     t0 = time.monotonic()
     proc = subprocess.Popen(program.split(), env=env, stdout=subprocess.DEVNULL,
