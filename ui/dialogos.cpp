@@ -5,28 +5,51 @@
 #include <QStringList>
 
 namespace colvero::ui {
+namespace {
 
-QString DialogosQt::abrir(const QString& titulo, const QString& carpeta, const QString& filtro) {
-    return QFileDialog::getOpenFileName(&ventana_, titulo, carpeta, filtro, nullptr,
-                                        QFileDialog::DontUseNativeDialog);
-}
-
-QString DialogosQt::guardar(const QString& titulo, const QString& carpeta, const QString& filtro) {
-    // The user may replace an existing file without a question, and a name typed without an
-    // extension stays as typed.
-    QFileDialog dialogo(&ventana_, titulo, carpeta, filtro);
-    dialogo.setAcceptMode(QFileDialog::AcceptSave);
-    dialogo.setFileMode(QFileDialog::AnyFile);
-    dialogo.setOptions(QFileDialog::DontConfirmOverwrite | QFileDialog::DontUseNativeDialog);
-    dialogo.setDefaultSuffix(QString());
+// The toolkit ships its dialogs in English; the window speaks Spanish.
+QString elegirArchivo(QWidget& ventana, bool abrir, const QString& titulo, const QString& carpeta,
+                      const QString& filtro) {
+    QFileDialog dialogo(&ventana, titulo, carpeta, filtro);
+    dialogo.setOption(QFileDialog::DontUseNativeDialog);
+    if (abrir) {
+        dialogo.setAcceptMode(QFileDialog::AcceptOpen);
+        dialogo.setFileMode(QFileDialog::ExistingFile);
+    } else {
+        // The user may replace an existing file without a question, and a name typed without
+        // an extension stays as typed.
+        dialogo.setAcceptMode(QFileDialog::AcceptSave);
+        dialogo.setFileMode(QFileDialog::AnyFile);
+        dialogo.setOption(QFileDialog::DontConfirmOverwrite);
+        dialogo.setDefaultSuffix(QString());
+    }
+    // The accept mode rebuilds the buttons, so their captions come after it.
+    dialogo.setLabelText(QFileDialog::LookIn, QStringLiteral("Buscar en:"));
+    dialogo.setLabelText(QFileDialog::FileName, QStringLiteral("Nombre:"));
+    dialogo.setLabelText(QFileDialog::FileType, QStringLiteral("Tipo:"));
+    dialogo.setLabelText(QFileDialog::Accept,
+                         abrir ? QStringLiteral("Abrir") : QStringLiteral("Guardar"));
+    dialogo.setLabelText(QFileDialog::Reject, QStringLiteral("Cancelar"));
     if (dialogo.exec() != QDialog::Accepted || dialogo.selectedFiles().isEmpty()) {
         return {};
     }
     return dialogo.selectedFiles().constFirst();
 }
 
+} // namespace
+
+QString DialogosQt::abrir(const QString& titulo, const QString& carpeta, const QString& filtro) {
+    return elegirArchivo(ventana_, true, titulo, carpeta, filtro);
+}
+
+QString DialogosQt::guardar(const QString& titulo, const QString& carpeta, const QString& filtro) {
+    return elegirArchivo(ventana_, false, titulo, carpeta, filtro);
+}
+
 void DialogosQt::avisarError(const QString& titulo, const QString& mensaje) {
-    QMessageBox::critical(&ventana_, titulo, mensaje);
+    QMessageBox aviso(QMessageBox::Critical, titulo, mensaje, QMessageBox::NoButton, &ventana_);
+    aviso.addButton(QStringLiteral("Aceptar"), QMessageBox::AcceptRole);
+    aviso.exec();
 }
 
 QString filtroQt(const QString& filtroLista) {

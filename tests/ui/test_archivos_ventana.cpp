@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 
 using namespace colvero;
 using namespace colvero::ui;
@@ -47,8 +48,10 @@ private Q_SLOTS:
     }
     void cleanup() {
         prueba_.reset();
-        QVERIFY2(vigilante_->abiertos.isEmpty(), qPrintable(vigilante_->abiertos.join(", ")));
-        vigilante_.reset();
+        if (vigilante_) {
+            QVERIFY2(vigilante_->abiertos.isEmpty(), qPrintable(vigilante_->abiertos.join(", ")));
+            vigilante_.reset();
+        }
     }
 
     void dialogo_data() {
@@ -252,6 +255,58 @@ private Q_SLOTS:
         QCOMPARE(dialogos().errores.size(), 1);
         QVERIFY(!QFile::exists(archivo));
         QCOMPARE(texto(w(), "NotaCalC"), QStringLiteral("CÁLCULO REALIZADO"));
+    }
+
+    // The toolkit's own dialogs, shown for real and closed as soon as they appear.
+    void dialogosDelToolkitEnEspanol_data() {
+        QTest::addColumn<QString>("dialogo");
+        QTest::addColumn<QStringList>("textos");
+        const QStringList archivo{"Buscar en:", "Nombre:", "Tipo:", "Cancelar"};
+        QTest::newRow("open dialog") << "abrir" << archivo + QStringList{"Abrir"};
+        QTest::newRow("save dialog") << "guardar" << archivo + QStringList{"Guardar"};
+        QTest::newRow("error message") << "aviso" << QStringList{"Aceptar", "No se pudo leer"};
+    }
+    void dialogosDelToolkitEnEspanol() {
+        QFETCH(QString, dialogo);
+        QFETCH(QStringList, textos);
+        // This test closes its dialog itself, reading it first.
+        vigilante_.reset();
+        QStringList vistos;
+        QString titulo;
+        QTimer cierre;
+        cierre.setInterval(10);
+        connect(&cierre, &QTimer::timeout, &cierre, [&] {
+            auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!modal) {
+                return;
+            }
+            titulo = modal->windowTitle();
+            for (auto* boton : modal->findChildren<QAbstractButton*>()) {
+                vistos << boton->text();
+            }
+            for (auto* etiqueta : modal->findChildren<QLabel*>()) {
+                vistos << etiqueta->text();
+            }
+            modal->reject();
+        });
+        cierre.start();
+
+        DialogosQt dialogos(w());
+        const QString filtro = QStringLiteral("Archivos cálculo Colvero  (*.caVek)");
+        QString elegido = QStringLiteral("sin cerrar");
+        if (dialogo == QLatin1String("abrir")) {
+            elegido = dialogos.abrir(QStringLiteral("Abrir"), carpeta_->path(), filtro);
+        } else if (dialogo == QLatin1String("guardar")) {
+            elegido = dialogos.guardar(QStringLiteral("Guardar"), carpeta_->path(), filtro);
+        } else {
+            dialogos.avisarError(QStringLiteral("Colvero 2"), QStringLiteral("No se pudo leer"));
+            elegido.clear();
+        }
+        QVERIFY(!titulo.isEmpty());
+        QVERIFY(elegido.isEmpty());
+        for (const QString& texto : textos) {
+            QVERIFY2(vistos.contains(texto), qPrintable(texto + " en " + vistos.join(" | ")));
+        }
     }
 
     void filtroQt_data() {
