@@ -91,6 +91,8 @@ void aplicarEstilo(QWidget& control, const Control& datos) {
     QPalette paleta = control.palette();
     if (datos.tipo == Tipo::Boton) {
         paleta.setColor(QPalette::Button, QColor::fromRgb(datos.fondoBoton));
+        // The toolkit's disabled caption is nearly the grey of the report button itself.
+        paleta.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(96, 96, 96));
         control.setPalette(paleta);
         return;
     }

@@ -154,7 +154,8 @@ bool VentanaPrincipal::eventFilter(QObject* objeto, QEvent* evento) {
     } else if (nombre == QLatin1String("Label3") && evento->type() == QEvent::MouseButtonRelease) {
         auto* enlace = static_cast<QLabel*>(objeto);
         const auto* raton = static_cast<QMouseEvent*>(evento);
-        if (enlace->rect().contains(raton->position().toPoint())) {
+        if (raton->button() == Qt::LeftButton &&
+            enlace->rect().contains(raton->position().toPoint())) {
             // A desktop without a web handler simply opens nothing.
             QDesktopServices::openUrl(QUrl(enlace->text()));
         }

@@ -3,6 +3,7 @@
 #include "ui/estilos.h"
 
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QLocale>
 #include <QPushButton>
 #include <QTest>
@@ -17,8 +18,7 @@ const QStringList kNotas{"NotaCol", "Nota1", "Nota2", "Nota3", "Nota4", "Nota5",
 const QStringList kCalculados{"Text37", "Text38", "Text47", "Text52", "Text55", "Text19",
                               "Text59", "Text60", "Text62", "Text61", "Text73"};
 
-// Controls of each row that its check box hides, written out from the design independently of
-// the window's own table.
+// Controls of each row that its check box hides, written out apart from the window's own table.
 const QList<QStringList> kFilas{
     {"Text33", "Text37", "Text9", "Label7"},
     {"Text42", "Text39", "Text38", "Text8", "Label57", "Label11"},
@@ -34,6 +34,15 @@ const QList<QStringList> kFilas{
 };
 const QStringList kTitulos{"Label35", "Label54", "Label58", "Label61", "Label78",
                            "Label83", "Label90", "Label97", "Label96", "Label102"};
+
+// Receives the addresses that the window asks the desktop to open.
+class Navegador : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> abiertas;
+public Q_SLOTS:
+    void abrir(const QUrl& direccion) { abiertas << direccion; }
+};
 
 } // namespace
 
@@ -205,6 +214,106 @@ private Q_SLOTS:
         QCOMPARE(caja->palette().color(grupo, QPalette::Base), fondo);
     }
 
+    void aspectoDeEtiquetas_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QColor>("color");
+        QTest::addColumn<QString>("familia");
+        QTest::addColumn<qreal>("puntos");
+        QTest::addColumn<bool>("negrita");
+        const QString sans = QStringLiteral("MS Sans Serif");
+        const QString bell = QStringLiteral("Bell MT");
+        const QColor verdeClaro(192, 255, 192);
+        const QColor verdeOscuro(0, 64, 0);
+        QTest::newRow("program title") << "Label6" << verdeClaro << bell << 48.0 << true;
+        QTest::newRow("title shadow") << "Label26" << verdeOscuro << bell << 48.0 << true;
+        QTest::newRow("version line") << "Label38" << verdeClaro << bell << 12.0 << true;
+        QTest::newRow("subtitle") << "Label32" << verdeClaro << sans << 9.75 << false;
+        QTest::newRow("maker's name") << "Label2" << verdeOscuro << sans << 9.75 << true;
+        QTest::newRow("sponsor's address") << "Label4" << verdeOscuro << sans << 9.75 << false;
+        QTest::newRow("sponsor line") << "Label5" << verdeOscuro << sans << 8.25 << true;
+        QTest::newRow("maker's address") << "Label3" << verdeOscuro << sans << 9.75 << false;
+        QTest::newRow("calculation status") << "NotaCalC" << verdeClaro << sans << 9.75 << true;
+        QTest::newRow("file label") << "Label3ap" << verdeClaro << sans << 8.25 << false;
+        QTest::newRow("title caption")
+            << "Label29" << QColor(255, 255, 255) << sans << 8.25 << true;
+        QTest::newRow("row title") << "Label102" << QColor(255, 255, 255) << sans << 8.25 << true;
+        QTest::newRow("header caption") << "Label52" << QColor(64, 64, 64) << sans << 8.25 << true;
+        QTest::newRow("first header caption is black")
+            << "Label19" << QColor(0, 0, 0) << sans << 8.25 << true;
+        QTest::newRow("quantity caption") << "Label46" << verdeClaro << sans << 8.25 << false;
+        QTest::newRow("limit caption")
+            << "Label101" << QColor(255, 255, 0) << sans << 8.25 << false;
+        QTest::newRow("particle caption of row 5")
+            << "Label75" << QColor(255, 255, 0) << sans << 8.25 << false;
+        QTest::newRow("verdict") << "Nota7" << verdeClaro << sans << 8.25 << false;
+    }
+    void aspectoDeEtiquetas() {
+        QFETCH(QString, control);
+        QFETCH(QColor, color);
+        QFETCH(QString, familia);
+        QFETCH(qreal, puntos);
+        QFETCH(bool, negrita);
+        auto* etiqueta = hijo<QLabel>(w(), control);
+        QCOMPARE(etiqueta->palette().color(QPalette::WindowText), color);
+        QCOMPARE(etiqueta->font().family(), familia);
+        QCOMPARE(etiqueta->font().pointSizeF(), puntos);
+        QCOMPARE(etiqueta->font().bold(), negrita);
+        QVERIFY(!etiqueta->autoFillBackground());
+    }
+
+    void fondoDeBotones_data() {
+        QTest::addColumn<QString>("boton");
+        QTest::addColumn<QColor>("fondo");
+        QTest::newRow("Calcular") << "Command13" << QColor(255, 255, 255);
+        QTest::newRow("Salir") << "Command8" << QColor(224, 224, 224);
+        QTest::newRow("report") << "Command6" << QColor(192, 192, 192);
+        QTest::newRow("Abrir Cálculo") << "Command20" << QColor(192, 192, 192);
+        QTest::newRow("Guardar Cálculo") << "Command21" << QColor(192, 192, 192);
+        QTest::newRow("Abrir criterio") << "Command16" << QColor(128, 128, 128);
+        QTest::newRow("Guardar criterio") << "Command17" << QColor(128, 128, 128);
+    }
+    void fondoDeBotones() {
+        QFETCH(QString, boton);
+        QFETCH(QColor, fondo);
+        QCOMPARE(hijo<QPushButton>(w(), boton)->palette().color(QPalette::Button), fondo);
+    }
+
+    // The report button starts disabled: its caption must still read against its grey.
+    void informeDeshabilitadoSeLee() {
+        const QPalette paleta = informe()->palette();
+        const int fondo = paleta.color(QPalette::Disabled, QPalette::Button).lightness();
+        const int letra = paleta.color(QPalette::Disabled, QPalette::ButtonText).lightness();
+        QVERIFY2(qAbs(fondo - letra) >= 64,
+                 qPrintable(QStringLiteral("%1 / %2").arg(letra).arg(fondo)));
+        // Still told apart from the enabled caption.
+        QVERIFY(paleta.color(QPalette::Active, QPalette::ButtonText).lightness() + 64 <= letra);
+    }
+
+    void enlaceDelFabricante_data() {
+        QTest::addColumn<Qt::MouseButton>("boton");
+        QTest::addColumn<QPoint>("suelta");
+        QTest::addColumn<bool>("abre");
+        QTest::newRow("left click opens the address shown")
+            << Qt::LeftButton << QPoint(5, 5) << true;
+        QTest::newRow("released off the label opens nothing")
+            << Qt::LeftButton << QPoint(5, 500) << false;
+        QTest::newRow("right click opens nothing") << Qt::RightButton << QPoint(5, 5) << false;
+    }
+    void enlaceDelFabricante() {
+        QFETCH(Qt::MouseButton, boton);
+        QFETCH(QPoint, suelta);
+        QFETCH(bool, abre);
+        Navegador navegador;
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), &navegador, "abrir");
+        auto* enlace = hijo<QLabel>(w(), "Label3");
+        QTest::mousePress(enlace, boton, {}, QPoint(5, 5));
+        QTest::mouseRelease(enlace, boton, {}, suelta);
+        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+        QVERIFY(enlace->text().startsWith(QStringLiteral("https://")));
+        const QList<QUrl> esperadas = abre ? QList<QUrl>{QUrl(enlace->text())} : QList<QUrl>{};
+        QCOMPARE(navegador.abiertas, esperadas);
+    }
+
     void ordenDeTabulacion_data() {
         QTest::addColumn<bool>("informeHabilitado");
         QTest::newRow("report button disabled is skipped") << false;
@@ -276,12 +385,13 @@ private Q_SLOTS:
         QFETCH(QString, campo);
         calcularCasoValido();
         auto* caja = hijo<QLineEdit>(w(), campo);
+        const QString antes = caja->text();
         if (caja->isEnabled()) {
             QTest::sendKeyEvent(QTest::Click, caja, Qt::Key_unknown, QStringLiteral("í"), {});
         } else {
             caja->setText(QStringLiteral("otro"));
         }
-        QVERIFY(caja->text() != texto(w(), "NotaCalC"));
+        QVERIFY(caja->text() != antes);
         QCOMPARE(texto(w(), "NotaCalC"), QStringLiteral("CÁLCULO REALIZADO"));
         QVERIFY(informe()->isEnabled());
         QCOMPARE(texto(w(), "Text37"), QStringLiteral("1.69534772"));
