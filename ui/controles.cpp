@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <algorithm>
 #include <stdexcept>
+#include <string_view>
 
 namespace colvero::ui {
 namespace {
@@ -27,8 +28,8 @@ QWidget* crear(const Control& c, QWidget& ventana) {
         break;
     case Tipo::Imagen: {
         auto* imagen = new QLabel(&ventana);
-        imagen->setPixmap(QStringView(u"Image1") == QLatin1String(c.nombre) ? formulaShields()
-                                                                            : icono());
+        const bool esFormula = std::string_view(c.nombre) == imagenShields().nombre;
+        imagen->setPixmap(esFormula ? formulaShields() : icono());
         imagen->setAlignment(Qt::AlignCenter);
         w = imagen;
         break;

@@ -11,8 +11,8 @@ class QPushButton;
 
 namespace colvero::ui {
 
-// The substitute fonts run wider than the originals: a one-line caption grows to its text
-// rather than losing its last characters or its descenders. Labels are transparent and lie
+// The substitute fonts run wider than MS Sans Serif and Bell MT: a one-line caption grows to its
+// text rather than losing its last characters or its descenders. Labels are transparent and lie
 // under the text boxes, so growing one never hides an input.
 void ajustarAlTexto(QLabel& etiqueta);
 

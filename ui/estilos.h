@@ -8,7 +8,7 @@ class QWidget;
 
 namespace colvero::ui {
 
-// Registers substitutes for the design's fonts where the platform lacks them. Call once,
+// Registers substitutes for MS Sans Serif and Bell MT where the platform lacks them. Call once,
 // before the window is built.
 void registrarSustitutosDeFuentes();
 

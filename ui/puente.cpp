@@ -1,6 +1,7 @@
 #include "ui/puente.h"
 
 #include "ui/controles.h"
+#include "ui/disposicion.h"
 
 #include <QCheckBox>
 #include <array>
@@ -45,9 +46,6 @@ const std::array<CamposCondicion, 10>& condiciones() {
     }};
     return kCondiciones;
 }
-
-constexpr std::array<const char*, 10> kNotas{"Nota1", "Nota2", "Nota3", "Nota4", "Nota5",
-                                             "Nota6", "Nota7", "Nota8", "Nota9", "Nota10"};
 
 // Flow of condition k (0-based) in `Calculo`: design flows for 1 to 7, placeholders after.
 std::string& caudalDe(Calculo& calculo, std::size_t k) {
@@ -111,7 +109,7 @@ void mostrarResultado(const Controles& controles, const ResultadoCalculo& result
     controles.escribir("NotaCol", resultado.notaCol);
     controles.escribir("NotaCalC", resultado.notaCalC);
     for (std::size_t k = 0; k < 10; ++k) {
-        controles.escribir(kNotas[k], resultado.notas[k]);
+        controles.escribir(filas()[k].nota, resultado.notas[k]);
     }
 }
 
@@ -132,7 +130,7 @@ DatosInforme datosInformeDe(const Controles& controles, const ValoresGuardados& 
     DatosInforme datos;
     datos.calculo = calculoDe(controles);
     for (std::size_t k = 0; k < 10; ++k) {
-        datos.notas[k] = controles.leer(kNotas[k]);
+        datos.notas[k] = controles.leer(filas()[k].nota);
     }
     datos.guardados = guardados;
     return datos;

@@ -45,9 +45,10 @@ char separadorDecimalDe(const QLocale& locale) {
     return locale.decimalPoint() == QStringLiteral(",") ? ',' : '.';
 }
 
-// One of the four file buttons: which dialog, which filter, which label takes the path, and
-// the operation that then runs on that path.
+// One of the four file buttons: the button, its dialog and filter, the label that takes the path,
+// and the operation that then runs on that path.
 struct VentanaPrincipal::OperacionArchivo {
+    const char* boton;
     bool abrir;
     const char* filtro;
     const char* etiquetaPropia;
@@ -118,16 +119,18 @@ void VentanaPrincipal::conectarReacciones() {
     static constexpr const char* kFiltroCalculo = "Archivos cálculo Colvero  (*.caVek)|*.caVek|  ";
     static constexpr const char* kFiltroCriterio = "Archivos cálculo Colvero  (*.CrVek)|*.CrVek|  ";
     static const OperacionArchivo kOperaciones[] = {
-        {true, kFiltroCalculo, "Label1ap", "Label3ap", &VentanaPrincipal::leerArchivoCalculo},
-        {false, kFiltroCalculo, "Label1ap", "Label3ap", &VentanaPrincipal::guardarArchivoCalculo},
-        {true, kFiltroCriterio, "Label3ap", "Label1ap", &VentanaPrincipal::leerArchivoCriterio},
-        {false, kFiltroCriterio, "Label3ap", "Label1ap", &VentanaPrincipal::guardarArchivoCriterio},
+        {"Command20", true, kFiltroCalculo, "Label1ap", "Label3ap",
+         &VentanaPrincipal::leerArchivoCalculo},
+        {"Command21", false, kFiltroCalculo, "Label1ap", "Label3ap",
+         &VentanaPrincipal::guardarArchivoCalculo},
+        {"Command16", true, kFiltroCriterio, "Label3ap", "Label1ap",
+         &VentanaPrincipal::leerArchivoCriterio},
+        {"Command17", false, kFiltroCriterio, "Label3ap", "Label1ap",
+         &VentanaPrincipal::guardarArchivoCriterio},
     };
-    const char* kBotones[] = {"Command20", "Command21", "Command16", "Command17"};
-    for (int k = 0; k < 4; ++k) {
-        const OperacionArchivo* operacion = &kOperaciones[k];
-        connect(c.boton(kBotones[k]), &QPushButton::clicked, this,
-                [this, operacion] { ejecutarArchivo(*operacion); });
+    for (const OperacionArchivo& operacion : kOperaciones) {
+        connect(c.boton(operacion.boton), &QPushButton::clicked, this,
+                [this, &operacion] { ejecutarArchivo(operacion); });
     }
 
     QLabel* enlace = c.etiqueta("Label3");
