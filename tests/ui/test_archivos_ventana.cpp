@@ -210,16 +210,24 @@ private Q_SLOTS:
 
     void errorDeLecturaAvisaSinCambiarCampos_data() {
         QTest::addColumn<QString>("boton");
+        QTest::addColumn<QString>("propia");
+        QTest::addColumn<QString>("otra");
         QTest::addColumn<QByteArray>("contenido");
         QTest::newRow("calculation file ending after its 43rd value")
             << "Command20"
+            << "Label1ap"
+            << "Label3ap"
             << QByteArray("T1,T2,1,0.013,0.005\r\n 1 ,1,a\r\n 1 ,1,b,3\r\n 1 ,1,c,1\r\n"
                           " 1 ,1,d,80\r\n 1 ,1,e,2.65,1,10\r\n 1 ,1,f,1\r\n 1 ,1,g,2\r\n"
                           " 1 ,-,0.001\r\n 1 ,-,0.1\r\n 1 ,-,50\r\n");
-        QTest::newRow("empty criterion file") << "Command16" << QByteArray();
+        QTest::newRow("empty criterion file") << "Command16"
+                                              << "Label3ap"
+                                              << "Label1ap" << QByteArray();
     }
     void errorDeLecturaAvisaSinCambiarCampos() {
         QFETCH(QString, boton);
+        QFETCH(QString, propia);
+        QFETCH(QString, otra);
         QFETCH(QByteArray, contenido);
         const QString archivo = ruta(QStringLiteral("corto"));
         QFile f(archivo);
@@ -227,13 +235,15 @@ private Q_SLOTS:
         f.write(contenido);
         f.close();
         calcularCasoValido();
+        hijo<QLabel>(w(), otra)->setText(QStringLiteral("anterior"));
 
         pulsar(qPrintable(boton), archivo);
         QCOMPARE(dialogos().errores.size(), 1);
         QVERIFY2(dialogos().errores.constFirst().contains(QStringLiteral("corto")),
                  qPrintable(dialogos().errores.constFirst()));
-        // The label shows the chosen path; nothing else moved.
-        QVERIFY(texto(w(), "Label1ap") == archivo || texto(w(), "Label3ap") == archivo);
+        // The labels name the chosen file as the current one; nothing else moved.
+        QCOMPARE(texto(w(), propia), archivo);
+        QCOMPARE(texto(w(), otra), QStringLiteral("-"));
         QCOMPARE(texto(w(), "Text1"), QStringLiteral("Título 1"));
         QCOMPARE(texto(w(), "Text34"), QStringLiteral("1"));
         QCOMPARE(texto(w(), "Text72"), QStringLiteral("0"));
