@@ -35,7 +35,7 @@ Entradas convertir(const Calculo& c, char sep) {
         }
         return *x;
     };
-    const Criterio& k = c.criterio;
+    const Criterio& cr = c.criterio;
     Entradas e{};
     // The window's order of conversion.
     e.D = num(c.colector.D);
@@ -43,23 +43,23 @@ Entradas convertir(const Calculo& c, char sep) {
     e.i = num(c.colector.i);
     e.Q[0] = num(c.caudal[0]);
     e.Q[1] = num(c.caudal[1]);
-    e.Vmax = num(k.Vmax);
+    e.Vmax = num(cr.Vmax);
     e.Q[2] = num(c.caudal[2]);
-    e.Vmin = num(k.Vmin);
+    e.Vmin = num(cr.Vmin);
     e.Q[3] = num(c.caudal[3]);
-    e.yDmax = num(k.yDmax);
+    e.yDmax = num(cr.yDmax);
     e.Q[4] = num(c.caudal[4]);
-    e.gammaAgua = num(k.gammaAgua);
-    e.gammaParticula = num(k.gammaParticula);
-    e.dpMin = num(k.dpMin);
+    e.gammaAgua = num(cr.gammaAgua);
+    e.gammaParticula = num(cr.gammaParticula);
+    e.dpMin = num(cr.dpMin);
     e.Q[5] = num(c.caudal[5]);
-    e.Fmin = num(k.Fmin);
+    e.Fmin = num(cr.Fmin);
     e.Q[6] = num(c.caudal[6]);
-    e.Fmax = num(k.Fmax);
-    e.Imin = num(k.Imin);
-    e.Imax = num(k.Imax);
-    e.yD10 = num(k.yD10);
-    e.Vmin10 = num(k.Vmin10);
+    e.Fmax = num(cr.Fmax);
+    e.Imin = num(cr.Imin);
+    e.Imax = num(cr.Imax);
+    e.yD10 = num(cr.yD10);
+    e.Vmin10 = num(cr.Vmin10);
     return e;
 }
 
@@ -300,11 +300,13 @@ private:
         t73_ = texto(g_.Vel10);
     }
 
-    const Entradas& d_;
-    ValoresGuardados& g_;
-    ResultadoCalculo& r_;
-    char sep_;
-    double areaLlena_; // m2
+    const Entradas& d_;   // the converted inputs of the run
+    ValoresGuardados& g_; // the stored values, overwritten as the conditions compute them
+    ResultadoCalculo& r_; // receives each verdict line as soon as it is decided
+    char sep_;            // decimal separator of the display texts
+    double areaLlena_;    // m2
+    // Display texts of the computed fields, by control name; empty until the condition
+    // produces its value.
     std::string t37_, t38_, t47_, t52_, t55_, t19_, t59_, t60_, t73_;
 };
 
