@@ -21,6 +21,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QUrl>
+#include <utility>
 
 namespace colvero::ui {
 namespace {
@@ -154,13 +155,20 @@ bool VentanaPrincipal::eventFilter(QObject* objeto, QEvent* evento) {
         } else if (evento->type() == QEvent::MouseButtonRelease) {
             formula->hide();
         }
-    } else if (nombre == QLatin1String("Label3") && evento->type() == QEvent::MouseButtonRelease) {
-        auto* enlace = static_cast<QLabel*>(objeto);
-        const auto* raton = static_cast<QMouseEvent*>(evento);
-        if (raton->button() == Qt::LeftButton &&
-            enlace->rect().contains(raton->position().toPoint())) {
-            // A desktop without a web handler simply opens nothing.
-            QDesktopServices::openUrl(QUrl(enlace->text()));
+    } else if (nombre == QLatin1String("Label3")) {
+        // A double click is one click: its second release opens nothing more.
+        if (evento->type() == QEvent::MouseButtonPress ||
+            evento->type() == QEvent::MouseButtonDblClick) {
+            enlaceDobleClic_ = evento->type() == QEvent::MouseButtonDblClick;
+        } else if (evento->type() == QEvent::MouseButtonRelease &&
+                   !std::exchange(enlaceDobleClic_, false)) {
+            auto* enlace = static_cast<QLabel*>(objeto);
+            const auto* raton = static_cast<QMouseEvent*>(evento);
+            if (raton->button() == Qt::LeftButton &&
+                enlace->rect().contains(raton->position().toPoint())) {
+                // A desktop without a web handler simply opens nothing.
+                QDesktopServices::openUrl(QUrl(enlace->text()));
+            }
         }
     }
     return QWidget::eventFilter(objeto, evento);

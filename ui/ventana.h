@@ -52,6 +52,7 @@ private:
     std::unique_ptr<Controles> controles_;
     ValoresGuardados guardados_;
     QPixmap fondo_;
+    bool enlaceDobleClic_ = false;
 };
 
 } // namespace colvero::ui

@@ -299,6 +299,7 @@ private Q_SLOTS:
             << Qt::LeftButton << QPoint(5, 500) << false;
         QTest::newRow("right click opens nothing") << Qt::RightButton << QPoint(5, 5) << false;
     }
+
     void enlaceDelFabricante() {
         QFETCH(Qt::MouseButton, boton);
         QFETCH(QPoint, suelta);
@@ -312,6 +313,26 @@ private Q_SLOTS:
         QVERIFY(enlace->text().startsWith(QStringLiteral("https://")));
         const QList<QUrl> esperadas = abre ? QList<QUrl>{QUrl(enlace->text())} : QList<QUrl>{};
         QCOMPARE(navegador.abiertas, esperadas);
+    }
+
+    // The events of a real double click: press, release, press, double click, release.
+    void dobleClicEnElEnlaceAbreUnaVez() {
+        Navegador navegador;
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), &navegador, "abrir");
+        auto* enlace = hijo<QLabel>(w(), "Label3");
+        const QPoint punto(5, 5);
+        QTest::mouseClick(enlace, Qt::LeftButton, {}, punto);
+        QTest::mousePress(enlace, Qt::LeftButton, {}, punto);
+        QMouseEvent doble(QEvent::MouseButtonDblClick, punto, enlace->mapToGlobal(punto),
+                          Qt::LeftButton, Qt::LeftButton, {});
+        QApplication::sendEvent(enlace, &doble);
+        QTest::mouseRelease(enlace, Qt::LeftButton, {}, punto);
+        const qsizetype trasDobleClic = navegador.abiertas.size();
+        // The next click opens again.
+        QTest::mouseClick(enlace, Qt::LeftButton, {}, punto);
+        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+        QCOMPARE(trasDobleClic, 1);
+        QCOMPARE(navegador.abiertas.size(), 2);
     }
 
     void ordenDeTabulacion_data() {
