@@ -28,8 +28,10 @@ QWidget* crear(const Control& c, QWidget& ventana) {
         break;
     case Tipo::Imagen: {
         auto* imagen = new QLabel(&ventana);
-        const bool esFormula = std::string_view(c.nombre) == imagenShields().nombre;
-        imagen->setPixmap(esFormula ? formulaShields() : icono());
+        // The formula is drawn the first time it shows (it starts hidden), which keeps its
+        // font out of the start-up.
+        if (std::string_view(c.nombre) != imagenShields().nombre)
+            imagen->setPixmap(icono());
         imagen->setAlignment(Qt::AlignCenter);
         w = imagen;
         break;

@@ -149,8 +149,10 @@ bool VentanaPrincipal::eventFilter(QObject* objeto, QEvent* evento) {
     const QString nombre = objeto->objectName();
     if (nombre == QLatin1String("Label78")) {
         // The formula shows exactly while a mouse button is held down on the title.
-        QWidget* formula = controles_->control(QStringLiteral("Image1"));
+        auto* formula = static_cast<QLabel*>(controles_->control(QStringLiteral("Image1")));
         if (evento->type() == QEvent::MouseButtonPress) {
+            if (formula->pixmap().isNull())
+                formula->setPixmap(formulaShields());
             formula->show();
         } else if (evento->type() == QEvent::MouseButtonRelease) {
             formula->hide();
