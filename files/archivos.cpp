@@ -1,5 +1,7 @@
 #include "files/archivos.h"
 
+#include "check/leyendas.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -129,9 +131,9 @@ const Disposicion<Calculo>& disposicionCalculo() {
     static const Disposicion<C> d = {
         {texto<C>("Título 1", [](C& c) -> std::string& { return c.titulo1; }),
          texto<C>("Título 2", [](C& c) -> std::string& { return c.titulo2; }),
-         numero<C>("Diámetro interior D (m)", [](C& c) -> std::string& { return c.colector.D; }),
-         numero<C>("Nº de Manning n", [](C& c) -> std::string& { return c.colector.n; }),
-         numero<C>("Pendiente i (m/m)", [](C& c) -> std::string& { return c.colector.i; })},
+         numero<C>(leyendas::kDiametro, [](C& c) -> std::string& { return c.colector.D; }),
+         numero<C>(leyendas::kManning, [](C& c) -> std::string& { return c.colector.n; }),
+         numero<C>(leyendas::kPendiente, [](C& c) -> std::string& { return c.colector.i; })},
         {casilla<C>(0), caudal(0), denominacion<C>(0)},
         {casilla<C>(1), caudal(1), denominacion<C>(1), Vmax<C>()},
         {casilla<C>(2), caudal(2), denominacion<C>(2), Vmin<C>()},

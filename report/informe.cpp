@@ -1,5 +1,7 @@
 #include "report/informe.h"
 
+#include "check/leyendas.h"
+
 #include "check/numero.h"
 #include "report/producto.h"
 
@@ -21,20 +23,6 @@ constexpr const char* kCumplimiento = "CUMPLIMIENTO DEL CRITERIO";
 constexpr const char* kDenominacion = "Denominación de caudal";
 constexpr const char* kCaudalDiseno = "Caudal de diseño";
 constexpr const char* kUnidadCaudal = "Q (m3/s) =";
-
-// Captions of the condition title labels, as the window shows them.
-constexpr std::array<const char*, 10> kTitulos{
-    "(1). Capacidad a sección llena",
-    "(2). Velocidad máxima",
-    "(3). Velocidad mínima",
-    "(4). Resguardo/Aireación",
-    "(5). Condición autolimpieza            (Fórmula de Shields)",
-    "(6). Froude mínimo",
-    "(7). Froude máximo",
-    "(8). Pendiente constructiva mínima",
-    "(9). Pendiente constructiva máxima",
-    "(10). Condición de autolimpieza",
-};
 
 // A cell holds nothing, a text copied as it stands, or a stored value that is converted
 // only when the grid is written out.
@@ -87,11 +75,11 @@ void cabecera(Rejilla& r, const Calculo& c) {
     r.poner(16, 1, c.titulo2);
     r.poner(18, 1, std::string("Datos del colector"));
     r.poner(19, 1, kAsteriscosMedio);
-    r.poner(20, 1, std::string("Diámetro interior D (m) ="));
+    r.poner(20, 1, std::string(leyendas::kDiametro) + " =");
     r.poner(20, 3, c.colector.D);
-    r.poner(21, 1, std::string("Nº de Manning n ="));
+    r.poner(21, 1, std::string(leyendas::kManning) + " =");
     r.poner(21, 3, c.colector.n);
-    r.poner(22, 1, std::string("Pendiente i (m/m) ="));
+    r.poner(22, 1, std::string(leyendas::kPendiente) + " =");
     r.poner(22, 3, c.colector.i);
     r.poner(23, 1, kAsteriscosMedio);
     r.poner(26, 1, std::string("CRITERIOS DE DISEÑO"));
@@ -177,7 +165,7 @@ std::string generarInforme(const DatosInforme& datos, char separadorDecimal) {
     for (int k = 1; k <= 10; ++k) {
         fila += 2;
         const int filaTitulo = fila;
-        r.poner(filaTitulo, 1, std::string(kTitulos[k - 1]));
+        r.poner(filaTitulo, 1, std::string(leyendas::kTitulosCondicion[k - 1]));
         r.poner(++fila, 1, kAsteriscosMedio);
         if (!datos.calculo.criterio.activa[k - 1]) {
             r.poner(filaTitulo, 4, std::string(kNoConsiderado));

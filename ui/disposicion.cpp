@@ -1,8 +1,11 @@
 #include "ui/disposicion.h"
 
+#include "check/leyendas.h"
+
 namespace colvero::ui {
 namespace {
 
+namespace L = leyendas;
 using E = Estilo;
 using T = Tipo;
 
@@ -45,9 +48,9 @@ const Control kEstudioYColector[] = {
     {"Shape32", T::Panel, 12360, 4500, 2520, 1110, "", E::Panel},
     {"Label25", T::Etiqueta, 270, 4620, 1560, 255, "Datos del estudio", E::Titulo},
     {"Label28", T::Etiqueta, 7935, 4575, 1335, 255, "Datos Colector", E::Titulo},
-    {"Label46", T::Etiqueta, 9480, 4590, 1605, 330, "Diámetro interior D (m)", E::Cantidad},
-    {"Label49", T::Etiqueta, 9480, 4875, 1305, 240, "Nº de Manning n", E::Cantidad},
-    {"Label31", T::Etiqueta, 9480, 5220, 1305, 240, "Pendiente i (m/m)", E::Cantidad},
+    {"Label46", T::Etiqueta, 9480, 4590, 1605, 330, L::kDiametro, E::Cantidad},
+    {"Label49", T::Etiqueta, 9480, 4875, 1305, 240, L::kManning, E::Cantidad},
+    {"Label31", T::Etiqueta, 9480, 5220, 1305, 240, L::kPendiente, E::Cantidad},
     {"NotaCol", T::Etiqueta, 12420, 4920, 2295, 570, "-", E::Estado, 0, 0, true},
     {"Text1", T::Texto, 2100, 4635, 5580, 285, "Título 1", E::EntradaTexto, 1},
     {"Text2", T::Texto, 2100, 5070, 5580, 285, "Título 2", E::EntradaTexto, 2},
@@ -99,7 +102,7 @@ constexpr const char* kIndependiente = "Condición independiente del Caudal";
 // variable with its caption, verdict.
 const Control kFilasCriterios[] = {
     {"Check1", T::Casilla, 150, 5910, 240, 240, "", E::Ninguno, 41},
-    {"Label35", T::Etiqueta, 450, 5940, 2760, 180, "(1). Capacidad a sección llena", E::Titulo},
+    {"Label35", T::Etiqueta, 450, 5940, 2760, 180, L::kTitulosCondicion[0], E::Titulo},
     {"Text33", T::Texto, 3555, 5895, 585, 285, "0", E::EntradaNumero, 5},
     {"Text9", T::Texto, 4230, 5895, 4185, 285, "Denominación de caudal (1)", E::EntradaTexto, 15},
     {"Label7", T::Etiqueta, 10500, 5910, 720, 255, "Qll (m3/s)", E::Cantidad},
@@ -107,7 +110,7 @@ const Control kFilasCriterios[] = {
     {"Nota1", T::Etiqueta, 12420, 5940, 3345, 270, "-", E::Estado},
 
     {"Check2", T::Casilla, 150, 6330, 240, 240, "", E::Ninguno, 42},
-    {"Label54", T::Etiqueta, 450, 6360, 2460, 180, "(2). Velocidad máxima", E::Titulo},
+    {"Label54", T::Etiqueta, 450, 6360, 2460, 180, L::kTitulosCondicion[1], E::Titulo},
     {"Text42", T::Texto, 3555, 6315, 585, 285, "0", E::EntradaNumero, 6},
     {"Text8", T::Texto, 4230, 6315, 4185, 285, "Denominación de caudal (2)", E::EntradaTexto, 16},
     {"Label57", T::Etiqueta, 8925, 6330, 630, 255, "v (m/s) <", E::Limite},
@@ -117,7 +120,7 @@ const Control kFilasCriterios[] = {
     {"Nota2", T::Etiqueta, 12420, 6360, 3345, 270, "-", E::Estado},
 
     {"Check3", T::Casilla, 150, 6750, 240, 240, "", E::Ninguno, 43},
-    {"Label58", T::Etiqueta, 450, 6780, 2460, 180, "(3). Velocidad mínima", E::Titulo},
+    {"Label58", T::Etiqueta, 450, 6780, 2460, 180, L::kTitulosCondicion[2], E::Titulo},
     {"Text43", T::Texto, 3555, 6735, 585, 285, "0", E::EntradaNumero, 7},
     {"Text7", T::Texto, 4230, 6735, 4185, 285, "Denominación de caudal (3)", E::EntradaTexto, 17},
     {"Label18", T::Etiqueta, 8925, 6750, 630, 255, "v (m/s) >", E::Limite},
@@ -127,7 +130,7 @@ const Control kFilasCriterios[] = {
     {"Nota3", T::Etiqueta, 12420, 6780, 3345, 270, "-", E::Estado},
 
     {"Check4", T::Casilla, 150, 7170, 240, 240, "", E::Ninguno, 44},
-    {"Label61", T::Etiqueta, 450, 7200, 2460, 180, "(4). Resguardo/Aireación", E::Titulo},
+    {"Label61", T::Etiqueta, 450, 7200, 2460, 180, L::kTitulosCondicion[3], E::Titulo},
     {"Text48", T::Texto, 3555, 7155, 585, 285, "0", E::EntradaNumero, 8},
     {"Text6", T::Texto, 4230, 7155, 4185, 285, "Denominación de caudal (4)", E::EntradaTexto, 18},
     {"Label65", T::Etiqueta, 8550, 7170, 1005, 255, "y/D max (%) <", E::Limite},
@@ -137,8 +140,7 @@ const Control kFilasCriterios[] = {
     {"Nota4", T::Etiqueta, 12420, 7200, 3345, 270, "-", E::Estado},
 
     {"Check5", T::Casilla, 150, 7920, 240, 240, "", E::Ninguno, 45},
-    {"Label78", T::Etiqueta, 450, 7875, 2610, 480,
-     "(5). Condición autolimpieza            (Fórmula de Shields)", E::Titulo, 0, 0, true},
+    {"Label78", T::Etiqueta, 450, 7875, 2610, 480, L::kTitulosCondicion[4], E::Titulo, 0, 0, true},
     {"Text76", T::Texto, 3555, 7920, 585, 285, "0", E::EntradaNumero, 9},
     {"Text3", T::Texto, 4200, 7665, 2235, 765, "Denominación de caudal (5)", E::EntradaTexto, 19},
     {"Label75", T::Etiqueta, 6495, 7530, 3060, 405,
@@ -157,7 +159,7 @@ const Control kFilasCriterios[] = {
     {"Nota5", T::Etiqueta, 12420, 7875, 3345, 270, "-", E::Estado},
 
     {"Check6", T::Casilla, 150, 8685, 240, 240, "", E::Ninguno, 46},
-    {"Label83", T::Etiqueta, 450, 8685, 1785, 255, "(6). Froude mínimo", E::Titulo},
+    {"Label83", T::Etiqueta, 450, 8685, 1785, 255, L::kTitulosCondicion[5], E::Titulo},
     {"Text67", T::Texto, 3555, 8670, 585, 285, "0", E::EntradaNumero, 10},
     {"Text5", T::Texto, 4200, 8670, 4185, 285, "Denominación de caudal (6)", E::EntradaTexto, 20},
     {"Label24", T::Etiqueta, 9270, 8715, 285, 180, "F >", E::Limite},
@@ -167,7 +169,7 @@ const Control kFilasCriterios[] = {
     {"Nota6", T::Etiqueta, 12420, 8685, 3345, 270, "-", E::Estado},
 
     {"Check7", T::Casilla, 150, 9000, 240, 240, "", E::Ninguno, 47},
-    {"Label90", T::Etiqueta, 450, 9000, 1710, 255, "(7). Froude máximo", E::Titulo},
+    {"Label90", T::Etiqueta, 450, 9000, 1710, 255, L::kTitulosCondicion[6], E::Titulo},
     {"Text70", T::Texto, 3555, 8985, 585, 285, "0", E::EntradaNumero, 11},
     {"Text4", T::Texto, 4200, 8985, 4185, 285, "Denominación de caudal (7)", E::EntradaTexto, 21},
     {"Label23", T::Etiqueta, 9270, 9030, 285, 180, "F <", E::Limite},
@@ -177,7 +179,7 @@ const Control kFilasCriterios[] = {
     {"Nota7", T::Etiqueta, 12420, 9000, 3345, 270, "-", E::Estado},
 
     {"Check8", T::Casilla, 150, 9465, 240, 240, "", E::Ninguno, 48},
-    {"Label97", T::Etiqueta, 450, 9465, 3135, 255, "(8). Pendiente constructiva mínima", E::Titulo},
+    {"Label97", T::Etiqueta, 450, 9465, 3135, 255, L::kTitulosCondicion[7], E::Titulo},
     {"Text12", T::Texto, 3555, 9450, 585, 285, "-", E::MarcadorNumero},
     {"Text13", T::Texto, 4200, 9450, 4185, 285, kIndependiente, E::MarcadorTexto},
     {"Label22", T::Etiqueta, 8895, 9465, 660, 255, "I (m/m) >", E::Limite},
@@ -187,7 +189,7 @@ const Control kFilasCriterios[] = {
     {"Nota8", T::Etiqueta, 12420, 9465, 3345, 270, "-", E::Estado},
 
     {"Check9", T::Casilla, 150, 9780, 240, 240, "", E::Ninguno, 49},
-    {"Label96", T::Etiqueta, 450, 9780, 3135, 255, "(9). Pendiente constructiva máxima", E::Titulo},
+    {"Label96", T::Etiqueta, 450, 9780, 3135, 255, L::kTitulosCondicion[8], E::Titulo},
     {"Text14", T::Texto, 3555, 9765, 585, 285, "-", E::MarcadorNumero},
     {"Text15", T::Texto, 4200, 9765, 4185, 285, kIndependiente, E::MarcadorTexto},
     {"Label21", T::Etiqueta, 8895, 9780, 660, 255, "I (m/m) <", E::Limite},
@@ -197,7 +199,7 @@ const Control kFilasCriterios[] = {
     {"Nota9", T::Etiqueta, 12420, 9780, 3345, 270, "-", E::Estado},
 
     {"Check10", T::Casilla, 150, 10290, 240, 240, "", E::Ninguno, 50},
-    {"Label102", T::Etiqueta, 450, 10290, 2985, 255, "(10). Condición de autolimpieza", E::Titulo},
+    {"Label102", T::Etiqueta, 450, 10290, 2985, 255, L::kTitulosCondicion[9], E::Titulo},
     {"Text11", T::Texto, 3555, 10275, 585, 285, "-", E::MarcadorNumero},
     {"Text10", T::Texto, 4200, 10275, 4185, 285, kIndependiente, E::MarcadorTexto},
     {"Label100", T::Etiqueta, 8520, 10140, 1035, 255, "Para y/D (%) =", E::Limite},
