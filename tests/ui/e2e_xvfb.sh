@@ -36,12 +36,16 @@ escribir 3555 6315 585 "1"       # Q2
 escribir 9630 6315 585 "3"       # Vmax
 
 pulsar 150 2940 1290 310 # Calcular
-sleep 0.3
 pulsar 1545 2985 1290 525 # Generar informe ( Portapapeles)
-sleep 0.5
 
+# The clicks are queued: under a sanitizer build the window may take a while to own the
+# clipboard.
 informe=$work/informe.txt
-xclip -o -selection clipboard >"$informe" || fail "el portapapeles está vacío"
+for _ in $(seq 100); do
+    xclip -o -selection clipboard >"$informe" 2>/dev/null && [ -s "$informe" ] && break
+    sleep 0.2
+done
+[ -s "$informe" ] || fail "el portapapeles está vacío"
 tr '\r' '\n' <"$informe" >"$work/informe-lineas.txt"
 lines=$(grep -c '' "$work/informe-lineas.txt")
 [ "$lines" -eq 123 ] || fail "el informe tiene $lines líneas (122 esperadas tras el CR inicial)"
@@ -57,7 +61,7 @@ dialog=$(timeout 20 xdotool search --sync --onlyvisible --name '^Guardar C' | he
 sleep 0.5
 xdotool type --delay 20 "$work/caso.caVek"
 xdotool key Return
-for _ in $(seq 50); do
+for _ in $(seq 200); do
     [ -s "$work/caso.caVek" ] && break
     sleep 0.1
 done
