@@ -73,7 +73,23 @@ void ponerCondiciones(const Controles& controles, const Criterio& criterio,
     }
 }
 
+// The eleven computed fields and where a run's result holds their texts.
+constexpr std::pair<const char*, std::string CamposCalculados::*> kCamposCalculados[] = {
+    {"Text37", &CamposCalculados::Text37}, {"Text38", &CamposCalculados::Text38},
+    {"Text47", &CamposCalculados::Text47}, {"Text52", &CamposCalculados::Text52},
+    {"Text59", &CamposCalculados::Text59}, {"Text60", &CamposCalculados::Text60},
+    {"Text62", &CamposCalculados::Text62}, {"Text61", &CamposCalculados::Text61},
+    {"Text73", &CamposCalculados::Text73}, {"Text55", &CamposCalculados::Text55},
+    {"Text19", &CamposCalculados::Text19},
+};
+
 } // namespace
+
+void borrarCalculados(const Controles& controles) {
+    for (const auto& [nombre, campo] : kCamposCalculados) {
+        controles.escribir(nombre, "-");
+    }
+}
 
 Calculo calculoDe(const Controles& controles) {
     Calculo calculo;
@@ -96,15 +112,8 @@ Calculo calculoDe(const Controles& controles) {
 }
 
 void mostrarResultado(const Controles& controles, const ResultadoCalculo& resultado) {
-    const CamposCalculados& campos = resultado.campos;
-    const std::pair<const char*, const std::string*> enCampos[] = {
-        {"Text37", &campos.Text37}, {"Text38", &campos.Text38}, {"Text47", &campos.Text47},
-        {"Text52", &campos.Text52}, {"Text55", &campos.Text55}, {"Text19", &campos.Text19},
-        {"Text59", &campos.Text59}, {"Text60", &campos.Text60}, {"Text62", &campos.Text62},
-        {"Text61", &campos.Text61}, {"Text73", &campos.Text73},
-    };
-    for (const auto& [nombre, texto] : enCampos) {
-        controles.escribir(nombre, *texto);
+    for (const auto& [nombre, campo] : kCamposCalculados) {
+        controles.escribir(nombre, resultado.campos.*campo);
     }
     controles.escribir("NotaCol", resultado.notaCol);
     controles.escribir("NotaCalC", resultado.notaCalC);

@@ -15,6 +15,9 @@ Calculo calculoDe(const Controles& controles);
 // report button is left to the caller.
 void mostrarResultado(const Controles& controles, const ResultadoCalculo& resultado);
 
+// Every computed field back to "-", as the reset leaves them.
+void borrarCalculados(const Controles& controles);
+
 // Sets the fields of a calculation file in file order, each condition followed by its computed
 // field set to "-". Check boxes and text boxes raise their change reactions as they change.
 void ponerCalculo(const Controles& controles, const Calculo& calculo);

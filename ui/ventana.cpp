@@ -37,9 +37,6 @@ constexpr const char* kVigilados[] = {
     "Text57", "Text58", "Text64", "Text63", "Text71", "Text12",
 };
 
-constexpr const char* kCalculados[] = {"Text37", "Text38", "Text47", "Text52", "Text59", "Text60",
-                                       "Text62", "Text61", "Text73", "Text55", "Text19"};
-
 } // namespace
 
 char separadorDecimalDe(const QLocale& locale) {
@@ -187,9 +184,7 @@ void VentanaPrincipal::reiniciar() {
     for (const Fila& fila : filas()) {
         controles_->escribir(fila.nota, "-");
     }
-    for (const char* nombre : kCalculados) {
-        controles_->escribir(nombre, "-");
-    }
+    borrarCalculados(*controles_);
 }
 
 void VentanaPrincipal::actualizarFilas() {
