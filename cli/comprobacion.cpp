@@ -1,6 +1,7 @@
 #include "cli/comprobacion.h"
 
 #include "files/archivos.h"
+#include "files/separador.h"
 #include "report/informe.h"
 
 #include <QCommandLineParser>
@@ -130,8 +131,7 @@ Comprobacion comprobar(const QString& archivo, const std::optional<Criterio>& cr
 }
 
 char separadorDeLocale(const QString& nombre) {
-    const QLocale locale = nombre.isEmpty() ? QLocale::system() : QLocale(nombre);
-    return locale.decimalPoint() == QLatin1String(",") ? ',' : '.';
+    return separadorDecimalDe(nombre.isEmpty() ? QLocale::system() : QLocale(nombre));
 }
 
 int codigoDeSalida(const std::vector<Comprobacion>& comprobaciones) {

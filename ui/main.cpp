@@ -1,3 +1,4 @@
+#include "files/separador.h"
 #include "ui/estilos.h"
 #include "ui/ventana.h"
 
@@ -7,7 +8,7 @@
 int main(int argc, char* argv[]) {
     QApplication aplicacion(argc, argv);
     colvero::ui::registrarSustitutosDeFuentes();
-    colvero::ui::VentanaPrincipal ventana(colvero::ui::separadorDecimalDe(QLocale::system()));
+    colvero::ui::VentanaPrincipal ventana(colvero::separadorDecimalDe(QLocale::system()));
     ventana.show();
     return aplicacion.exec();
 }

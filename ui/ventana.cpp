@@ -39,10 +39,6 @@ constexpr const char* kVigilados[] = {
 
 } // namespace
 
-char separadorDecimalDe(const QLocale& locale) {
-    return locale.decimalPoint() == QStringLiteral(",") ? ',' : '.';
-}
-
 // One of the four file buttons: the button, its dialog and filter, the label that takes the path,
 // and the operation that then runs on that path.
 struct VentanaPrincipal::OperacionArchivo {

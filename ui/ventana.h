@@ -11,9 +11,6 @@
 
 namespace colvero::ui {
 
-// Decimal separator of a locale as the engine takes it: ',' or '.', anything else '.'.
-char separadorDecimalDe(const QLocale& locale);
-
 class VentanaPrincipal : public QWidget {
 public:
     // `separadorDecimal` is used for every conversion of the window; `dialogos` defaults to the

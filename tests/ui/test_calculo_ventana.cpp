@@ -1,5 +1,6 @@
 // Calcular and the report from the window, in both decimal separators.
 #include "apoyo.h"
+#include "files/separador.h"
 #include "report/informe.h"
 
 #include <QCheckBox>
