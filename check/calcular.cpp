@@ -1,5 +1,6 @@
 #include "check/calcular.h"
 
+#include "check/leyendas.h"
 #include "check/numero.h"
 #include "hydraulics/aritmetica.h"
 #include "hydraulics/estado_flujo.h"
@@ -17,7 +18,9 @@ using hidraulica::EstadoFlujo;
 using hidraulica::finito;
 
 // A field text that is not a number in the user's locale.
-struct DatoNoNumerico {};
+struct DatoNoNumerico {
+    CampoNumerico campo;
+};
 
 // The 22 numeric inputs of a run, converted.
 struct Entradas {
@@ -28,38 +31,39 @@ struct Entradas {
 };
 
 Entradas convertir(const Calculo& c, char sep) {
-    const auto num = [sep](const std::string& texto) {
+    const auto num = [sep](const std::string& texto, CampoNumerico campo) {
         const std::optional<double> x = leerNumero(texto, sep);
         if (!x) {
-            throw DatoNoNumerico{};
+            throw DatoNoNumerico{campo};
         }
         return *x;
     };
+    using C = CampoNumerico;
     const Criterio& cr = c.criterio;
     Entradas e{};
     // The window's order of conversion.
-    e.D = num(c.colector.D);
-    e.n = num(c.colector.n);
-    e.i = num(c.colector.i);
-    e.Q[0] = num(c.caudal[0]);
-    e.Q[1] = num(c.caudal[1]);
-    e.Vmax = num(cr.Vmax);
-    e.Q[2] = num(c.caudal[2]);
-    e.Vmin = num(cr.Vmin);
-    e.Q[3] = num(c.caudal[3]);
-    e.yDmax = num(cr.yDmax);
-    e.Q[4] = num(c.caudal[4]);
-    e.gammaAgua = num(cr.gammaAgua);
-    e.gammaParticula = num(cr.gammaParticula);
-    e.dpMin = num(cr.dpMin);
-    e.Q[5] = num(c.caudal[5]);
-    e.Fmin = num(cr.Fmin);
-    e.Q[6] = num(c.caudal[6]);
-    e.Fmax = num(cr.Fmax);
-    e.Imin = num(cr.Imin);
-    e.Imax = num(cr.Imax);
-    e.yD10 = num(cr.yD10);
-    e.Vmin10 = num(cr.Vmin10);
+    e.D = num(c.colector.D, C::D);
+    e.n = num(c.colector.n, C::n);
+    e.i = num(c.colector.i, C::i);
+    e.Q[0] = num(c.caudal[0], C::Q1);
+    e.Q[1] = num(c.caudal[1], C::Q2);
+    e.Vmax = num(cr.Vmax, C::Vmax);
+    e.Q[2] = num(c.caudal[2], C::Q3);
+    e.Vmin = num(cr.Vmin, C::Vmin);
+    e.Q[3] = num(c.caudal[3], C::Q4);
+    e.yDmax = num(cr.yDmax, C::yDmax);
+    e.Q[4] = num(c.caudal[4], C::Q5);
+    e.gammaAgua = num(cr.gammaAgua, C::gammaAgua);
+    e.gammaParticula = num(cr.gammaParticula, C::gammaParticula);
+    e.dpMin = num(cr.dpMin, C::dpMin);
+    e.Q[5] = num(c.caudal[5], C::Q6);
+    e.Fmin = num(cr.Fmin, C::Fmin);
+    e.Q[6] = num(c.caudal[6], C::Q7);
+    e.Fmax = num(cr.Fmax, C::Fmax);
+    e.Imin = num(cr.Imin, C::Imin);
+    e.Imax = num(cr.Imax, C::Imax);
+    e.yD10 = num(cr.yD10, C::yD10);
+    e.Vmin10 = num(cr.Vmin10, C::Vmin10);
     return e;
 }
 
@@ -312,6 +316,56 @@ private:
 
 } // namespace
 
+const char* nombreCampo(CampoNumerico campo) {
+    switch (campo) {
+    case CampoNumerico::D:
+        return leyendas::kDiametro;
+    case CampoNumerico::n:
+        return leyendas::kManning;
+    case CampoNumerico::i:
+        return leyendas::kPendiente;
+    case CampoNumerico::Q1:
+        return "Caudal de la condición (1)";
+    case CampoNumerico::Q2:
+        return "Caudal de la condición (2)";
+    case CampoNumerico::Vmax:
+        return "Vmax (m/s) de la condición (2)";
+    case CampoNumerico::Q3:
+        return "Caudal de la condición (3)";
+    case CampoNumerico::Vmin:
+        return "Vmin (m/s) de la condición (3)";
+    case CampoNumerico::Q4:
+        return "Caudal de la condición (4)";
+    case CampoNumerico::yDmax:
+        return "(y/D)max (%) de la condición (4)";
+    case CampoNumerico::Q5:
+        return "Caudal de la condición (5)";
+    case CampoNumerico::gammaAgua:
+        return "Peso específico del agua (t/m3) de la condición (5)";
+    case CampoNumerico::gammaParticula:
+        return "Peso específico de la partícula (t/m3) de la condición (5)";
+    case CampoNumerico::dpMin:
+        return "Diámetro de la partícula (mm) de la condición (5)";
+    case CampoNumerico::Q6:
+        return "Caudal de la condición (6)";
+    case CampoNumerico::Fmin:
+        return "Fmin de la condición (6)";
+    case CampoNumerico::Q7:
+        return "Caudal de la condición (7)";
+    case CampoNumerico::Fmax:
+        return "Fmax de la condición (7)";
+    case CampoNumerico::Imin:
+        return "Imin (m/m) de la condición (8)";
+    case CampoNumerico::Imax:
+        return "Imax (m/m) de la condición (9)";
+    case CampoNumerico::yD10:
+        return "(y/D) (%) de la condición (10)";
+    case CampoNumerico::Vmin10:
+        return "Vmin10 (m/s) de la condición (10)";
+    }
+    return "";
+}
+
 ResultadoCalculo calcular(const Calculo& calculo, ValoresGuardados& guardados,
                           char separadorDecimal) {
     ResultadoCalculo r; // every field and verdict "-"
@@ -331,9 +385,10 @@ ResultadoCalculo calcular(const Calculo& calculo, ValoresGuardados& guardados,
         r.campos = ejecucion.campos();
         r.fin = FinCalculo::Realizado;
         r.notaCalC = kRealizado;
-    } catch (const DatoNoNumerico&) {
+    } catch (const DatoNoNumerico& dato) {
         r.fin = FinCalculo::Error;
         r.notaCalC = kDatosErroneos;
+        r.campoErroneo = dato.campo;
     } catch (const hidraulica::ErrorAritmetico&) {
         r.fin = FinCalculo::Error;
         r.notaCalC = kDatosErroneos;

@@ -4,6 +4,7 @@
 #include "check/calculo.h"
 
 #include <array>
+#include <optional>
 #include <string>
 
 namespace colvero {
@@ -19,6 +20,35 @@ enum class FinCalculo {
     Error,            // error exit: "Datos de entrada erroneos"
     Realizado,        // completed: "CÁLCULO REALIZADO", the report button is enabled
 };
+
+// The 22 numeric input fields, in the order Calcular converts them.
+enum class CampoNumerico {
+    D,
+    n,
+    i,
+    Q1,
+    Q2,
+    Vmax,
+    Q3,
+    Vmin,
+    Q4,
+    yDmax,
+    Q5,
+    gammaAgua,
+    gammaParticula,
+    dpMin,
+    Q6,
+    Fmin,
+    Q7,
+    Fmax,
+    Imin,
+    Imax,
+    yD10,
+    Vmin10,
+};
+
+// Spanish name of an input field, for messages outside the window ("Caudal de la condición (2)").
+const char* nombreCampo(CampoNumerico campo);
 
 // Texts of the eleven computed fields, by control name. "-" until a run completes.
 struct CamposCalculados {
@@ -43,6 +73,8 @@ struct ResultadoCalculo {
     std::string notaCol = "-";
     std::array<std::string, 10> notas{"-", "-", "-", "-", "-", "-", "-", "-", "-", "-"};
     CamposCalculados campos;
+    // The first field whose text is not a number, when that ended the run.
+    std::optional<CampoNumerico> campoErroneo;
     // Command6 is enabled only by a completed run; otherwise it keeps its state.
     bool habilitaInforme() const { return fin == FinCalculo::Realizado; }
 };

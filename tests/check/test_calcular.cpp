@@ -202,6 +202,7 @@ INSTANTIATE_TEST_SUITE_P(
 struct CampoTexto {
     std::string nombre;
     std::function<std::string&(Calculo&)> campo;
+    CampoNumerico esperado;
 };
 
 class TextoNoNumerico : public testing::TestWithParam<CampoTexto> {};
@@ -215,30 +216,40 @@ TEST_P(TextoNoNumerico, TerminaConDatosErroneosAntesDeCualquierVeredicto) {
     const ResultadoCalculo r = calcular(c, g, '.');
     EXPECT_EQ(r.fin, FinCalculo::Error);
     EXPECT_EQ(r.notaCalC, "Datos de entrada erroneos");
+    EXPECT_EQ(r.campoErroneo, GetParam().esperado);
     EXPECT_EQ(r.notaCol, "-");
     EXPECT_FALSE(r.habilitaInforme());
     EXPECT_EQ(r.notas, kSinVerdictos);
     EXPECT_EQ(r.campos, CamposCalculados{});
 }
 
+// With several bad fields, the run names the first one it converts.
+TEST(TextoNoNumerico, NombraElPrimeroEnElOrdenDeConversion) {
+    Calculo c = casoValido();
+    c.criterio.Vmin10 = "x";
+    c.criterio.Vmax = "y";
+    c.caudal[2] = "z";
+    ValoresGuardados g;
+    EXPECT_EQ(calcular(c, g, '.').campoErroneo, CampoNumerico::Vmax);
+    EXPECT_STREQ(nombreCampo(CampoNumerico::Vmax), "Vmax (m/s) de la condición (2)");
+}
+
 #define CAMPO(nombre, expr)                                                                        \
     CampoTexto {                                                                                   \
-        nombre, [](Calculo& c) -> std::string& { return expr; }                                    \
+#nombre, [](Calculo & c) -> std::string& { return expr; }, CampoNumerico::nombre           \
     }
 INSTANTIATE_TEST_SUITE_P(
     Campos, TextoNoNumerico,
-    testing::Values(CAMPO("Diametro", c.colector.D), CAMPO("Manning", c.colector.n),
-                    CAMPO("Pendiente", c.colector.i), CAMPO("Caudal1", c.caudal[0]),
-                    CAMPO("Caudal2", c.caudal[1]), CAMPO("Caudal3", c.caudal[2]),
-                    CAMPO("Caudal4", c.caudal[3]), CAMPO("Caudal5", c.caudal[4]),
-                    CAMPO("Caudal6", c.caudal[5]), CAMPO("Caudal7", c.caudal[6]),
-                    CAMPO("Vmax", c.criterio.Vmax), CAMPO("Vmin", c.criterio.Vmin),
-                    CAMPO("yDmax", c.criterio.yDmax),
-                    CAMPO("PesoParticula", c.criterio.gammaParticula),
-                    CAMPO("PesoAgua", c.criterio.gammaAgua), CAMPO("dpMin", c.criterio.dpMin),
-                    CAMPO("Fmin", c.criterio.Fmin), CAMPO("Fmax", c.criterio.Fmax),
-                    CAMPO("Imin", c.criterio.Imin), CAMPO("Imax", c.criterio.Imax),
-                    CAMPO("yD10", c.criterio.yD10), CAMPO("Vmin10", c.criterio.Vmin10)),
+    testing::Values(CAMPO(D, c.colector.D), CAMPO(n, c.colector.n), CAMPO(i, c.colector.i),
+                    CAMPO(Q1, c.caudal[0]), CAMPO(Q2, c.caudal[1]), CAMPO(Q3, c.caudal[2]),
+                    CAMPO(Q4, c.caudal[3]), CAMPO(Q5, c.caudal[4]), CAMPO(Q6, c.caudal[5]),
+                    CAMPO(Q7, c.caudal[6]), CAMPO(Vmax, c.criterio.Vmax),
+                    CAMPO(Vmin, c.criterio.Vmin), CAMPO(yDmax, c.criterio.yDmax),
+                    CAMPO(gammaParticula, c.criterio.gammaParticula),
+                    CAMPO(gammaAgua, c.criterio.gammaAgua), CAMPO(dpMin, c.criterio.dpMin),
+                    CAMPO(Fmin, c.criterio.Fmin), CAMPO(Fmax, c.criterio.Fmax),
+                    CAMPO(Imin, c.criterio.Imin), CAMPO(Imax, c.criterio.Imax),
+                    CAMPO(yD10, c.criterio.yD10), CAMPO(Vmin10, c.criterio.Vmin10)),
     [](const testing::TestParamInfo<CampoTexto>& info) { return info.param.nombre; });
 #undef CAMPO
 
