@@ -25,12 +25,26 @@ echo "== Fuzzing breve (libFuzzer) =="
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCOLVERO_FUZZ=ON -DCOLVERO_UI=OFF -DCOLVERO_TESTS=OFF
 cmake --build build/fuzz -j "$jobs"
-for target in fuzz_calcular fuzz_leer_calculo fuzz_leer_criterio; do
-    corpus=build/fuzz/corpus-$target
+# A run that finds nothing prints its last lines; one that crashes prints its whole log, with
+# the sanitizer's report and the input that caused it. The calculation reader also gets inputs
+# longer than the longest value it accepts (4096 bytes).
+fuzz() {
+    local target=$1
+    shift
+    local corpus=build/fuzz/corpus-$target log=build/fuzz/$target.log
     mkdir -p "$corpus"
-    build/fuzz/fuzz/$target -max_total_time=20 -timeout=10 -print_final_stats=1 \
-        "$corpus" fuzz/semillas 2>&1 | tail -n 3
-done
+    if build/fuzz/fuzz/$target -max_total_time=20 -timeout=10 -print_final_stats=1 "$@" \
+        "$corpus" fuzz/semillas >"$log" 2>&1; then
+        tail -n 3 "$log"
+    else
+        cat "$log"
+        echo "FALLO: $target" >&2
+        return 1
+    fi
+}
+fuzz fuzz_calcular
+fuzz fuzz_leer_calculo -max_len=16384
+fuzz fuzz_leer_criterio
 
 echo "== Compilación con AddressSanitizer y UndefinedBehaviorSanitizer =="
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCOLVERO_SANITIZE=ON

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # End-to-end run of the real window under Xvfb: type a case, press Calcular, press the report
 # button, read the clipboard from another process; then save the case through the real save
-# dialog and read the file back with colvero-check.
-# Usage: e2e_xvfb.sh COLVERO COLVERO_CHECK
+# dialog and read the file back with colvero-check. Under a Spanish locale the numbers are
+# typed with decimal commas, as engineers in Spain type them.
+# Usage: e2e_xvfb.sh COLVERO COLVERO_CHECK [LOCALE]
 set -euo pipefail
 colvero=$1
 check=$2
+locale=${3:-C}
 
 if [ -z "${E2E_INSIDE_XVFB:-}" ]; then
     export E2E_INSIDE_XVFB=1
@@ -14,7 +16,11 @@ fi
 
 work=$(mktemp -d)
 trap 'kill "${pid:-0}" 2>/dev/null || true; rm -rf "$work"' EXIT
-export LANG=C LC_ALL=C
+export LANG=$locale LC_ALL=$locale
+case "$locale" in
+es_*) coma=, ;;
+*) coma=. ;;
+esac
 export XDG_RUNTIME_DIR=$work/xdg
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
@@ -29,8 +35,8 @@ fail() {
 abrir_ventana "$colvero" || fail "la ventana no aparece"
 
 escribir 11220 4575 1005 "1"     # D
-escribir 11220 4890 1005 "0.013" # n
-escribir 11220 5235 1005 "0.005" # i
+escribir 11220 4890 1005 "0${coma}013" # n
+escribir 11220 5235 1005 "0${coma}005" # i
 escribir 3555 5895 585 "1"       # Q1
 escribir 3555 6315 585 "1"       # Q2
 escribir 9630 6315 585 "3"       # Vmax
@@ -67,6 +73,14 @@ for _ in $(seq 200); do
 done
 [ -s "$work/caso.caVek" ] || fail "no se ha guardado el archivo"
 
+# The clipboard report of the window and colvero-check's report of the saved case agree byte
+# for byte: same numbers, same separator.
+"$check" --informe --locale "$locale" "$work/caso.caVek" >"$work/informe-check.txt" || true
+cmp -s "$informe" "$work/informe-check.txt" ||
+    fail "el informe de la ventana y el de colvero-check difieren: $(cmp "$informe" "$work/informe-check.txt")"
+grep -qF "Nº de Manning n ="$'\t\t'"0${coma}013" "$work/informe-lineas.txt" ||
+    fail "el informe no muestra n con el separador «$coma»"
+
 json=$("$check" --json --locale C "$work/caso.caVek" || true)
 case "$json" in
 *'"veredicto":"(1)  [SI]  Qll > Q1"'*'"veredicto":"(2)  [SI]  V2 < Vmax"'*) ;;
@@ -75,4 +89,4 @@ esac
 first=$(iconv -f WINDOWS-1252 -t UTF-8 "$work/caso.caVek" | head -n 1)
 [ "$first" = $'Título 1,Título 2,1,0.013,0.005\r' ] || fail "primera línea inesperada: $first"
 
-echo "e2e: ventana, informe y guardado correctos"
+echo "e2e ($locale): ventana, informe y guardado correctos"
