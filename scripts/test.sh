@@ -45,6 +45,7 @@ fuzz() {
 fuzz fuzz_calcular
 fuzz fuzz_leer_calculo -max_len=16384
 fuzz fuzz_leer_criterio
+fuzz fuzz_leer_serie
 
 echo "== Compilación con AddressSanitizer y UndefinedBehaviorSanitizer =="
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCOLVERO_SANITIZE=ON
