@@ -3,7 +3,8 @@
 namespace colvero::producto {
 
 inline constexpr const char* kNombre = "Colvero";
-inline constexpr const char* kVersion = " 2";
+inline constexpr const char* kVersion = " " COLVERO_VERSION_MAYOR; // as the window shows it
+inline constexpr const char* kVersionCompleta = COLVERO_VERSION;
 inline constexpr const char* kFabricante = "Fluvenor";
 inline constexpr const char* kWebFabricante = "https://www.fluvenor.example/";
 inline constexpr const char* kWebPatrocinador = "https://www.patrocinio-saneamiento.example/";

@@ -8,6 +8,9 @@ packages=(
     qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool xclip x11-utils imagemagick
     fonts-dejavu-core fonts-liberation2 fonts-urw-base35 fonts-adf-baskervald
+    qt6-svg-dev
+    desktop-file-utils shared-mime-info xdg-utils libfile-mimeinfo-perl man-db libxml2-utils file
+    dpkg-dev
 )
 
 missing=()
