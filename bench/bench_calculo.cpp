@@ -1,5 +1,7 @@
-// Timings of the normal-depth search, the largest flow and one whole Calcular.
+// Timings of the normal-depth search, the largest flow, one whole Calcular and one window of
+// admissible slopes.
 #include "check/calcular.h"
+#include "check/pendientes.h"
 #include "hydraulics/estado_flujo.h"
 
 #include <benchmark/benchmark.h>
@@ -64,6 +66,41 @@ void BM_CalcularDiezCondiciones(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_CalcularDiezCondiciones);
+
+// The admissible slopes of the case of BM_CalcularDiezCondiciones, every condition enabled.
+void BM_PendientesDiezCondiciones(benchmark::State& state) {
+    Entradas d;
+    d.D = 1;
+    d.n = 0.013;
+    d.i = 0.005;
+    d.Q.fill(1);
+    d.Vmax = 3;
+    d.Vmin = 0.6;
+    d.yDmax = 75;
+    d.gammaAgua = 1;
+    d.gammaParticula = 2.65;
+    d.dpMin = 10;
+    d.Fmin = 1;
+    d.Fmax = 2;
+    d.Imin = 0.004;
+    d.Imax = 0.01;
+    d.yD10 = 50;
+    d.Vmin10 = 0.6;
+    Activas activas;
+    activas.fill(true);
+    int evaluaciones = 0;
+    for (auto _ : state) {
+        ResultadoPendientes r = pendientesAdmisibles(d, activas, ',');
+        if (r.intervalos.size() != 1) {
+            state.SkipWithError("expected one interval");
+            break;
+        }
+        evaluaciones = r.evaluaciones;
+        benchmark::DoNotOptimize(r);
+    }
+    state.counters["evaluaciones"] = evaluaciones;
+}
+BENCHMARK(BM_PendientesDiezCondiciones)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

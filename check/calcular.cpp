@@ -2,10 +2,9 @@
 
 #include "check/leyendas.h"
 #include "check/numero.h"
-#include "hydraulics/aritmetica.h"
-#include "hydraulics/estado_flujo.h"
-#include "hydraulics/relaciones.h"
 
+#include <array>
+#include <cmath>
 #include <optional>
 #include <string>
 
@@ -13,21 +12,9 @@ namespace colvero {
 
 namespace {
 
-using hidraulica::dividir;
-using hidraulica::EstadoFlujo;
-using hidraulica::finito;
-
 // A field text that is not a number in the user's locale.
 struct DatoNoNumerico {
     CampoNumerico campo;
-};
-
-// The 22 numeric inputs of a run, converted.
-struct Entradas {
-    double D, n, i;
-    double Q[7];
-    double Vmax, Vmin, yDmax, gammaAgua, gammaParticula, dpMin, Fmin, Fmax, Imin, Imax, yD10,
-        Vmin10;
 };
 
 Entradas convertir(const Calculo& c, char sep) {
@@ -67,252 +54,86 @@ Entradas convertir(const Calculo& c, char sep) {
     return e;
 }
 
-// The collector message of invalid data, or nothing.
-const char* validarColector(const Entradas& d) {
-    if (!(d.n > 0.0001)) {
-        return "El Nº de Manning ha de ser superior a 0.0001";
+// Verdict lines by condition (index 0 is condition 1); nullptr where a condition has no such
+// line.
+constexpr std::array<const char*, 10> kLineaCumple{
+    "(1)  [SI]  Qll > Q1",          "(2)  [SI]  V2 < Vmax",       "(3)  [SI]  V3 > Vmin",
+    "(4)  [SI]  (y/D)4 < (y/D)max", "(5)  [SI]  (dp)5 > (dp)min", "(6)  [SI]  F6 > Fmin",
+    "(7)  [SI]  F7 < Fmax",         "(8)  [SI]  I8 > Imin",       "(9)  [SI]  I9 < Imax",
+    "(10) [SI]  V10 > Vmin10"};
+constexpr std::array<const char*, 10> kLineaNoCumple{
+    "(1)  [NO]  Qll < Q1",          "(2)  [NO]  V2 > Vmax",       "(3)  [NO]  V3 < Vmin",
+    "(4)  [NO]  (y/D)4 > (y/D)max", "(5)  [NO]  (dp)5 < (dp)min", "(6)  [NO]  F6 < Fmin",
+    "(7)  [NO]  F7 > Fmax",         "(8)  [NO]  I8 < Imin",       "(9)  [NO]  I9 > Imax",
+    "(10) [NO]  V10 < Vmin10"};
+constexpr std::array<const char*, 10> kLineaCapacidad{nullptr,
+                                                      "(2)  [NO]  Capacidad insuficiente",
+                                                      "(3)  [NO]  Capacidad insuficiente",
+                                                      "(4)  [NO]  Capacidad insuficiente",
+                                                      "(5)  [NO]  Capacidad insuficiente",
+                                                      "(6)  [NO]  Capacidad insuficiente",
+                                                      "(7)  [NO]  Capacidad insuficiente",
+                                                      nullptr,
+                                                      nullptr,
+                                                      "(10)  [NO]  Capacidad insuficiente"};
+constexpr std::array<const char*, 7> kLineaCaudalNoPositivo{
+    "(1)  [ERROR]  Q1<=0", "(2)  [ERROR]  Q2<=0", "(3)  [ERROR]  Q3<=0", "(4)  [ERROR]  Q4<=0",
+    "(5)  [ERROR]  Q5<=0", "(6)  [ERROR]  Q6<=0", "(7)  [ERROR]  Q7<=0"};
+
+// The value of a computed field when the run wrote it, else the stored one.
+void guardar(double& guardado, double calculado) {
+    if (!std::isnan(calculado)) {
+        guardado = calculado;
     }
-    if (!(d.n <= 0.3)) {
-        return "El Nº de Manning ha de ser inferior a 0.3";
-    }
-    if (!(d.D > 0)) {
-        return "El diámetro ha de ser superior a 0";
-    }
-    if (!(d.i > 0)) {
-        return "La pendiente ha de ser superior al 0%";
-    }
-    return nullptr;
 }
 
-// One run in progress: the verdicts go straight into the result as they are decided, the
-// display texts are held back until the run completes.
-class Ejecucion {
-public:
-    Ejecucion(const Entradas& d, ValoresGuardados& g, ResultadoCalculo& r, char sep)
-        : d_(d), g_(g), r_(r), sep_(sep), areaLlena_(hidraulica::All1(d.D)) {}
-
-    void condicion(int k) {
-        switch (k) {
-        case 1:
-            return condicion1();
-        case 2:
-            return condicion2();
-        case 3:
-            return condicion3();
-        case 4:
-            return condicion4();
-        case 5:
-            return condicion5();
-        case 6:
-            return condicion6();
-        case 7:
-            return condicion7();
-        case 8:
-            return condicion8();
-        case 9:
-            return condicion9();
-        case 10:
-            return condicion10();
-        }
+// The stored values after a run: each is the very quantity the procedure computes, and changes
+// exactly when the procedure writes it, even when a later step fails.
+void actualizarGuardados(const Entradas& d, const Evaluacion& ev, ValoresGuardados& g) {
+    const auto evaluada = [&](int k) {
+        return ev.condiciones[k - 1].veredicto != Veredicto::NoEvaluada;
+    };
+    guardar(g.Qll, ev.caudalLleno);
+    guardar(g.Vel2, ev.flujoNormal[0].v);
+    guardar(g.Vel3, ev.flujoNormal[1].v);
+    guardar(g.yD4, ev.flujoNormal[2].yD);
+    guardar(g.Rh5, ev.flujoNormal[3].Rh);
+    guardar(g.dp5, ev.diametroArrastre);
+    guardar(g.F6, ev.flujoNormal[4].F);
+    guardar(g.F7, ev.flujoNormal[5].F);
+    if (evaluada(8)) {
+        g.I8 = d.i;
     }
-
-    // Step 7: a field of a condition that produced no value ends empty.
-    CamposCalculados campos() const {
-        CamposCalculados c;
-        c.Text37 = t37_;
-        c.Text38 = t38_;
-        c.Text47 = t47_;
-        c.Text52 = t52_;
-        c.Text55 = t55_;
-        c.Text19 = t19_;
-        c.Text59 = t59_;
-        c.Text60 = t60_;
-        c.Text62 = conversionSimple(g_.I8, sep_);
-        c.Text61 = conversionSimple(g_.I9, sep_);
-        c.Text73 = t73_;
-        return c;
+    if (evaluada(9)) {
+        g.I9 = d.i;
     }
+    guardar(g.Vel10, ev.flujoAutolimpieza.v);
+}
 
-private:
-    std::string& nota(int k) { return r_.notas[k - 1]; }
-    std::string texto(double x) const { return formato1(x, sep_); }
-
-    EstadoFlujo estado() const {
-        EstadoFlujo e;
-        e.D = d_.D;
-        e.n = d_.n;
-        e.i = d_.i;
-        return e;
-    }
-
-    // The stored value of a condition is the very field of the flow state that the condition
-    // takes: it changes exactly when the procedure writes that field, even when a later step of
-    // the procedure fails.
-    template <typename Procedimiento>
-    static void conGuardado(EstadoFlujo& e, double EstadoFlujo::*campo, double& guardado,
-                            Procedimiento procedimiento) {
-        e.*campo = guardado;
-        try {
-            procedimiento(e);
-        } catch (...) {
-            guardado = e.*campo;
-            throw;
-        }
-        guardado = e.*campo;
-    }
-
-    // Normal flow of Q, after the capacity test. False when Q exceeds the largest flow.
-    bool flujoNormal(double Q, double EstadoFlujo::*campo, double& guardado) {
-        double qmax = 0, vmax = 0, ymax = 0;
-        hidraulica::Qmax(qmax, vmax, ymax, d_.D, d_.n, d_.i);
-        if (Q > qmax) {
-            return false;
-        }
-        EstadoFlujo e = estado();
-        e.Q = Q;
-        conGuardado(e, campo, guardado, [](EstadoFlujo& s) { hidraulica::TEO4(s); });
-        return true;
-    }
-
-    void condicion1() {
-        const double Q = d_.Q[0];
-        if (Q <= 0) {
-            nota(1) = "(1)  [ERROR]  Q1<=0";
-            return;
-        }
-        EstadoFlujo e = estado();
-        e.y = finito(d_.D - 1e-11); // just below the full section, whose top width is 0
-        conGuardado(e, &EstadoFlujo::Q, g_.Qll, hidraulica::TEO6);
-        nota(1) = Q > g_.Qll ? "(1)  [NO]  Qll < Q1" : "(1)  [SI]  Qll > Q1";
-        t37_ = texto(g_.Qll);
-    }
-
-    void condicion2() {
-        const double Q = d_.Q[1];
-        if (d_.Vmax <= 0) {
-            nota(2) = "(2)  [ERROR]  V2<=0";
-        } else if (Q <= 0) {
-            nota(2) = "(2)  [ERROR]  Q2<=0";
-        } else if (!flujoNormal(Q, &EstadoFlujo::v, g_.Vel2)) {
-            nota(2) = "(2)  [NO]  Capacidad insuficiente";
-        } else {
-            nota(2) = g_.Vel2 <= d_.Vmax ? "(2)  [SI]  V2 < Vmax" : "(2)  [NO]  V2 > Vmax";
-            t38_ = texto(g_.Vel2);
-        }
-    }
-
-    void condicion3() {
-        const double Q = d_.Q[2];
-        if (d_.Vmin <= 0) {
-            nota(3) = "(3)  [ERROR]  V3<=0";
-        } else if (Q <= 0) {
-            nota(3) = "(3)  [ERROR]  Q3<=0";
-        } else if (!flujoNormal(Q, &EstadoFlujo::v, g_.Vel3)) {
-            nota(3) = "(3)  [NO]  Capacidad insuficiente";
-        } else {
-            nota(3) = g_.Vel3 >= d_.Vmin ? "(3)  [SI]  V3 > Vmin" : "(3)  [NO]  V3 < Vmin";
-            t47_ = texto(g_.Vel3);
-        }
-    }
-
-    void condicion4() {
-        const double Q = d_.Q[3];
-        if (Q <= 0) {
-            nota(4) = "(4)  [ERROR]  Q4<=0";
-        } else if (!flujoNormal(Q, &EstadoFlujo::yD, g_.yD4)) {
-            nota(4) = "(4)  [NO]  Capacidad insuficiente";
-        } else {
-            nota(4) = g_.yD4 <= d_.yDmax ? "(4)  [SI]  (y/D)4 < (y/D)max"
-                                         : "(4)  [NO]  (y/D)4 > (y/D)max";
-            t52_ = texto(g_.yD4);
-        }
-    }
-
-    void condicion5() {
-        const double Q = d_.Q[4];
-        if (Q <= 0) {
-            nota(5) = "(5)  [ERROR]  Q5<=0";
-            return;
-        }
-        if (!flujoNormal(Q, &EstadoFlujo::Rh, g_.Rh5)) {
-            nota(5) = "(5)  [NO]  Capacidad insuficiente";
-            return;
-        }
-        // Shields: the largest particle (mm) that the flow moves. Equal specific weights make
-        // the divisor 0, an arithmetic error that ends the run.
-        const double empuje = finito(finito(g_.Rh5 * d_.gammaAgua) * d_.i);
-        const double resistencia = finito(0.047 * finito(d_.gammaParticula - d_.gammaAgua));
-        g_.dp5 = finito(1000.0 * dividir(empuje, resistencia));
-        nota(5) = g_.dp5 > d_.dpMin ? "(5)  [SI]  (dp)5 > (dp)min" : "(5)  [NO]  (dp)5 < (dp)min";
-        t55_ = texto(g_.Rh5);
-        t19_ = texto(g_.dp5);
-    }
-
-    void condicion6() {
-        const double Q = d_.Q[5];
-        if (Q <= 0) {
-            nota(6) = "(6)  [ERROR]  Q6<=0";
-        } else if (!flujoNormal(Q, &EstadoFlujo::F, g_.F6)) {
-            nota(6) = "(6)  [NO]  Capacidad insuficiente";
-        } else {
-            nota(6) = g_.F6 > d_.Fmin ? "(6)  [SI]  F6 > Fmin" : "(6)  [NO]  F6 < Fmin";
-            t59_ = texto(g_.F6);
-        }
-    }
-
-    void condicion7() {
-        const double Q = d_.Q[6];
-        if (Q <= 0) {
-            nota(7) = "(7)  [ERROR]  Q7<=0";
-        } else if (!flujoNormal(Q, &EstadoFlujo::F, g_.F7)) {
-            nota(7) = "(7)  [NO]  Capacidad insuficiente";
-        } else {
-            nota(7) = g_.F7 <= d_.Fmax ? "(7)  [SI]  F7 < Fmax" : "(7)  [NO]  F7 > Fmax";
-            t60_ = texto(g_.F7);
-        }
-    }
-
-    void condicion8() {
-        g_.I8 = d_.i;
-        nota(8) = d_.Imin >= d_.i ? "(8)  [NO]  I8 < Imin" : "(8)  [SI]  I8 > Imin";
-    }
-
-    void condicion9() {
-        g_.I9 = d_.i;
-        nota(9) = d_.Imax >= d_.i ? "(9)  [SI]  I9 < Imax" : "(9)  [NO]  I9 > Imax";
-    }
-
-    void condicion10() {
-        if (d_.yD10 <= 0) {
-            nota(10) = "(10)  [ERROR]  (y/D)<=0%";
-            return;
-        }
-        if (d_.yD10 > 100) {
-            nota(10) = "(10)  [ERROR]  (y/D)>100%";
-            return;
-        }
-        // The full section itself has no hydraulic depth: test just below it.
-        const double r = d_.yD10 == 100 ? 100 - 1e-11 : d_.yD10;
-        EstadoFlujo e = estado();
-        e.y = finito((d_.D * r) / 100);
-        conGuardado(e, &EstadoFlujo::v, g_.Vel10, hidraulica::TEO6);
-        if (e.A > areaLlena_) {
-            nota(10) = "(10)  [NO]  Capacidad insuficiente";
-            return;
-        }
-        nota(10) = d_.Vmin10 > g_.Vel10 ? "(10) [NO]  V10 < Vmin10" : "(10) [SI]  V10 > Vmin10";
-        t73_ = texto(g_.Vel10);
-    }
-
-    const Entradas& d_;   // the converted inputs of the run
-    ValoresGuardados& g_; // the stored values, overwritten as the conditions compute them
-    ResultadoCalculo& r_; // receives each verdict line as soon as it is decided
-    char sep_;            // decimal separator of the display texts
-    double areaLlena_;    // m2
-    // Display texts of the computed fields, by control name; empty until the condition
-    // produces its value.
-    std::string t37_, t38_, t47_, t52_, t55_, t19_, t59_, t60_, t73_;
-};
+// Display texts of the computed fields of a completed run: a condition that produced no value
+// leaves its field empty.
+CamposCalculados camposCalculados(const Evaluacion& ev, const ValoresGuardados& g, char sep) {
+    const auto conValor = [&](int k) {
+        const Veredicto v = ev.condiciones[k - 1].veredicto;
+        return v == Veredicto::Cumple || v == Veredicto::NoCumple;
+    };
+    const auto texto = [&](int k, double x) {
+        return conValor(k) ? formato1(x, sep) : std::string();
+    };
+    CamposCalculados c;
+    c.Text37 = texto(1, ev.caudalLleno);
+    c.Text38 = texto(2, ev.flujoNormal[0].v);
+    c.Text47 = texto(3, ev.flujoNormal[1].v);
+    c.Text52 = texto(4, ev.flujoNormal[2].yD);
+    c.Text55 = texto(5, ev.flujoNormal[3].Rh);
+    c.Text19 = texto(5, ev.diametroArrastre);
+    c.Text59 = texto(6, ev.flujoNormal[4].F);
+    c.Text60 = texto(7, ev.flujoNormal[5].F);
+    c.Text62 = conversionSimple(g.I8, sep);
+    c.Text61 = conversionSimple(g.I9, sep);
+    c.Text73 = texto(10, ev.flujoAutolimpieza.v);
+    return c;
+}
 
 } // namespace
 
@@ -366,33 +187,75 @@ const char* nombreCampo(CampoNumerico campo) {
     return "";
 }
 
+std::string lineaVeredicto(int k, const ResultadoCondicion& resultado) {
+    const auto linea = [](const char* t) { return t ? std::string(t) : std::string("-"); };
+    switch (resultado.veredicto) {
+    case Veredicto::Cumple:
+        return kLineaCumple[k - 1];
+    case Veredicto::NoCumple:
+        return kLineaNoCumple[k - 1];
+    case Veredicto::CapacidadInsuficiente:
+        return linea(kLineaCapacidad[k - 1]);
+    case Veredicto::ErrorDeDato:
+        switch (resultado.dato) {
+        case DatoErroneo::CaudalNoPositivo:
+            return k <= 7 ? kLineaCaudalNoPositivo[k - 1] : "-";
+        case DatoErroneo::VelocidadNoPositiva:
+            return "(" + std::to_string(k) + ")  [ERROR]  V" + std::to_string(k) + "<=0";
+        case DatoErroneo::LlenadoNoPositivo:
+            return "(10)  [ERROR]  (y/D)<=0%";
+        case DatoErroneo::LlenadoMayorQue100:
+            return "(10)  [ERROR]  (y/D)>100%";
+        case DatoErroneo::Ninguno:
+            break;
+        }
+        break;
+    case Veredicto::NoEvaluada:
+        break;
+    }
+    return "-";
+}
+
+std::optional<Entradas> convertirEntradas(const Calculo& calculo, char separadorDecimal,
+                                          std::optional<CampoNumerico>* campoErroneo) {
+    try {
+        return convertir(calculo, separadorDecimal);
+    } catch (const DatoNoNumerico& dato) {
+        if (campoErroneo) {
+            *campoErroneo = dato.campo;
+        }
+        return std::nullopt;
+    }
+}
+
 ResultadoCalculo calcular(const Calculo& calculo, ValoresGuardados& guardados,
                           char separadorDecimal) {
     ResultadoCalculo r; // every field and verdict "-"
-    try {
-        const Entradas d = convertir(calculo, separadorDecimal);
-        if (const char* mensaje = validarColector(d)) {
-            r.fin = FinCalculo::ColectorInvalido;
-            r.notaCol = mensaje;
-            return r;
-        }
-        Ejecucion ejecucion(d, guardados, r, separadorDecimal);
-        for (int k = 1; k <= 10; ++k) {
-            if (calculo.criterio.activa[k - 1]) {
-                ejecucion.condicion(k);
-            }
-        }
-        r.campos = ejecucion.campos();
-        r.fin = FinCalculo::Realizado;
-        r.notaCalC = kRealizado;
-    } catch (const DatoNoNumerico& dato) {
+    const std::optional<Entradas> d = convertirEntradas(calculo, separadorDecimal, &r.campoErroneo);
+    if (!d) {
         r.fin = FinCalculo::Error;
         r.notaCalC = kDatosErroneos;
-        r.campoErroneo = dato.campo;
-    } catch (const hidraulica::ErrorAritmetico&) {
-        r.fin = FinCalculo::Error;
-        r.notaCalC = kDatosErroneos;
+        return r;
     }
+    const Activas& activas = calculo.criterio.activa;
+    const Evaluacion ev = evaluar(*d, activas);
+    if (ev.fin == FinEvaluacion::ColectorInvalido) {
+        r.fin = FinCalculo::ColectorInvalido;
+        r.notaCol = mensajeColector(ev.colector);
+        return r;
+    }
+    for (int k = 1; k <= 10; ++k) {
+        r.notas[k - 1] = lineaVeredicto(k, ev.condiciones[k - 1]);
+    }
+    actualizarGuardados(*d, ev, guardados);
+    if (ev.fin == FinEvaluacion::ErrorAritmetico) {
+        r.fin = FinCalculo::Error;
+        r.notaCalC = kDatosErroneos;
+        return r;
+    }
+    r.campos = camposCalculados(ev, guardados, separadorDecimal);
+    r.fin = FinCalculo::Realizado;
+    r.notaCalC = kRealizado;
     return r;
 }
 

@@ -2,6 +2,7 @@
 // Calcular: the one calculation of the program. It works on the texts and flags of a case,
 // updates the stored values and returns the texts that the window shows afterwards.
 #include "check/calculo.h"
+#include "check/evaluacion.h"
 
 #include <array>
 #include <optional>
@@ -78,6 +79,14 @@ struct ResultadoCalculo {
     // Command6 is enabled only by a completed run; otherwise it keeps its state.
     bool habilitaInforme() const { return fin == FinCalculo::Realizado; }
 };
+
+// The converted inputs of a case, in the order Calcular converts them; nothing when a text is
+// not a number, and then `campoErroneo` (when given) names the first such field.
+std::optional<Entradas> convertirEntradas(const Calculo& calculo, char separadorDecimal,
+                                          std::optional<CampoNumerico>* campoErroneo = nullptr);
+
+// The verdict line of condition k (1..10) as Calcular writes it; "-" when not evaluated.
+std::string lineaVeredicto(int k, const ResultadoCondicion& resultado);
 
 // Runs Calcular on a case. `guardados` are the stored values of the window: the run
 // overwrites those it computes. `separadorDecimal` is the decimal separator of the user's

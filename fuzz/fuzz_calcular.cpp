@@ -1,13 +1,15 @@
 // Arbitrary field texts, flags and separator through Calcular. The first byte picks the
 // separator, the next two hold the ten enable flags, and the rest is split at 0x00 bytes into
 // the 22 numeric field texts (missing ones stay "0"). Checks that a run always ends in one of
-// its three ways with texts consistent with that end.
+// its three ways with texts consistent with that end, and that the numeric evaluation, whole
+// or one condition at a time, agrees with the texts.
 #include "check/calcular.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -100,6 +102,40 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t tam
         exige(nota == "-" || nota.find("[SI]") != std::string::npos ||
               nota.find("[NO]") != std::string::npos || nota.find("[ERROR]") != std::string::npos);
     }
+    // The outcome values say what the texts say; each condition alone decides the same.
+    const std::optional<Entradas> d = convertirEntradas(c, sep);
+    exige(d.has_value() == !r.campoErroneo.has_value());
+    if (d) {
+        const Evaluacion ev = evaluar(*d, c.criterio.activa);
+        exige((ev.fin == FinEvaluacion::Completa) == (r.fin == FinCalculo::Realizado));
+        exige((ev.fin == FinEvaluacion::ColectorInvalido) ==
+              (r.fin == FinCalculo::ColectorInvalido));
+        for (int k = 1; k <= 10; ++k) {
+            const ResultadoCondicion& rc = ev.condiciones[k - 1];
+            const std::string& nota = r.notas[k - 1];
+            switch (rc.veredicto) {
+            case Veredicto::NoEvaluada:
+                exige(nota == "-");
+                break;
+            case Veredicto::Cumple:
+                exige(nota.find("[SI]") != std::string::npos);
+                break;
+            case Veredicto::NoCumple:
+            case Veredicto::CapacidadInsuficiente:
+                exige(nota.find("[NO]") != std::string::npos);
+                break;
+            case Veredicto::ErrorDeDato:
+                exige(nota.find("[ERROR]") != std::string::npos);
+                break;
+            }
+            exige(!rc.dosCalados || (k >= 2 && k <= 7 && rc.veredicto != Veredicto::ErrorDeDato));
+            if (ev.fin == FinEvaluacion::Completa && c.criterio.activa[k - 1]) {
+                const ResultadoCondicion sola = evaluarCondicion(*d, k);
+                exige(sola.veredicto == rc.veredicto && sola.dato == rc.dato);
+            }
+        }
+    }
+
     // Two runs on the same data give the same texts.
     ValoresGuardados otra = guardados;
     const ResultadoCalculo r2 = calcular(c, otra, sep);

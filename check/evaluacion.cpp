@@ -1,0 +1,263 @@
+#include "check/evaluacion.h"
+
+#include "hydraulics/aritmetica.h"
+#include "hydraulics/relaciones.h"
+
+#include <limits>
+
+namespace colvero {
+
+namespace {
+
+using hidraulica::dividir;
+using hidraulica::EstadoFlujo;
+using hidraulica::finito;
+
+constexpr double kSinCalcular = std::numeric_limits<double>::quiet_NaN();
+
+// A flow state with the collector data; every computed field NaN until a procedure writes it
+// (the procedures only ever write finite values).
+EstadoFlujo estadoInicial(const Entradas& d) {
+    EstadoFlujo e;
+    e.Q = e.v = e.y = e.yD = e.AAf = e.A = e.teta = e.P = e.Rh = e.K = e.T = e.L = e.F =
+        kSinCalcular;
+    e.D = d.D;
+    e.n = d.n;
+    e.i = d.i;
+    return e;
+}
+
+// One pass over the conditions. Each condition writes its outcome into the result as soon as
+// it is decided and its quantities as the procedures compute them.
+class Evaluador {
+public:
+    Evaluador(const Entradas& d, Evaluacion& r, bool avisos)
+        : d_(d), r_(r), avisos_(avisos), areaLlena_(hidraulica::All1(d.D)) {}
+
+    void condicion(int k) {
+        switch (k) {
+        case 1:
+            return condicion1();
+        case 2:
+            return velocidad(2, d_.Vmax, [this](double v) { return v <= d_.Vmax; });
+        case 3:
+            return velocidad(3, d_.Vmin, [this](double v) { return v >= d_.Vmin; });
+        case 4:
+            return conFlujo(4, [this](const EstadoFlujo& e) { return e.yD <= d_.yDmax; });
+        case 5:
+            return condicion5();
+        case 6:
+            return conFlujo(6, [this](const EstadoFlujo& e) { return e.F > d_.Fmin; });
+        case 7:
+            return conFlujo(7, [this](const EstadoFlujo& e) { return e.F <= d_.Fmax; });
+        case 8:
+            return decide(8, !(d_.Imin >= d_.i));
+        case 9:
+            return decide(9, d_.Imax >= d_.i);
+        case 10:
+            return condicion10();
+        }
+    }
+
+private:
+    ResultadoCondicion& res(int k) { return r_.condiciones[k - 1]; }
+    void decide(int k, bool cumple) {
+        res(k).veredicto = cumple ? Veredicto::Cumple : Veredicto::NoCumple;
+    }
+    void error(int k, DatoErroneo dato) {
+        res(k).veredicto = Veredicto::ErrorDeDato;
+        res(k).dato = dato;
+    }
+
+    // The full-section flow at this slope for the two-depth flag, whether or not condition 1
+    // runs. A fault here is not the run's: the flag is then left unset.
+    double caudalLlenoAviso() {
+        if (!qllAvisoCalculado_) {
+            qllAvisoCalculado_ = true;
+            try {
+                EstadoFlujo e = estadoInicial(d_);
+                e.y = finito(d_.D - 1e-11);
+                hidraulica::TEO6(e);
+                qllAviso_ = e.Q;
+            } catch (const hidraulica::ErrorAritmetico&) {
+                qllAviso_ = kSinCalcular;
+            }
+        }
+        return qllAviso_;
+    }
+
+    // Normal flow of condition k after the capacity test. False when its flow exceeds the
+    // largest flow of the section.
+    bool flujoNormal(int k) {
+        const double Q = d_.Q[k - 1];
+        double qmax = 0, vmax = 0, ymax = 0;
+        hidraulica::Qmax(qmax, vmax, ymax, d_.D, d_.n, d_.i);
+        if (Q > qmax) {
+            res(k).veredicto = Veredicto::CapacidadInsuficiente;
+            return false;
+        }
+        EstadoFlujo& e = r_.flujoNormal[k - 2];
+        e = estadoInicial(d_);
+        e.Q = Q;
+        r_.busqueda[k - 2] = hidraulica::TEO4(e);
+        return true;
+    }
+
+    void avisoDosCalados(int k) {
+        if (avisos_ && d_.Q[k - 1] > caudalLlenoAviso()) {
+            res(k).dosCalados = true;
+        }
+    }
+
+    template <typename Cumple> void conFlujo(int k, Cumple cumple) {
+        if (d_.Q[k - 1] <= 0) {
+            return error(k, DatoErroneo::CaudalNoPositivo);
+        }
+        if (flujoNormal(k)) {
+            decide(k, cumple(r_.flujoNormal[k - 2]));
+            avisoDosCalados(k);
+        }
+    }
+
+    template <typename Cumple> void velocidad(int k, double limite, Cumple cumple) {
+        if (limite <= 0) {
+            return error(k, DatoErroneo::VelocidadNoPositiva);
+        }
+        conFlujo(k, [&cumple](const EstadoFlujo& e) { return cumple(e.v); });
+    }
+
+    void condicion1() {
+        if (d_.Q[0] <= 0) {
+            return error(1, DatoErroneo::CaudalNoPositivo);
+        }
+        EstadoFlujo e = estadoInicial(d_);
+        e.y = finito(d_.D - 1e-11); // just below the full section, whose top width is 0
+        try {
+            hidraulica::TEO6(e);
+        } catch (...) {
+            r_.caudalLleno = e.Q;
+            throw;
+        }
+        r_.caudalLleno = e.Q;
+        qllAviso_ = e.Q;
+        qllAvisoCalculado_ = true;
+        decide(1, !(d_.Q[0] > e.Q));
+    }
+
+    void condicion5() {
+        if (d_.Q[4] <= 0) {
+            return error(5, DatoErroneo::CaudalNoPositivo);
+        }
+        if (!flujoNormal(5)) {
+            return;
+        }
+        // Shields: the largest particle (mm) that the flow moves. Equal specific weights make
+        // the divisor 0, an arithmetic error that ends the run.
+        const double Rh = r_.flujoNormal[3].Rh;
+        const double empuje = finito(finito(Rh * d_.gammaAgua) * d_.i);
+        const double resistencia = finito(0.047 * finito(d_.gammaParticula - d_.gammaAgua));
+        r_.diametroArrastre = finito(1000.0 * dividir(empuje, resistencia));
+        decide(5, r_.diametroArrastre > d_.dpMin);
+        avisoDosCalados(5);
+    }
+
+    void condicion10() {
+        if (d_.yD10 <= 0) {
+            return error(10, DatoErroneo::LlenadoNoPositivo);
+        }
+        if (d_.yD10 > 100) {
+            return error(10, DatoErroneo::LlenadoMayorQue100);
+        }
+        // The full section itself has no hydraulic depth: test just below it.
+        const double r = d_.yD10 == 100 ? 100 - 1e-11 : d_.yD10;
+        EstadoFlujo& e = r_.flujoAutolimpieza;
+        e = estadoInicial(d_);
+        e.y = finito((d_.D * r) / 100);
+        hidraulica::TEO6(e);
+        if (e.A > areaLlena_) {
+            res(10).veredicto = Veredicto::CapacidadInsuficiente;
+            return;
+        }
+        decide(10, !(d_.Vmin10 > e.v));
+    }
+
+    const Entradas& d_;
+    Evaluacion& r_;
+    bool avisos_;      // whether to set the two-depth flags
+    double areaLlena_; // m2
+    bool qllAvisoCalculado_ = false;
+    double qllAviso_ = kSinCalcular;
+};
+
+} // namespace
+
+Evaluacion::Evaluacion()
+    : caudalLleno(kSinCalcular), diametroArrastre(kSinCalcular),
+      flujoAutolimpieza(estadoInicial(Entradas{})) {
+    flujoNormal.fill(flujoAutolimpieza);
+}
+
+const char* mensajeColector(ColectorInvalido motivo) {
+    switch (motivo) {
+    case ColectorInvalido::ManningPequeno:
+        return "El Nº de Manning ha de ser superior a 0.0001";
+    case ColectorInvalido::ManningGrande:
+        return "El Nº de Manning ha de ser inferior a 0.3";
+    case ColectorInvalido::DiametroNoPositivo:
+        return "El diámetro ha de ser superior a 0";
+    case ColectorInvalido::PendienteNoPositiva:
+        return "La pendiente ha de ser superior al 0%";
+    case ColectorInvalido::Ninguno:
+        break;
+    }
+    return "";
+}
+
+ColectorInvalido validarColector(const Entradas& d) {
+    if (!(d.n > 0.0001)) {
+        return ColectorInvalido::ManningPequeno;
+    }
+    if (!(d.n <= 0.3)) {
+        return ColectorInvalido::ManningGrande;
+    }
+    if (!(d.D > 0)) {
+        return ColectorInvalido::DiametroNoPositivo;
+    }
+    if (!(d.i > 0)) {
+        return ColectorInvalido::PendienteNoPositiva;
+    }
+    return ColectorInvalido::Ninguno;
+}
+
+Evaluacion evaluar(const Entradas& d, const Activas& activas) {
+    Evaluacion r;
+    r.colector = validarColector(d);
+    if (r.colector != ColectorInvalido::Ninguno) {
+        r.fin = FinEvaluacion::ColectorInvalido;
+        return r;
+    }
+    int k = 0;
+    try {
+        Evaluador evaluador(d, r, true);
+        for (k = 1; k <= 10; ++k) {
+            if (activas[k - 1]) {
+                evaluador.condicion(k);
+            }
+        }
+    } catch (const hidraulica::ErrorAritmetico&) {
+        r.fin = FinEvaluacion::ErrorAritmetico;
+        r.condicionInterrumpida = k;
+        if (k >= 1 && k <= 10) {
+            r.condiciones[k - 1] = ResultadoCondicion{};
+        }
+    }
+    return r;
+}
+
+ResultadoCondicion evaluarCondicion(const Entradas& d, int k) {
+    Evaluacion r;
+    Evaluador(d, r, false).condicion(k);
+    return r.condiciones[k - 1];
+}
+
+} // namespace colvero

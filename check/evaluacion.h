@@ -1,0 +1,112 @@
+#pragma once
+// The numeric side of Calcular: the converted inputs of a case in, the outcome of each of the
+// ten conditions and the quantities computed for them out. No text is read or written here;
+// calcular() (calcular.h) puts the window's texts on top of this.
+#include "hydraulics/estado_flujo.h"
+
+#include <array>
+#include <optional>
+
+namespace colvero {
+
+// The 22 numeric inputs of a case, converted.
+struct Entradas {
+    double D = 0; // inner diameter, m
+    double n = 0; // Manning number
+    double i = 0; // slope, m/m
+    // Design flows of conditions 1 to 7 (index 0 is condition 1), m3/s.
+    std::array<double, 7> Q{};
+    double Vmax = 0;           // m/s, condition 2
+    double Vmin = 0;           // m/s, condition 3
+    double yDmax = 0;          // %, condition 4
+    double gammaAgua = 0;      // t/m3, condition 5
+    double gammaParticula = 0; // t/m3, condition 5
+    double dpMin = 0;          // mm, condition 5
+    double Fmin = 0;           // condition 6
+    double Fmax = 0;           // condition 7
+    double Imin = 0;           // m/m, condition 8
+    double Imax = 0;           // m/m, condition 9
+    double yD10 = 0;           // %, condition 10
+    double Vmin10 = 0;         // m/s, condition 10
+};
+
+// Enable flags of the ten conditions; index 0 is condition 1.
+using Activas = std::array<bool, 10>;
+
+enum class Veredicto {
+    NoEvaluada,            // disabled, or not reached because the run ended in an error
+    Cumple,                // "[SI]"
+    NoCumple,              // "[NO]" on the comparison with the limit
+    CapacidadInsuficiente, // "[NO]  Capacidad insuficiente"
+    ErrorDeDato,           // "[ERROR]": an input of the condition is out of its range
+};
+
+// Which input of a condition is out of range, for its "[ERROR]" line.
+enum class DatoErroneo {
+    Ninguno,
+    CaudalNoPositivo,    // Qk <= 0
+    VelocidadNoPositiva, // Vmax or Vmin <= 0
+    LlenadoNoPositivo,   // (y/D) <= 0 %
+    LlenadoMayorQue100,  // (y/D) > 100 %
+};
+
+// Why the collector data stop a run, in the order they are tested.
+enum class ColectorInvalido {
+    Ninguno,
+    ManningPequeno,
+    ManningGrande,
+    DiametroNoPositivo,
+    PendienteNoPositiva,
+};
+
+enum class FinEvaluacion {
+    ColectorInvalido, // no condition evaluated
+    ErrorAritmetico,  // the run ends at the error exit
+    Completa,
+};
+
+// The message of invalid collector data; "" for Ninguno.
+const char* mensajeColector(ColectorInvalido motivo);
+
+// The first collector test that fails, or Ninguno.
+ColectorInvalido validarColector(const Entradas& d);
+
+struct ResultadoCondicion {
+    Veredicto veredicto = Veredicto::NoEvaluada;
+    DatoErroneo dato = DatoErroneo::Ninguno;
+    // Conditions 2 to 7: the flow lies in (Qll, Qmax], where the section has two normal depths
+    // and the lower one is taken. Qll is the full-section flow at this slope.
+    bool dosCalados = false;
+};
+
+// Computed quantities hold NaN where the run did not compute them. A field is written exactly
+// when the procedure writes it, also when a later step of the same procedure fails.
+struct Evaluacion {
+    FinEvaluacion fin = FinEvaluacion::Completa;
+    ColectorInvalido colector = ColectorInvalido::Ninguno;
+    int condicionInterrumpida = 0; // the condition under way at an ErrorAritmetico (0: none)
+    std::array<ResultadoCondicion, 10> condiciones{};
+    // Full-section flow (depth D − 1e-11 m) of condition 1, m3/s.
+    double caudalLleno;
+    // Normal flow of the design flow of conditions 2 to 7 (index 0 is condition 2): v, yD,
+    // Rh, F, ... as TEO4 leaves them.
+    std::array<hidraulica::EstadoFlujo, 6> flujoNormal;
+    // How the depth search of each normal flow ended.
+    std::array<std::optional<hidraulica::InformeTeta3>, 6> busqueda;
+    // Condition 5: the largest particle the flow moves (Shields), mm.
+    double diametroArrastre;
+    // Condition 10: the uniform flow at its fill ratio; v is the self-cleansing velocity.
+    hidraulica::EstadoFlujo flujoAutolimpieza;
+
+    Evaluacion();
+};
+
+// Evaluates the enabled conditions in the order 1 to 10, as Calcular does.
+Evaluacion evaluar(const Entradas& d, const Activas& activas);
+
+// Condition k (1..10) alone, on the code path of evaluar and with valid collector data, but
+// without the two-depth flag. Raises hidraulica::ErrorAritmetico where evaluar would end at
+// the error exit.
+ResultadoCondicion evaluarCondicion(const Entradas& d, int k);
+
+} // namespace colvero

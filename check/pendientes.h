@@ -1,0 +1,58 @@
+#pragma once
+// The admissible slopes of a case: the slopes i in [kPendienteMinima, kPendienteMaxima] at
+// which every enabled condition passes, exactly as evaluar() decides it at that slope.
+#include "check/evaluacion.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace colvero {
+
+inline constexpr double kPendienteMinima = 1e-7; // m/m
+inline constexpr double kPendienteMaxima = 1.0;  // m/m
+
+// Grid points per decade of the first sweep over the range. A change of verdict and its way
+// back both inside one step (a 10 % change of slope) would go unseen.
+inline constexpr int kPuntosPorDecada = 24;
+
+// One end of an interval of admissible slopes.
+struct ExtremoPendiente {
+    double valor = 0;     // the bound, m/m
+    bool incluido = true; // whether `valor` itself is admissible
+    int condicion = 0;    // the condition whose change of verdict is this end
+    std::string texto;    // shown value; typing it passes (but for condition 8's Imin)
+};
+
+// Admissible slopes from `minima` to `maxima`; an end that is the end of the searched range
+// is absent.
+struct IntervaloPendientes {
+    std::optional<ExtremoPendiente> minima;
+    std::optional<ExtremoPendiente> maxima;
+};
+
+enum class FinPendientes {
+    ColectorInvalido, // n or D rejected; `motivo` holds the message
+    Error,            // arithmetic error: "Datos de entrada erroneos"
+    Realizado,
+};
+
+struct ResultadoPendientes {
+    FinPendientes fin = FinPendientes::Realizado;
+    std::vector<IntervaloPendientes> intervalos; // ascending; empty when nothing passes
+    std::string motivo;                          // why nothing passes, in Spanish
+    int evaluaciones = 0;                        // conditions evaluated, one at one slope
+};
+
+// The admissible slopes of the case `d` (its own slope is ignored) with the enabled conditions
+// `activas`. Shown values use `separadorDecimal`.
+ResultadoPendientes pendientesAdmisibles(const Entradas& d, const Activas& activas,
+                                         char separadorDecimal);
+
+// The shown text of a bound: 4 significant digits (more when needed) rounded towards the
+// inside of [minima, maxima], such that it reads back (leerNumero) within it. `esMinima`
+// tells which end `x` is.
+std::string textoExtremo(double x, bool esMinima, double minima, double maxima,
+                         char separadorDecimal);
+
+} // namespace colvero
