@@ -402,7 +402,7 @@ TEST_F(ArchivoDisco, RefusedSaveLeavesTheExistingFileUntouched) {
 TEST_F(ArchivoDisco, SaveIntoMissingFolderOrOverAFolderFails) {
     const QString falta = ruta("no-existe/caso.caVek");
     EXPECT_EQ(mensajeDe([&] { guardarCalculo(falta, Calculo{}, '.'); }),
-              "No se puede crear el archivo «" + falta.toStdString() + "».");
+              "No se puede crear el archivo «" + falta.toStdString() + "»: la carpeta no existe.");
     EXPECT_EQ(mensajeDe([&] { guardarCriterio(dir.path(), Criterio{}, '.'); }),
               "No se puede guardar el archivo «" + dir.path().toStdString() + "»: es una carpeta.");
 }
