@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -706,6 +707,97 @@ TEST_F(ArchivoDisco, CrLfSplitBetweenReadChunksIsOneLineEnd) {
     const QString r = ruta("partido.caVek");
     escribirContenido(r, b);
     EXPECT_EQ(leerCalculo(r, '.'), ejemplo('.'));
+}
+
+// ---- Files saved as UTF-8 by other editors ---------------------------------------------------
+
+QByteArray comoUtf8(const QByteArray& windows1252) {
+    QStringDecoder d("windows-1252");
+    return QString(d(windows1252)).toUtf8();
+}
+
+struct ArchivoEnUtf8 {
+    const char* nombre;
+    bool marca;
+    bool criterio;
+};
+
+void PrintTo(const ArchivoEnUtf8& v, std::ostream* os) {
+    *os << v.nombre;
+}
+
+class ArchivoUtf8 : public testing::TestWithParam<ArchivoEnUtf8> {};
+
+TEST_P(ArchivoUtf8, ReadsTheSameAsTheWindows1252File) {
+    const QByteArray marca = GetParam().marca ? "\xEF\xBB\xBF" : "";
+    if (GetParam().criterio) {
+        const QByteArray b = marca + comoUtf8(kEjemploCriterio);
+        EXPECT_EQ(criterioDeBytes(b, "c", '.'), ejemplo('.').criterio);
+    } else {
+        const QByteArray b = marca + comoUtf8(kEjemploCalculo);
+        EXPECT_EQ(calculoDeBytes(b, "c", '.'), ejemplo('.'));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(, ArchivoUtf8,
+                         testing::Values(ArchivoEnUtf8{"CalculoConMarca", true, false},
+                                         ArchivoEnUtf8{"CalculoSinMarca", false, false},
+                                         ArchivoEnUtf8{"CriterioConMarca", true, true},
+                                         ArchivoEnUtf8{"CriterioSinMarca", false, true}),
+                         [](const testing::TestParamInfo<ArchivoEnUtf8>& i) {
+                             return std::string(i.param.nombre);
+                         });
+
+TEST(ArchivoUtf8Lectura, Windows1252BytesThatAreNotUtf8ReadAsBefore) {
+    // "Título" in Windows-1252: 54 ED 74 75 6C 6F, not valid UTF-8.
+    const QByteArray b = reemplazado(kEjemploCalculo, "Colector Norte", "T\xEDtulo");
+    EXPECT_EQ(calculoDeBytes(b, "c", '.').titulo1, "Título");
+}
+
+TEST(ArchivoUtf8Lectura, OneValueThatIsNotUtf8MakesTheWholeFileWindows1252) {
+    QByteArray b = reemplazado(kEjemploCalculo, "Colector Norte", "\xC3\xA9");
+    b = reemplazado(b, "Tramo 3.1", "\xE9");
+    const Calculo c = calculoDeBytes(b, "c", '.');
+    EXPECT_EQ(c.titulo1, "Ã©");
+    EXPECT_EQ(c.titulo2, "é");
+}
+
+TEST(ArchivoUtf8Lectura, MarkedFileWithInvalidBytesGetsReplacementCharacters) {
+    const QByteArray b =
+        "\xEF\xBB\xBF" + reemplazado(kEjemploCalculo, "Colector Norte", "T\xEDtulo");
+    EXPECT_EQ(calculoDeBytes(b, "c", '.').titulo1, "T\xEF\xBF\xBDtulo");
+}
+
+TEST(ArchivoUtf8Lectura, MarkIsOnlyTakenAtTheStart) {
+    const QByteArray b = reemplazado(kEjemploCalculo, "Colector Norte", " \xEF\xBB\xBFN");
+    // The rest of the file is Windows-1252 ("Mínima"), so its bytes are three characters.
+    EXPECT_EQ(calculoDeBytes(b, "c", '.').titulo1, "ï»¿N");
+}
+
+TEST_F(ArchivoDisco, MarkedUtf8FileOnDiskReads) {
+    const QString r = ruta("utf8.caVek");
+    escribirContenido(r, "\xEF\xBB\xBF" + comoUtf8(kEjemploCalculo));
+    EXPECT_EQ(leerCalculo(r, ','), ejemplo(','));
+}
+
+TEST(ArchivoUtf8Escritura, TextsWhoseWindows1252BytesWouldReadAsUtf8AreRefused) {
+    Calculo c = ejemplo('.');
+    c.criterio.denominacion[5] = "Minima (6)";
+    c.criterio.denominacion[6] = "Maxima (7)";
+    c.titulo2 = "Caf\xC3\x83\xC2\xA9 norte"; // "CafÃ© norte": C3 A9 in Windows-1252
+    EXPECT_EQ(
+        mensajeDe([&] { bytesDeCalculo(c, '.'); }),
+        "«Título 2» contiene «Ã©», que al abrir el archivo se leería como UTF-8 y cambiaría.");
+    EXPECT_EQ(mensajeDe([&] { bytesDeCriterio(c.criterio, '.'); }), "(ningún error)");
+    c.titulo2 = "Norte";
+    c.titulo1 = "ï»¿Norte"; // EF BB BF: the byte-order mark
+    EXPECT_EQ(
+        mensajeDe([&] { bytesDeCalculo(c, '.'); }),
+        "«Título 1» contiene «ï»¿», que al abrir el archivo se leería como UTF-8 y cambiaría.");
+    // Any byte that is not UTF-8 elsewhere keeps the whole file Windows-1252.
+    c.titulo1 = "CafÃ©";
+    c.criterio.denominacion[0] = "Año";
+    EXPECT_EQ(calculoDeBytes(bytesDeCalculo(c, '.'), "c", '.'), c);
 }
 
 // ---- Criterion file -------------------------------------------------------------------------
