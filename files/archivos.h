@@ -8,8 +8,9 @@
 // separator of the numeric fields into ".", the readers turn "." back into it.
 //
 // Readers read every value they need before returning anything, so a failed read changes
-// nothing. Writers refuse a text the format cannot hold and replace the target atomically.
-// Every failure is an ErrorArchivo whose message (Spanish) names the file and the fault.
+// nothing. Writers refuse a text the format cannot hold and replace the target atomically,
+// only once every byte is on disk; a device or a FIFO is written in place. Every failure is an
+// ErrorArchivo whose message (Spanish) names the file and the fault, with the system's cause.
 #include "check/calculo.h"
 
 #include <QByteArray>
