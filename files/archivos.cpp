@@ -3,19 +3,22 @@
 #include "check/leyendas.h"
 
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdlib>
 #include <functional>
+#include <string_view>
+#include <utility>
 #include <vector>
 
-#ifdef Q_OS_UNIX
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 namespace colvero {
 namespace {
@@ -187,115 +190,287 @@ QString entreComillas(const QString& s) {
 
 // ---- Reading --------------------------------------------------------------------------------
 
+bool esBlanco(char b) {
+    return b == ' ' || b == '\t';
+}
+
+bool esFinDeValor(char b) {
+    return b == ',' || b == '\r' || b == '\n';
+}
+
+// The values of a file, in order: their bytes one after the other and where each ends.
+struct Valores {
+    std::string bytes;
+    std::vector<size_t> fines;
+    bool marcaUtf8 = false; // the data began with the UTF-8 byte-order mark
+
+    std::string_view operator[](size_t i) const {
+        const size_t desde = i == 0 ? 0 : fines[i - 1];
+        return std::string_view(bytes).substr(desde, fines[i] - desde);
+    }
+};
+
+constexpr char kMarcaUtf8[] = "\xEF\xBB\xBF";
+
 // Splits bytes into values as they arrive: a comma, CR LF, a lone CR or a lone LF ends a value,
-// blanks before a value are skipped. Chunks may split a CR LF pair.
+// blanks before a value are skipped. Chunks may split a CR LF pair or the byte-order mark.
 class Troceador {
 public:
-    Troceador(qsizetype necesarios, QString nombre)
-        : necesarios_(necesarios), nombre_(std::move(nombre)) {
-        valores_.reserve(static_cast<size_t>(necesarios));
+    Troceador(qsizetype necesarios, const QString& nombre)
+        : necesarios_(static_cast<size_t>(necesarios)), nombre_(nombre) {
+        valores_.fines.reserve(necesarios_);
+        valores_.bytes.reserve(512);
     }
 
     // Complete when every value needed is there, or when the end mark ends the data early.
-    bool completo() const {
-        return marcaFinal_ || static_cast<qsizetype>(valores_.size()) == necesarios_;
-    }
+    bool completo() const { return marcaFinal_ || valores_.fines.size() == necesarios_; }
 
     void alimentar(QByteArrayView trozo) {
-        for (const char b : trozo) {
+        const char* p = trozo.data();
+        const char* const fin = p + trozo.size();
+        if (marca_ == Marca::Pendiente) {
+            while (p != fin && marcaVista_ < 3 && *p == kMarcaUtf8[marcaVista_]) {
+                ++marcaVista_;
+                ++p;
+            }
+            if (marcaVista_ == 3) {
+                marca_ = Marca::Vista;
+                valores_.marcaUtf8 = true;
+            } else if (p != fin) {
+                marca_ = Marca::Ausente;
+                procesar(kMarcaUtf8, kMarcaUtf8 + marcaVista_);
+            }
+        }
+        procesar(p, fin);
+    }
+
+    // End of data: a value still open counts if anything of it was seen or a comma opened it.
+    Valores terminar() {
+        if (marca_ == Marca::Pendiente) {
+            marca_ = Marca::Ausente;
+            procesar(kMarcaUtf8, kMarcaUtf8 + marcaVista_);
+        }
+        if (!completo() && esMarcaFinal())
+            marcaFinal_ = true;
+        if (!completo() && (largo_ > 0 || trasComa_))
+            cerrar(false);
+        if (valores_.fines.size() != necesarios_)
+            fallo(
+                QStringLiteral("El archivo %1 está incompleto: tiene %2 valores y hacen falta %3.")
+                    .arg(entreComillas(nombre_))
+                    .arg(valores_.fines.size())
+                    .arg(necesarios_));
+        return std::move(valores_);
+    }
+
+private:
+    enum class Marca { Pendiente, Vista, Ausente };
+
+    // Takes whole runs of value bytes at once; only line ends and commas go one by one.
+    void procesar(const char* p, const char* const fin) {
+        while (p != fin) {
             if (completo())
                 return;
             if (crPendiente_) {
                 crPendiente_ = false;
-                if (b == '\n')
+                if (*p == '\n') {
+                    ++p;
                     continue;
+                }
             }
-            if (b == ',' || b == '\r' || b == '\n') {
+            const char b = *p;
+            if (esFinDeValor(b)) {
                 if (b != ',' && esMarcaFinal()) {
                     marcaFinal_ = true;
                     return;
                 }
                 cerrar(b == ',');
                 crPendiente_ = b == '\r';
+                ++p;
                 continue;
             }
-            if (++largo_ > kLargoMaximo)
+            const char* q = p;
+            while (q != fin && !esFinDeValor(*q))
+                ++q;
+            largo_ += q - p;
+            if (largo_ > kLargoMaximo)
                 fallo(
                     QStringLiteral("El archivo %1 no es válido: el valor %2 pasa de %3 caracteres.")
                         .arg(entreComillas(nombre_))
-                        .arg(valores_.size() + 1)
+                        .arg(valores_.fines.size() + 1)
                         .arg(kLargoMaximo));
-            if (actual_.isEmpty() && (b == ' ' || b == '\t'))
-                continue;
-            actual_.append(b);
+            if (valores_.bytes.size() == inicio_)
+                while (p != q && esBlanco(*p))
+                    ++p;
+            valores_.bytes.append(p, q);
+            p = q;
         }
     }
 
-    // End of data: a value still open counts if anything of it was seen or a comma opened it.
-    std::vector<QByteArray> terminar() {
-        if (!completo() && esMarcaFinal())
-            marcaFinal_ = true;
-        if (!completo() && (largo_ > 0 || trasComa_))
-            cerrar(false);
-        if (static_cast<qsizetype>(valores_.size()) != necesarios_)
-            fallo(
-                QStringLiteral("El archivo %1 está incompleto: tiene %2 valores y hacen falta %3.")
-                    .arg(entreComillas(nombre_))
-                    .arg(valores_.size())
-                    .arg(necesarios_));
-        return std::move(valores_);
-    }
-
-private:
     // A line that holds only "EOF" is the end mark. No layout line holds a single value, so
     // a file short of values is told apart from one whose last value reads "EOF".
-    bool esMarcaFinal() const { return !trasComa_ && actual_ == "EOF"; }
+    bool esMarcaFinal() const {
+        return !trasComa_ && std::string_view(valores_.bytes).substr(inicio_) == "EOF";
+    }
 
     void cerrar(bool porComa) {
-        valores_.push_back(actual_);
-        actual_.clear();
+        valores_.fines.push_back(valores_.bytes.size());
+        inicio_ = valores_.bytes.size();
         largo_ = 0;
         trasComa_ = porComa;
     }
 
-    qsizetype necesarios_;
-    QString nombre_;
-    std::vector<QByteArray> valores_;
-    QByteArray actual_;
+    size_t necesarios_;
+    const QString& nombre_;
+    Valores valores_;
+    size_t inicio_ = 0;   // where the open value starts in valores_.bytes
     qsizetype largo_ = 0; // bytes of the open value, skipped blanks included
+    Marca marca_ = Marca::Pendiente;
+    int marcaVista_ = 0; // bytes of the byte-order mark seen so far
     bool crPendiente_ = false;
     bool trasComa_ = false;   // the open value follows a comma, not a line start
     bool marcaFinal_ = false; // the end mark came before all the values
 };
 
-QStringDecoder decodificador() {
-    QStringDecoder d("windows-1252");
-    if (!d.isValid())
-        fallo(QStringLiteral("Este sistema no tiene la codificación Windows-1252."));
-    return d;
+// Length of the valid UTF-8 sequence at the start of `s`, 0 if there is none (overlong forms,
+// surrogates and code points above U+10FFFF are not valid).
+size_t secuenciaUtf8(std::string_view s) {
+    const auto u = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char c = u(0);
+    if (c < 0x80)
+        return 1;
+    size_t n = 0;
+    unsigned char bajo = 0x80, alto = 0xBF; // range of the second byte
+    if (c >= 0xC2 && c <= 0xDF) {
+        n = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        n = 3;
+        if (c == 0xE0)
+            bajo = 0xA0;
+        else if (c == 0xED)
+            alto = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        n = 4;
+        if (c == 0xF0)
+            bajo = 0x90;
+        else if (c == 0xF4)
+            alto = 0x8F;
+    } else {
+        return 0;
+    }
+    if (s.size() < n || u(1) < bajo || u(1) > alto)
+        return 0;
+    for (size_t i = 2; i < n; ++i)
+        if (u(i) < 0x80 || u(i) > 0xBF)
+            return 0;
+    return n;
 }
 
-QStringEncoder codificador() {
-    QStringEncoder e("windows-1252");
-    if (!e.isValid())
+bool esAscii(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return (c & 0x80) == 0; });
+}
+
+bool esUtf8Valido(std::string_view s) {
+    for (size_t i = 0; i < s.size();) {
+        const size_t n = secuenciaUtf8(s.substr(i));
+        if (n == 0)
+            return false;
+        i += n;
+    }
+    return true;
+}
+
+// Invalid bytes become U+FFFD; only a file marked as UTF-8 can hold them.
+void anadirUtf8(std::string& destino, std::string_view s) {
+    for (size_t i = 0; i < s.size();) {
+        const size_t n = secuenciaUtf8(s.substr(i));
+        if (n == 0) {
+            destino += "\xEF\xBF\xBD";
+            ++i;
+        } else {
+            destino.append(s.substr(i, n));
+            i += n;
+        }
+    }
+}
+
+// Windows-1252 is single-byte and stateless: the UTF-8 of each byte, taken once from the
+// system's own decoder.
+struct TablaWindows1252 {
+    bool valida = false;
+    std::array<std::array<char, 4>, 256> utf8{};
+    std::array<unsigned char, 256> largo{};
+
+    TablaWindows1252() {
+        for (int b = 0; b < 256; ++b) {
+            QStringDecoder d("windows-1252");
+            if (!d.isValid())
+                return;
+            const char byte = static_cast<char>(b);
+            const QByteArray u = QString(d(QByteArrayView(&byte, 1))).toUtf8();
+            if (u.size() > 4)
+                return;
+            std::copy(u.begin(), u.end(), utf8[static_cast<size_t>(b)].begin());
+            largo[static_cast<size_t>(b)] = static_cast<unsigned char>(u.size());
+        }
+        valida = true;
+    }
+};
+
+const TablaWindows1252& tablaWindows1252() {
+    static const TablaWindows1252 tabla;
+    if (!tabla.valida)
         fallo(QStringLiteral("Este sistema no tiene la codificación Windows-1252."));
-    return e;
+    return tabla;
+}
+
+void anadirWindows1252(std::string& destino, std::string_view s, const TablaWindows1252& t) {
+    for (const char c : s) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80)
+            destino += c;
+        else
+            destino.append(t.utf8[b].data(), t.largo[b]);
+    }
+}
+
+// A file is UTF-8 when it begins with the byte-order mark or when every value is valid UTF-8;
+// no value holds a separator, so that is the same as the whole file being valid.
+bool esArchivoUtf8(const Valores& valores) {
+    if (valores.marcaUtf8)
+        return true;
+    for (size_t i = 0; i < valores.fines.size(); ++i)
+        if (!esUtf8Valido(valores[i]))
+            return false;
+    return true;
+}
+
+std::string_view recortado(std::string_view v) {
+    const auto blanco = [](char c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    };
+    while (!v.empty() && blanco(v.front()))
+        v.remove_prefix(1);
+    while (!v.empty() && blanco(v.back()))
+        v.remove_suffix(1);
+    return v;
 }
 
 template <class T>
-T componer(const Disposicion<T>& disposicion, const std::vector<QByteArray>& valores,
-           const QString& nombre, char separadorDecimal) {
+T componer(const Disposicion<T>& disposicion, const Valores& valores, const QString& nombre,
+           char separadorDecimal) {
     T resultado;
-    QStringDecoder d = decodificador();
+    const bool utf8 = esArchivoUtf8(valores);
+    const TablaWindows1252* tabla = utf8 ? nullptr : &tablaWindows1252();
     size_t i = 0;
     for (const auto& linea : disposicion) {
         for (const auto& campo : linea) {
-            const QByteArray& crudo = valores[i++];
+            const std::string_view crudo = valores[i++];
             switch (campo.tipo) {
             case Tipo::Relleno:
                 break;
             case Tipo::Casilla: {
-                const QByteArray v = crudo.trimmed();
+                const std::string_view v = recortado(crudo);
                 if (v != "0" && v != "1")
                     fallo(QStringLiteral("El archivo %1 no es válido: la casilla de la condición "
                                          "(%2) no vale 0 ni 1.")
@@ -306,10 +481,16 @@ T componer(const Disposicion<T>& disposicion, const std::vector<QByteArray>& val
             }
             case Tipo::Texto:
             case Tipo::Numero: {
-                std::string t = QString(d(crudo)).toStdString();
+                std::string& t = campo.texto(resultado);
+                t.clear();
+                if (esAscii(crudo))
+                    t.assign(crudo);
+                else if (utf8)
+                    anadirUtf8(t, crudo);
+                else
+                    anadirWindows1252(t, crudo, *tabla);
                 if (campo.tipo == Tipo::Numero)
                     std::replace(t.begin(), t.end(), '.', separadorDecimal);
-                campo.texto(resultado) = std::move(t);
                 break;
             }
             }
@@ -326,52 +507,115 @@ T deBytes(const Disposicion<T>& disposicion, const QByteArray& bytes, const QStr
     return componer(disposicion, troceador.terminar(), nombre, separadorDecimal);
 }
 
-// Opening a FIFO for reading waits for a writer, possibly for ever. The descriptor is opened
-// without waiting and then made blocking again: a pipe with a writer is read as its data
-// arrives, one without a writer reads as empty and the file is reported incomplete.
-bool abrirParaLeer(QFile& archivo, const QString& ruta) {
-#ifdef Q_OS_UNIX
-    const int fd = ::open(QFile::encodeName(ruta).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const int modo = ::fcntl(fd, F_GETFL);
-    if (modo < 0 || ::fcntl(fd, F_SETFL, modo & ~O_NONBLOCK) < 0 ||
-        !archivo.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return false;
+// Closes a descriptor on every way out.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (fd_ >= 0)
+            ::close(fd_);
     }
-    return true;
-#else
-    return archivo.open(QIODevice::ReadOnly);
-#endif
+    int get() const { return fd_; }
+    // Closes now and says whether the close succeeded (a failed close may lose written data).
+    bool cerrar() {
+        const int fd = std::exchange(fd_, -1);
+        return ::close(fd) == 0 || errno == EINTR;
+    }
+
+private:
+    int fd_;
+};
+
+QString nombreVisible(const QByteArray& rutaNativa) {
+    return QString::fromUtf8(rutaNativa);
 }
 
+QByteArray carpetaDe(const QByteArray& ruta) {
+    const qsizetype barra = ruta.lastIndexOf('/');
+    if (barra < 0)
+        return ".";
+    return barra == 0 ? QByteArray("/") : ruta.left(barra);
+}
+
+bool esCarpeta(const QByteArray& ruta) {
+    struct stat st;
+    return ::stat(ruta.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// A name holding a NUL byte would name a shorter path.
+void comprobarNombre(const QByteArray& ruta, const QString& nombre, const char* accion) {
+    if (ruta.contains('\0'))
+        fallo(QStringLiteral("No se puede %1 el archivo %2: el nombre no es válido.")
+                  .arg(QLatin1String(accion), entreComillas(nombre)));
+}
+
+// Opening a FIFO for reading waits for a writer, possibly for ever. The descriptor is opened
+// without waiting and then, unless it is a plain file, made blocking again: a pipe with a writer
+// is read as its data arrives, one without a writer reads as empty and the file is reported
+// incomplete.
 template <class T>
-T deArchivo(const Disposicion<T>& disposicion, const QString& ruta, char separadorDecimal) {
-    QFile archivo(ruta);
-    if (!archivo.exists())
-        fallo(QStringLiteral("El archivo %1 no existe.").arg(entreComillas(ruta)));
-    if (QFileInfo(ruta).isDir())
-        fallo(QStringLiteral("No se puede abrir el archivo %1: es una carpeta.")
-                  .arg(entreComillas(ruta)));
-    if (!abrirParaLeer(archivo, ruta))
-        fallo(QStringLiteral("No se puede abrir el archivo %1.").arg(entreComillas(ruta)));
-    Troceador troceador(cuentaValores(disposicion), ruta);
-    QByteArray trozo;
+T deArchivo(const Disposicion<T>& disposicion, const QByteArray& ruta, const QString& nombre,
+            char separadorDecimal) {
+    comprobarNombre(ruta, nombre, "abrir");
+    Descriptor fd(::open(ruta.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0) {
+        const int error = errno;
+        if (error == ENOENT && esCarpeta(carpetaDe(ruta)))
+            fallo(QStringLiteral("El archivo %1 no existe.").arg(entreComillas(nombre)));
+        fallo(QStringLiteral("No se puede abrir el archivo %1: %2.")
+                  .arg(entreComillas(nombre),
+                       error == ENOENT ? causaDelError(ENOTDIR) : causaDelError(error)));
+    }
+    struct stat st;
+    if (::fstat(fd.get(), &st) != 0)
+        fallo(QStringLiteral("No se puede abrir el archivo %1: %2.")
+                  .arg(entreComillas(nombre), causaDelError(errno)));
+    if (S_ISDIR(st.st_mode))
+        fallo(QStringLiteral("No se puede abrir el archivo %1: %2.")
+                  .arg(entreComillas(nombre), causaDelError(EISDIR)));
+    if (!S_ISREG(st.st_mode)) {
+        const int modo = ::fcntl(fd.get(), F_GETFL);
+        if (modo < 0 || ::fcntl(fd.get(), F_SETFL, modo & ~O_NONBLOCK) < 0)
+            fallo(QStringLiteral("No se puede abrir el archivo %1: %2.")
+                      .arg(entreComillas(nombre), causaDelError(errno)));
+    }
+    // A plain file of known size is read whole in one call; anything else in chunks.
+    const qint64 tamano =
+        S_ISREG(st.st_mode) && st.st_size > 0 ? std::min<qint64>(st.st_size, kTrozo) : kTrozo;
+    std::array<char, 4096> pila;
+    QByteArray monton;
+    char* trozo = pila.data();
+    if (tamano > static_cast<qint64>(pila.size())) {
+        monton.resize(tamano);
+        trozo = monton.data();
+    }
+    Troceador troceador(cuentaValores(disposicion), nombre);
     while (!troceador.completo()) {
-        trozo.resize(kTrozo);
-        const qint64 leidos = archivo.read(trozo.data(), kTrozo);
-        if (leidos < 0)
-            fallo(QStringLiteral("No se puede leer el archivo %1.").arg(entreComillas(ruta)));
+        const ssize_t leidos = ::read(fd.get(), trozo, static_cast<size_t>(tamano));
+        if (leidos < 0) {
+            if (errno == EINTR)
+                continue;
+            fallo(QStringLiteral("No se puede leer el archivo %1: %2.")
+                      .arg(entreComillas(nombre), causaDelError(errno)));
+        }
         if (leidos == 0)
             break;
-        troceador.alimentar(QByteArrayView(trozo.constData(), leidos));
+        troceador.alimentar(QByteArrayView(trozo, leidos));
     }
-    archivo.close();
-    return componer(disposicion, troceador.terminar(), ruta, separadorDecimal);
+    fd.cerrar();
+    return componer(disposicion, troceador.terminar(), nombre, separadorDecimal);
 }
 
 // ---- Writing --------------------------------------------------------------------------------
+
+QStringEncoder codificador() {
+    QStringEncoder e("windows-1252");
+    if (!e.isValid())
+        fallo(QStringLiteral("Este sistema no tiene la codificación Windows-1252."));
+    return e;
+}
 
 QString caracterNoAdmitido(const char* nombre, char32_t c) {
     const QString campo = entreComillas(QString::fromUtf8(nombre));
@@ -421,6 +665,33 @@ QByteArray codificarValor(const char* nombre, std::string texto, bool esNumero,
     return bytes;
 }
 
+// The reader takes a file for UTF-8 by its bytes alone, so Windows-1252 bytes that happen to
+// form UTF-8 would come back as other characters.
+bool seLeeriaComoUtf8(const QByteArray& bytes) {
+    const std::string_view b(bytes.constData(), static_cast<size_t>(bytes.size()));
+    return b.starts_with(kMarcaUtf8) || (!esAscii(b) && esUtf8Valido(b));
+}
+
+// Names the first text with characters beyond ASCII: in such a file every one of them is.
+template <class T> QString textoQueSeLeeriaComoUtf8(const Disposicion<T>& disposicion, T& valor) {
+    for (const auto& linea : disposicion) {
+        for (const auto& campo : linea) {
+            if (campo.tipo != Tipo::Texto && campo.tipo != Tipo::Numero)
+                continue;
+            const std::string& t = campo.texto(valor);
+            const auto desde = std::find_if(t.begin(), t.end(), [](char c) { return c & 0x80; });
+            if (desde == t.end())
+                continue;
+            const auto hasta = std::find_if(desde, t.end(), [](char c) { return !(c & 0x80); });
+            return QStringLiteral("%1 contiene %2, que al abrir el archivo se leería como UTF-8 y "
+                                  "cambiaría.")
+                .arg(entreComillas(QString::fromUtf8(campo.nombre)),
+                     entreComillas(QString::fromUtf8(&*desde, hasta - desde)));
+        }
+    }
+    return QStringLiteral("El archivo se leería como UTF-8 y cambiaría.");
+}
+
 template <class T>
 QByteArray aBytes(const Disposicion<T>& disposicion, const T& valor, char separadorDecimal) {
     T copia = valor; // the accessors of the layout need a mutable object
@@ -449,6 +720,8 @@ QByteArray aBytes(const Disposicion<T>& disposicion, const T& valor, char separa
         salida.append("\r\n");
     }
     salida.append("EOF\r\n");
+    if (seLeeriaComoUtf8(salida))
+        fallo(textoQueSeLeeriaComoUtf8(disposicion, copia));
     return salida;
 }
 
@@ -461,30 +734,132 @@ template <class F> QByteArray bytesParaGuardar(const QString& ruta, F&& generar)
     }
 }
 
-void escribir(const QString& ruta, const QByteArray& bytes) {
-    if (QFileInfo(ruta).isDir())
-        fallo(QStringLiteral("No se puede guardar el archivo %1: es una carpeta.")
-                  .arg(entreComillas(ruta)));
-    // The temporary lies beside the target and replaces it only once complete.
-    QSaveFile archivo(ruta);
-    if (!archivo.open(QIODevice::WriteOnly))
-        fallo(QStringLiteral("No se puede crear el archivo %1.").arg(entreComillas(ruta)));
-    if (archivo.write(bytes) != bytes.size()) {
-        archivo.cancelWriting();
-        fallo(QStringLiteral("No se puede escribir el archivo %1.").arg(entreComillas(ruta)));
+// Writes all of `bytes` to `fd`; false with errno set when the system refuses any of it.
+bool escribirTodo(int fd, const QByteArray& bytes) {
+    const char* p = bytes.constData();
+    size_t quedan = static_cast<size_t>(bytes.size());
+    while (quedan > 0) {
+        const ssize_t n = ::write(fd, p, quedan);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (n == 0) {
+            errno = EIO;
+            return false;
+        }
+        p += n;
+        quedan -= static_cast<size_t>(n);
     }
-    if (!archivo.commit())
-        fallo(QStringLiteral("No se puede escribir el archivo %1.").arg(entreComillas(ruta)));
+    return true;
+}
+
+[[noreturn]] void falloAlGuardar(const char* accion, const QString& nombre, int error) {
+    fallo(QStringLiteral("No se puede %1 el archivo %2: %3.")
+              .arg(QLatin1String(accion), entreComillas(nombre), causaDelError(error)));
+}
+
+// A device or a FIFO is written in place: it cannot be replaced, and a file put in its stead
+// would hide it.
+void escribirEnSitio(const QByteArray& ruta, const QString& nombre, const QByteArray& bytes) {
+    Descriptor fd(::open(ruta.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0)
+        falloAlGuardar("abrir", nombre, errno);
+    const int modo = ::fcntl(fd.get(), F_GETFL);
+    if (modo < 0 || ::fcntl(fd.get(), F_SETFL, modo & ~O_NONBLOCK) < 0 ||
+        !escribirTodo(fd.get(), bytes) || !fd.cerrar())
+        falloAlGuardar("escribir", nombre, errno);
+}
+
+QByteArray nombreTemporal(const QByteArray& destino) {
+    static constexpr char kLetras[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    QByteArray t = destino + ".XXXXXX";
+    for (qsizetype i = t.size() - 6; i < t.size(); ++i)
+        t[i] = kLetras[QRandomGenerator::global()->bounded(62)];
+    return t;
+}
+
+// Every save goes through here. The bytes go to a temporary file beside the target, which
+// replaces the target only once every byte is written, synced and closed; any failure removes
+// the temporary and leaves the target as it was.
+void escribir(const QByteArray& ruta, const QString& nombre, const QByteArray& bytes) {
+    comprobarNombre(ruta, nombre, "guardar");
+    QByteArray destino = ruta;
+    struct stat st;
+    const bool existe = ::stat(ruta.constData(), &st) == 0;
+    if (!existe && errno != ENOENT)
+        falloAlGuardar("crear", nombre, errno);
+    if (existe) {
+        if (S_ISDIR(st.st_mode))
+            falloAlGuardar("guardar", nombre, EISDIR);
+        if (!S_ISREG(st.st_mode)) {
+            escribirEnSitio(ruta, nombre, bytes);
+            return;
+        }
+        if (::access(ruta.constData(), W_OK) != 0)
+            falloAlGuardar("escribir", nombre, errno);
+        // A link keeps pointing at the file it names; the file behind it is replaced.
+        struct stat enlace;
+        if (::lstat(ruta.constData(), &enlace) == 0 && S_ISLNK(enlace.st_mode)) {
+            char* real = ::realpath(ruta.constData(), nullptr);
+            if (real) {
+                destino = real;
+                std::free(real);
+            }
+        }
+    }
+    QByteArray temporal;
+    int fdTemporal = -1;
+    for (int intento = 0; intento < 100 && fdTemporal < 0; ++intento) {
+        temporal = nombreTemporal(destino);
+        fdTemporal = ::open(temporal.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fdTemporal < 0 && errno != EEXIST)
+            break;
+    }
+    if (fdTemporal < 0)
+        falloAlGuardar("crear", nombre, errno == ENOENT ? ENOTDIR : errno);
+    Descriptor fd(fdTemporal);
+    const auto abandonar = [&](int error) {
+        if (fd.get() >= 0)
+            fd.cerrar();
+        ::unlink(temporal.constData());
+        falloAlGuardar("escribir", nombre, error);
+    };
+    if (existe)
+        (void)::fchmod(fd.get(), st.st_mode & 07777);
+    if (!escribirTodo(fd.get(), bytes) || ::fsync(fd.get()) != 0 || !fd.cerrar())
+        abandonar(errno);
+    if (::rename(temporal.constData(), destino.constData()) != 0)
+        abandonar(errno);
+}
+
+template <class T>
+void guardar(const Disposicion<T>& disposicion, const QByteArray& ruta, const QString& nombre,
+             const T& valor, char separadorDecimal) {
+    escribir(ruta, nombre, bytesParaGuardar(nombre, [&] {
+                 return aBytes(disposicion, valor, separadorDecimal);
+             }));
 }
 
 } // namespace
 
 Calculo leerCalculo(const QString& ruta, char separadorDecimal) {
-    return deArchivo(disposicionCalculo(), ruta, separadorDecimal);
+    return deArchivo(disposicionCalculo(), QFile::encodeName(ruta), ruta, separadorDecimal);
 }
 
 Criterio leerCriterio(const QString& ruta, char separadorDecimal) {
-    return deArchivo(disposicionCriterio(), ruta, separadorDecimal);
+    return deArchivo(disposicionCriterio(), QFile::encodeName(ruta), ruta, separadorDecimal);
+}
+
+Calculo leerCalculo(const QByteArray& rutaNativa, char separadorDecimal) {
+    return deArchivo(disposicionCalculo(), rutaNativa, nombreVisible(rutaNativa), separadorDecimal);
+}
+
+Criterio leerCriterio(const QByteArray& rutaNativa, char separadorDecimal) {
+    return deArchivo(disposicionCriterio(), rutaNativa, nombreVisible(rutaNativa),
+                     separadorDecimal);
 }
 
 Calculo calculoDeBytes(const QByteArray& bytes, const QString& nombre, char separadorDecimal) {
@@ -504,13 +879,62 @@ QByteArray bytesDeCriterio(const Criterio& criterio, char separadorDecimal) {
 }
 
 void guardarCalculo(const QString& ruta, const Calculo& calculo, char separadorDecimal) {
-    escribir(ruta,
-             bytesParaGuardar(ruta, [&] { return bytesDeCalculo(calculo, separadorDecimal); }));
+    guardar(disposicionCalculo(), QFile::encodeName(ruta), ruta, calculo, separadorDecimal);
 }
 
 void guardarCriterio(const QString& ruta, const Criterio& criterio, char separadorDecimal) {
-    escribir(ruta,
-             bytesParaGuardar(ruta, [&] { return bytesDeCriterio(criterio, separadorDecimal); }));
+    guardar(disposicionCriterio(), QFile::encodeName(ruta), ruta, criterio, separadorDecimal);
+}
+
+void guardarCalculo(const QByteArray& rutaNativa, const Calculo& calculo, char separadorDecimal) {
+    guardar(disposicionCalculo(), rutaNativa, nombreVisible(rutaNativa), calculo, separadorDecimal);
+}
+
+void guardarCriterio(const QByteArray& rutaNativa, const Criterio& criterio,
+                     char separadorDecimal) {
+    guardar(disposicionCriterio(), rutaNativa, nombreVisible(rutaNativa), criterio,
+            separadorDecimal);
+}
+
+QString causaDelError(int numeroError) {
+    switch (numeroError) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("permiso denegado");
+    case ENOENT:
+        return QStringLiteral("el archivo no existe");
+    case ENOTDIR:
+        return QStringLiteral("la carpeta no existe");
+    case ENOSPC:
+        return QStringLiteral("no queda espacio en el disco");
+    case EDQUOT:
+        return QStringLiteral("no queda espacio en el disco (cuota agotada)");
+    case EFBIG:
+        return QStringLiteral("el archivo supera el tamaño máximo permitido");
+    case EROFS:
+        return QStringLiteral("sistema de archivos de solo lectura");
+    case ENAMETOOLONG:
+        return QStringLiteral("nombre demasiado largo");
+    case ELOOP:
+        return QStringLiteral("demasiados enlaces simbólicos");
+    case EISDIR:
+        return QStringLiteral("es una carpeta");
+    case EIO:
+        return QStringLiteral("error de entrada/salida del dispositivo");
+    case ETXTBSY:
+    case EBUSY:
+        return QStringLiteral("el archivo está en uso");
+    case ENXIO:
+    case ENODEV:
+        return QStringLiteral("el dispositivo no está disponible");
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("hay demasiados archivos abiertos");
+    case ENOMEM:
+        return QStringLiteral("no queda memoria");
+    default:
+        return QStringLiteral("error del sistema n.º %1").arg(numeroError);
+    }
 }
 
 } // namespace colvero

@@ -1,13 +1,16 @@
 #pragma once
 // The calculation file (.caVek) and the criterion file (.CrVek): Windows-1252 text, CR LF
-// lines, comma-joined values without quoting, a last line "EOF".
+// lines, comma-joined values without quoting, a last line "EOF". Files that other editors
+// saved as UTF-8 (with a byte-order mark, or whose non-ASCII bytes all form valid UTF-8) are
+// read as UTF-8; the writers always write Windows-1252.
 //
 // Numbers are stored with "." whatever the locale: the writers turn the locale's decimal
 // separator of the numeric fields into ".", the readers turn "." back into it.
 //
 // Readers read every value they need before returning anything, so a failed read changes
-// nothing. Writers refuse a text the format cannot hold and replace the target atomically.
-// Every failure is an ErrorArchivo whose message (Spanish) names the file and the fault.
+// nothing. Writers refuse a text the format cannot hold and replace the target atomically,
+// only once every byte is on disk; a device or a FIFO is written in place. Every failure is an
+// ErrorArchivo whose message (Spanish) names the file and the fault, with the system's cause.
 #include "check/calculo.h"
 
 #include <QByteArray>
@@ -28,6 +31,31 @@ void guardarCalculo(const QString& ruta, const Calculo& calculo, char separadorD
 // Criterion file: flags, flow names and limits only.
 Criterio leerCriterio(const QString& ruta, char separadorDecimal);
 void guardarCriterio(const QString& ruta, const Criterio& criterio, char separadorDecimal);
+
+// The same on the bytes of a path as the system holds them, so that any name the system
+// accepts works, valid UTF-8 or not. Messages show the name with invalid bytes replaced.
+Calculo leerCalculo(const QByteArray& rutaNativa, char separadorDecimal);
+Criterio leerCriterio(const QByteArray& rutaNativa, char separadorDecimal);
+void guardarCalculo(const QByteArray& rutaNativa, const Calculo& calculo, char separadorDecimal);
+void guardarCriterio(const QByteArray& rutaNativa, const Criterio& criterio, char separadorDecimal);
+
+// A C string is a native path; without these a literal would fit both overloads.
+inline Calculo leerCalculo(const char* rutaNativa, char separadorDecimal) {
+    return leerCalculo(QByteArray(rutaNativa), separadorDecimal);
+}
+inline Criterio leerCriterio(const char* rutaNativa, char separadorDecimal) {
+    return leerCriterio(QByteArray(rutaNativa), separadorDecimal);
+}
+inline void guardarCalculo(const char* rutaNativa, const Calculo& calculo, char separadorDecimal) {
+    guardarCalculo(QByteArray(rutaNativa), calculo, separadorDecimal);
+}
+inline void guardarCriterio(const char* rutaNativa, const Criterio& criterio,
+                            char separadorDecimal) {
+    guardarCriterio(QByteArray(rutaNativa), criterio, separadorDecimal);
+}
+
+// Why a system call failed, in the words of the messages: `numeroError` is an errno value.
+QString causaDelError(int numeroError);
 
 // The same readers on the bytes of a file; `nombre` is used in messages.
 Calculo calculoDeBytes(const QByteArray& bytes, const QString& nombre, char separadorDecimal);

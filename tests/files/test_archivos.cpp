@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -10,8 +12,11 @@
 #include <future>
 #include <string>
 
+#include <csignal>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace colvero;
@@ -402,7 +407,7 @@ TEST_F(ArchivoDisco, RefusedSaveLeavesTheExistingFileUntouched) {
 TEST_F(ArchivoDisco, SaveIntoMissingFolderOrOverAFolderFails) {
     const QString falta = ruta("no-existe/caso.caVek");
     EXPECT_EQ(mensajeDe([&] { guardarCalculo(falta, Calculo{}, '.'); }),
-              "No se puede crear el archivo «" + falta.toStdString() + "».");
+              "No se puede crear el archivo «" + falta.toStdString() + "»: la carpeta no existe.");
     EXPECT_EQ(mensajeDe([&] { guardarCriterio(dir.path(), Criterio{}, '.'); }),
               "No se puede guardar el archivo «" + dir.path().toStdString() + "»: es una carpeta.");
 }
@@ -413,6 +418,210 @@ TEST_F(ArchivoDisco, OpeningMissingFileOrFolderFails) {
               "El archivo «" + falta.toStdString() + "» no existe.");
     EXPECT_EQ(mensajeDe([&] { leerCriterio(dir.path(), '.'); }),
               "No se puede abrir el archivo «" + dir.path().toStdString() + "»: es una carpeta.");
+}
+
+// ---- Failed saves and opens -----------------------------------------------------------------
+
+// Runs `guardar` in a child process whose files cannot grow past `limite` bytes (the writes
+// beyond it fail with EFBIG) and gives back the message the child got.
+std::string mensajeConLimite(rlim_t limite, const std::function<void()>& guardar) {
+    int tubo[2];
+    if (::pipe(tubo) != 0)
+        return "(sin tubería)";
+    const pid_t hijo = ::fork();
+    if (hijo == 0) {
+        ::close(tubo[0]);
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit r{limite, limite};
+        std::string m = ::setrlimit(RLIMIT_FSIZE, &r) == 0 ? mensajeDe(guardar) : "(sin límite)";
+        (void)!::write(tubo[1], m.data(), m.size());
+        ::_exit(0);
+    }
+    ::close(tubo[1]);
+    std::string m;
+    char b[512];
+    for (ssize_t n; (n = ::read(tubo[0], b, sizeof b)) > 0;)
+        m.append(b, static_cast<size_t>(n));
+    ::close(tubo[0]);
+    int estado = 0;
+    ::waitpid(hijo, &estado, 0);
+    return m;
+}
+
+struct GuardadoLimitado {
+    const char* nombre;
+    rlim_t limite;
+    bool criterio;
+};
+
+void PrintTo(const GuardadoLimitado& v, std::ostream* os) {
+    *os << v.nombre;
+}
+
+class ArchivoGuardadoFallido : public testing::TestWithParam<GuardadoLimitado> {};
+
+TEST_P(ArchivoGuardadoFallido, KeepsTheEarlierFileByteForByteAndSaysWhy) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString r = dir.filePath("caso.caVek");
+    escribirContenido(r, kEjemploCalculo);
+    Calculo c;
+    c.titulo1 = std::string(3000, 'a'); // well past every limit of the rows
+    const std::string m = mensajeConLimite(GetParam().limite, [&] {
+        if (GetParam().criterio)
+            guardarCriterio(r, c.criterio, '.');
+        else
+            guardarCalculo(r, c, '.');
+    });
+    EXPECT_EQ(m, "No se puede escribir el archivo «" + r.toStdString() +
+                     "»: el archivo supera el tamaño máximo permitido.");
+    EXPECT_EQ(contenido(r), kEjemploCalculo);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"caso.caVek"});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , ArchivoGuardadoFallido,
+    testing::Values(GuardadoLimitado{"CalculoCortadoTras100Bytes", 100, false},
+                    GuardadoLimitado{"CalculoSinNingunByte", 0, false},
+                    GuardadoLimitado{"CriterioCortadoTras100Bytes", 100, true}),
+    [](const testing::TestParamInfo<GuardadoLimitado>& i) { return std::string(i.param.nombre); });
+
+TEST(ArchivoDispositivo, FullDeviceReportsNoSpaceLeft) {
+    if (::access("/dev/full", W_OK) != 0)
+        GTEST_SKIP() << "sin /dev/full";
+    EXPECT_EQ(mensajeDe([] { guardarCalculo("/dev/full", Calculo{}, '.'); }),
+              "No se puede escribir el archivo «/dev/full»: no queda espacio en el disco.");
+    EXPECT_EQ(mensajeDe([] { guardarCriterio(QStringLiteral("/dev/full"), Criterio{}, '.'); }),
+              "No se puede escribir el archivo «/dev/full»: no queda espacio en el disco.");
+}
+
+TEST_F(ArchivoDisco, ReadOnlyFileIsNotReplacedAndUnreadableFileNotRead) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root escribe en cualquier archivo";
+    const QString r = ruta("caso.caVek");
+    escribirContenido(r, kEjemploCalculo);
+    ASSERT_EQ(::chmod(QFile::encodeName(r).constData(), 0444), 0);
+    EXPECT_EQ(mensajeDe([&] { guardarCalculo(r, Calculo{}, '.'); }),
+              "No se puede escribir el archivo «" + r.toStdString() + "»: permiso denegado.");
+    EXPECT_EQ(contenido(r), kEjemploCalculo);
+    ASSERT_EQ(::chmod(QFile::encodeName(r).constData(), 0), 0);
+    EXPECT_EQ(mensajeDe([&] { leerCalculo(r, '.'); }),
+              "No se puede abrir el archivo «" + r.toStdString() + "»: permiso denegado.");
+}
+
+TEST_F(ArchivoDisco, SavingThroughALinkReplacesTheFileBehindIt) {
+    const QString r = ruta("caso.caVek");
+    const QString enlace = ruta("enlace.caVek");
+    escribirContenido(r, kEjemploCalculo);
+    ASSERT_EQ(::symlink("caso.caVek", QFile::encodeName(enlace).constData()), 0);
+    guardarCalculo(enlace, Calculo{}, '.');
+    EXPECT_EQ(contenido(r), bytesDeCalculo(Calculo{}, '.'));
+    EXPECT_TRUE(QFileInfo(enlace).isSymLink());
+}
+
+struct CausaDelError {
+    const char* nombre;
+    int error;
+    const char* causa;
+};
+
+void PrintTo(const CausaDelError& v, std::ostream* os) {
+    *os << v.nombre;
+}
+
+class ArchivoCausas : public testing::TestWithParam<CausaDelError> {};
+
+TEST_P(ArchivoCausas, InSpanish) {
+    EXPECT_EQ(causaDelError(GetParam().error).toStdString(), GetParam().causa);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , ArchivoCausas,
+    testing::Values(CausaDelError{"DiscoLleno", ENOSPC, "no queda espacio en el disco"},
+                    CausaDelError{"CuotaAgotada", EDQUOT,
+                                  "no queda espacio en el disco (cuota agotada)"},
+                    CausaDelError{"ArchivoDemasiadoGrande", EFBIG,
+                                  "el archivo supera el tamaño máximo permitido"},
+                    CausaDelError{"SoloLectura", EROFS, "sistema de archivos de solo lectura"},
+                    CausaDelError{"SinAcceso", EACCES, "permiso denegado"},
+                    CausaDelError{"OperacionNoPermitida", EPERM, "permiso denegado"},
+                    CausaDelError{"NoEsCarpeta", ENOTDIR, "la carpeta no existe"},
+                    CausaDelError{"NoExiste", ENOENT, "el archivo no existe"},
+                    CausaDelError{"NombreLargo", ENAMETOOLONG, "nombre demasiado largo"},
+                    CausaDelError{"Enlaces", ELOOP, "demasiados enlaces simbólicos"},
+                    CausaDelError{"Carpeta", EISDIR, "es una carpeta"},
+                    CausaDelError{"EntradaSalida", EIO, "error de entrada/salida del dispositivo"},
+                    CausaDelError{"Desconocido", 9999, "error del sistema n.º 9999"}),
+    [](const testing::TestParamInfo<CausaDelError>& i) { return std::string(i.param.nombre); });
+
+// Paths that fail for a reason the system gives; opening and saving both name it.
+struct RutaMala {
+    const char* nombre;
+    std::function<QString(const QTemporaryDir&)> preparar;
+    const char* causa;
+};
+
+void PrintTo(const RutaMala& v, std::ostream* os) {
+    *os << v.nombre;
+}
+
+class ArchivoRutaMala : public testing::TestWithParam<RutaMala> {};
+
+TEST_P(ArchivoRutaMala, OpenAndSaveNameTheCause) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString r = GetParam().preparar(dir);
+    const auto entradas = [&] {
+        return QDir(dir.path())
+            .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
+    };
+    const QStringList antes = entradas();
+    const std::string causa = GetParam().causa;
+    EXPECT_EQ(mensajeDe([&] { leerCalculo(r, '.'); }),
+              "No se puede abrir el archivo «" + r.toStdString() + "»: " + causa + ".");
+    EXPECT_EQ(mensajeDe([&] { guardarCriterio(r, Criterio{}, '.'); }),
+              "No se puede crear el archivo «" + r.toStdString() + "»: " + causa + ".");
+    EXPECT_EQ(entradas(), antes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , ArchivoRutaMala,
+    testing::Values(RutaMala{"CarpetaQueFalta",
+                             [](const QTemporaryDir& d) { return d.filePath("falta/caso.caVek"); },
+                             "la carpeta no existe"},
+                    RutaMala{"ArchivoComoCarpeta",
+                             [](const QTemporaryDir& d) {
+                                 escribirContenido(d.filePath("archivo"), "x");
+                                 return d.filePath("archivo/caso.caVek");
+                             },
+                             "la carpeta no existe"},
+                    RutaMala{"NombreDemasiadoLargo",
+                             [](const QTemporaryDir& d) {
+                                 return d.filePath(QString(300, u'n') + ".caVek");
+                             },
+                             "nombre demasiado largo"},
+                    RutaMala{"EnlacesEnBucle",
+                             [](const QTemporaryDir& d) {
+                                 const QByteArray a = QFile::encodeName(d.filePath("a.caVek"));
+                                 const QByteArray b = QFile::encodeName(d.filePath("b.caVek"));
+                                 (void)::symlink(b.constData(), a.constData());
+                                 (void)::symlink(a.constData(), b.constData());
+                                 return d.filePath("a.caVek");
+                             },
+                             "demasiados enlaces simbólicos"}),
+    [](const testing::TestParamInfo<RutaMala>& i) { return std::string(i.param.nombre); });
+
+TEST_F(ArchivoDisco, NameThatIsNotUtf8IsSavedAndReadByItsBytes) {
+    const QByteArray r = QFile::encodeName(dir.path()) + "/caso-\xE9.caVek";
+    guardarCalculo(r, ejemplo('.'), '.');
+    struct stat st;
+    EXPECT_EQ(::stat(r.constData(), &st), 0);
+    EXPECT_EQ(leerCalculo(r, '.'), ejemplo('.'));
+    guardarCriterio(r, ejemplo('.').criterio, '.');
+    EXPECT_EQ(leerCriterio(r, '.'), ejemplo('.').criterio);
+    const QByteArray falta = QFile::encodeName(dir.path()) + "/falta-\xE9.caVek";
+    EXPECT_EQ(mensajeDe([&] { leerCalculo(falta, '.'); }),
+              "El archivo «" + dir.path().toStdString() + "/falta-\xEF\xBF\xBD.caVek» no existe.");
 }
 
 // A FIFO holds what a writer puts into it; reading one must never wait for a writer that
@@ -498,6 +707,97 @@ TEST_F(ArchivoDisco, CrLfSplitBetweenReadChunksIsOneLineEnd) {
     const QString r = ruta("partido.caVek");
     escribirContenido(r, b);
     EXPECT_EQ(leerCalculo(r, '.'), ejemplo('.'));
+}
+
+// ---- Files saved as UTF-8 by other editors ---------------------------------------------------
+
+QByteArray comoUtf8(const QByteArray& windows1252) {
+    QStringDecoder d("windows-1252");
+    return QString(d(windows1252)).toUtf8();
+}
+
+struct ArchivoEnUtf8 {
+    const char* nombre;
+    bool marca;
+    bool criterio;
+};
+
+void PrintTo(const ArchivoEnUtf8& v, std::ostream* os) {
+    *os << v.nombre;
+}
+
+class ArchivoUtf8 : public testing::TestWithParam<ArchivoEnUtf8> {};
+
+TEST_P(ArchivoUtf8, ReadsTheSameAsTheWindows1252File) {
+    const QByteArray marca = GetParam().marca ? "\xEF\xBB\xBF" : "";
+    if (GetParam().criterio) {
+        const QByteArray b = marca + comoUtf8(kEjemploCriterio);
+        EXPECT_EQ(criterioDeBytes(b, "c", '.'), ejemplo('.').criterio);
+    } else {
+        const QByteArray b = marca + comoUtf8(kEjemploCalculo);
+        EXPECT_EQ(calculoDeBytes(b, "c", '.'), ejemplo('.'));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(, ArchivoUtf8,
+                         testing::Values(ArchivoEnUtf8{"CalculoConMarca", true, false},
+                                         ArchivoEnUtf8{"CalculoSinMarca", false, false},
+                                         ArchivoEnUtf8{"CriterioConMarca", true, true},
+                                         ArchivoEnUtf8{"CriterioSinMarca", false, true}),
+                         [](const testing::TestParamInfo<ArchivoEnUtf8>& i) {
+                             return std::string(i.param.nombre);
+                         });
+
+TEST(ArchivoUtf8Lectura, Windows1252BytesThatAreNotUtf8ReadAsBefore) {
+    // "Título" in Windows-1252: 54 ED 74 75 6C 6F, not valid UTF-8.
+    const QByteArray b = reemplazado(kEjemploCalculo, "Colector Norte", "T\xEDtulo");
+    EXPECT_EQ(calculoDeBytes(b, "c", '.').titulo1, "Título");
+}
+
+TEST(ArchivoUtf8Lectura, OneValueThatIsNotUtf8MakesTheWholeFileWindows1252) {
+    QByteArray b = reemplazado(kEjemploCalculo, "Colector Norte", "\xC3\xA9");
+    b = reemplazado(b, "Tramo 3.1", "\xE9");
+    const Calculo c = calculoDeBytes(b, "c", '.');
+    EXPECT_EQ(c.titulo1, "Ã©");
+    EXPECT_EQ(c.titulo2, "é");
+}
+
+TEST(ArchivoUtf8Lectura, MarkedFileWithInvalidBytesGetsReplacementCharacters) {
+    const QByteArray b =
+        "\xEF\xBB\xBF" + reemplazado(kEjemploCalculo, "Colector Norte", "T\xEDtulo");
+    EXPECT_EQ(calculoDeBytes(b, "c", '.').titulo1, "T\xEF\xBF\xBDtulo");
+}
+
+TEST(ArchivoUtf8Lectura, MarkIsOnlyTakenAtTheStart) {
+    const QByteArray b = reemplazado(kEjemploCalculo, "Colector Norte", " \xEF\xBB\xBFN");
+    // The rest of the file is Windows-1252 ("Mínima"), so its bytes are three characters.
+    EXPECT_EQ(calculoDeBytes(b, "c", '.').titulo1, "ï»¿N");
+}
+
+TEST_F(ArchivoDisco, MarkedUtf8FileOnDiskReads) {
+    const QString r = ruta("utf8.caVek");
+    escribirContenido(r, "\xEF\xBB\xBF" + comoUtf8(kEjemploCalculo));
+    EXPECT_EQ(leerCalculo(r, ','), ejemplo(','));
+}
+
+TEST(ArchivoUtf8Escritura, TextsWhoseWindows1252BytesWouldReadAsUtf8AreRefused) {
+    Calculo c = ejemplo('.');
+    c.criterio.denominacion[5] = "Minima (6)";
+    c.criterio.denominacion[6] = "Maxima (7)";
+    c.titulo2 = "Caf\xC3\x83\xC2\xA9 norte"; // "CafÃ© norte": C3 A9 in Windows-1252
+    EXPECT_EQ(
+        mensajeDe([&] { bytesDeCalculo(c, '.'); }),
+        "«Título 2» contiene «Ã©», que al abrir el archivo se leería como UTF-8 y cambiaría.");
+    EXPECT_EQ(mensajeDe([&] { bytesDeCriterio(c.criterio, '.'); }), "(ningún error)");
+    c.titulo2 = "Norte";
+    c.titulo1 = "ï»¿Norte"; // EF BB BF: the byte-order mark
+    EXPECT_EQ(
+        mensajeDe([&] { bytesDeCalculo(c, '.'); }),
+        "«Título 1» contiene «ï»¿», que al abrir el archivo se leería como UTF-8 y cambiaría.");
+    // Any byte that is not UTF-8 elsewhere keeps the whole file Windows-1252.
+    c.titulo1 = "CafÃ©";
+    c.criterio.denominacion[0] = "Año";
+    EXPECT_EQ(calculoDeBytes(bytesDeCalculo(c, '.'), "c", '.'), c);
 }
 
 // ---- Criterion file -------------------------------------------------------------------------
