@@ -4,9 +4,7 @@
 #include "ui/ventana.h"
 
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QStyle>
-#include <algorithm>
 
 namespace colvero::ui {
 
