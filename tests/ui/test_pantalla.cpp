@@ -25,11 +25,9 @@ class TestPantalla : public QObject {
 
     std::unique_ptr<VigilanteModal> vigilante_;
 
-    static std::unique_ptr<QWidget> mostrar(QSize disponible, VentanaPrincipal*& ventana,
-                                            DialogosDePrueba*& dialogos) {
-        auto propios = std::make_unique<DialogosDePrueba>();
-        dialogos = propios.get();
-        auto nueva = std::make_unique<VentanaPrincipal>('.', std::move(propios));
+    // Shows what start-up shows for a screen whose free area is `disponible`.
+    static std::unique_ptr<QWidget> mostrar(QSize disponible, VentanaPrincipal*& ventana) {
+        auto nueva = std::make_unique<VentanaPrincipal>('.', std::make_unique<DialogosDePrueba>());
         ventana = nueva.get();
         auto visible = ventanaParaPantalla(std::move(nueva), disponible);
         visible->show();
@@ -86,8 +84,7 @@ private Q_SLOTS:
     // On a large screen the window is shown as it always was: itself, fixed, unscrolled.
     void pantallaGrandeSinCambios() {
         VentanaPrincipal* ventana = nullptr;
-        DialogosDePrueba* dialogos = nullptr;
-        const auto visible = mostrar(QSize(1920, 1040), ventana, dialogos);
+        const auto visible = mostrar(QSize(1920, 1040), ventana);
         QCOMPARE(visible.get(), static_cast<QWidget*>(ventana));
         QVERIFY(ventana->isWindow());
         QCOMPARE(ventana->size(), kCliente);
@@ -103,8 +100,7 @@ private Q_SLOTS:
     void pantallaPequenaDesplaza() {
         QFETCH(QSize, disponible);
         VentanaPrincipal* ventana = nullptr;
-        DialogosDePrueba* dialogos = nullptr;
-        const auto visible = mostrar(disponible, ventana, dialogos);
+        const auto visible = mostrar(disponible, ventana);
         auto* area = qobject_cast<QScrollArea*>(visible.get());
         QVERIFY(area);
         QVERIFY(area->isWindow());
@@ -130,8 +126,7 @@ private Q_SLOTS:
     // A bad field at the bottom of a scrolled window is brought into view with its mark.
     void campoErroneoVisibleAlDesplazar() {
         VentanaPrincipal* ventana = nullptr;
-        DialogosDePrueba* dialogos = nullptr;
-        const auto visible = mostrar(QSize(800, 600), ventana, dialogos);
+        const auto visible = mostrar(QSize(800, 600), ventana);
         auto* area = qobject_cast<QScrollArea*>(visible.get());
         QVERIFY(area);
         area->verticalScrollBar()->setValue(0);
@@ -148,8 +143,7 @@ private Q_SLOTS:
     void ventanaCabeEnLaPantalla() {
         const QSize disponible = QGuiApplication::primaryScreen()->availableGeometry().size();
         VentanaPrincipal* ventana = nullptr;
-        DialogosDePrueba* dialogos = nullptr;
-        const auto visible = mostrar(disponible, ventana, dialogos);
+        const auto visible = mostrar(disponible, ventana);
         QVERIFY((visible->size() + kMarco).width() <= disponible.width());
         QVERIFY((visible->size() + kMarco).height() <= disponible.height());
         QCOMPARE(visible.get() == ventana, disponible.expandedTo(kExterior) == disponible);
