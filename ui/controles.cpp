@@ -47,10 +47,16 @@ QWidget* crear(const Control& c, QWidget& ventana) {
     case Tipo::Texto: {
         auto* caja = new QLineEdit(texto, &ventana);
         caja->setCursorPosition(0);
-        const bool soloPrograma =
-            c.estilo == Estilo::Resultado || c.estilo == Estilo::ResultadoRh ||
-            c.estilo == Estilo::MarcadorNumero || c.estilo == Estilo::MarcadorTexto;
-        caja->setEnabled(!soloPrograma);
+        if (c.estilo == Estilo::Resultado || c.estilo == Estilo::ResultadoRh) {
+            // A result can be selected and copied, and its tooltip shows what the narrow box
+            // cuts off; the Tab key still passes it by.
+            caja->setReadOnly(true);
+            caja->setFocusPolicy(Qt::ClickFocus);
+            caja->setToolTip(texto);
+            QObject::connect(caja, &QLineEdit::textChanged, caja, &QWidget::setToolTip);
+        } else if (c.estilo == Estilo::MarcadorNumero || c.estilo == Estilo::MarcadorTexto) {
+            caja->setEnabled(false);
+        }
         if (c.alto > 400) {
             caja->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         }
@@ -83,6 +89,33 @@ QWidget* crear(const Control& c, QWidget& ventana) {
     return w;
 }
 
+// A one-line caption that would run under a box to its right is drawn a little narrower (font
+// stretch down to 85 %) so that the box, which keeps its place, hides none of it.
+void estrecharAnteCajas(QLabel& etiqueta, const std::vector<QWidget*>& cajas) {
+    const QRect r = etiqueta.geometry();
+    const QFontMetrics medidas = etiqueta.fontMetrics();
+    const QRect texto(r.topLeft(),
+                      QSize(medidas.horizontalAdvance(etiqueta.text()), medidas.height()));
+    int limite = texto.right() + 1;
+    for (const QWidget* caja : cajas) {
+        if (caja->x() > r.x() && caja->geometry().intersects(texto)) {
+            limite = std::min(limite, caja->x() - 1);
+        }
+    }
+    const int ancho = limite - r.x();
+    if (texto.width() <= ancho) {
+        return;
+    }
+    QFont fuente = etiqueta.font();
+    for (int estiramiento = 99;
+         estiramiento >= 85 && QFontMetrics(fuente).horizontalAdvance(etiqueta.text()) > ancho;
+         --estiramiento) {
+        fuente.setStretch(estiramiento);
+    }
+    etiqueta.setFont(fuente);
+    etiqueta.setGeometry(r.x(), r.y(), ancho, r.height());
+}
+
 } // namespace
 
 void ajustarAlTexto(QLabel& etiqueta) {
@@ -92,6 +125,16 @@ void ajustarAlTexto(QLabel& etiqueta) {
     r.setHeight(std::max(r.height(), medidas.height()));
     etiqueta.setGeometry(r);
 }
+
+namespace {
+template <class T> T* como(const Controles& c, const char* nombre) {
+    auto* w = qobject_cast<T*>(c.control(QString::fromLatin1(nombre)));
+    if (!w) {
+        throw std::logic_error(std::string("control de otro tipo: ") + nombre);
+    }
+    return w;
+}
+} // namespace
 
 Controles::Controles(QWidget& ventana) {
     const std::vector<Control> todos = todosLosControles();
@@ -112,6 +155,18 @@ Controles::Controles(QWidget& ventana) {
     pasada([](Tipo t) { return t == Tipo::Imagen; });
     pasada([](Tipo t) { return t == Tipo::Texto || t == Tipo::Casilla || t == Tipo::Boton; });
 
+    std::vector<QWidget*> cajas;
+    for (QWidget* w : std::as_const(porNombre_)) {
+        if (qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractButton*>(w)) {
+            cajas.push_back(w);
+        }
+    }
+    for (const Control& c : todos) {
+        if (c.tipo == Tipo::Etiqueta && !c.variasLineas && c.texto) {
+            estrecharAnteCajas(*como<QLabel>(*this, c.nombre), cajas);
+        }
+    }
+
     std::sort(conTab.begin(), conTab.end());
     for (std::size_t k = 0; k + 1 < conTab.size(); ++k) {
         QWidget::setTabOrder(conTab[k].second, conTab[k + 1].second);
@@ -130,16 +185,6 @@ QWidget* Controles::control(const QString& nombre) const {
     }
     return w;
 }
-
-namespace {
-template <class T> T* como(const Controles& c, const char* nombre) {
-    auto* w = qobject_cast<T*>(c.control(QString::fromLatin1(nombre)));
-    if (!w) {
-        throw std::logic_error(std::string("control de otro tipo: ") + nombre);
-    }
-    return w;
-}
-} // namespace
 
 QLineEdit* Controles::texto(const char* nombre) const {
     return como<QLineEdit>(*this, nombre);

@@ -1,13 +1,16 @@
 #include "ui/dialogos.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QStringList>
+#include <QTranslator>
 
 namespace colvero::ui {
 namespace {
 
-// The toolkit ships its dialogs in English; the window speaks Spanish.
+// The captions of the dialogs come from Qt's Spanish translation (instalarTraduccionQt).
 QString elegirArchivo(QWidget& ventana, bool abrir, const QString& titulo, const QString& carpeta,
                       const QString& filtro) {
     QFileDialog dialogo(&ventana, titulo, carpeta, filtro);
@@ -23,13 +26,6 @@ QString elegirArchivo(QWidget& ventana, bool abrir, const QString& titulo, const
         dialogo.setOption(QFileDialog::DontConfirmOverwrite);
         dialogo.setDefaultSuffix(QString());
     }
-    // The accept mode rebuilds the buttons, so their captions come after it.
-    dialogo.setLabelText(QFileDialog::LookIn, QStringLiteral("Buscar en:"));
-    dialogo.setLabelText(QFileDialog::FileName, QStringLiteral("Nombre:"));
-    dialogo.setLabelText(QFileDialog::FileType, QStringLiteral("Tipo:"));
-    dialogo.setLabelText(QFileDialog::Accept,
-                         abrir ? QStringLiteral("Abrir") : QStringLiteral("Guardar"));
-    dialogo.setLabelText(QFileDialog::Reject, QStringLiteral("Cancelar"));
     if (dialogo.exec() != QDialog::Accepted || dialogo.selectedFiles().isEmpty()) {
         return {};
     }
@@ -47,9 +43,18 @@ QString DialogosQt::guardar(const QString& titulo, const QString& carpeta, const
 }
 
 void DialogosQt::avisarError(const QString& titulo, const QString& mensaje) {
-    QMessageBox aviso(QMessageBox::Critical, titulo, mensaje, QMessageBox::NoButton, &ventana_);
-    aviso.addButton(QStringLiteral("Aceptar"), QMessageBox::AcceptRole);
+    QMessageBox aviso(QMessageBox::Critical, titulo, mensaje, QMessageBox::Ok, &ventana_);
     aviso.exec();
+}
+
+bool instalarTraduccionQt(QCoreApplication& aplicacion) {
+    auto* traduccion = new QTranslator(&aplicacion);
+    if (!traduccion->load(QStringLiteral("qtbase_es"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete traduccion;
+        return false;
+    }
+    return QCoreApplication::installTranslator(traduccion);
 }
 
 QString filtroQt(const QString& filtroLista) {

@@ -3,6 +3,7 @@
 // a file operation failed. Tests replace them with doubles that never block.
 #include <QString>
 
+class QCoreApplication;
 class QWidget;
 
 namespace colvero::ui {
@@ -29,6 +30,11 @@ public:
 private:
     QWidget& ventana_;
 };
+
+// Installs Qt's own Spanish texts (file dialogs, message boxes, context menus) in `aplicacion`,
+// from the toolkit's translations folder. False when they are not installed: the toolkit's
+// texts then stay English.
+bool instalarTraduccionQt(QCoreApplication& aplicacion);
 
 // Turns a "description|pattern|description|pattern|" list into Qt's filter list: one entry
 // per pair, "description" when it already names its patterns, else "description (pattern)".

@@ -68,6 +68,10 @@ struct Fila {
 };
 const std::array<Fila, 10>& filas();
 
+// Outer size of the window, frame included, in twips.
+inline constexpr int kAnchoExterior = 15130;
+inline constexpr int kAltoExterior = 11340;
+
 // Window size in pixels: the outer frame 15130 x 11340 twips less a fixed single border and
 // the caption bar.
 inline constexpr int kAnchoCliente = 1003;

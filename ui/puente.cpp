@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <array>
+#include <iterator>
 #include <vector>
 
 namespace colvero::ui {
@@ -84,6 +85,17 @@ constexpr std::pair<const char*, std::string CamposCalculados::*> kCamposCalcula
 };
 
 } // namespace
+
+const char* controlDe(CampoNumerico campo) {
+    // In the order of CampoNumerico.
+    static constexpr const char* kControles[] = {
+        "Text34", "Text35", "Text18", "Text33", "Text42", "Text39", "Text43", "Text46",
+        "Text48", "Text51", "Text76", "Text53", "Text54", "Text56", "Text67", "Text57",
+        "Text70", "Text58", "Text64", "Text63", "Text71", "Text72",
+    };
+    static_assert(std::size(kControles) == static_cast<std::size_t>(CampoNumerico::Vmin10) + 1);
+    return kControles[static_cast<std::size_t>(campo)];
+}
 
 void borrarCalculados(const Controles& controles) {
     for (const auto& [nombre, campo] : kCamposCalculados) {

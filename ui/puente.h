@@ -8,6 +8,9 @@ namespace colvero::ui {
 
 class Controles;
 
+// Name of the text box that holds a numeric input field of the engine.
+const char* controlDe(CampoNumerico campo);
+
 // The case as the window's fields show it.
 Calculo calculoDe(const Controles& controles);
 

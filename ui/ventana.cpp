@@ -14,12 +14,16 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QShortcut>
 #include <QUrl>
 #include <utility>
 
@@ -37,17 +41,21 @@ constexpr const char* kVigilados[] = {
     "Text57", "Text58", "Text64", "Text63", "Text71", "Text12",
 };
 
+// A field whose text is not a number: a red frame over a light red ground, dark text.
+constexpr const char* kEstiloErroneo = "QLineEdit { border: 2px solid rgb(220, 0, 0); "
+                                       "background-color: rgb(255, 200, 200); color: black; }";
+
 } // namespace
 
-// One of the four file buttons: the button, its dialog and filter, the label that takes the path,
-// and the operation that then runs on that path.
+// One of the four file buttons: the button, its dialog and filter, the operation that runs on the
+// chosen path, and the label that takes the path once the operation has succeeded.
 struct VentanaPrincipal::OperacionArchivo {
     const char* boton;
     bool abrir;
     const char* filtro;
     const char* etiquetaPropia;
     const char* otraEtiqueta;
-    void (VentanaPrincipal::*operacion)();
+    bool (VentanaPrincipal::*operacion)(const QString& ruta);
 };
 
 VentanaPrincipal::VentanaPrincipal(char separadorDecimal, std::unique_ptr<Dialogos> dialogos,
@@ -71,7 +79,11 @@ VentanaPrincipal::VentanaPrincipal(char separadorDecimal, std::unique_ptr<Dialog
     controles_->boton("Command6")->setEnabled(false);
     iniciarLeyendas();
     conectarReacciones();
-    controles_->texto("Text1")->setFocus();
+    conectarTeclado();
+    // The first key typed replaces the title.
+    QLineEdit* titulo = controles_->texto("Text1");
+    titulo->setFocus();
+    titulo->selectAll();
 }
 
 VentanaPrincipal::~VentanaPrincipal() = default;
@@ -133,12 +145,47 @@ void VentanaPrincipal::conectarReacciones() {
     c.etiqueta("Label78")->installEventFilter(this);
 }
 
+void VentanaPrincipal::conectarTeclado() {
+    const Controles& c = *controles_;
+    // Return and Enter press a focused button, as Space does.
+    for (const char* nombre : {"Command13", "Command8", "Command6", "Command20", "Command21",
+                               "Command16", "Command17"}) {
+        c.boton(nombre)->installEventFilter(this);
+    }
+    const std::pair<QKeySequence, const char*> kAtajos[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_O), "Command20"},
+        {QKeySequence(Qt::CTRL | Qt::Key_S), "Command21"},
+        {QKeySequence(Qt::CTRL | Qt::Key_Return), "Command13"},
+        {QKeySequence(Qt::CTRL | Qt::Key_Enter), "Command13"},
+        {QKeySequence(Qt::Key_F9), "Command13"},
+    };
+    for (const auto& [tecla, boton] : kAtajos) {
+        auto* atajo = new QShortcut(tecla, this);
+        connect(atajo, &QShortcut::activated, c.boton(boton), &QPushButton::click);
+    }
+    // A field marked as not holding a number loses the mark as soon as it is edited.
+    for (int k = 0; k <= static_cast<int>(CampoNumerico::Vmin10); ++k) {
+        connect(c.texto(controlDe(static_cast<CampoNumerico>(k))), &QLineEdit::textChanged, this,
+                &VentanaPrincipal::desmarcarErroneo);
+    }
+}
+
 void VentanaPrincipal::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.drawPixmap(0, 0, fondo_);
 }
 
 bool VentanaPrincipal::eventFilter(QObject* objeto, QEvent* evento) {
+    if (evento->type() == QEvent::KeyPress) {
+        const auto* tecla = static_cast<QKeyEvent*>(evento);
+        auto* boton = qobject_cast<QPushButton*>(objeto);
+        const bool sinModificador = (tecla->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+        if (boton && sinModificador &&
+            (tecla->key() == Qt::Key_Return || tecla->key() == Qt::Key_Enter)) {
+            boton->click();
+            return true;
+        }
+    }
     const QString nombre = objeto->objectName();
     if (nombre == QLatin1String("Label78")) {
         // The formula shows exactly while a mouse button is held down on the title.
@@ -195,11 +242,41 @@ void VentanaPrincipal::actualizarFilas() {
 }
 
 void VentanaPrincipal::calcular() {
+    desmarcarErroneo();
     const ResultadoCalculo resultado =
         colvero::calcular(calculoDe(*controles_), guardados_, separador_);
     mostrarResultado(*controles_, resultado);
     if (resultado.habilitaInforme()) {
         controles_->boton("Command6")->setEnabled(true);
+    }
+    if (resultado.campoErroneo) {
+        marcarErroneo(*resultado.campoErroneo);
+    }
+}
+
+void VentanaPrincipal::marcarErroneo(CampoNumerico campo) {
+    erroneo_ = controles_->texto(controlDe(campo));
+    paletaErroneo_ = erroneo_->palette();
+    erroneo_->setProperty("erroneo", true);
+    erroneo_->setStyleSheet(QString::fromLatin1(kEstiloErroneo));
+    erroneo_->setToolTip(QStringLiteral("No es un número"));
+    erroneo_->setFocus(Qt::OtherFocusReason);
+    erroneo_->selectAll();
+    // On a small screen the window scrolls: bring the field into view.
+    if (auto* area =
+            qobject_cast<QScrollArea*>(parentWidget() ? parentWidget()->parentWidget() : nullptr)) {
+        area->ensureWidgetVisible(erroneo_);
+    }
+}
+
+void VentanaPrincipal::desmarcarErroneo() {
+    if (QLineEdit* campo = std::exchange(erroneo_, nullptr)) {
+        campo->setProperty("erroneo", false);
+        campo->setStyleSheet(QString());
+        // Dropping the style sheet leaves a palette that no longer inherits the window's
+        // colours, which changes the frame: give back the one the field had.
+        campo->setPalette(paletaErroneo_);
+        campo->setToolTip(QString());
     }
 }
 
@@ -221,53 +298,59 @@ void VentanaPrincipal::ejecutarArchivo(const OperacionArchivo& operacion) {
     if (ruta.isEmpty()) {
         return;
     }
-    controles_->etiqueta(operacion.etiquetaPropia)->setText(ruta);
-    controles_->etiqueta(operacion.otraEtiqueta)->setText(QStringLiteral("-"));
-    (this->*operacion.operacion)();
+    // The labels name only a file that was really read or written.
+    if ((this->*operacion.operacion)(ruta)) {
+        controles_->etiqueta(operacion.etiquetaPropia)->setText(ruta);
+        controles_->etiqueta(operacion.otraEtiqueta)->setText(QStringLiteral("-"));
+    }
 }
 
-void VentanaPrincipal::leerArchivoCalculo() {
+bool VentanaPrincipal::leerArchivoCalculo(const QString& ruta) {
     Calculo calculo;
     try {
-        calculo = leerCalculo(controles_->etiqueta("Label1ap")->text(), separador_);
+        calculo = leerCalculo(ruta, separador_);
     } catch (const ErrorArchivo& error) {
         avisar(error);
-        return;
+        return false;
     }
     ponerCalculo(*controles_, calculo);
     // Fields that change reset the results as they are set; resetting once more also leaves
     // no report of the previous case on offer when the file held what the window showed.
     reiniciar();
+    return true;
 }
 
-void VentanaPrincipal::guardarArchivoCalculo() {
+bool VentanaPrincipal::guardarArchivoCalculo(const QString& ruta) {
     try {
-        guardarCalculo(controles_->etiqueta("Label1ap")->text(), calculoDe(*controles_),
-                       separador_);
+        guardarCalculo(ruta, calculoDe(*controles_), separador_);
     } catch (const ErrorArchivo& error) {
         avisar(error);
+        return false;
     }
+    return true;
 }
 
-void VentanaPrincipal::leerArchivoCriterio() {
+bool VentanaPrincipal::leerArchivoCriterio(const QString& ruta) {
     Criterio criterio;
     try {
-        criterio = leerCriterio(controles_->etiqueta("Label3ap")->text(), separador_);
+        criterio = leerCriterio(ruta, separador_);
     } catch (const ErrorArchivo& error) {
         avisar(error);
-        return;
+        return false;
     }
     ponerCriterio(*controles_, criterio);
     reiniciar();
+    return true;
 }
 
-void VentanaPrincipal::guardarArchivoCriterio() {
+bool VentanaPrincipal::guardarArchivoCriterio(const QString& ruta) {
     try {
-        guardarCriterio(controles_->etiqueta("Label3ap")->text(), calculoDe(*controles_).criterio,
-                        separador_);
+        guardarCriterio(ruta, calculoDe(*controles_).criterio, separador_);
     } catch (const ErrorArchivo& error) {
         avisar(error);
+        return false;
     }
+    return true;
 }
 
 void VentanaPrincipal::avisar(const std::exception& error) {

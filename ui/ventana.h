@@ -1,13 +1,17 @@
 #pragma once
 // The one window of the program: its controls, its reactions to edits and check boxes, and
 // the buttons that run the calculation, the report and the file operations.
+#include "check/calcular.h"
 #include "check/calculo.h"
 #include "ui/controles.h"
 #include "ui/dialogos.h"
 
+#include <QPalette>
 #include <QPixmap>
 #include <QWidget>
 #include <memory>
+
+class QLineEdit;
 
 namespace colvero::ui {
 
@@ -31,6 +35,7 @@ private:
 
     void iniciarLeyendas();
     void conectarReacciones();
+    void conectarTeclado();
 
     void reiniciar();         // Command12: results, verdicts and status back to "-"
     void marcarSinCalcular(); // the first two steps of the reset
@@ -38,11 +43,14 @@ private:
     void calcular();          // Command13
     void copiarInforme();     // Command6
     void ejecutarArchivo(const OperacionArchivo& operacion);
-    void leerArchivoCalculo();     // Command1
-    void guardarArchivoCalculo();  // Command3
-    void leerArchivoCriterio();    // Command2
-    void guardarArchivoCriterio(); // Command5
+    // The four file routines; each tells whether it read or wrote `ruta`.
+    bool leerArchivoCalculo(const QString& ruta);     // Command1
+    bool guardarArchivoCalculo(const QString& ruta);  // Command3
+    bool leerArchivoCriterio(const QString& ruta);    // Command2
+    bool guardarArchivoCriterio(const QString& ruta); // Command5
     void avisar(const std::exception& error);
+    void marcarErroneo(CampoNumerico campo);
+    void desmarcarErroneo();
 
     char separador_;
     std::unique_ptr<Dialogos> dialogos_;
@@ -50,6 +58,8 @@ private:
     ValoresGuardados guardados_;
     QPixmap fondo_;
     bool enlaceDobleClic_ = false;
+    QLineEdit* erroneo_ = nullptr; // the field marked as not holding a number
+    QPalette paletaErroneo_;       // its palette before the mark
 };
 
 } // namespace colvero::ui

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFile>
+#include <QLabel>
 #include <QLocale>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -39,6 +40,8 @@ class TestArchivosVentana : public QObject {
     }
 
 private Q_SLOTS:
+    void initTestCase() { QVERIFY(instalarTraduccionQt(*QCoreApplication::instance())); }
+
     void init() {
         QLocale::setDefault(QLocale::c());
         vigilante_ = std::make_unique<VigilanteModal>();
@@ -237,13 +240,14 @@ private Q_SLOTS:
         calcularCasoValido();
         hijo<QLabel>(w(), otra)->setText(QStringLiteral("anterior"));
 
+        hijo<QLabel>(w(), propia)->setText(QStringLiteral("leido.caVek"));
         pulsar(qPrintable(boton), archivo);
         QCOMPARE(dialogos().errores.size(), 1);
         QVERIFY2(dialogos().errores.constFirst().contains(QStringLiteral("corto")),
                  qPrintable(dialogos().errores.constFirst()));
-        // The labels name the chosen file as the current one; nothing else moved.
-        QCOMPARE(texto(w(), propia), archivo);
-        QCOMPARE(texto(w(), otra), QStringLiteral("-"));
+        // A file that was not read names nothing: both labels and every field stay.
+        QCOMPARE(texto(w(), propia), QStringLiteral("leido.caVek"));
+        QCOMPARE(texto(w(), otra), QStringLiteral("anterior"));
         QCOMPARE(texto(w(), "Text1"), QStringLiteral("Título 1"));
         QCOMPARE(texto(w(), "Text34"), QStringLiteral("1"));
         QCOMPARE(texto(w(), "Text72"), QStringLiteral("0"));
@@ -254,26 +258,69 @@ private Q_SLOTS:
 
     void errorDeEscrituraAvisa_data() {
         QTest::addColumn<QString>("boton");
-        QTest::newRow("calculation") << "Command21";
-        QTest::newRow("criterion") << "Command17";
+        QTest::addColumn<QString>("propia");
+        QTest::addColumn<QString>("otra");
+        QTest::newRow("calculation") << "Command21"
+                                     << "Label1ap"
+                                     << "Label3ap";
+        QTest::newRow("criterion") << "Command17"
+                                   << "Label3ap"
+                                   << "Label1ap";
     }
     void errorDeEscrituraAvisa() {
         QFETCH(QString, boton);
+        QFETCH(QString, propia);
+        QFETCH(QString, otra);
         calcularCasoValido();
+        hijo<QLabel>(w(), propia)->setText(QStringLiteral("guardado"));
+        hijo<QLabel>(w(), otra)->setText(QStringLiteral("anterior"));
         const QString archivo = ruta(QStringLiteral("no/existe/caso"));
         pulsar(qPrintable(boton), archivo);
         QCOMPARE(dialogos().errores.size(), 1);
         QVERIFY(!QFile::exists(archivo));
         QCOMPARE(texto(w(), "NotaCalC"), QStringLiteral("CÁLCULO REALIZADO"));
+        // The labels still name the files last read or written.
+        QCOMPARE(texto(w(), propia), QStringLiteral("guardado"));
+        QCOMPARE(texto(w(), otra), QStringLiteral("anterior"));
+    }
+
+    // Qt's own texts come from its Spanish translation, as installed at start-up.
+    void textosDelToolkitTraducidos_data() {
+        QTest::addColumn<QString>("contexto");
+        QTest::addColumn<QString>("original");
+        QTest::addColumn<QString>("esperado");
+        QTest::newRow("file dialog, missing file")
+            << "QFileDialog"
+            << "%1\nFile not found.\nPlease verify the correct file name was given."
+            << "%1\nFichero no encontrado.\nVerifique que el nombre del fichero es correcto.";
+        QTest::newRow("file dialog, name column") << "QFileSystemModel"
+                                                  << "Name"
+                                                  << "Nombre";
+        QTest::newRow("file dialog, date column") << "QFileSystemModel"
+                                                  << "Date Modified"
+                                                  << "Última modificación";
+        QTest::newRow("context menu") << "QWidgetTextControl"
+                                      << "&Copy"
+                                      << "&Copiar";
+        QTest::newRow("message box button") << "QPlatformTheme"
+                                            << "OK"
+                                            << "Aceptar";
+    }
+    void textosDelToolkitTraducidos() {
+        QFETCH(QString, contexto);
+        QFETCH(QString, original);
+        QFETCH(QString, esperado);
+        QCOMPARE(QCoreApplication::translate(qPrintable(contexto), qPrintable(original)), esperado);
     }
 
     // The toolkit's own dialogs, shown for real and closed as soon as they appear.
     void dialogosDelToolkitEnEspanol_data() {
         QTest::addColumn<QString>("dialogo");
         QTest::addColumn<QStringList>("textos");
-        const QStringList archivo{"Buscar en:", "Nombre:", "Tipo:", "Cancelar"};
-        QTest::newRow("open dialog") << "abrir" << archivo + QStringList{"Abrir"};
-        QTest::newRow("save dialog") << "guardar" << archivo + QStringList{"Guardar"};
+        const QStringList archivo{
+            "Ver en:", "&Nombre de fichero:", "Ficheros de tipo:", "Cancelar"};
+        QTest::newRow("open dialog") << "abrir" << archivo + QStringList{"&Abrir"};
+        QTest::newRow("save dialog") << "guardar" << archivo + QStringList{"&Guardar"};
         QTest::newRow("error message") << "aviso" << QStringList{"Aceptar", "No se pudo leer"};
     }
     void dialogosDelToolkitEnEspanol() {

@@ -188,6 +188,111 @@ private Q_SLOTS:
         QCOMPARE(QGuiApplication::clipboard()->text(), esperado);
     }
 
+    // A text that is not a number ends the run; the window marks the field that holds it and
+    // puts the caret there, so the engineer need not look through every box.
+    void campoNoNumericoMarcado_data() {
+        QTest::addColumn<QString>("campo");
+        for (const char* nombre :
+             {"Text34", "Text35", "Text18", "Text33", "Text42", "Text39", "Text43", "Text46",
+              "Text48", "Text51", "Text76", "Text53", "Text54", "Text56", "Text67", "Text57",
+              "Text70", "Text58", "Text64", "Text63", "Text71", "Text72"}) {
+            QTest::addRow("letters in %s", nombre) << nombre;
+        }
+    }
+    void campoNoNumericoMarcado() {
+        QFETCH(QString, campo);
+        VentanaDePrueba prueba('.');
+        QWidget& w = *prueba.ventana;
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        calcularEn(w, {"Text34=1", "Text35=0.013", "Text18=0.005", campo + "=1.5x"}, {});
+        QCOMPARE(texto(w, "NotaCalC"), QStringLiteral("Datos de entrada erroneos"));
+        auto* caja = hijo<QLineEdit>(w, campo);
+        QCOMPARE(caja->property("erroneo").toBool(), true);
+        QCOMPARE(caja->toolTip(), QStringLiteral("No es un número"));
+        QVERIFY(!caja->styleSheet().isEmpty());
+        QCOMPARE(QApplication::focusWidget(), caja);
+        QCOMPARE(caja->selectedText(), QStringLiteral("1.5x"));
+        // Typing replaces the selected text, and the mark goes with the first key.
+        QTest::keyClick(caja, Qt::Key_2);
+        QCOMPARE(caja->text(), QStringLiteral("2"));
+        QCOMPARE(caja->property("erroneo").toBool(), false);
+        QVERIFY(caja->toolTip().isEmpty());
+        for (QLineEdit* otra : w.findChildren<QLineEdit*>()) {
+            QVERIFY2(!otra->property("erroneo").toBool(), qPrintable(otra->objectName()));
+        }
+    }
+
+    // The next Calcular clears the mark, or moves it, and the field looks as it did before.
+    void marcaSeQuitaAlCalcular() {
+        VentanaDePrueba prueba('.');
+        QWidget& w = *prueba.ventana;
+        auto* caudal = hijo<QLineEdit>(w, "Text42");
+        auto* limite = hijo<QLineEdit>(w, "Text39");
+        const QImage antes = caudal->grab().toImage();
+        // The flow of condition 2 is converted before its limit: the flow is named first.
+        calcularEn(w, {"Text34=1", "Text35=0.013", "Text18=0.005", "Text39=x", "Text42=y"}, {});
+        QVERIFY(caudal->property("erroneo").toBool());
+        QVERIFY(!limite->property("erroneo").toBool());
+        QVERIFY(caudal->grab().toImage() != antes);
+
+        // Mended without its change signal, only the next Calcular can move the mark.
+        caudal->blockSignals(true);
+        caudal->setText(QStringLiteral("0"));
+        caudal->blockSignals(false);
+        QTest::mouseClick(hijo<QPushButton>(w, "Command13"), Qt::LeftButton);
+        QVERIFY(!caudal->property("erroneo").toBool());
+        QVERIFY(limite->property("erroneo").toBool());
+
+        teclear(w, "Text39", "3");
+        QTest::mouseClick(hijo<QPushButton>(w, "Command13"), Qt::LeftButton);
+        QCOMPARE(texto(w, "NotaCalC"), QStringLiteral("CÁLCULO REALIZADO"));
+        QVERIFY(!limite->property("erroneo").toBool());
+        QVERIFY(caudal->styleSheet().isEmpty());
+        QCOMPARE(caudal->grab().toImage(), antes);
+    }
+
+    // Results longer than their box: the tooltip holds the whole text, which can be selected
+    // and copied; the box is still passed by the Tab key and cannot be edited.
+    void resultadoLegibleYCopiable_data() {
+        QTest::addColumn<QString>("campo");
+        QTest::newRow("full-section capacity") << "Text37";
+        QTest::newRow("fill ratio, 55,23997550 in the report") << "Text52";
+        QTest::newRow("hydraulic radius, its own colours") << "Text55";
+        QTest::newRow("particle diameter") << "Text19";
+    }
+    void resultadoLegibleYCopiable() {
+        QFETCH(QString, campo);
+        VentanaDePrueba prueba(',');
+        QWidget& w = *prueba.ventana;
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        auto* caja = hijo<QLineEdit>(w, campo);
+        QCOMPARE(caja->toolTip(), QStringLiteral("-"));
+        calcularEn(w,
+                   {"Text34=1", "Text35=0,013", "Text18=0,005", "Text33=1", "Text48=1", "Text76=1",
+                    "Text53=1", "Text54=2,65", "Text56=10"},
+                   {});
+        QVERIFY2(caja->text().size() >= 10, qPrintable(caja->text()));
+        QVERIFY(caja->fontMetrics().horizontalAdvance(caja->text()) > caja->width());
+        QCOMPARE(caja->toolTip(), caja->text());
+
+        QTest::mouseClick(caja, Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), caja);
+        QTest::keyClick(caja, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(caja, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), caja->text());
+        const QString valor = caja->text();
+        QTest::keyClick(caja, Qt::Key_Delete);
+        QTest::keyClicks(caja, "9");
+        QCOMPARE(caja->text(), valor);
+        QVERIFY(!(caja->focusPolicy() & Qt::TabFocus));
+
+        // A reset clears the tooltip with the text.
+        teclear(w, "Text34", "2");
+        QCOMPARE(caja->toolTip(), QStringLiteral("-"));
+    }
+
     void informeDeshabilitadoNoTocaElPortapapeles() {
         VentanaDePrueba prueba('.');
         QGuiApplication::clipboard()->setText(QStringLiteral("anterior"));

@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QLocale>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace colvero::ui;
@@ -208,10 +209,32 @@ private Q_SLOTS:
         QFETCH(QColor, texto);
         QFETCH(QColor, fondo);
         auto* caja = hijo<QLineEdit>(w(), control);
-        QCOMPARE(caja->isEnabled(), editable);
-        const auto grupo = editable ? QPalette::Active : QPalette::Disabled;
+        QCOMPARE(caja->isEnabled() && !caja->isReadOnly(), editable);
+        const auto grupo = caja->isEnabled() ? QPalette::Active : QPalette::Disabled;
         QCOMPARE(caja->palette().color(grupo, QPalette::Text), texto);
         QCOMPARE(caja->palette().color(grupo, QPalette::Base), fondo);
+    }
+
+    // No caption runs under a box, button or check box: its whole text stays readable.
+    void ningunaLeyendaBajoUnaCaja() {
+        const auto cajas = w().findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        QStringList tapadas;
+        for (QLabel* etiqueta : w().findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+            if (etiqueta->wordWrap() || etiqueta->text().isEmpty()) {
+                continue;
+            }
+            const QFontMetrics medidas = etiqueta->fontMetrics();
+            const QRect texto(etiqueta->pos(),
+                              QSize(medidas.horizontalAdvance(etiqueta->text()), medidas.height()));
+            for (QWidget* caja : cajas) {
+                const bool tapa =
+                    qobject_cast<QLineEdit*>(caja) || qobject_cast<QAbstractButton*>(caja);
+                if (tapa && caja->isVisible() && caja->geometry().intersects(texto)) {
+                    tapadas << etiqueta->objectName() + " < " + caja->objectName();
+                }
+            }
+        }
+        QVERIFY2(tapadas.isEmpty(), qPrintable(tapadas.join(", ")));
     }
 
     void aspectoDeEtiquetas_data() {
@@ -417,6 +440,80 @@ private Q_SLOTS:
         QVERIFY(informe()->isEnabled());
         QCOMPARE(texto(w(), "Text37"), QStringLiteral("1.69534772"));
         QCOMPARE(texto(w(), "Nota1"), QStringLiteral("(1)  [SI]  Qll > Q1"));
+    }
+
+    // Focus starts in the first title with its text selected: the first key replaces it.
+    void teclearAlArrancarReemplazaElTitulo() {
+        QTest::keyClicks(QApplication::focusWidget(), "Obra");
+        QCOMPARE(texto(w(), "Text1"), QStringLiteral("Obra"));
+    }
+
+    // Return and Enter press the focused button, as Space does; other keys do not.
+    void teclaSobreBotonEnfocado_data() {
+        QTest::addColumn<QString>("boton");
+        QTest::addColumn<int>("tecla");
+        QTest::addColumn<Qt::KeyboardModifiers>("modificadores");
+        QTest::addColumn<bool>("pulsa");
+        QTest::newRow("Return on Calcular")
+            << "Command13" << int(Qt::Key_Return) << Qt::KeyboardModifiers() << true;
+        QTest::newRow("keypad Enter on Calcular")
+            << "Command13" << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier)
+            << true;
+        QTest::newRow("Space on Calcular")
+            << "Command13" << int(Qt::Key_Space) << Qt::KeyboardModifiers() << true;
+        QTest::newRow("Return on Abrir criterio")
+            << "Command16" << int(Qt::Key_Return) << Qt::KeyboardModifiers() << true;
+        QTest::newRow("Return on Guardar Cálculo")
+            << "Command21" << int(Qt::Key_Return) << Qt::KeyboardModifiers() << true;
+        QTest::newRow("Shift+Return on Abrir Cálculo")
+            << "Command20" << int(Qt::Key_Return) << Qt::KeyboardModifiers(Qt::ShiftModifier)
+            << false;
+        QTest::newRow("a letter on Abrir Cálculo")
+            << "Command20" << int(Qt::Key_A) << Qt::KeyboardModifiers() << false;
+    }
+    void teclaSobreBotonEnfocado() {
+        QFETCH(QString, boton);
+        QFETCH(int, tecla);
+        QFETCH(Qt::KeyboardModifiers, modificadores);
+        QFETCH(bool, pulsa);
+        auto* control = hijo<QPushButton>(w(), boton);
+        QSignalSpy pulsado(control, &QPushButton::clicked);
+        control->setFocus();
+        QTest::keyClick(control, Qt::Key(tecla), modificadores);
+        QCOMPARE(pulsado.count(), pulsa ? 1 : 0);
+        if (boton == QLatin1String("Command13") && pulsa) {
+            QCOMPARE(texto(w(), "NotaCol"),
+                     QStringLiteral("El Nº de Manning ha de ser superior a 0.0001"));
+        }
+    }
+
+    // Keyboard shortcuts work from any field.
+    void atajos_data() {
+        QTest::addColumn<QString>("desde");
+        QTest::addColumn<QKeySequence>("atajo");
+        QTest::addColumn<QString>("boton");
+        QTest::newRow("Ctrl+O opens a calculation")
+            << "Text34" << QKeySequence(Qt::CTRL | Qt::Key_O) << "Command20";
+        QTest::newRow("Ctrl+S saves the calculation")
+            << "Text9" << QKeySequence(Qt::CTRL | Qt::Key_S) << "Command21";
+        QTest::newRow("Ctrl+Return runs Calcular from a flow")
+            << "Text33" << QKeySequence(Qt::CTRL | Qt::Key_Return) << "Command13";
+        QTest::newRow("Ctrl+Enter runs Calcular from a limit")
+            << "Text72" << QKeySequence(Qt::CTRL | Qt::Key_Enter) << "Command13";
+        QTest::newRow("F9 runs Calcular from the last field")
+            << "Text18" << QKeySequence(Qt::Key_F9) << "Command13";
+        QTest::newRow("F9 runs Calcular from a check box")
+            << "Check3" << QKeySequence(Qt::Key_F9) << "Command13";
+    }
+    void atajos() {
+        QFETCH(QString, desde);
+        QFETCH(QKeySequence, atajo);
+        QFETCH(QString, boton);
+        QSignalSpy pulsado(hijo<QPushButton>(w(), boton), &QPushButton::clicked);
+        QWidget* campo = hijo<QWidget>(w(), desde);
+        campo->setFocus();
+        QTest::keySequence(campo, atajo);
+        QCOMPARE(pulsado.count(), 1);
     }
 
     void textoNoAsciiLlegaAlCampo() {
