@@ -26,7 +26,7 @@ ejecutar() {
 
 transcripcion() {
     local casos=(tests/cli/casos/*.caVek examples/*.caVek)
-    local raro=$'tests/cli/casos/no existe "ñ" \\ \t\x01\x7f\n\xff.caVek'
+    local raro=$'tests/cli/casos/no existe "ñ" \\ \t\x01\x1f\x7f\n\xff.caVek'
     for locale in C es_ES; do
         ejecutar --locale "$locale" "${casos[@]}" "$raro" tests/cli/casos
         ejecutar --locale "$locale" --json "${casos[@]}" "$raro" tests/cli/casos
