@@ -189,7 +189,8 @@ Opciones:
                       separador decimal, "." o ",". Por omisión, la del sistema
                       (LC_ALL, LC_NUMERIC o LANG).
   --json              Escribe un objeto JSON por archivo y línea (UTF-8): archivo, estado,
-                      colector y, para cada condición, número, veredicto y valores calculados;
+                      colector y, para cada condición, número, veredicto y valores calculados,
+                      más campo_erroneo si un campo que no es un número impide el cálculo;
                       o archivo y error si no se puede leer.
   --informe           Escribe el informe del cálculo tal como lo genera el botón
                       "Generar informe" de la ventana: filas precedidas de CR, celdas de
@@ -210,6 +211,14 @@ bool realizado(const Comprobacion& c) {
     return !c.error && c.resultado.fin == FinCalculo::Realizado;
 }
 
+// The name of the field whose text is not a number, when that stopped the run.
+const char* campoErroneo(const Comprobacion& c) {
+    if (c.error || c.resultado.fin != FinCalculo::Error || !c.resultado.campoErroneo) {
+        return nullptr;
+    }
+    return nombreCampo(*c.resultado.campoErroneo);
+}
+
 // Why a run did not complete, for messages.
 QString motivo(const Comprobacion& c) {
     if (c.error) {
@@ -217,6 +226,10 @@ QString motivo(const Comprobacion& c) {
     }
     if (c.resultado.fin == FinCalculo::ColectorInvalido) {
         return u8(c.resultado.notaCol);
+    }
+    if (const char* campo = campoErroneo(c)) {
+        return QStringLiteral("%1 («%2» no es un número)")
+            .arg(u8(c.resultado.notaCalC), QString::fromUtf8(campo));
     }
     return u8(c.resultado.notaCalC);
 }
@@ -281,7 +294,8 @@ int codigoDeSalida(const Comprobacion& c) {
     return algunNo ? 1 : 0;
 }
 
-// Keys in the order the earlier QJsonObject-based writer produced them (sorted by name).
+// Keys in the order the earlier QJsonObject-based writer produced them (sorted by name);
+// "campo_erroneo", present only when a text that is not a number stopped the run, comes last.
 void anadirJson(const Comprobacion& c, std::string& d) {
     const QByteArray archivo = c.archivo.toUtf8();
     d += "{\"archivo\":";
@@ -314,6 +328,10 @@ void anadirJson(const Comprobacion& c, std::string& d) {
     }
     d += "],\"estado\":";
     anadirCadenaJson(d, r.notaCalC);
+    if (const char* campo = campoErroneo(c)) {
+        d += ",\"campo_erroneo\":";
+        anadirCadenaJson(d, campo);
+    }
     d += '}';
 }
 
@@ -333,6 +351,11 @@ void anadirResumen(const Comprobacion& c, std::string& d) {
     anadirTexto(d, r.notaCalC);
     if (!realizado(c)) {
         d += " (cálculo no realizado)";
+    }
+    if (const char* campo = campoErroneo(c)) {
+        d += "\nCampo erróneo: «";
+        d += campo;
+        d += "» no es un número";
     }
     d += "\nColector: ";
     anadirTexto(d, r.notaCol);
