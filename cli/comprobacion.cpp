@@ -6,11 +6,11 @@
 
 #include <QCommandLineParser>
 #include <QIODevice>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLocale>
+#include <algorithm>
 #include <array>
+#include <string_view>
+#include <vector>
 
 namespace colvero::cli {
 namespace {
@@ -43,6 +43,139 @@ void escribir(QIODevice& d, const QString& texto) {
     d.write(texto.toUtf8());
 }
 
+// True when Qt would give the same bytes back after reading `s` into a QString. Malformed
+// sequences become U+FFFD there; noncharacters (U+FDD0..U+FDEF, U+xFFFE/F) and four-byte
+// sequences are left to Qt as well, which keeps this check on the safe side.
+bool pasaSinCambios(std::string_view s) {
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const auto* const fin = p + s.size();
+    auto continuacion = [&](const unsigned char* q, unsigned char min, unsigned char max) {
+        return q < fin && *q >= min && *q <= max;
+    };
+    while (p < fin) {
+        const unsigned char b = *p;
+        if (b < 0x80) {
+            ++p;
+        } else if (b >= 0xC2 && b <= 0xDF && continuacion(p + 1, 0x80, 0xBF)) {
+            p += 2;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            const unsigned char min = b == 0xE0 ? 0xA0 : 0x80;
+            const unsigned char max = b == 0xED ? 0x9F : 0xBF;
+            if (!continuacion(p + 1, min, max) || !continuacion(p + 2, 0x80, 0xBF) ||
+                (b == 0xEF && (p[1] == 0xB7 || p[1] == 0xBF))) {
+                return false;
+            }
+            p += 3;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A text as Qt would write it after reading it as UTF-8.
+std::string_view comoQt(std::string_view s, std::string& apoyo) {
+    if (pasaSinCambios(s)) {
+        return s;
+    }
+    apoyo = QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())).toStdString();
+    return apoyo;
+}
+
+// A JSON string with the escapes Qt's writer uses: the two-letter forms for \b \f \n \r \t,
+// \u00xx (lower-case hex) for the other control characters, and UTF-8 for the rest.
+void anadirCadenaJson(std::string& d, std::string_view texto) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string apoyo;
+    const std::string_view s = comoQt(texto, apoyo);
+    d += '"';
+    size_t tramo = 0; // start of the bytes not copied yet
+    for (size_t k = 0; k < s.size(); ++k) {
+        const auto c = static_cast<unsigned char>(s[k]);
+        if (c >= 0x20 && c != '"' && c != '\\') {
+            continue;
+        }
+        d.append(s.substr(tramo, k - tramo));
+        tramo = k + 1;
+        d += '\\';
+        switch (c) {
+        case '"':
+        case '\\':
+            d += static_cast<char>(c);
+            break;
+        case '\b':
+            d += 'b';
+            break;
+        case '\f':
+            d += 'f';
+            break;
+        case '\n':
+            d += 'n';
+            break;
+        case '\r':
+            d += 'r';
+            break;
+        case '\t':
+            d += 't';
+            break;
+        default:
+            d += "u00";
+            d += kHex[c >> 4];
+            d += kHex[c & 0xF];
+        }
+    }
+    d.append(s.substr(tramo));
+    d += '"';
+}
+
+void anadirTexto(std::string& d, std::string_view texto) {
+    std::string apoyo;
+    d.append(comoQt(texto, apoyo));
+}
+
+// Width of a UTF-8 text in UTF-16 code units, as QString::leftJustified counts it.
+size_t anchoUtf16(std::string_view s) {
+    size_t ancho = 0;
+    for (const char c : s) {
+        const auto b = static_cast<unsigned char>(c);
+        ancho += (b & 0xC0) != 0x80;
+        ancho += b >= 0xF0;
+    }
+    return ancho;
+}
+
+// Collects the output and hands it to the device in large pieces.
+class Salida {
+public:
+    explicit Salida(QIODevice& dispositivo) : dispositivo_(dispositivo) {
+        texto_.reserve(2 * kTrozo);
+    }
+    ~Salida() { vaciar(); }
+    Salida(const Salida&) = delete;
+    Salida& operator=(const Salida&) = delete;
+
+    std::string& texto() { return texto_; }
+
+    // Called after each file: writes once a piece is full.
+    void quizaVaciar() {
+        if (texto_.size() >= kTrozo) {
+            vaciar();
+        }
+    }
+
+    void vaciar() {
+        if (!texto_.empty()) {
+            dispositivo_.write(texto_.data(), static_cast<qint64>(texto_.size()));
+            texto_.clear();
+        }
+    }
+
+private:
+    static constexpr size_t kTrozo = size_t{64} * 1024;
+    QIODevice& dispositivo_;
+    std::string texto_;
+};
+
 const char* const kAyuda =
     R"(Uso: colvero-check [--criterio CRITERIO.CrVek] [--locale NOMBRE] [--json | --informe] CALCULO.caVek...
 
@@ -56,7 +189,8 @@ Opciones:
                       separador decimal, "." o ",". Por omisión, la del sistema
                       (LC_ALL, LC_NUMERIC o LANG).
   --json              Escribe un objeto JSON por archivo y línea (UTF-8): archivo, estado,
-                      colector y, para cada condición, número, veredicto y valores calculados;
+                      colector y, para cada condición, número, veredicto y valores calculados,
+                      más campo_erroneo si un campo que no es un número impide el cálculo;
                       o archivo y error si no se puede leer.
   --informe           Escribe el informe del cálculo tal como lo genera el botón
                       "Generar informe" de la ventana: filas precedidas de CR, celdas de
@@ -77,13 +211,25 @@ bool realizado(const Comprobacion& c) {
     return !c.error && c.resultado.fin == FinCalculo::Realizado;
 }
 
+// The name of the field whose text is not a number, when that stopped the run.
+const char* campoErroneo(const Comprobacion& c) {
+    if (c.error || c.resultado.fin != FinCalculo::Error || !c.resultado.campoErroneo) {
+        return nullptr;
+    }
+    return nombreCampo(*c.resultado.campoErroneo);
+}
+
 // Why a run did not complete, for messages.
 QString motivo(const Comprobacion& c) {
     if (c.error) {
-        return *c.error;
+        return QString::fromStdString(*c.error);
     }
     if (c.resultado.fin == FinCalculo::ColectorInvalido) {
         return u8(c.resultado.notaCol);
+    }
+    if (const char* campo = campoErroneo(c)) {
+        return QStringLiteral("%1 («%2» no es un número)")
+            .arg(u8(c.resultado.notaCalC), QString::fromUtf8(campo));
     }
     return u8(c.resultado.notaCalC);
 }
@@ -120,7 +266,7 @@ Comprobacion comprobar(const QString& archivo, const std::optional<Criterio>& cr
     try {
         c.calculo = leerCalculo(archivo, separadorDecimal);
     } catch (const ErrorArchivo& e) {
-        c.error = QString::fromUtf8(e.what());
+        c.error = e.what();
         return c;
     }
     if (criterio) {
@@ -134,74 +280,118 @@ char separadorDeLocale(const QString& nombre) {
     return separadorDecimalDe(nombre.isEmpty() ? QLocale::system() : QLocale(nombre));
 }
 
-int codigoDeSalida(const std::vector<Comprobacion>& comprobaciones) {
+int codigoDeSalida(const Comprobacion& c) {
+    if (!realizado(c)) {
+        return 2;
+    }
     bool algunNo = false;
-    for (const Comprobacion& c : comprobaciones) {
-        if (!realizado(c)) {
+    for (const std::string& nota : c.resultado.notas) {
+        if (nota.find("[ERROR]") != std::string::npos) {
             return 2;
         }
-        for (const std::string& nota : c.resultado.notas) {
-            if (nota.find("[ERROR]") != std::string::npos) {
-                return 2;
-            }
-            algunNo = algunNo || nota.find("[NO]") != std::string::npos;
-        }
+        algunNo = algunNo || nota.find("[NO]") != std::string::npos;
     }
     return algunNo ? 1 : 0;
 }
 
-QByteArray comoJson(const Comprobacion& c) {
-    QJsonObject o;
-    o.insert(QStringLiteral("archivo"), c.archivo);
+// Keys in the order the earlier QJsonObject-based writer produced them (sorted by name);
+// "campo_erroneo", present only when a text that is not a number stopped the run, comes last.
+void anadirJson(const Comprobacion& c, std::string& d) {
+    const QByteArray archivo = c.archivo.toUtf8();
+    d += "{\"archivo\":";
+    anadirCadenaJson(d, std::string_view(archivo.constData(), static_cast<size_t>(archivo.size())));
     if (c.error) {
-        o.insert(QStringLiteral("error"), *c.error);
-    } else {
-        o.insert(QStringLiteral("estado"), u8(c.resultado.notaCalC));
-        o.insert(QStringLiteral("colector"), u8(c.resultado.notaCol));
-        QJsonArray condiciones;
-        for (int k = 0; k < 10; ++k) {
-            QJsonArray valores;
-            for (const Valor& v : kValores[k]) {
-                valores.append(u8(c.resultado.campos.*v.campo));
-            }
-            QJsonObject cond;
-            cond.insert(QStringLiteral("numero"), k + 1);
-            cond.insert(QStringLiteral("veredicto"), u8(c.resultado.notas[k]));
-            cond.insert(QStringLiteral("valores"), valores);
-            condiciones.append(cond);
-        }
-        o.insert(QStringLiteral("condiciones"), condiciones);
-    }
-    return QJsonDocument(o).toJson(QJsonDocument::Compact);
-}
-
-QByteArray comoResumen(const Comprobacion& c) {
-    QString s = QStringLiteral("Archivo: %1\n").arg(c.archivo);
-    if (c.error) {
-        s += QStringLiteral("Error: %1\n").arg(*c.error);
-        return s.toUtf8();
+        d += ",\"error\":";
+        anadirCadenaJson(d, *c.error);
+        d += '}';
+        return;
     }
     const ResultadoCalculo& r = c.resultado;
-    s += QStringLiteral("Estado: %1%2\n")
-             .arg(u8(r.notaCalC),
-                  realizado(c) ? QString() : QStringLiteral(" (cálculo no realizado)"));
-    s += QStringLiteral("Colector: %1\n").arg(u8(r.notaCol));
+    d += ",\"colector\":";
+    anadirCadenaJson(d, r.notaCol);
+    d += ",\"condiciones\":[";
     for (int k = 0; k < 10; ++k) {
-        QString linea = r.notas[k] == "-" ? QStringLiteral("(%1)  -  (sin evaluar)").arg(k + 1)
-                                          : u8(r.notas[k]);
-        QStringList valores;
+        d += k == 0 ? "{\"numero\":" : ",{\"numero\":";
+        d += std::to_string(k + 1);
+        d += ",\"valores\":[";
+        bool primero = true;
+        for (const Valor& v : kValores[static_cast<size_t>(k)]) {
+            if (!primero) {
+                d += ',';
+            }
+            primero = false;
+            anadirCadenaJson(d, r.campos.*v.campo);
+        }
+        d += "],\"veredicto\":";
+        anadirCadenaJson(d, r.notas[static_cast<size_t>(k)]);
+        d += '}';
+    }
+    d += "],\"estado\":";
+    anadirCadenaJson(d, r.notaCalC);
+    if (const char* campo = campoErroneo(c)) {
+        d += ",\"campo_erroneo\":";
+        anadirCadenaJson(d, campo);
+    }
+    d += '}';
+}
+
+void anadirResumen(const Comprobacion& c, std::string& d) {
+    const QByteArray archivo = c.archivo.toUtf8();
+    d += "Archivo: ";
+    d.append(archivo.constData(), static_cast<size_t>(archivo.size()));
+    d += '\n';
+    if (c.error) {
+        d += "Error: ";
+        anadirTexto(d, *c.error);
+        d += '\n';
+        return;
+    }
+    const ResultadoCalculo& r = c.resultado;
+    d += "Estado: ";
+    anadirTexto(d, r.notaCalC);
+    if (!realizado(c)) {
+        d += " (cálculo no realizado)";
+    }
+    if (const char* campo = campoErroneo(c)) {
+        d += "\nCampo erróneo: «";
+        d += campo;
+        d += "» no es un número";
+    }
+    d += "\nColector: ";
+    anadirTexto(d, r.notaCol);
+    d += '\n';
+    for (size_t k = 0; k < 10; ++k) {
+        d += "  ";
+        const size_t inicio = d.size();
+        if (r.notas[k] == "-") {
+            d += '(';
+            d += std::to_string(k + 1);
+            d += ")  -  (sin evaluar)";
+        } else {
+            anadirTexto(d, r.notas[k]);
+        }
+        bool primero = true;
         for (const Valor& v : kValores[k]) {
             const std::string& texto = r.campos.*v.campo;
-            if (!texto.empty() && texto != "-") {
-                valores << QStringLiteral("%1 = %2").arg(QLatin1String(v.etiqueta), u8(texto));
+            if (texto.empty() || texto == "-") {
+                continue;
             }
+            if (primero) {
+                // The verdict takes 34 columns before the values.
+                const size_t ancho = anchoUtf16(std::string_view(d).substr(inicio));
+                if (ancho < 34) {
+                    d.append(34 - ancho, ' ');
+                }
+            } else {
+                d += "; ";
+            }
+            primero = false;
+            d += v.etiqueta;
+            d += " = ";
+            anadirTexto(d, texto);
         }
-        if (!valores.isEmpty()) {
-            linea = linea.leftJustified(34) + valores.join(QStringLiteral("; "));
-        }
-        s += QStringLiteral("  ") + linea + u'\n';
+        d += '\n';
     }
-    return s.toUtf8();
 }
 
 int ejecutar(const QStringList& argumentos, QIODevice& salida, QIODevice& errores) {
@@ -262,7 +452,7 @@ int ejecutar(const QStringList& argumentos, QIODevice& salida, QIODevice& errore
         const Comprobacion c = comprobar(archivos.first(), criterio, separador);
         if (!realizado(c)) {
             if (c.error) {
-                return fallo(*c.error);
+                return fallo(QString::fromStdString(*c.error));
             }
             return fallo(QStringLiteral("el cálculo de %1 no se ha realizado: %2")
                              .arg(c.archivo, motivo(c)));
@@ -270,23 +460,31 @@ int ejecutar(const QStringList& argumentos, QIODevice& salida, QIODevice& errore
         const std::string texto =
             generarInforme(DatosInforme{c.calculo, c.resultado.notas, c.guardados}, separador);
         salida.write(texto.data(), static_cast<qint64>(texto.size()));
-        return codigoDeSalida({c});
+        return codigoDeSalida(c);
     }
 
-    std::vector<Comprobacion> comprobaciones;
+    // Each file is written as soon as it is checked and then forgotten: memory stays flat
+    // however many files there are.
+    Salida escrita(salida);
+    int codigo = 0;
+    bool primero = true;
     for (const QString& archivo : archivos) {
-        comprobaciones.push_back(comprobar(archivo, criterio, separador));
-        const Comprobacion& c = comprobaciones.back();
+        const Comprobacion c = comprobar(archivo, criterio, separador);
+        std::string& d = escrita.texto();
         if (json) {
-            salida.write(comoJson(c) + '\n');
+            anadirJson(c, d);
+            d += '\n';
         } else {
-            if (comprobaciones.size() > 1) {
-                salida.write("\n");
+            if (!primero) {
+                d += '\n';
             }
-            salida.write(comoResumen(c));
+            anadirResumen(c, d);
         }
+        primero = false;
+        codigo = std::max(codigo, codigoDeSalida(c));
+        escrita.quizaVaciar();
     }
-    return codigoDeSalida(comprobaciones);
+    return codigo;
 }
 
 } // namespace colvero::cli

@@ -4,11 +4,10 @@
 #include "check/calcular.h"
 #include "check/calculo.h"
 
-#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <optional>
-#include <vector>
+#include <string>
 
 class QIODevice;
 
@@ -16,11 +15,11 @@ namespace colvero::cli {
 
 // The outcome of one calculation file: either a read error or a run.
 struct Comprobacion {
-    QString archivo;              // path as given on the command line
-    std::optional<QString> error; // the file could not be read
-    Calculo calculo;              // the case as run (criterion already replaced)
-    ResultadoCalculo resultado;   // texts written by the run
-    ValoresGuardados guardados;   // stored values after the run
+    QString archivo;                  // path as given on the command line
+    std::optional<std::string> error; // the file could not be read (UTF-8)
+    Calculo calculo;                  // the case as run (criterion already replaced)
+    ResultadoCalculo resultado;       // texts written by the run
+    ValoresGuardados guardados;       // stored values after the run
 };
 
 // Reads `archivo` into a fresh case, replaces its criterion when one is given, and runs it on
@@ -31,15 +30,16 @@ Comprobacion comprobar(const QString& archivo, const std::optional<Criterio>& cr
 // '.' or ',' from a locale name (or the system locale when empty); anything else is '.'.
 char separadorDeLocale(const QString& nombre);
 
-// Exit status for a set of outcomes: 0 all completed and passing, 1 all completed with some
-// "[NO]" but no "[ERROR]", 2 otherwise (unreadable file, incomplete run, an "[ERROR]").
-int codigoDeSalida(const std::vector<Comprobacion>& comprobaciones);
+// Exit status of one outcome: 0 completed and passing, 1 completed with some "[NO]" but no
+// "[ERROR]", 2 otherwise (unreadable file, incomplete run, an "[ERROR]"). A set of files
+// exits with the highest status of its files.
+int codigoDeSalida(const Comprobacion& c);
 
-// One compact JSON object (no line end).
-QByteArray comoJson(const Comprobacion& c);
+// Appends one compact JSON object (no line end) to `destino`.
+void anadirJson(const Comprobacion& c, std::string& destino);
 
-// A readable Spanish summary (UTF-8, LF line ends).
-QByteArray comoResumen(const Comprobacion& c);
+// Appends a readable Spanish summary (UTF-8, LF line ends) to `destino`.
+void anadirResumen(const Comprobacion& c, std::string& destino);
 
 // The whole command: `argumentos` as in argv (program name first). Writes to `salida` and
 // `errores` and returns the exit status.

@@ -1,5 +1,6 @@
 // Runs the built colvero-check on files written to a temporary folder.
 #include "check/calcular.h"
+#include "cli/comprobacion.h"
 #include "files/archivos.h"
 #include "report/informe.h"
 
@@ -205,6 +206,50 @@ TEST_F(ColveroCheck, CalculoNoRealizadoDaDos) {
     }
 }
 
+// A run stopped by a text that is not a number names that field; no other outcome does.
+TEST_F(ColveroCheck, CampoQueNoEsUnNumero) {
+    struct Caso {
+        const char* nombre;
+        size_t linea;
+        std::string texto;
+        const char* campo; // nullptr: the key and the summary line must be absent
+    };
+    const Caso casos[] = {
+        {"diámetro", 0, "Colector,x,1 m,0.013,0.005", "Diámetro interior D (m)"},
+        {"caudal de una condición desactivada", 5, " 0 ,abc,Caudal medio,2.65,1,10",
+         "Caudal de la condición (5)"},
+        {"límite de la condición 2", 2, " 1 ,1,Caudal punta,3x", "Vmax (m/s) de la condición (2)"},
+        {"último campo", 10, " 1 ,-,50,0.6 m/s", "Vmin10 (m/s) de la condición (10)"},
+        {"caudal nulo, no es un texto erróneo", 2, " 1 ,0,Caudal punta,3", nullptr},
+        {"colector inválido", 0, "Colector,sin Manning,1,0,0.005", nullptr},
+        {"todo correcto", 1, kPasa[1], nullptr},
+    };
+    for (const Caso& caso : casos) {
+        SCOPED_TRACE(caso.nombre);
+        Lineas lineas = kPasa;
+        lineas[caso.linea] = caso.texto;
+        const QString ruta = calculo("caso.caVek", lineas);
+        const auto o = objetos(ejecutar({"--json", ruta}).salida).at(0);
+        const QString resumen = QString::fromUtf8(ejecutar({ruta}).salida);
+        const Ejecucion informe = ejecutar({"--informe", ruta});
+        if (caso.campo == nullptr) {
+            EXPECT_FALSE(o.contains("campo_erroneo"));
+            EXPECT_FALSE(resumen.contains("Campo erróneo")) << resumen.toStdString();
+            continue;
+        }
+        const QString campo = QString::fromUtf8(caso.campo);
+        EXPECT_EQ(o["estado"].toString(), "Datos de entrada erroneos");
+        EXPECT_EQ(o["campo_erroneo"].toString(), campo);
+        EXPECT_EQ(o.keys().size(), 5);
+        EXPECT_TRUE(resumen.contains("Estado: Datos de entrada erroneos (cálculo no realizado)\n"
+                                     "Campo erróneo: «" +
+                                     campo + "» no es un número\nColector: -\n"))
+            << resumen.toStdString();
+        EXPECT_TRUE(QString::fromUtf8(informe.errores).contains("«" + campo + "» no es un número"))
+            << informe.errores.toStdString();
+    }
+}
+
 TEST_F(ColveroCheck, ArchivoIlegibleDaObjetoDeError) {
     const QString falta = dir_.filePath("no-existe.caVek");
     // One value short, and no "EOF" line that the reader would take as the last value.
@@ -388,6 +433,55 @@ TEST_F(ColveroCheck, EjemplosDelProyecto) {
     const auto o = objetos(e.salida).at(0);
     EXPECT_EQ(o["estado"].toString(), "CÁLCULO REALIZADO");
     EXPECT_EQ(veredictos(o)[1], "(2)  [NO]  V2 > Vmax");
+}
+
+// The hand-written writers must give the bytes that QJsonDocument and QString gave for any
+// text, including bytes that are not UTF-8 (Qt turns them into U+FFFD).
+TEST(EscrituraComoQt, JsonYResumen) {
+    struct Caso {
+        const char* nombre;
+        QByteArray texto;
+    };
+    const Caso casos[] = {
+        {"ASCII", "Qll > Q1"},
+        {"comillas y barra inversa", "\"a\" \\ b\\"},
+        {"controles", QByteArray("\x01\b\t\n\x0b\x0c\r\x1f\x7f", 9)},
+        {"nulo en medio", QByteArray("a\0b", 3)},
+        {"latinos y euro", "Diámetro ñ €"},
+        {"fuera del plano básico", "\xf0\x9f\x98\x80 tubo"},
+        {"no carácter", "\xef\xbf\xbe \xef\xb7\x90"},
+        {"byte suelto", "a\xff b\x80"},
+        {"secuencia cortada", "c\xc3"},
+        {"secuencia larga de más", "\xc0\x80 \xe0\x80\x80"},
+        {"sustituto", "\xed\xa0\x80"},
+        {"más allá de U+10FFFF", "\xf4\x90\x80\x80 \xf5\x80"},
+    };
+    for (const Caso& caso : casos) {
+        SCOPED_TRACE(caso.nombre);
+        const QString qt = QString::fromUtf8(caso.texto);
+        colvero::cli::Comprobacion c;
+        c.archivo = QString::fromUtf8("ruta \"ñ\".caVek");
+        c.error = caso.texto.toStdString();
+        std::string json;
+        colvero::cli::anadirJson(c, json);
+        const QJsonObject o{{"archivo", c.archivo}, {"error", qt}};
+        EXPECT_EQ(json, QJsonDocument(o).toJson(QJsonDocument::Compact).toStdString());
+        std::string resumen;
+        colvero::cli::anadirResumen(c, resumen);
+        EXPECT_EQ(resumen,
+                  ("Archivo: " + c.archivo + "\nError: " + qt + "\n").toUtf8().toStdString());
+
+        // A verdict pads to 34 UTF-16 units before its value.
+        colvero::cli::Comprobacion r;
+        r.archivo = "a.caVek";
+        r.resultado.fin = colvero::FinCalculo::Realizado;
+        r.resultado.notas[0] = caso.texto.toStdString();
+        r.resultado.campos.Text37 = "1,5";
+        resumen.clear();
+        colvero::cli::anadirResumen(r, resumen);
+        const QByteArray linea = ("  " + qt.leftJustified(34) + "Qll (m3/s) = 1,5\n").toUtf8();
+        EXPECT_NE(resumen.find(linea.toStdString()), std::string::npos) << resumen;
+    }
 }
 
 } // namespace
