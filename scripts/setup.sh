@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build clang libclang-rt-14-dev
-    qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
+    qt6-base-dev qt6-svg-dev libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool xclip x11-utils imagemagick
     fonts-dejavu-core fonts-liberation2 fonts-urw-base35 fonts-adf-baskervald
 )
