@@ -308,11 +308,15 @@ Disposicion disponer(const QPaintDevice* dispositivo, const QRectF& rect, const 
         derecha = dis.leyenda.left() - 3 * margen;
         dis.columnasLeyenda = 1;
     } else {
-        dis.columnasLeyenda = 2;
-        const auto filas = static_cast<double>((dis.entradas.size() + 1) / 2);
+        // Two columns when they fit across, else one; texts too long for the room are elided.
+        const double disponible = rect.width() - 2 * margen;
+        dis.columnasLeyenda = 2 * dis.anchoColumna + 2 * hueco <= disponible ? 2 : 1;
+        const std::size_t columnas = static_cast<std::size_t>(dis.columnasLeyenda);
+        const auto filas = static_cast<double>((dis.entradas.size() + columnas - 1) / columnas);
         const double alto = dis.altoLinea * filas + 2 * hueco;
-        const double ancho = std::min(rect.width() - 2 * margen, 2 * dis.anchoColumna + 2 * hueco);
-        dis.anchoColumna = (ancho - 2 * hueco) / 2;
+        const double ancho =
+            std::min(disponible, dis.columnasLeyenda * dis.anchoColumna + 2 * hueco);
+        dis.anchoColumna = (ancho - 2 * hueco) / dis.columnasLeyenda;
         dis.leyenda =
             QRectF(rect.center().x() - ancho / 2, rect.bottom() - margen - alto, ancho, alto);
         abajo = dis.leyenda.top() - margen - mTexto.height() - hueco - mTexto.height() - tic;
@@ -584,9 +588,10 @@ void dibujarLeyenda(QPainter& p, const Disposicion& dis) {
         dis.entradas[k].muestra(p, muestra);
         p.restore();
         p.setPen(Qt::black);
+        const double anchoTexto = dis.anchoColumna - dis.anchoMuestra - 2 * hueco;
         p.drawText(QPointF(x + dis.anchoMuestra + hueco,
                            y + (dis.altoLinea + fm.ascent() - fm.descent()) / 2),
-                   dis.entradas[k].texto);
+                   fm.elidedText(dis.entradas[k].texto, Qt::ElideRight, anchoTexto));
     }
 }
 
@@ -683,7 +688,7 @@ QByteArray pngGrafico(QSize tamano, double escala, const DatosGrafico& datos,
     }
     const QSize pixeles(static_cast<int>(std::lround(tamano.width() * escala)),
                         static_cast<int>(std::lround(tamano.height() * escala)));
-    QImage imagen(pixeles, QImage::Format_ARGB32_Premultiplied);
+    QImage imagen(pixeles, QImage::Format_RGB32);
     if (imagen.isNull()) {
         return {};
     }
