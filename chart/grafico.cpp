@@ -126,7 +126,7 @@ bool dentroDeEjes(double x, double yD) {
 }
 
 QString fueraDeEscala(double x) {
-    return (x >= 0.0 && x <= kXMax) ? QString() : QStringLiteral(" (fuera de escala)");
+    return (x >= 0.0 && x <= kXMax) ? QString() : QStringLiteral(", fuera de escala");
 }
 
 std::vector<EntradaLeyenda> entradasLeyenda(const DatosGrafico& d, const Disposicion& dis,
@@ -180,56 +180,48 @@ std::vector<EntradaLeyenda> entradasLeyenda(const DatosGrafico& d, const Disposi
             {QStringLiteral("Región admisible de los límites"), banda(kColorRegion, Qt::NoBrush)});
     }
     if (d.yDMax && finito(*d.yDMax)) {
-        e.push_back(
-            {QStringLiteral("(y/D)máx = %1, condición 4").arg(textoNumero(*d.yDMax, 3, sep)) +
-                 (*d.yDMax >= 0.0 && *d.yDMax <= 1.0 ? QString()
-                                                     : QStringLiteral(" (fuera de escala)")),
-             linea(kColorCriterio, 1.1, Qt::DashLine)});
+        e.push_back({QStringLiteral("(4) (y/D)máx = %1").arg(textoNumero(*d.yDMax, 3, sep)) +
+                         (*d.yDMax >= 0.0 && *d.yDMax <= 1.0 ? QString()
+                                                             : QStringLiteral(", fuera de escala")),
+                     linea(kColorCriterio, 1.1, Qt::DashLine)});
     }
     if (d.vVllMax && finito(*d.vVllMax)) {
-        e.push_back(
-            {QStringLiteral("Vmáx/vll = %1, condición 2").arg(textoNumero(*d.vVllMax, 3, sep)) +
-                 fueraDeEscala(*d.vVllMax),
-             linea(kColorVelocidades, 1.1, Qt::DashDotLine)});
+        e.push_back({QStringLiteral("(2) Vmáx/vll = %1").arg(textoNumero(*d.vVllMax, 3, sep)) +
+                         fueraDeEscala(*d.vVllMax),
+                     linea(kColorVelocidades, 1.1, Qt::DashDotLine)});
     }
     if (d.vVllMin && finito(*d.vVllMin)) {
-        e.push_back(
-            {QStringLiteral("Vmín/vll = %1, condición 3").arg(textoNumero(*d.vVllMin, 3, sep)) +
-                 fueraDeEscala(*d.vVllMin),
-             linea(kColorVelocidades, 1.1, Qt::DashDotDotLine)});
+        e.push_back({QStringLiteral("(3) Vmín/vll = %1").arg(textoNumero(*d.vVllMin, 3, sep)) +
+                         fueraDeEscala(*d.vVllMin),
+                     linea(kColorVelocidades, 1.1, Qt::DashDotDotLine)});
     }
     if (d.condicion10 && finito(d.condicion10->yD) && finito(d.condicion10->vVll) &&
         finito(d.condicion10->vMinVll)) {
         const Condicion10& c = *d.condicion10;
-        e.push_back({QStringLiteral("Condición 10: y/D = %1, v10/vll = %2, Vmín10/vll = %3")
-                             .arg(textoNumero(c.yD, 3, sep), textoNumero(c.vVll, 3, sep),
-                                  textoNumero(c.vMinVll, 3, sep)) +
-                         fueraDeEscala(c.vMinVll),
+        e.push_back({QStringLiteral("(10) y/D = %1, v10/vll = %2")
+                         .arg(textoNumero(c.yD, 3, sep), textoNumero(c.vVll, 3, sep)),
                      [pt, c](QPainter& p, const QRectF& r) {
                          const double y = r.center().y();
                          p.setPen(QPen(kColorCondicion10, 1.1 * pt, Qt::DotLine, Qt::FlatCap));
                          p.drawLine(QPointF(r.left(), y), QPointF(r.right(), y));
-                         const double xBarra = r.left() + r.width() * 0.25;
-                         p.setPen(QPen(kColorCondicion10, 1.6 * pt, Qt::SolidLine, Qt::FlatCap));
-                         p.drawLine(QPointF(xBarra, r.top()), QPointF(xBarra, r.bottom()));
                          p.setPen(QPen(Qt::black, 0.6 * pt));
                          p.setBrush(colorVeredicto(c.cumple));
-                         dibujarMarca(p, Marca::Triangulo, QPointF(r.left() + r.width() * 0.7, y),
-                                      7 * pt);
+                         dibujarMarca(p, Marca::Triangulo, r.center(), 7 * pt);
                          p.setBrush(Qt::NoBrush);
+                     }});
+        e.push_back({QStringLiteral("(10) Vmín10/vll = %1").arg(textoNumero(c.vMinVll, 3, sep)) +
+                         fueraDeEscala(c.vMinVll),
+                     [pt](QPainter& p, const QRectF& r) {
+                         p.setPen(QPen(kColorCondicion10, 1.6 * pt, Qt::SolidLine, Qt::FlatCap));
+                         p.drawLine(QPointF(r.center().x(), r.top()),
+                                    QPointF(r.center().x(), r.bottom()));
                      }});
     }
     if (!d.puntos.empty()) {
         e.push_back(
-            {QStringLiteral("Condición k: caudal (círculo) y velocidad (cuadrado)"),
-             [pt](QPainter& p, const QRectF& r) {
-                 p.setPen(QPen(Qt::black, 0.6 * pt));
-                 p.setBrush(Qt::white);
-                 const double y = r.center().y();
-                 dibujarMarca(p, Marca::Circulo, QPointF(r.left() + r.width() * 0.25, y), 7 * pt);
-                 dibujarMarca(p, Marca::Cuadrado, QPointF(r.left() + r.width() * 0.75, y), 7 * pt);
-                 p.setBrush(Qt::NoBrush);
-             }});
+            {QStringLiteral("Caudal Q/Qll de la condición k"), marca(Marca::Circulo, Qt::white)});
+        e.push_back({QStringLiteral("Velocidad v/vll de la condición k"),
+                     marca(Marca::Cuadrado, Qt::white)});
     }
     if (!d.puntos.empty() || d.condicion10) {
         e.push_back(
@@ -301,25 +293,34 @@ Disposicion disponer(const QPaintDevice* dispositivo, const QRectF& rect, const 
 
     // The legend goes to the right while the plot keeps at least 55 % of the width; otherwise
     // below the plot, in two columns.
+    // The legend goes to the right of the plot or below it, whichever leaves the plot the
+    // longer shorter side; to the right only when clearly better, as below the plot also keeps
+    // its width. Below, two columns when they fit across, else one; texts too long
+    // for the room are elided.
     const double anchoLeyenda = dis.anchoColumna + 2 * hueco;
-    if (rect.width() - anchoLeyenda - margen >= 0.55 * rect.width()) {
+    const double derechaConLeyenda = rect.right() - 2 * margen - anchoLeyenda - 2 * margen;
+    const double disponible = rect.width() - 2 * margen;
+    const int columnasDebajo = 2 * dis.anchoColumna + 2 * hueco <= disponible ? 2 : 1;
+    const auto filasDebajo =
+        static_cast<double>((dis.entradas.size() + static_cast<std::size_t>(columnasDebajo) - 1) /
+                            static_cast<std::size_t>(columnasDebajo));
+    const double altoDebajo = dis.altoLinea * filasDebajo + 2 * hueco;
+    const double pie = margen + mTexto.height() + hueco + mTexto.height() + tic;
+    const double abajoConLeyenda = rect.bottom() - margen - altoDebajo - pie;
+    const double ladoDerecha = std::min(derechaConLeyenda - izquierda, abajo - arriba);
+    const double ladoDebajo = std::min(derecha - izquierda, abajoConLeyenda - arriba);
+    if (ladoDerecha >= 1.05 * ladoDebajo) {
         dis.leyenda =
             QRectF(rect.right() - margen - anchoLeyenda, arriba, anchoLeyenda, altoLeyenda);
-        derecha = dis.leyenda.left() - 3 * margen;
+        derecha = derechaConLeyenda;
         dis.columnasLeyenda = 1;
     } else {
-        // Two columns when they fit across, else one; texts too long for the room are elided.
-        const double disponible = rect.width() - 2 * margen;
-        dis.columnasLeyenda = 2 * dis.anchoColumna + 2 * hueco <= disponible ? 2 : 1;
-        const std::size_t columnas = static_cast<std::size_t>(dis.columnasLeyenda);
-        const auto filas = static_cast<double>((dis.entradas.size() + columnas - 1) / columnas);
-        const double alto = dis.altoLinea * filas + 2 * hueco;
-        const double ancho =
-            std::min(disponible, dis.columnasLeyenda * dis.anchoColumna + 2 * hueco);
-        dis.anchoColumna = (ancho - 2 * hueco) / dis.columnasLeyenda;
-        dis.leyenda =
-            QRectF(rect.center().x() - ancho / 2, rect.bottom() - margen - alto, ancho, alto);
-        abajo = dis.leyenda.top() - margen - mTexto.height() - hueco - mTexto.height() - tic;
+        dis.columnasLeyenda = columnasDebajo;
+        const double ancho = std::min(disponible, columnasDebajo * dis.anchoColumna + 2 * hueco);
+        dis.anchoColumna = (ancho - 2 * hueco) / columnasDebajo;
+        dis.leyenda = QRectF(rect.center().x() - ancho / 2, rect.bottom() - margen - altoDebajo,
+                             ancho, altoDebajo);
+        abajo = abajoConLeyenda;
     }
     dis.grafico = QRectF(QPointF(izquierda, arriba), QPointF(derecha, abajo));
     if (dis.grafico.width() < 1 || dis.grafico.height() < 1) {
@@ -374,9 +375,16 @@ void dibujarRejillaYEjes(QPainter& p, const Disposicion& dis, char sep) {
     const double hueco = 3 * pt;
     p.setFont(dis.fuentes.texto);
     const QFontMetricsF m(dis.fuentes.texto, p.device());
+    // A label every 0.1, or every 0.2 when the labels would touch.
+    const double anchoEtiqueta = m.horizontalAdvance(textoNumero(1.2, 1, sep));
+    const int pasoX = g.width() / 12 < 1.5 * anchoEtiqueta ? 2 : 1;
+    const int pasoY = g.height() / 10 < 1.5 * m.height() ? 2 : 1;
     for (int k = 0; k <= 12; ++k) {
         const QPointF a = dis.punto(0.1 * k, 0);
         p.drawLine(a, a + QPointF(0, tic));
+        if (k % pasoX) {
+            continue;
+        }
         const QString t = textoNumero(0.1 * k, 1, sep);
         p.drawText(QPointF(a.x() - m.horizontalAdvance(t) / 2, a.y() + tic + hueco + m.ascent()),
                    t);
@@ -384,6 +392,9 @@ void dibujarRejillaYEjes(QPainter& p, const Disposicion& dis, char sep) {
     for (int k = 0; k <= 10; ++k) {
         const QPointF a = dis.punto(0, 0.1 * k);
         p.drawLine(a, a - QPointF(tic, 0));
+        if (k % pasoY) {
+            continue;
+        }
         const QString t = textoNumero(0.1 * k, 1, sep);
         p.drawText(QPointF(a.x() - tic - hueco - m.horizontalAdvance(t),
                            a.y() + (m.ascent() - m.descent()) / 2),
