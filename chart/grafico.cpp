@@ -666,8 +666,12 @@ void dibujarGrafico(QPainter& painter, const QRectF& rect, const DatosGrafico& d
     painter.setPen(Qt::black);
     painter.setFont(dis.fuentes.titulo);
     const QFontMetricsF mt(dis.fuentes.titulo, painter.device());
-    painter.drawText(
-        QPointF(dis.tituloEn.x() - mt.horizontalAdvance(kTitulo) / 2, dis.tituloEn.y()), kTitulo);
+    // Centred over the plot, as far as the rectangle allows.
+    const double anchoTitulo = mt.horizontalAdvance(kTitulo);
+    const double xTitulo =
+        std::max(rect.left(),
+                 std::min(dis.grafico.center().x() - anchoTitulo / 2, rect.right() - anchoTitulo));
+    painter.drawText(QPointF(xTitulo, dis.tituloEn.y()), kTitulo);
 
     painter.save();
     painter.setClipRect(dis.grafico.intersected(rect));
