@@ -703,6 +703,10 @@ QByteArray pngGrafico(QSize tamano, double escala, const DatosGrafico& datos,
     }
     const QSize pixeles(static_cast<int>(std::lround(tamano.width() * escala)),
                         static_cast<int>(std::lround(tamano.height() * escala)));
+    // 16384 pixels a side (1 GiB at most) keeps a mistaken size from exhausting memory.
+    if (pixeles.width() > 16384 || pixeles.height() > 16384) {
+        return {};
+    }
     QImage imagen(pixeles, QImage::Format_RGB32);
     if (imagen.isNull()) {
         return {};

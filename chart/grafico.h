@@ -83,7 +83,8 @@ QRectF areaDelGrafico(const QPaintDevice& dispositivo, const QRectF& rect,
                       const DatosGrafico& datos, char separadorDecimal);
 
 // The chart as PNG bytes: an image of `tamano` logical pixels at 96 DPI times `escala` (2 gives
-// a sharp picture for a 200 % screen, twice as many pixels each way). Empty on failure.
+// a sharp picture for a 200 % screen, twice as many pixels each way). Empty for an empty size,
+// a scale outside (0, 8], more than 16384 pixels a side, or a failed encoding.
 QByteArray pngGrafico(QSize tamano, double escala, const DatosGrafico& datos,
                       char separadorDecimal);
 

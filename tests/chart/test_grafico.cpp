@@ -255,7 +255,8 @@ private Q_SLOTS:
         QTest::newRow("vacía") << QSize(0, 600) << 1.0;
         QTest::newRow("escala cero") << QSize(800, 600) << 0.0;
         QTest::newRow("escala NaN") << QSize(800, 600) << std::nan("");
-        QTest::newRow("demasiado grande") << QSize(200000, 200000) << 8.0;
+        QTest::newRow("más de 16384 píxeles de lado") << QSize(8200, 600) << 2.0;
+        QTest::newRow("desbordaría el tamaño en bytes") << QSize(200000, 200000) << 8.0;
     }
     void tamanosYEscalasImposiblesNoDanImagen() {
         QFETCH(QSize, tamano);
