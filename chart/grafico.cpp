@@ -12,7 +12,6 @@
 #include <charconv>
 #include <cmath>
 #include <functional>
-#include <map>
 
 namespace colvero::grafico {
 
@@ -103,7 +102,6 @@ struct Fuentes {
 struct Disposicion {
     double pt = 1.0; // logical units per typographic point
     Fuentes fuentes;
-    QRectF todo;
     QRectF grafico;
     QRectF leyenda;
     int columnasLeyenda = 1;
@@ -118,7 +116,6 @@ struct Disposicion {
         return {grafico.left() + x / kXMax * grafico.width(),
                 grafico.bottom() - yD * grafico.height()};
     }
-    double ancho(double puntos) const { return puntos * pt; }
 };
 
 bool dentroDeEjes(double x, double yD) {
@@ -248,7 +245,6 @@ QString tituloPunto(const QString& que, int k, double x, const QString& eje, dou
 Disposicion disponer(const QPaintDevice* dispositivo, const QRectF& rect, const DatosGrafico& d,
                      char sep) {
     Disposicion dis;
-    dis.todo = rect;
     const int dpi = dispositivo ? dispositivo->logicalDpiY() : 96;
     dis.pt = (dpi > 0 ? dpi : 96) / 72.0;
     const double pt = dis.pt;
@@ -467,16 +463,18 @@ void dibujarMaximos(QPainter& p, const Disposicion& dis, const Maximo& qMax, con
     p.setBrush(Qt::NoBrush);
 }
 
+// Lines off the axes are left out (the legend says "fuera de escala"): far-off coordinates
+// would reach the raster engine's integer arithmetic.
 void dibujarCriterios(QPainter& p, const Disposicion& dis, const DatosGrafico& d) {
     const double pt = dis.pt;
     const QRectF& g = dis.grafico;
-    if (d.yDMax && finito(*d.yDMax)) {
+    if (d.yDMax && dentroDeEjes(0.0, *d.yDMax)) {
         p.setPen(QPen(kColorCriterio, 1.1 * pt, Qt::DashLine, Qt::FlatCap));
         const double y = dis.punto(0, *d.yDMax).y();
         p.drawLine(QPointF(g.left(), y), QPointF(g.right(), y));
     }
     auto vertical = [&](const std::optional<double>& x, Qt::PenStyle estilo) {
-        if (x && finito(*x)) {
+        if (x && dentroDeEjes(*x, 0.0)) {
             p.setPen(QPen(kColorVelocidades, 1.1 * pt, estilo, Qt::FlatCap));
             const double px = dis.punto(*x, 0).x();
             p.drawLine(QPointF(px, g.top()), QPointF(px, g.bottom()));
@@ -484,15 +482,17 @@ void dibujarCriterios(QPainter& p, const Disposicion& dis, const DatosGrafico& d
     };
     vertical(d.vVllMax, Qt::DashDotLine);
     vertical(d.vVllMin, Qt::DashDotDotLine);
-    if (d.condicion10 && finito(d.condicion10->yD) && finito(d.condicion10->vMinVll)) {
+    if (d.condicion10 && dentroDeEjes(0.0, d.condicion10->yD)) {
         const Condicion10& c = *d.condicion10;
         p.setPen(QPen(kColorCondicion10, 1.1 * pt, Qt::DotLine, Qt::FlatCap));
         const QPointF a = dis.punto(0, c.yD);
         p.drawLine(a, QPointF(g.right(), a.y()));
         // The required minimum as a short bar across the line of condition 10.
-        p.setPen(QPen(kColorCondicion10, 1.6 * pt, Qt::SolidLine, Qt::FlatCap));
-        const QPointF m = dis.punto(c.vMinVll, c.yD);
-        p.drawLine(m - QPointF(0, 6 * pt), m + QPointF(0, 6 * pt));
+        if (dentroDeEjes(c.vMinVll, c.yD)) {
+            p.setPen(QPen(kColorCondicion10, 1.6 * pt, Qt::SolidLine, Qt::FlatCap));
+            const QPointF m = dis.punto(c.vMinVll, c.yD);
+            p.drawLine(m - QPointF(0, 6 * pt), m + QPointF(0, 6 * pt));
+        }
     }
 }
 
@@ -660,7 +660,8 @@ void dibujarGrafico(QPainter& painter, const QRectF& rect, const DatosGrafico& d
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
-    painter.setClipRect(rect);
+    // Within whatever clip the caller has set.
+    painter.setClipRect(rect, Qt::IntersectClip);
     painter.fillRect(rect, Qt::white);
 
     painter.setPen(Qt::black);
@@ -674,13 +675,13 @@ void dibujarGrafico(QPainter& painter, const QRectF& rect, const DatosGrafico& d
     painter.drawText(QPointF(xTitulo, dis.tituloEn.y()), kTitulo);
 
     painter.save();
-    painter.setClipRect(dis.grafico.intersected(rect));
+    painter.setClipRect(dis.grafico, Qt::IntersectClip);
     dibujarBandas(painter, dis, datos, qMax);
     painter.restore();
     dibujarRejillaYEjes(painter, dis, separadorDecimal);
 
     painter.save();
-    painter.setClipRect(dis.grafico.intersected(rect));
+    painter.setClipRect(dis.grafico, Qt::IntersectClip);
     dibujarCriterios(painter, dis, datos);
     dibujarCurvas(painter, dis);
     dibujarMaximos(painter, dis, qMax, vMax);

@@ -236,6 +236,7 @@ private Q_SLOTS:
                     {4, 0.5, 1.0, 0.5, false}};
         d.yDMax = std::nan("");
         d.vVllMin = -HUGE_VAL;
+        d.vVllMax = 1e300;
         d.condicion10 = Condicion10{std::nan(""), 0.5, 0.3, true};
         d.region = RegionAdmisible{std::nan(""), 0.0, 1.0};
         std::map<QString, ElementoSvg> elementos;
@@ -246,6 +247,7 @@ private Q_SLOTS:
             ids << id;
         }
         QCOMPARE(ids, (QStringList{"punto-caudal-4", "punto-velocidad-2", "punto-velocidad-4"}));
+        QVERIFY(textos.contains(QStringLiteral("(2) Vmáx/vll = -, fuera de escala")));
         QVERIFY(!QImage::fromData(pngGrafico(QSize(800, 600), 1.0, d, ','), "PNG").isNull());
     }
 
