@@ -72,8 +72,9 @@ QString textoNumero(double valor, int decimales, char separadorDecimal);
 
 // Paints the whole chart (title, axes, curves, criteria, points, legend) into `rect`, in the
 // painter's logical coordinates. Fonts and lines are sized in points from the device's logical
-// DPI, so the chart reads the same on screen, in a 2x image and on paper. Points or criteria
-// that are not finite are left out; everything is clipped to the plot.
+// DPI, so the chart reads the same on screen, in a 2x image and on paper. Points and criteria
+// that are not finite or lie off the axes are left out (the legend marks such a criterion "fuera
+// de escala"); everything stays inside `rect`.
 void dibujarGrafico(QPainter& painter, const QRectF& rect, const DatosGrafico& datos,
                     char separadorDecimal);
 
