@@ -5,10 +5,9 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build clang libclang-rt-14-dev
-    qt6-base-dev qt6-translations-l10n libgtest-dev libgmock-dev libbenchmark-dev
+    qt6-base-dev qt6-svg-dev qt6-translations-l10n libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool xclip x11-utils imagemagick
     fonts-dejavu-core fonts-liberation2 fonts-urw-base35 fonts-adf-baskervald
-    qt6-svg-dev
     desktop-file-utils shared-mime-info xdg-utils libfile-mimeinfo-perl man-db libxml2-utils file
     dpkg-dev
 )
