@@ -1,6 +1,7 @@
 #include "files/archivos.h"
 
 #include "check/leyendas.h"
+#include "files/lectura.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -180,12 +181,8 @@ template <class T> qsizetype cuentaValores(const Disposicion<T>& d) {
     return n;
 }
 
-QString entreComillas(const QString& s) {
-    return QStringLiteral("«") + s + QStringLiteral("»");
-}
-
 [[noreturn]] void fallo(const QString& mensaje) {
-    throw ErrorArchivo(mensaje.toStdString());
+    falloArchivo(mensaje);
 }
 
 // ---- Reading --------------------------------------------------------------------------------
@@ -332,108 +329,6 @@ private:
     bool marcaFinal_ = false; // the end mark came before all the values
 };
 
-// Length of the valid UTF-8 sequence at the start of `s`, 0 if there is none (overlong forms,
-// surrogates and code points above U+10FFFF are not valid).
-size_t secuenciaUtf8(std::string_view s) {
-    const auto u = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
-    const unsigned char c = u(0);
-    if (c < 0x80)
-        return 1;
-    size_t n = 0;
-    unsigned char bajo = 0x80, alto = 0xBF; // range of the second byte
-    if (c >= 0xC2 && c <= 0xDF) {
-        n = 2;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        n = 3;
-        if (c == 0xE0)
-            bajo = 0xA0;
-        else if (c == 0xED)
-            alto = 0x9F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        n = 4;
-        if (c == 0xF0)
-            bajo = 0x90;
-        else if (c == 0xF4)
-            alto = 0x8F;
-    } else {
-        return 0;
-    }
-    if (s.size() < n || u(1) < bajo || u(1) > alto)
-        return 0;
-    for (size_t i = 2; i < n; ++i)
-        if (u(i) < 0x80 || u(i) > 0xBF)
-            return 0;
-    return n;
-}
-
-bool esAscii(std::string_view s) {
-    return std::all_of(s.begin(), s.end(), [](char c) { return (c & 0x80) == 0; });
-}
-
-bool esUtf8Valido(std::string_view s) {
-    for (size_t i = 0; i < s.size();) {
-        const size_t n = secuenciaUtf8(s.substr(i));
-        if (n == 0)
-            return false;
-        i += n;
-    }
-    return true;
-}
-
-// Invalid bytes become U+FFFD; only a file marked as UTF-8 can hold them.
-void anadirUtf8(std::string& destino, std::string_view s) {
-    for (size_t i = 0; i < s.size();) {
-        const size_t n = secuenciaUtf8(s.substr(i));
-        if (n == 0) {
-            destino += "\xEF\xBF\xBD";
-            ++i;
-        } else {
-            destino.append(s.substr(i, n));
-            i += n;
-        }
-    }
-}
-
-// Windows-1252 is single-byte and stateless: the UTF-8 of each byte, taken once from the
-// system's own decoder.
-struct TablaWindows1252 {
-    bool valida = false;
-    std::array<std::array<char, 4>, 256> utf8{};
-    std::array<unsigned char, 256> largo{};
-
-    TablaWindows1252() {
-        for (int b = 0; b < 256; ++b) {
-            QStringDecoder d("windows-1252");
-            if (!d.isValid())
-                return;
-            const char byte = static_cast<char>(b);
-            const QByteArray u = QString(d(QByteArrayView(&byte, 1))).toUtf8();
-            if (u.size() > 4)
-                return;
-            std::copy(u.begin(), u.end(), utf8[static_cast<size_t>(b)].begin());
-            largo[static_cast<size_t>(b)] = static_cast<unsigned char>(u.size());
-        }
-        valida = true;
-    }
-};
-
-const TablaWindows1252& tablaWindows1252() {
-    static const TablaWindows1252 tabla;
-    if (!tabla.valida)
-        fallo(QStringLiteral("Este sistema no tiene la codificación Windows-1252."));
-    return tabla;
-}
-
-void anadirWindows1252(std::string& destino, std::string_view s, const TablaWindows1252& t) {
-    for (const char c : s) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x80)
-            destino += c;
-        else
-            destino.append(t.utf8[b].data(), t.largo[b]);
-    }
-}
-
 // A file is UTF-8 when it begins with the byte-order mark or when every value is valid UTF-8;
 // no value holds a separator, so that is the same as the whole file being valid.
 bool esArchivoUtf8(const Valores& valores) {
@@ -507,83 +402,14 @@ T deBytes(const Disposicion<T>& disposicion, const QByteArray& bytes, const QStr
     return componer(disposicion, troceador.terminar(), nombre, separadorDecimal);
 }
 
-// Closes a descriptor on every way out.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    int get() const { return fd_; }
-    // Closes now and says whether the close succeeded (a failed close may lose written data).
-    bool cerrar() {
-        const int fd = std::exchange(fd_, -1);
-        return ::close(fd) == 0 || errno == EINTR;
-    }
-
-private:
-    int fd_;
-};
-
-QString nombreVisible(const QByteArray& rutaNativa) {
-    return QString::fromUtf8(rutaNativa);
-}
-
-QByteArray carpetaDe(const QByteArray& ruta) {
-    const qsizetype barra = ruta.lastIndexOf('/');
-    if (barra < 0)
-        return ".";
-    return barra == 0 ? QByteArray("/") : ruta.left(barra);
-}
-
-bool esCarpeta(const QByteArray& ruta) {
-    struct stat st;
-    return ::stat(ruta.constData(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// A name holding a NUL byte would name a shorter path.
-void comprobarNombre(const QByteArray& ruta, const QString& nombre, const char* accion) {
-    if (ruta.contains('\0'))
-        fallo(QStringLiteral("No se puede %1 el archivo %2: el nombre no es válido.")
-                  .arg(QLatin1String(accion), entreComillas(nombre)));
-}
-
-// Opening a FIFO for reading waits for a writer, possibly for ever. The descriptor is opened
-// without waiting and then, unless it is a plain file, made blocking again: a pipe with a writer
-// is read as its data arrives, one without a writer reads as empty and the file is reported
-// incomplete.
+// A FIFO without a writer reads as empty, and the file is reported incomplete.
 template <class T>
 T deArchivo(const Disposicion<T>& disposicion, const QByteArray& ruta, const QString& nombre,
             char separadorDecimal) {
-    comprobarNombre(ruta, nombre, "abrir");
-    Descriptor fd(::open(ruta.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (fd.get() < 0) {
-        const int error = errno;
-        if (error == ENOENT && esCarpeta(carpetaDe(ruta)))
-            fallo(QStringLiteral("El archivo %1 no existe.").arg(entreComillas(nombre)));
-        fallo(QStringLiteral("No se puede abrir el archivo %1: %2.")
-                  .arg(entreComillas(nombre),
-                       error == ENOENT ? causaDelError(ENOTDIR) : causaDelError(error)));
-    }
-    struct stat st;
-    if (::fstat(fd.get(), &st) != 0)
-        fallo(QStringLiteral("No se puede abrir el archivo %1: %2.")
-                  .arg(entreComillas(nombre), causaDelError(errno)));
-    if (S_ISDIR(st.st_mode))
-        fallo(QStringLiteral("No se puede abrir el archivo %1: %2.")
-                  .arg(entreComillas(nombre), causaDelError(EISDIR)));
-    if (!S_ISREG(st.st_mode)) {
-        const int modo = ::fcntl(fd.get(), F_GETFL);
-        if (modo < 0 || ::fcntl(fd.get(), F_SETFL, modo & ~O_NONBLOCK) < 0)
-            fallo(QStringLiteral("No se puede abrir el archivo %1: %2.")
-                      .arg(entreComillas(nombre), causaDelError(errno)));
-    }
+    qint64 tamanoArchivo = 0;
+    Descriptor fd = abrirParaLeer(ruta, nombre, tamanoArchivo);
     // A plain file of known size is read whole in one call; anything else in chunks.
-    const qint64 tamano =
-        S_ISREG(st.st_mode) && st.st_size > 0 ? std::min<qint64>(st.st_size, kTrozo) : kTrozo;
+    const qint64 tamano = tamanoArchivo > 0 ? std::min<qint64>(tamanoArchivo, kTrozo) : kTrozo;
     std::array<char, 4096> pila;
     QByteArray monton;
     char* trozo = pila.data();

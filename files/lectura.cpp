@@ -1,0 +1,208 @@
+#include "files/lectura.h"
+
+#include "files/archivos.h"
+
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace colvero {
+
+QString entreComillas(const QString& s) {
+    return QStringLiteral("«") + s + QStringLiteral("»");
+}
+
+void falloArchivo(const QString& mensaje) {
+    throw ErrorArchivo(mensaje.toStdString());
+}
+
+namespace {
+QByteArray carpetaDe(const QByteArray& ruta) {
+    const qsizetype barra = ruta.lastIndexOf('/');
+    if (barra < 0)
+        return ".";
+    return barra == 0 ? QByteArray("/") : ruta.left(barra);
+}
+
+bool esCarpeta(const QByteArray& ruta) {
+    struct stat st;
+    return ::stat(ruta.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+} // namespace
+
+void comprobarNombre(const QByteArray& ruta, const QString& nombre, const char* accion) {
+    if (ruta.contains('\0'))
+        falloArchivo(QStringLiteral("No se puede %1 el archivo %2: el nombre no es válido.")
+                         .arg(QLatin1String(accion), entreComillas(nombre)));
+}
+
+QString nombreVisible(const QByteArray& rutaNativa) {
+    return QString::fromUtf8(rutaNativa);
+}
+
+Descriptor abrirParaLeer(const QByteArray& ruta, const QString& nombre, qint64& tamano) {
+    comprobarNombre(ruta, nombre, "abrir");
+    Descriptor fd(::open(ruta.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0) {
+        const int error = errno;
+        if (error == ENOENT && esCarpeta(carpetaDe(ruta)))
+            falloArchivo(QStringLiteral("El archivo %1 no existe.").arg(entreComillas(nombre)));
+        falloArchivo(QStringLiteral("No se puede abrir el archivo %1: %2.")
+                         .arg(entreComillas(nombre),
+                              error == ENOENT ? causaDelError(ENOTDIR) : causaDelError(error)));
+    }
+    struct stat st;
+    if (::fstat(fd.get(), &st) != 0)
+        falloArchivo(QStringLiteral("No se puede abrir el archivo %1: %2.")
+                         .arg(entreComillas(nombre), causaDelError(errno)));
+    if (S_ISDIR(st.st_mode))
+        falloArchivo(QStringLiteral("No se puede abrir el archivo %1: %2.")
+                         .arg(entreComillas(nombre), causaDelError(EISDIR)));
+    if (!S_ISREG(st.st_mode)) {
+        const int modo = ::fcntl(fd.get(), F_GETFL);
+        if (modo < 0 || ::fcntl(fd.get(), F_SETFL, modo & ~O_NONBLOCK) < 0)
+            falloArchivo(QStringLiteral("No se puede abrir el archivo %1: %2.")
+                             .arg(entreComillas(nombre), causaDelError(errno)));
+    }
+    tamano = S_ISREG(st.st_mode) ? st.st_size : 0;
+    return fd;
+}
+
+QByteArray leerArchivoEntero(const QByteArray& ruta, const QString& nombre, qint64 maximo) {
+    qint64 tamano = 0;
+    Descriptor fd = abrirParaLeer(ruta, nombre, tamano);
+    QByteArray bytes;
+    std::array<char, 64 * 1024> trozo;
+    for (;;) {
+        const ssize_t leidos = ::read(fd.get(), trozo.data(), trozo.size());
+        if (leidos < 0) {
+            if (errno == EINTR)
+                continue;
+            falloArchivo(QStringLiteral("No se puede leer el archivo %1: %2.")
+                             .arg(entreComillas(nombre), causaDelError(errno)));
+        }
+        if (leidos == 0)
+            break;
+        if (bytes.size() + leidos > maximo)
+            falloArchivo(QStringLiteral("El archivo %1 no es válido: pasa de %2 bytes.")
+                             .arg(entreComillas(nombre))
+                             .arg(maximo));
+        bytes.append(trozo.data(), leidos);
+    }
+    return bytes;
+}
+
+// Length of the valid UTF-8 sequence at the start of `s`, 0 if there is none (overlong forms,
+// surrogates and code points above U+10FFFF are not valid).
+size_t secuenciaUtf8(std::string_view s) {
+    const auto u = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char c = u(0);
+    if (c < 0x80)
+        return 1;
+    size_t n = 0;
+    unsigned char bajo = 0x80, alto = 0xBF; // range of the second byte
+    if (c >= 0xC2 && c <= 0xDF) {
+        n = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        n = 3;
+        if (c == 0xE0)
+            bajo = 0xA0;
+        else if (c == 0xED)
+            alto = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        n = 4;
+        if (c == 0xF0)
+            bajo = 0x90;
+        else if (c == 0xF4)
+            alto = 0x8F;
+    } else {
+        return 0;
+    }
+    if (s.size() < n || u(1) < bajo || u(1) > alto)
+        return 0;
+    for (size_t i = 2; i < n; ++i)
+        if (u(i) < 0x80 || u(i) > 0xBF)
+            return 0;
+    return n;
+}
+
+bool esAscii(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return (c & 0x80) == 0; });
+}
+
+bool esUtf8Valido(std::string_view s) {
+    for (size_t i = 0; i < s.size();) {
+        const size_t n = secuenciaUtf8(s.substr(i));
+        if (n == 0)
+            return false;
+        i += n;
+    }
+    return true;
+}
+
+// Invalid bytes become U+FFFD; only a file marked as UTF-8 can hold them.
+void anadirUtf8(std::string& destino, std::string_view s) {
+    for (size_t i = 0; i < s.size();) {
+        const size_t n = secuenciaUtf8(s.substr(i));
+        if (n == 0) {
+            destino += "\xEF\xBF\xBD";
+            ++i;
+        } else {
+            destino.append(s.substr(i, n));
+            i += n;
+        }
+    }
+}
+
+TablaWindows1252::TablaWindows1252() {
+    for (int b = 0; b < 256; ++b) {
+        QStringDecoder d("windows-1252");
+        if (!d.isValid())
+            return;
+        const char byte = static_cast<char>(b);
+        const QByteArray u = QString(d(QByteArrayView(&byte, 1))).toUtf8();
+        if (u.size() > 4)
+            return;
+        std::copy(u.begin(), u.end(), utf8[static_cast<size_t>(b)].begin());
+        largo[static_cast<size_t>(b)] = static_cast<unsigned char>(u.size());
+    }
+    valida = true;
+}
+
+const TablaWindows1252& tablaWindows1252() {
+    static const TablaWindows1252 tabla;
+    if (!tabla.valida)
+        falloArchivo(QStringLiteral("Este sistema no tiene la codificación Windows-1252."));
+    return tabla;
+}
+
+void anadirWindows1252(std::string& destino, std::string_view s, const TablaWindows1252& t) {
+    for (const char c : s) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80)
+            destino += c;
+        else
+            destino.append(t.utf8[b].data(), t.largo[b]);
+    }
+}
+
+std::string textoDeArchivo(std::string_view bytes) {
+    std::string texto;
+    texto.reserve(bytes.size());
+    if (bytes.starts_with("\xEF\xBB\xBF")) {
+        anadirUtf8(texto, bytes.substr(3));
+    } else if (esUtf8Valido(bytes)) {
+        texto.append(bytes);
+    } else {
+        anadirWindows1252(texto, bytes, tablaWindows1252());
+    }
+    return texto;
+}
+
+} // namespace colvero

@@ -1,0 +1,85 @@
+#pragma once
+// What the file readers share: opening a path by its bytes, with the causes of failures in
+// Spanish, and turning the bytes of a text file (Windows-1252, or UTF-8 from another editor)
+// into UTF-8.
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include <unistd.h>
+
+namespace colvero {
+
+// «name», as messages quote file names.
+QString entreComillas(const QString& s);
+
+// Raises ErrorArchivo (archivos.h) with `mensaje`.
+[[noreturn]] void falloArchivo(const QString& mensaje);
+
+// A name holding a NUL byte would name a shorter path: refused, for the action `accion`
+// ("abrir", "crear").
+void comprobarNombre(const QByteArray& ruta, const QString& nombre, const char* accion);
+
+// A native path as messages show it: invalid UTF-8 bytes replaced.
+QString nombreVisible(const QByteArray& rutaNativa);
+
+// Closes a descriptor on every way out.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(Descriptor&& otro) noexcept : fd_(std::exchange(otro.fd_, -1)) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    int get() const { return fd_; }
+    // Closes now and says whether the close succeeded (a failed close may lose written data).
+    bool cerrar() {
+        const int fd = std::exchange(fd_, -1);
+        return ::close(fd) == 0 || errno == EINTR;
+    }
+
+private:
+    int fd_;
+};
+
+// Opens `ruta` for reading, by its bytes. Opening a FIFO for reading waits for a writer,
+// possibly for ever: the descriptor is opened without waiting and then, unless it is a plain
+// file, made blocking again, so a pipe with a writer is read as its data arrives and one
+// without a writer reads as empty. `tamano` receives the size of a plain file (0 otherwise).
+// A failure raises ErrorArchivo naming `nombre` and the cause.
+Descriptor abrirParaLeer(const QByteArray& ruta, const QString& nombre, qint64& tamano);
+
+// The whole content of a small file, at most `maximo` bytes; a longer one is refused.
+QByteArray leerArchivoEntero(const QByteArray& ruta, const QString& nombre, qint64 maximo);
+
+// UTF-8 byte sequences.
+// Length of the valid UTF-8 sequence at the start of `s`, 0 if there is none.
+size_t secuenciaUtf8(std::string_view s);
+bool esAscii(std::string_view s);
+bool esUtf8Valido(std::string_view s);
+// Appends `s`; invalid bytes become U+FFFD.
+void anadirUtf8(std::string& destino, std::string_view s);
+
+// Windows-1252 is single-byte and stateless: the UTF-8 of each byte, taken once from the
+// system's own decoder.
+struct TablaWindows1252 {
+    bool valida = false;
+    std::array<std::array<char, 4>, 256> utf8{};
+    std::array<unsigned char, 256> largo{};
+    TablaWindows1252();
+};
+const TablaWindows1252& tablaWindows1252();
+void anadirWindows1252(std::string& destino, std::string_view s, const TablaWindows1252& t);
+
+// The UTF-8 of a whole text file: as it is (without its byte-order mark) when it starts with
+// the mark or is valid UTF-8, else decoded as Windows-1252.
+std::string textoDeArchivo(std::string_view bytes);
+
+} // namespace colvero
