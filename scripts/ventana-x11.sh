@@ -2,9 +2,9 @@
 # test and the screenshot script. The window sits at 0,0 without decorations (no window
 # manager), so client coordinates are screen coordinates; 15 twips are one pixel.
 
-# abrir_ventana PROGRAM: starts it, sets $pid and $win.
+# abrir_ventana PROGRAM [ARG...]: starts it, sets $pid and $win.
 abrir_ventana() {
-    "$1" &
+    "$@" &
     pid=$!
     win=$(timeout 30 xdotool search --sync --onlyvisible --name '^Colvero 2$' | head -n 1)
     [ -n "$win" ] || return 1

@@ -8,17 +8,21 @@
 #include "ui/disposicion.h"
 #include "ui/estilos.h"
 #include "ui/puente.h"
+#include "ui/recientes.h"
 
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -58,6 +62,22 @@ struct VentanaPrincipal::OperacionArchivo {
     bool (VentanaPrincipal::*operacion)(const QString& ruta);
 };
 
+namespace {
+constexpr const char* kFiltroCalculo = "Archivos cálculo Colvero  (*.caVek)|*.caVek|  ";
+constexpr const char* kFiltroCriterio = "Archivos cálculo Colvero  (*.CrVek)|*.CrVek|  ";
+} // namespace
+
+const VentanaPrincipal::OperacionArchivo VentanaPrincipal::kOperaciones[4] = {
+    {"Command20", true, kFiltroCalculo, "Label1ap", "Label3ap",
+     &VentanaPrincipal::leerArchivoCalculo},
+    {"Command21", false, kFiltroCalculo, "Label1ap", "Label3ap",
+     &VentanaPrincipal::guardarArchivoCalculo},
+    {"Command16", true, kFiltroCriterio, "Label3ap", "Label1ap",
+     &VentanaPrincipal::leerArchivoCriterio},
+    {"Command17", false, kFiltroCriterio, "Label3ap", "Label1ap",
+     &VentanaPrincipal::guardarArchivoCriterio},
+};
+
 VentanaPrincipal::VentanaPrincipal(char separadorDecimal, std::unique_ptr<Dialogos> dialogos,
                                    QWidget* padre)
     : QWidget(padre, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -80,6 +100,7 @@ VentanaPrincipal::VentanaPrincipal(char separadorDecimal, std::unique_ptr<Dialog
     iniciarLeyendas();
     conectarReacciones();
     conectarTeclado();
+    setAcceptDrops(true);
     // The first key typed replaces the title.
     QLineEdit* titulo = controles_->texto("Text1");
     titulo->setFocus();
@@ -122,18 +143,6 @@ void VentanaPrincipal::conectarReacciones() {
     connect(c.boton("Command8"), &QPushButton::clicked, qApp, &QCoreApplication::quit);
     connect(c.boton("Command6"), &QPushButton::clicked, this, &VentanaPrincipal::copiarInforme);
 
-    static constexpr const char* kFiltroCalculo = "Archivos cálculo Colvero  (*.caVek)|*.caVek|  ";
-    static constexpr const char* kFiltroCriterio = "Archivos cálculo Colvero  (*.CrVek)|*.CrVek|  ";
-    static const OperacionArchivo kOperaciones[] = {
-        {"Command20", true, kFiltroCalculo, "Label1ap", "Label3ap",
-         &VentanaPrincipal::leerArchivoCalculo},
-        {"Command21", false, kFiltroCalculo, "Label1ap", "Label3ap",
-         &VentanaPrincipal::guardarArchivoCalculo},
-        {"Command16", true, kFiltroCriterio, "Label3ap", "Label1ap",
-         &VentanaPrincipal::leerArchivoCriterio},
-        {"Command17", false, kFiltroCriterio, "Label3ap", "Label1ap",
-         &VentanaPrincipal::guardarArchivoCriterio},
-    };
     for (const OperacionArchivo& operacion : kOperaciones) {
         connect(c.boton(operacion.boton), &QPushButton::clicked, this,
                 [this, &operacion] { ejecutarArchivo(operacion); });
@@ -291,17 +300,62 @@ void VentanaPrincipal::ejecutarArchivo(const OperacionArchivo& operacion) {
     const QString accion = operacion.abrir ? QStringLiteral("Abrir Cálculo      ")
                                            : QStringLiteral("Guardar Cálculo     ");
     const QString titulo = accion + nombrePrograma();
-    const QString carpeta = QCoreApplication::applicationDirPath();
+    const QString carpeta = carpetaDeDialogos();
     const QString filtro = filtroQt(QString::fromUtf8(operacion.filtro));
     const QString ruta = operacion.abrir ? dialogos_->abrir(titulo, carpeta, filtro)
                                          : dialogos_->guardar(titulo, carpeta, filtro);
-    if (ruta.isEmpty()) {
-        return;
+    if (!ruta.isEmpty()) {
+        completarArchivo(operacion, ruta);
+    }
+}
+
+bool VentanaPrincipal::completarArchivo(const OperacionArchivo& operacion, const QString& ruta) {
+    if (!(this->*operacion.operacion)(ruta)) {
+        return false;
     }
     // The labels name only a file that was really read or written.
-    if ((this->*operacion.operacion)(ruta)) {
-        controles_->etiqueta(operacion.etiquetaPropia)->setText(ruta);
-        controles_->etiqueta(operacion.otraEtiqueta)->setText(QStringLiteral("-"));
+    controles_->etiqueta(operacion.etiquetaPropia)->setText(ruta);
+    controles_->etiqueta(operacion.otraEtiqueta)->setText(QStringLiteral("-"));
+    recordarCarpetaDe(ruta);
+    return true;
+}
+
+const VentanaPrincipal::OperacionArchivo* VentanaPrincipal::lecturaPara(const QString& ruta) {
+    const auto termina = [&](const char* extension) {
+        return ruta.endsWith(QLatin1String(extension), Qt::CaseInsensitive);
+    };
+    if (termina(".caVek")) {
+        return &kOperaciones[0];
+    }
+    if (termina(".CrVek")) {
+        return &kOperaciones[2];
+    }
+    return nullptr;
+}
+
+bool VentanaPrincipal::abrirArchivo(const QString& ruta) {
+    if (const OperacionArchivo* lectura = lecturaPara(ruta)) {
+        return completarArchivo(*lectura, ruta);
+    }
+    dialogos_->avisarError(nombrePrograma(),
+                           QStringLiteral("El archivo «%1» no es un cálculo (.caVek) ni un "
+                                          "criterio (.CrVek).")
+                               .arg(ruta));
+    return false;
+}
+
+void VentanaPrincipal::dragEnterEvent(QDragEnterEvent* evento) {
+    const QList<QUrl> urls = evento->mimeData()->urls();
+    if (urls.size() == 1 && urls.front().isLocalFile() && lecturaPara(urls.front().toLocalFile())) {
+        evento->acceptProposedAction();
+    }
+}
+
+void VentanaPrincipal::dropEvent(QDropEvent* evento) {
+    const QList<QUrl> urls = evento->mimeData()->urls();
+    if (urls.size() == 1 && urls.front().isLocalFile()) {
+        evento->acceptProposedAction();
+        abrirArchivo(urls.front().toLocalFile());
     }
 }
 

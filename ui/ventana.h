@@ -26,13 +26,21 @@ public:
     const Controles& controles() const { return *controles_; }
     const ValoresGuardados& guardados() const { return guardados_; }
 
+    // Opens a calculation (.caVek) or criterion (.CrVek) file as its "Abrir" button would,
+    // errors included; the type comes from the extension, in either case. For a file named
+    // on the command line or dropped on the window.
+    bool abrirArchivo(const QString& ruta);
+
 protected:
     void paintEvent(QPaintEvent* evento) override;
     bool eventFilter(QObject* objeto, QEvent* evento) override;
+    void dragEnterEvent(QDragEnterEvent* evento) override;
+    void dropEvent(QDropEvent* evento) override;
 
 private:
     struct OperacionArchivo;
-
+    // Abrir Cálculo, Guardar Cálculo, Abrir criterio, Guardar criterio.
+    static const OperacionArchivo kOperaciones[4];
     void iniciarLeyendas();
     void conectarReacciones();
     void conectarTeclado();
@@ -43,6 +51,8 @@ private:
     void calcular();          // Command13
     void copiarInforme();     // Command6
     void ejecutarArchivo(const OperacionArchivo& operacion);
+    bool completarArchivo(const OperacionArchivo& operacion, const QString& ruta);
+    static const OperacionArchivo* lecturaPara(const QString& ruta); // by extension, or none
     // The four file routines; each tells whether it read or wrote `ruta`.
     bool leerArchivoCalculo(const QString& ruta);     // Command1
     bool guardarArchivoCalculo(const QString& ruta);  // Command3

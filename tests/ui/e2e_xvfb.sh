@@ -21,7 +21,7 @@ case "$locale" in
 es_*) coma=, ;;
 *) coma=. ;;
 esac
-export XDG_RUNTIME_DIR=$work/xdg
+export XDG_RUNTIME_DIR=$work/xdg XDG_CONFIG_HOME=$work/config
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
 

@@ -4,12 +4,19 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLocale>
+#include <QMimeData>
 #include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUrl>
 
 using namespace colvero;
 using namespace colvero::ui;
@@ -40,9 +47,16 @@ class TestArchivosVentana : public QObject {
     }
 
 private Q_SLOTS:
-    void initTestCase() { QVERIFY(instalarTraduccionQt(*QCoreApplication::instance())); }
+    void initTestCase() {
+        QVERIFY(instalarTraduccionQt(*QCoreApplication::instance()));
+        // The remembered folder goes to a test location, never the user's settings.
+        QStandardPaths::setTestModeEnabled(true);
+    }
 
     void init() {
+        QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Fluvenor"),
+                  QStringLiteral("Colvero"))
+            .clear();
         QLocale::setDefault(QLocale::c());
         vigilante_ = std::make_unique<VigilanteModal>();
         prueba_ = std::make_unique<VentanaDePrueba>('.');
@@ -96,7 +110,61 @@ private Q_SLOTS:
         QCOMPARE(llamada.tipo, tipo);
         QCOMPARE(llamada.titulo, titulo);
         QCOMPARE(llamada.filtro, filtro);
-        QCOMPARE(llamada.carpeta, QCoreApplication::applicationDirPath());
+        QVERIFY(llamada.carpeta != QCoreApplication::applicationDirPath());
+        QVERIFY(QFileInfo(llamada.carpeta).isDir());
+    }
+
+    // After a file is opened or saved, every dialog starts in its folder, in this window and
+    // in the next one; a failed operation remembers nothing.
+    void dialogosEmpiezanEnLaCarpetaDelUltimoArchivo() {
+        QTemporaryDir otra;
+        pulsar("Command21", otra.filePath(QStringLiteral("no-existe/caso.caVek")));
+        QCOMPARE(dialogos().errores.size(), 1);
+        pulsar("Command17", ruta(QStringLiteral("criterio.CrVek")));
+        QVERIFY(dialogos().errores.size() == 1);
+        prueba_ = std::make_unique<VentanaDePrueba>('.');
+        pulsar("Command20", QString());
+        QCOMPARE(dialogos().llamadas.constLast().carpeta, carpeta_->path());
+    }
+
+    // A file named on the command line or dropped on the window opens as its button would
+    // open it; the extension decides which, in either case.
+    void abrirArchivoDeFuera() {
+        calcularCasoValido();
+        const QString caso = ruta(QStringLiteral("CASO.CAVEK"));
+        const QString criterio = ruta(QStringLiteral("estricto.CrVek"));
+        QVERIFY(QFile::copy(QStringLiteral(COLVERO_EJEMPLOS "/colector-1m.caVek"), caso));
+        QVERIFY(QFile::copy(QStringLiteral(COLVERO_EJEMPLOS "/criterio-estricto.CrVek"), criterio));
+
+        QVERIFY(prueba_->ventana->abrirArchivo(caso));
+        QCOMPARE(texto(w(), "Label1ap"), caso);
+        QCOMPARE(texto(w(), "Text1"), QStringLiteral("Colector de prueba"));
+        QCOMPARE(texto(w(), "NotaCalC"), QStringLiteral("CALCULO SIN REALIZAR"));
+
+        QMimeData datos;
+        datos.setUrls({QUrl::fromLocalFile(criterio)});
+        QDragEnterEvent entra(QPoint(10, 10), Qt::CopyAction, &datos, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(&w(), &entra);
+        QVERIFY(entra.isAccepted());
+        QDropEvent suelta(QPointF(10, 10), Qt::CopyAction, &datos, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(&w(), &suelta);
+        QCOMPARE(texto(w(), "Label3ap"), criterio);
+        QCOMPARE(texto(w(), "Label1ap"), QStringLiteral("-"));
+        QVERIFY(dialogos().errores.isEmpty());
+
+        // Anything else is refused before reading, and changes nothing.
+        const QString otro = ruta(QStringLiteral("notas.txt"));
+        datos.setUrls({QUrl::fromLocalFile(otro)});
+        QDragEnterEvent rechazo(QPoint(10, 10), Qt::CopyAction, &datos, Qt::LeftButton, {});
+        rechazo.setAccepted(false);
+        QCoreApplication::sendEvent(&w(), &rechazo);
+        QVERIFY(!rechazo.isAccepted());
+        QVERIFY(!prueba_->ventana->abrirArchivo(otro));
+        QCOMPARE(dialogos().errores,
+                 QStringList{QStringLiteral("El archivo «%1» no es un cálculo (.caVek) ni un "
+                                            "criterio (.CrVek).")
+                                 .arg(otro)});
+        QCOMPARE(texto(w(), "Label3ap"), criterio);
     }
 
     void cancelarNoCambiaNada_data() { dialogo_data(); }

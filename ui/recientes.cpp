@@ -1,0 +1,33 @@
+#include "ui/recientes.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace colvero::ui {
+namespace {
+
+constexpr const char* kClave = "dialogos/carpeta";
+
+QSettings ajustes() {
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Fluvenor"),
+                     QStringLiteral("Colvero"));
+}
+
+} // namespace
+
+QString carpetaDeDialogos() {
+    const QString recordada = ajustes().value(QLatin1String(kClave)).toString();
+    if (!recordada.isEmpty() && QFileInfo(recordada).isDir()) {
+        return recordada;
+    }
+    const QString documentos = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documentos).isDir() ? documentos : QDir::homePath();
+}
+
+void recordarCarpetaDe(const QString& rutaArchivo) {
+    ajustes().setValue(QLatin1String(kClave), QFileInfo(rutaArchivo).absolutePath());
+}
+
+} // namespace colvero::ui

@@ -1,0 +1,11 @@
+#pragma once
+// Where the file dialogs start: the folder of the last file opened or saved, kept between runs,
+// else the user's documents folder; never the program's own folder.
+#include <QString>
+
+namespace colvero::ui {
+
+QString carpetaDeDialogos();
+void recordarCarpetaDe(const QString& rutaArchivo);
+
+} // namespace colvero::ui
