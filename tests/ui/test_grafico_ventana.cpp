@@ -63,6 +63,8 @@ private Q_SLOTS:
         const QRect marco = hijo<QWidget>(*v.ventana, "Shape21")->geometry();
         QVERIFY(r.bottom() < marco.top());
         QVERIFY(r.right() <= marco.right());
+        // The maker's panel of the background starts at the maker's captions.
+        QVERIFY(r.right() < hijo<QWidget>(*v.ventana, "Label2")->geometry().left() - 16);
         QVERIFY(r.left() > hijo<QWidget>(*v.ventana, "Label32")->geometry().right());
         const auto hijos = v.ventana->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
         for (const QWidget* otro : hijos) {
