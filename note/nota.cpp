@@ -137,7 +137,7 @@ public:
         }
     }
 
-    // A paragraph across the width; returns its height.
+    // A paragraph across the width, `antes` below what precedes it.
     void parrafo(const QString& texto, const QFont& f, double antes = 0,
                  Qt::Alignment alineacion = Qt::AlignLeft) {
         p_.setFont(f);
