@@ -704,6 +704,14 @@ QByteArray bytesDeCriterio(const Criterio& criterio, char separadorDecimal) {
     return aBytes(disposicionCriterio(), criterio, separadorDecimal);
 }
 
+void guardarBytes(const QString& ruta, const QByteArray& bytes) {
+    escribir(QFile::encodeName(ruta), ruta, bytes);
+}
+
+void guardarBytes(const QByteArray& rutaNativa, const QByteArray& bytes) {
+    escribir(rutaNativa, nombreVisible(rutaNativa), bytes);
+}
+
 void guardarCalculo(const QString& ruta, const Calculo& calculo, char separadorDecimal) {
     guardar(disposicionCalculo(), QFile::encodeName(ruta), ruta, calculo, separadorDecimal);
 }

@@ -54,6 +54,11 @@ inline void guardarCriterio(const char* rutaNativa, const Criterio& criterio,
     guardarCriterio(QByteArray(rutaNativa), criterio, separadorDecimal);
 }
 
+// Any bytes (a picture, a PDF) saved the same way as the two formats: atomically, the target
+// untouched and no temporary left behind on any failure, an ErrorArchivo saying why.
+void guardarBytes(const QString& ruta, const QByteArray& bytes);
+void guardarBytes(const QByteArray& rutaNativa, const QByteArray& bytes);
+
 // Why a system call failed, in the words of the messages: `numeroError` is an errno value.
 QString causaDelError(int numeroError);
 

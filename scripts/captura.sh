@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # Screenshot of the window with a completed calculation, for the README. Types a whole case
 # with decimal commas under a Spanish locale, presses Calcular and grabs the window.
-# Usage: scripts/captura.sh [COLVERO] [OUT.png]   (needs xvfb-run, xdotool, imagemagick)
+# Then presses «Gráfico» and grabs the chart window as well.
+# Usage: scripts/captura.sh [COLVERO] [OUT.png] [CHART.png]   (needs xvfb-run, xdotool,
+# imagemagick)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 colvero=${1:-build/plain/ui/colvero}
 out=${2:-docs/ventana.png}
+grafico=${3:-docs/ventana-grafico.png}
 
 if [ -z "${CAPTURA_INSIDE_XVFB:-}" ]; then
     export CAPTURA_INSIDE_XVFB=1
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$colvero" "$out"
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$colvero" "$out" "$grafico"
 fi
 
 export LANG=es_ES.UTF-8 LC_ALL=
@@ -45,3 +48,9 @@ xdotool mousemove 0 0
 sleep 0.5
 import -window "$win" "$out"
 echo "captura: $out"
+
+pulsar 10740 2480 1290 310      # Gráfico
+ventana=$(timeout 30 xdotool search --sync --onlyvisible --name 'elementos hidr' | head -n 1)
+sleep 0.5
+import -window "$ventana" "$grafico"
+echo "captura: $grafico"

@@ -9,6 +9,7 @@ packages=(
     xvfb xauth xdotool xclip x11-utils imagemagick
     fonts-dejavu-core fonts-liberation2 fonts-urw-base35 fonts-adf-baskervald
     desktop-file-utils shared-mime-info xdg-utils libfile-mimeinfo-perl man-db libxml2-utils file
+    poppler-utils
     dpkg-dev
 )
 

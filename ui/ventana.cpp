@@ -9,6 +9,7 @@
 #include "ui/estilos.h"
 #include "ui/puente.h"
 #include "ui/recientes.h"
+#include "ui/ventana_grafico.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -16,6 +17,7 @@
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -44,6 +46,10 @@ constexpr const char* kVigilados[] = {
     "Text67", "Text70", "Text39", "Text46", "Text51", "Text54", "Text53", "Text56",
     "Text57", "Text58", "Text64", "Text63", "Text71", "Text12",
 };
+
+// The chart button: at the right end of the free band between the program's title and the
+// status frame, clear of the maker's panel of the background (twips, like the layout tables).
+constexpr int kBotonGrafico[4] = {10740, 2480, 1290, 310};
 
 // A field whose text is not a number: a red frame over a light red ground, dark text.
 constexpr const char* kEstiloErroneo = "QLineEdit { border: 2px solid rgb(220, 0, 0); "
@@ -98,6 +104,7 @@ VentanaPrincipal::VentanaPrincipal(char separadorDecimal, std::unique_ptr<Dialog
     controles_->control(QStringLiteral("Image1"))->hide();
     controles_->boton("Command6")->setEnabled(false);
     iniciarLeyendas();
+    crearBotonGrafico();
     conectarReacciones();
     conectarTeclado();
     setAcceptDrops(true);
@@ -123,6 +130,37 @@ void VentanaPrincipal::iniciarLeyendas() {
     c.etiqueta("Label32")->setText(QStringLiteral("Comprobación de condiciones de diseño"));
     for (const char* nombre : {"Label38", "Label2", "Label4", "Label3", "Label6", "Label26"}) {
         ajustarAlTexto(*c.etiqueta(nombre));
+    }
+}
+
+void VentanaPrincipal::crearBotonGrafico() {
+    botonGrafico_ = new QPushButton(QStringLiteral("Gráfico"), this);
+    botonGrafico_->setObjectName(QStringLiteral("CommandGrafico"));
+    botonGrafico_->setFont(controles_->boton("Command20")->font());
+    botonGrafico_->setGeometry(pixeles(kBotonGrafico[0]), pixeles(kBotonGrafico[1]),
+                               pixeles(kBotonGrafico[2]), pixeles(kBotonGrafico[3]));
+    botonGrafico_->setToolTip(VentanaGrafico::sinCalculo());
+    botonGrafico_->installEventFilter(this);
+    connect(botonGrafico_, &QPushButton::clicked, this, &VentanaPrincipal::abrirGrafico);
+}
+
+void VentanaPrincipal::abrirGrafico() {
+    if (!ventanaGrafico_) {
+        ventanaGrafico_ = new VentanaGrafico(separador_, *dialogos_, this);
+        if (ultimoCaso_) {
+            ventanaGrafico_->mostrarCaso(*ultimoCaso_, criterioDelCaso_);
+        }
+    }
+    ventanaGrafico_->show();
+    ventanaGrafico_->raise();
+    ventanaGrafico_->activateWindow();
+}
+
+void VentanaPrincipal::actualizarGrafico() {
+    botonGrafico_->setToolTip(
+        QStringLiteral("Gráfico de elementos hidráulicos del último cálculo realizado"));
+    if (ventanaGrafico_) {
+        ventanaGrafico_->mostrarCaso(*ultimoCaso_, criterioDelCaso_);
     }
 }
 
@@ -252,11 +290,18 @@ void VentanaPrincipal::actualizarFilas() {
 
 void VentanaPrincipal::calcular() {
     desmarcarErroneo();
-    const ResultadoCalculo resultado =
-        colvero::calcular(calculoDe(*controles_), guardados_, separador_);
+    const Calculo calculo = calculoDe(*controles_);
+    const ResultadoCalculo resultado = colvero::calcular(calculo, guardados_, separador_);
     mostrarResultado(*controles_, resultado);
     if (resultado.habilitaInforme()) {
         controles_->boton("Command6")->setEnabled(true);
+        ultimoCaso_ = nota::casoCalculado(calculo, resultado, separador_);
+        const QString criterio = controles_->etiqueta("Label3ap")->text();
+        criterioDelCaso_ =
+            criterio == QLatin1String("-") ? QString() : QFileInfo(criterio).fileName();
+        if (ultimoCaso_) {
+            actualizarGrafico();
+        }
     }
     if (resultado.campoErroneo) {
         marcarErroneo(*resultado.campoErroneo);

@@ -3,6 +3,7 @@
 // the buttons that run the calculation, the report and the file operations.
 #include "check/calcular.h"
 #include "check/calculo.h"
+#include "note/caso.h"
 #include "ui/controles.h"
 #include "ui/dialogos.h"
 
@@ -10,10 +11,14 @@
 #include <QPixmap>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 class QLineEdit;
+class QPushButton;
 
 namespace colvero::ui {
+
+class VentanaGrafico;
 
 class VentanaPrincipal : public QWidget {
 public:
@@ -50,6 +55,9 @@ private:
     void actualizarFilas();   // Command18: rows follow their check boxes, then reset
     void calcular();          // Command13
     void copiarInforme();     // Command6
+    void crearBotonGrafico();
+    void abrirGrafico();      // the chart window, created on first use
+    void actualizarGrafico(); // after a completed Calcular
     void ejecutarArchivo(const OperacionArchivo& operacion);
     bool completarArchivo(const OperacionArchivo& operacion, const QString& ruta);
     static const OperacionArchivo* lecturaPara(const QString& ruta); // by extension, or none
@@ -70,6 +78,10 @@ private:
     bool enlaceDobleClic_ = false;
     QLineEdit* erroneo_ = nullptr; // the field marked as not holding a number
     QPalette paletaErroneo_;       // its palette before the mark
+    QPushButton* botonGrafico_ = nullptr;
+    VentanaGrafico* ventanaGrafico_ = nullptr;      // child window, created on first use
+    std::optional<nota::CasoCalculado> ultimoCaso_; // of the last completed Calcular
+    QString criterioDelCaso_;                       // its criterion file's name, if any
 };
 
 } // namespace colvero::ui

@@ -486,6 +486,24 @@ INSTANTIATE_TEST_SUITE_P(
                     GuardadoLimitado{"CriterioCortadoTras100Bytes", 100, true}),
     [](const testing::TestParamInfo<GuardadoLimitado>& i) { return std::string(i.param.nombre); });
 
+TEST_F(ArchivoDisco, BytesAreSavedWholeOrNotAtAll) {
+    const QString r = ruta("grafico.png");
+    const QByteArray imagen("\x89PNG\r\n\x1a\n\0binario", 16);
+    guardarBytes(r, imagen);
+    EXPECT_EQ(contenido(r), imagen);
+    guardarBytes(r, "otro");
+    EXPECT_EQ(contenido(r), "otro");
+
+    const QString falta = ruta("no-existe/nota.pdf");
+    EXPECT_EQ(mensajeDe([&] { guardarBytes(falta, imagen); }),
+              "No se puede crear el archivo «" + falta.toStdString() + "»: la carpeta no existe.");
+    const std::string m = mensajeConLimite(3, [&] { guardarBytes(r, imagen); });
+    EXPECT_EQ(m, "No se puede escribir el archivo «" + r.toStdString() +
+                     "»: el archivo supera el tamaño máximo permitido.");
+    EXPECT_EQ(contenido(r), "otro");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"grafico.png"});
+}
+
 TEST(ArchivoDispositivo, FullDeviceReportsNoSpaceLeft) {
     if (::access("/dev/full", W_OK) != 0)
         GTEST_SKIP() << "sin /dev/full";

@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QTest>
 #include <QTimer>
@@ -107,6 +108,8 @@ inline void teclear(const QWidget& ventana, const QString& nombre, const QString
 // A window with the test dialogs; `dialogos` keeps pointing at them.
 struct VentanaDePrueba {
     explicit VentanaDePrueba(char separador = '.') {
+        // What the window remembers between runs goes to a test location.
+        QStandardPaths::setTestModeEnabled(true);
         auto propios = std::make_unique<DialogosDePrueba>();
         dialogos = propios.get();
         ventana = std::make_unique<VentanaPrincipal>(separador, std::move(propios));

@@ -381,7 +381,9 @@ private Q_SLOTS:
         for (int k = 1; k <= 10; ++k) {
             esperado << QStringLiteral("Check%1").arg(k);
         }
+        // The chart button, added later, follows every stop of the original order.
         esperado << "Text18"
+                 << "CommandGrafico"
                  << "Text1";
 
         QStringList recorrido{QApplication::focusWidget()->objectName()};

@@ -1,0 +1,363 @@
+#include "note/nota.h"
+
+#include "check/leyendas.h"
+#include "report/producto.h"
+
+#include <QBuffer>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+namespace colvero::nota {
+namespace {
+
+constexpr int kResolucion = 300;   // dots per inch of the PDF's painter coordinates
+constexpr double kMargen = 15.0;   // mm, every side
+constexpr double kAnchoA4 = 210.0; // mm
+constexpr double kAltoA4 = 297.0;  // mm
+
+constexpr double mm(double v) {
+    return v * kResolucion / 25.4;
+}
+
+QString u8(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+QFont fuente(double puntos, bool negrita = false) {
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPointSizeF(puntos);
+    f.setBold(negrita);
+    // Without shaping there are no ligatures: "fi" stays two letters, so that "insuficiente"
+    // is found and copied as typed.
+    f.setStyleStrategy(QFont::PreferNoShaping);
+    return f;
+}
+
+// The separator of the note's own numbers (the ends of the searched slopes).
+QString conSeparador(const char* numero, char separador) {
+    return QString::fromLatin1(numero).replace(u'.', QChar::fromLatin1(separador));
+}
+
+// One row of the table of conditions.
+struct Fila {
+    QString condicion, activa, caudal, limite, valor, veredicto;
+};
+
+Fila filaCondicion(const CasoCalculado& caso, int k) {
+    const Calculo& c = caso.calculo;
+    const Criterio& cr = c.criterio;
+    const CamposCalculados& v = caso.resultado.campos;
+    const size_t i = static_cast<size_t>(k - 1);
+    Fila f;
+    f.condicion = QString::fromUtf8(leyendas::kTitulosCondicion[i]).simplified();
+    f.activa = cr.activa[i] ? QStringLiteral("Sí") : QStringLiteral("No");
+    if (k <= 7) {
+        f.caudal =
+            QStringLiteral("Q%1 = %2 m3/s\n%3").arg(k).arg(u8(c.caudal[i]), u8(cr.denominacion[i]));
+    } else {
+        f.caudal = QString::fromUtf8(kCondicionIndependiente);
+    }
+    switch (k) {
+    case 1:
+        f.limite = QStringLiteral("Qll > Q1");
+        f.valor = QStringLiteral("Qll (m3/s) = ") + u8(v.Text37);
+        break;
+    case 2:
+        f.limite = QStringLiteral("v (m/s) < ") + u8(cr.Vmax);
+        f.valor = QStringLiteral("v2 (m/s) = ") + u8(v.Text38);
+        break;
+    case 3:
+        f.limite = QStringLiteral("v (m/s) > ") + u8(cr.Vmin);
+        f.valor = QStringLiteral("v3 (m/s) = ") + u8(v.Text47);
+        break;
+    case 4:
+        f.limite = QStringLiteral("y/D max (%) < ") + u8(cr.yDmax);
+        f.valor = QStringLiteral("y/D4 (%) = ") + u8(v.Text52);
+        break;
+    case 5:
+        f.limite = QStringLiteral("Peso esp. partícula (t/m3) = %1\nPeso esp. agua (t/m3) = %2\n"
+                                  "dp (mm) > %3")
+                       .arg(u8(cr.gammaParticula), u8(cr.gammaAgua), u8(cr.dpMin));
+        f.valor = QStringLiteral("Rh (m) = %1\ndp (mm) = %2").arg(u8(v.Text55), u8(v.Text19));
+        break;
+    case 6:
+        f.limite = QStringLiteral("F > ") + u8(cr.Fmin);
+        f.valor = QStringLiteral("F6 = ") + u8(v.Text59);
+        break;
+    case 7:
+        f.limite = QStringLiteral("F < ") + u8(cr.Fmax);
+        f.valor = QStringLiteral("F7 = ") + u8(v.Text60);
+        break;
+    case 8:
+        f.limite = QStringLiteral("I (m/m) > ") + u8(cr.Imin);
+        f.valor = QStringLiteral("i (m/m) = ") + u8(v.Text62);
+        break;
+    case 9:
+        f.limite = QStringLiteral("I (m/m) < ") + u8(cr.Imax);
+        f.valor = QStringLiteral("i (m/m) = ") + u8(v.Text61);
+        break;
+    default:
+        f.limite =
+            QStringLiteral("Para y/D (%) = %1\nv (m/s) > %2").arg(u8(cr.yD10), u8(cr.Vmin10));
+        f.valor = QStringLiteral("v10 (m/s) = ") + u8(v.Text73);
+        break;
+    }
+    f.veredicto = u8(caso.resultado.notas[i]);
+    return f;
+}
+
+// Lays out text top to bottom on A4 pages, starting a new page when the next block does not fit.
+class Pagina {
+public:
+    Pagina(QPdfWriter& pdf, QPainter& p) : pdf_(pdf), p_(p) {}
+
+    double ancho() const { return mm(kAnchoA4 - 2 * kMargen); }
+    double izquierda() const { return mm(kMargen); }
+    double y() const { return y_; }
+    void bajar(double alto) { y_ += alto; }
+
+    // Height left above the footer.
+    double queda() const { return mm(kAltoA4 - kMargen - 8) - y_; }
+
+    // Makes room for `alto`, on a new page when this one has not that much left.
+    void asegurar(double alto) {
+        if (alto > queda() && y_ > mm(kMargen)) {
+            pie();
+            pdf_.newPage();
+            ++pagina_;
+            y_ = mm(kMargen);
+        }
+    }
+
+    // A paragraph across the width, `antes` below what precedes it.
+    void parrafo(const QString& texto, const QFont& f, double antes = 0,
+                 Qt::Alignment alineacion = Qt::AlignLeft) {
+        p_.setFont(f);
+        const QRectF caja(izquierda(), 0, ancho(), 1e6);
+        const QRectF medida = p_.boundingRect(caja, alineacion | Qt::TextWordWrap, texto);
+        asegurar(antes + medida.height());
+        y_ += antes;
+        p_.drawText(QRectF(izquierda(), y_, ancho(), medida.height()),
+                    alineacion | Qt::TextWordWrap, texto);
+        y_ += medida.height();
+    }
+
+    void titulo(const QString& texto) { parrafo(texto, fuente(11, true), mm(5)); }
+
+    void pie() {
+        p_.setFont(fuente(7));
+        p_.setPen(Qt::darkGray);
+        const QRectF caja(izquierda(), mm(kAltoA4 - kMargen - 5), ancho(), mm(5));
+        p_.drawText(caja, Qt::AlignLeft | Qt::AlignBottom,
+                    QString::fromUtf8(producto::kNombre) + QStringLiteral(" ") +
+                        QString::fromUtf8(producto::kVersionCompleta) + QStringLiteral(" — ") +
+                        QString::fromUtf8(producto::kAvisoFabricante));
+        p_.drawText(caja, Qt::AlignRight | Qt::AlignBottom,
+                    QStringLiteral("Página %1").arg(pagina_));
+        p_.setPen(Qt::black);
+    }
+
+private:
+    QPdfWriter& pdf_;
+    QPainter& p_;
+    double y_ = mm(kMargen);
+    int pagina_ = 1;
+};
+
+void tablaCondiciones(QPainter& p, Pagina& pag, const CasoCalculado& caso) {
+    const double relleno = mm(1.2);
+    // The verdict column holds its longest line unbroken; the others share the rest.
+    p.setFont(fuente(7.5));
+    double anchoVeredicto =
+        QFontMetricsF(p.font(), p.device())
+            .horizontalAdvance(QStringLiteral("(5)  [NO]  Capacidad insuficiente"));
+    for (const std::string& linea : caso.resultado.notas) {
+        anchoVeredicto = std::max(anchoVeredicto,
+                                  QFontMetricsF(p.font(), p.device()).horizontalAdvance(u8(linea)));
+    }
+    anchoVeredicto = std::min(anchoVeredicto + 2 * relleno + mm(1), 0.4 * pag.ancho());
+    const double resto = (pag.ancho() - anchoVeredicto) / 0.77;
+    const std::array<double, 6> anchos{0.21 * resto, 0.07 * resto, 0.18 * resto,
+                                       0.17 * resto, 0.14 * resto, anchoVeredicto};
+    const std::array<QString, 6> cabecera{QStringLiteral("Condición"),
+                                          QStringLiteral("Activa"),
+                                          QStringLiteral("Caudal"),
+                                          QStringLiteral("Límite"),
+                                          QStringLiteral("Variable calculada"),
+                                          QStringLiteral("Cumplimiento")};
+    const auto fila = [&](const std::array<QString, 6>& celdas, const QFont& f, bool fondo) {
+        p.setFont(f);
+        double alto = 0;
+        std::array<QRectF, 6> cajas;
+        double x = pag.izquierda();
+        for (size_t c = 0; c < celdas.size(); ++c) {
+            const double w = anchos[c];
+            cajas[c] = QRectF(x, 0, w, 0);
+            const QRectF m = p.boundingRect(QRectF(0, 0, w - 2 * relleno, 1e6),
+                                            Qt::AlignLeft | Qt::TextWordWrap, celdas[c]);
+            alto = std::max(alto, m.height() + 2 * relleno);
+            x += w;
+        }
+        pag.asegurar(alto);
+        for (size_t c = 0; c < celdas.size(); ++c) {
+            const QRectF caja(cajas[c].x(), pag.y(), cajas[c].width(), alto);
+            if (fondo) {
+                p.fillRect(caja, QColor(230, 230, 230));
+            }
+            p.setPen(QPen(Qt::gray, mm(0.15)));
+            p.drawRect(caja);
+            p.setPen(Qt::black);
+            p.drawText(caja.adjusted(relleno, relleno, -relleno, -relleno),
+                       Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, celdas[c]);
+        }
+        pag.bajar(alto);
+    };
+    fila(cabecera, fuente(7.5, true), true);
+    for (int k = 1; k <= 10; ++k) {
+        const Fila f = filaCondicion(caso, k);
+        fila({f.condicion, f.activa, f.caudal, f.limite, f.valor, f.veredicto}, fuente(7.5), false);
+    }
+}
+
+QString avisosDosCalados(const CasoCalculado& caso) {
+    QStringList lineas;
+    for (int k = 2; k <= 7; ++k) {
+        const size_t i = static_cast<size_t>(k - 1);
+        if (caso.evaluacion.condiciones[i].dosCalados) {
+            lineas << QStringLiteral("Condición (%1): el caudal Q%1 = %2 m3/s está entre el de "
+                                     "sección llena (Qll) y el máximo (Qmax); la sección tiene dos "
+                                     "calados normales y se toma el menor.")
+                          .arg(k)
+                          .arg(u8(caso.calculo.caudal[i]));
+        }
+    }
+    return lineas.join(u'\n');
+}
+
+QString pendientes(const CasoCalculado& caso, char sep) {
+    const ResultadoPendientes r =
+        pendientesAdmisibles(caso.entradas, caso.calculo.criterio.activa, sep);
+    if (r.fin != FinPendientes::Realizado) {
+        return r.motivo.empty() ? QString::fromUtf8(kDatosErroneos) : u8(r.motivo);
+    }
+    if (r.intervalos.empty()) {
+        return QStringLiteral("Ninguna pendiente cumple todas las condiciones activas") +
+               (r.motivo.empty() ? QStringLiteral(".") : QStringLiteral(": ") + u8(r.motivo));
+    }
+    QStringList lineas;
+    lineas << QStringLiteral("Pendientes entre %1 y %2 m/m con las que se cumplen todas las "
+                             "condiciones activas:")
+                  .arg(conSeparador("0.0000001", sep), QStringLiteral("1"));
+    for (const IntervaloPendientes& intervalo : r.intervalos) {
+        lineas << QStringLiteral("– ") + textoIntervalo(intervalo, sep);
+    }
+    return lineas.join(u'\n');
+}
+
+} // namespace
+
+QString textoIntervalo(const IntervaloPendientes& intervalo, char sep) {
+    const auto extremo = [](const ExtremoPendiente& e) {
+        return QStringLiteral("%1 m/m%2 (condición %3)")
+            .arg(u8(e.texto), e.incluido ? QString() : QStringLiteral(" excluida"))
+            .arg(e.condicion);
+    };
+    const QString desde = intervalo.minima
+                              ? extremo(*intervalo.minima)
+                              : conSeparador("0.0000001", sep) + QStringLiteral(" m/m");
+    const QString hasta = intervalo.maxima ? extremo(*intervalo.maxima) : QStringLiteral("1 m/m");
+    return QStringLiteral("de %1 a %2").arg(desde, hasta);
+}
+
+QByteArray pdfNota(const CasoCalculado& caso, char sep, QDate fecha, const QString& criterio) {
+    QByteArray bytes;
+    QBuffer salida(&bytes);
+    salida.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter pdf(&salida);
+        pdf.setResolution(kResolucion);
+        pdf.setPageLayout(
+            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        pdf.setTitle(QStringLiteral("Nota de cálculo: ") + u8(caso.calculo.titulo1));
+        pdf.setCreator(QString::fromUtf8(producto::kNombre) + QStringLiteral(" ") +
+                       QString::fromUtf8(producto::kVersionCompleta));
+        QPainter p(&pdf);
+        Pagina pag(pdf, p);
+        const Calculo& c = caso.calculo;
+
+        p.setFont(fuente(16, true));
+        const double altoTitulo = QFontMetricsF(p.font(), &pdf).height();
+        p.drawText(QRectF(pag.izquierda(), pag.y(), pag.ancho(), altoTitulo),
+                   Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Nota de cálculo"));
+        p.setFont(fuente(10));
+        p.drawText(QRectF(pag.izquierda(), pag.y(), pag.ancho(), altoTitulo),
+                   Qt::AlignRight | Qt::AlignVCenter,
+                   QStringLiteral("Fecha: ") + fecha.toString(QStringLiteral("dd/MM/yyyy")));
+        pag.bajar(altoTitulo);
+        pag.parrafo(QStringLiteral("Comprobación de condiciones de diseño de un colector circular "
+                                   "en régimen uniforme (fórmula de Manning)"),
+                    fuente(8.5), mm(1));
+        pag.parrafo(u8(c.titulo1), fuente(12, true), mm(4));
+        pag.parrafo(u8(c.titulo2), fuente(10), mm(1));
+
+        pag.titulo(QStringLiteral("Colector"));
+        pag.parrafo(QStringLiteral("%1: %2        %3: %4        %5: %6")
+                        .arg(QString::fromUtf8(leyendas::kDiametro), u8(c.colector.D),
+                             QString::fromUtf8(leyendas::kManning), u8(c.colector.n),
+                             QString::fromUtf8(leyendas::kPendiente), u8(c.colector.i)),
+                    fuente(9), mm(1));
+
+        pag.titulo(QStringLiteral("Criterio de diseño"));
+        QStringList activas;
+        for (size_t k = 0; k < c.criterio.activa.size(); ++k) {
+            if (c.criterio.activa[k]) {
+                activas << QString::number(k + 1);
+            }
+        }
+        pag.parrafo((criterio.isEmpty() ? QStringLiteral("Límites introducidos en el cálculo.")
+                                        : QStringLiteral("Criterio: ") + criterio) +
+                        QStringLiteral(" Condiciones activas: ") +
+                        (activas.isEmpty() ? QStringLiteral("ninguna")
+                                           : activas.join(QStringLiteral(", "))) +
+                        QStringLiteral("."),
+                    fuente(9), mm(1));
+
+        pag.titulo(QStringLiteral("Condiciones"));
+        pag.bajar(mm(1));
+        tablaCondiciones(p, pag, caso);
+        pag.parrafo(u8(caso.resultado.notaCalC), fuente(8.5, true), mm(1.5));
+
+        const QString avisos = avisosDosCalados(caso);
+        if (!avisos.isEmpty()) {
+            pag.titulo(QStringLiteral("Caudales con dos calados normales"));
+            pag.parrafo(avisos, fuente(8.5), mm(1));
+        }
+
+        pag.titulo(QStringLiteral("Pendientes admisibles del colector"));
+        pag.parrafo(pendientes(caso, sep), fuente(8.5), mm(1));
+
+        // The chart takes the rest of the page, on the next one when this one has less left
+        // than a 4:3 picture; a tall rectangle puts its legend below the plot.
+        const double anchoGrafico = pag.ancho();
+        const double cabeceraGrafico = mm(14);
+        pag.asegurar(cabeceraGrafico + anchoGrafico * 0.75);
+        pag.titulo(QStringLiteral("Gráfico de elementos hidráulicos"));
+        pag.bajar(mm(2));
+        const double altoGrafico = std::min(pag.queda(), anchoGrafico * 1.2);
+        grafico::dibujarGrafico(p, QRectF(pag.izquierda(), pag.y(), anchoGrafico, altoGrafico),
+                                datosGrafico(caso), sep);
+        pag.bajar(altoGrafico);
+        pag.pie();
+    }
+    return bytes;
+}
+
+} // namespace colvero::nota

@@ -1,0 +1,24 @@
+#pragma once
+// The calculation note of a case: one or two A4 pages in Spanish with the case's titles, the
+// date, the collector, the criterion, the ten conditions as the window shows them, the
+// two-depth warnings, the admissible slopes and the hydraulic-elements chart. The text is real
+// PDF text with its fonts embedded. Needs a QGuiApplication (fonts).
+#include "check/pendientes.h"
+#include "note/caso.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QString>
+
+namespace colvero::nota {
+
+// `criterio` names the criterion in force (the name of its file); empty when its limits were
+// typed in the window. Numbers are the texts the window shows, with `separadorDecimal`.
+QByteArray pdfNota(const CasoCalculado& caso, char separadorDecimal, QDate fecha,
+                   const QString& criterio = {});
+
+// The line of the admissible slopes as the note writes it, e.g.
+// "de 0,004 m/m (condición 8) a 0,01153 m/m (condición 2)".
+QString textoIntervalo(const IntervaloPendientes& intervalo, char separadorDecimal);
+
+} // namespace colvero::nota

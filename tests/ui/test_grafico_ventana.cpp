@@ -1,0 +1,173 @@
+// The chart button of the window and the chart window: where the button sits, what the chart
+// shows before and after Calcular, and saving its picture and the note.
+#include "apoyo.h"
+#include "note/caso.h"
+#include "ui/ventana_grafico.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+using namespace colvero;
+using namespace colvero::ui;
+using namespace colvero::ui::prueba;
+
+namespace {
+
+// A collector where every condition is evaluated, typed into the window.
+const QStringList kCaso{
+    "Text1=Tramo 3-4", "Text34=1",     "Text35=0.013", "Text18=0.005", "Text33=1",  "Text42=1",
+    "Text39=3",        "Text43=0.2",   "Text46=0.6",   "Text48=1",     "Text51=75", "Text76=0.5",
+    "Text54=2.65",     "Text53=1",     "Text56=10",    "Text67=1",     "Text57=1",  "Text70=1.2",
+    "Text58=2",        "Text64=0.004", "Text63=0.01",  "Text71=50",    "Text72=0.6"};
+
+void calcularEn(QWidget& w, const QStringList& entradas) {
+    for (const QString& entrada : entradas) {
+        const auto partes = entrada.split(QLatin1Char('='));
+        teclear(w, partes[0], partes[1]);
+    }
+    QTest::mouseClick(hijo<QPushButton>(w, "Command13"), Qt::LeftButton);
+}
+
+VentanaGrafico* abrirGrafico(QWidget& w) {
+    QTest::mouseClick(hijo<QPushButton>(w, "CommandGrafico"), Qt::LeftButton);
+    return w.findChild<VentanaGrafico*>(QStringLiteral("VentanaGrafico"));
+}
+
+} // namespace
+
+class TestGraficoVentana : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<VigilanteModal> vigilante_;
+
+private Q_SLOTS:
+    void init() {
+        QLocale::setDefault(QLocale::c());
+        vigilante_ = std::make_unique<VigilanteModal>();
+    }
+    void cleanup() {
+        QVERIFY2(vigilante_->abiertos.isEmpty(), qPrintable(vigilante_->abiertos.join(", ")));
+        vigilante_.reset();
+    }
+
+    void botonEnLaBandaDelTitulo() {
+        VentanaDePrueba v;
+        auto* boton = hijo<QPushButton>(*v.ventana, "CommandGrafico");
+        QCOMPARE(boton->text(), QStringLiteral("Gráfico"));
+        QVERIFY(boton->isVisible());
+        const QRect r = boton->geometry();
+        // Above the status frame, inside its width, right of the subtitle.
+        const QRect marco = hijo<QWidget>(*v.ventana, "Shape21")->geometry();
+        QVERIFY(r.bottom() < marco.top());
+        QVERIFY(r.right() <= marco.right());
+        // The maker's panel of the background starts at the maker's captions.
+        QVERIFY(r.right() < hijo<QWidget>(*v.ventana, "Label2")->geometry().left() - 16);
+        QVERIFY(r.left() > hijo<QWidget>(*v.ventana, "Label32")->geometry().right());
+        const auto hijos = v.ventana->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        for (const QWidget* otro : hijos) {
+            if (otro != boton && otro->isVisible() && otro->geometry().intersects(r)) {
+                QFAIL(qPrintable(QStringLiteral("el botón tapa ") + otro->objectName()));
+            }
+        }
+        QCOMPARE(boton->toolTip(), VentanaGrafico::sinCalculo());
+    }
+
+    void graficoSigueAlUltimoCalculo() {
+        VentanaDePrueba v;
+        VentanaGrafico* g = abrirGrafico(*v.ventana);
+        QVERIFY(g && g->isVisible());
+        QVERIFY(g->datos().puntos.empty());
+        QCOMPARE(texto(*g, "aviso"), VentanaGrafico::sinCalculo());
+        QVERIFY(!hijo<QPushButton>(*g, "guardarNota")->isEnabled());
+
+        calcularEn(*v.ventana, kCaso);
+        QVERIFY(g->caso().has_value());
+        QCOMPARE(g->datos().puntos.size(), size_t{6});
+        const auto esperado = nota::calcularCaso(g->caso()->calculo, '.');
+        QVERIFY(esperado.has_value());
+        QCOMPARE(g->datos().puntos[0].qQll, nota::datosGrafico(*esperado).puntos[0].qQll);
+        QVERIFY(hijo<QPushButton>(*g, "guardarNota")->isEnabled());
+        QVERIFY(hijo<QPushButton>(*v.ventana, "CommandGrafico")->toolTip() !=
+                VentanaGrafico::sinCalculo());
+
+        // A new Calcular with a larger flow (2) moves its point; one that does not complete
+        // leaves the last completed one.
+        const double antes = g->datos().puntos[0].qQll;
+        calcularEn(*v.ventana, {"Text42=1.5"});
+        QCOMPARE(g->caso()->calculo.caudal[1], std::string("1.5"));
+        QVERIFY(g->datos().puntos[0].qQll > antes);
+        calcularEn(*v.ventana, {"Text42=x"});
+        QCOMPARE(g->caso()->calculo.caudal[1], std::string("1.5"));
+    }
+
+    void guardar_data() {
+        QTest::addColumn<QString>("boton");
+        QTest::addColumn<QString>("nombre");
+        QTest::addColumn<QByteArray>("inicio");
+        QTest::newRow("imagen PNG") << "guardarImagen"
+                                    << "grafico.png" << QByteArray("\x89PNG");
+        QTest::newRow("imagen SVG, extensión en mayúsculas")
+            << "guardarImagen"
+            << "grafico.SVG" << QByteArray("<?xml");
+        QTest::newRow("nota PDF") << "guardarNota"
+                                  << "nota.pdf" << QByteArray("%PDF-");
+    }
+    void guardar() {
+        QFETCH(QString, boton);
+        QFETCH(QString, nombre);
+        QFETCH(QByteArray, inicio);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        VentanaDePrueba v;
+        calcularEn(*v.ventana, kCaso);
+        VentanaGrafico* g = abrirGrafico(*v.ventana);
+        v.dialogos->respuesta = dir.filePath(nombre);
+        QTest::mouseClick(hijo<QPushButton>(*g, boton), Qt::LeftButton);
+        QCOMPARE(v.dialogos->errores, QStringList{});
+        QCOMPARE(v.dialogos->llamadas.size(), 1);
+        QFile archivo(dir.filePath(nombre));
+        QVERIFY(archivo.open(QIODevice::ReadOnly));
+        QVERIFY(archivo.readAll().startsWith(inicio));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{nombre});
+    }
+
+    void guardarFallido_data() {
+        QTest::addColumn<QString>("boton");
+        QTest::addColumn<QString>("nombre");
+        QTest::addColumn<QString>("mensaje");
+        QTest::newRow("imagen en una carpeta que no existe") << "guardarImagen"
+                                                             << "falta/grafico.png"
+                                                             << "la carpeta no existe";
+        QTest::newRow("nota en una carpeta que no existe") << "guardarNota"
+                                                           << "falta/nota.pdf"
+                                                           << "la carpeta no existe";
+        QTest::newRow("imagen sin extensión conocida") << "guardarImagen"
+                                                       << "grafico.jpg"
+                                                       << "extensión .png o .svg";
+        QTest::newRow("nota sin extensión .pdf") << "guardarNota"
+                                                 << "nota"
+                                                 << "extensión .pdf";
+    }
+    void guardarFallido() {
+        QFETCH(QString, boton);
+        QFETCH(QString, nombre);
+        QFETCH(QString, mensaje);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        VentanaDePrueba v;
+        calcularEn(*v.ventana, kCaso);
+        VentanaGrafico* g = abrirGrafico(*v.ventana);
+        v.dialogos->respuesta = dir.filePath(nombre);
+        QTest::mouseClick(hijo<QPushButton>(*g, boton), Qt::LeftButton);
+        QCOMPARE(v.dialogos->errores.size(), 1);
+        QVERIFY2(v.dialogos->errores[0].contains(mensaje), qPrintable(v.dialogos->errores[0]));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{});
+    }
+};
+
+QTEST_MAIN(TestGraficoVentana)
+#include "test_grafico_ventana.moc"

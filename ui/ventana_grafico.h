@@ -1,0 +1,48 @@
+#pragma once
+// The chart window: the hydraulic-elements chart of the last completed Calcular, with buttons
+// that save it as a picture (PNG or SVG) and save the calculation note (PDF).
+#include "chart/grafico.h"
+#include "note/caso.h"
+#include "ui/dialogos.h"
+
+#include <QWidget>
+#include <optional>
+
+class QLabel;
+class QPushButton;
+
+namespace colvero::ui {
+
+class VentanaGrafico : public QWidget {
+public:
+    // `dialogos` belongs to the main window and outlives this one.
+    VentanaGrafico(char separadorDecimal, Dialogos& dialogos, QWidget* padre = nullptr);
+
+    // The case of a completed Calcular; `criterio` names its criterion file, empty for limits
+    // typed in the window.
+    void mostrarCaso(const nota::CasoCalculado& caso, const QString& criterio);
+
+    const std::optional<nota::CasoCalculado>& caso() const { return caso_; }
+    const grafico::DatosGrafico& datos() const { return datos_; }
+
+    // Why the chart shows no design points before a completed Calcular.
+    static QString sinCalculo();
+
+private:
+    class Lienzo;
+
+    void guardarImagen();
+    void guardarNota();
+    bool guardar(const QString& ruta, const QByteArray& bytes);
+
+    char separador_;
+    Dialogos& dialogos_;
+    std::optional<nota::CasoCalculado> caso_;
+    QString criterio_;
+    grafico::DatosGrafico datos_;
+    QLabel* aviso_;
+    Lienzo* lienzo_;
+    QPushButton* guardarNota_;
+};
+
+} // namespace colvero::ui
