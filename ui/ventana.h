@@ -9,11 +9,15 @@
 #include <QPalette>
 #include <QPixmap>
 #include <QWidget>
+#include <array>
 #include <memory>
 
+class QLabel;
 class QLineEdit;
 
 namespace colvero::ui {
+
+class Asistente;
 
 class VentanaPrincipal : public QWidget {
 public:
@@ -26,6 +30,9 @@ public:
     const Controles& controles() const { return *controles_; }
     const ValoresGuardados& guardados() const { return guardados_; }
 
+    // Opens the design assistant on the window's current case (Ctrl+D).
+    void abrirAsistente();
+
 protected:
     void paintEvent(QPaintEvent* evento) override;
     bool eventFilter(QObject* objeto, QEvent* evento) override;
@@ -36,6 +43,9 @@ private:
     void iniciarLeyendas();
     void conectarReacciones();
     void conectarTeclado();
+    void crearBotonAsistente();
+    void crearAvisosDosCalados();
+    void mostrarAvisosDosCalados(const std::array<bool, 10>& dosCalados);
 
     void reiniciar();         // Command12: results, verdicts and status back to "-"
     void marcarSinCalcular(); // the first two steps of the reset
@@ -58,8 +68,12 @@ private:
     ValoresGuardados guardados_;
     QPixmap fondo_;
     bool enlaceDobleClic_ = false;
-    QLineEdit* erroneo_ = nullptr; // the field marked as not holding a number
-    QPalette paletaErroneo_;       // its palette before the mark
+    QLineEdit* erroneo_ = nullptr;   // the field marked as not holding a number
+    QPalette paletaErroneo_;         // its palette before the mark
+    Asistente* asistente_ = nullptr; // built on first use, owned as a child window
+    // Beside the verdicts of conditions 2 to 7: the flow had two normal depths. Index 0 is
+    // condition 1; conditions without a mark hold nullptr.
+    std::array<QLabel*, 10> avisosDosCalados_{};
 };
 
 } // namespace colvero::ui
