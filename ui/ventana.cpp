@@ -139,9 +139,10 @@ void VentanaPrincipal::crearAvisosDosCalados() {
         auto* aviso = new QLabel(QStringLiteral("⚠"), this);
         aviso->setObjectName(QStringLiteral("AvisoDosCalados%1").arg(k));
         aviso->setToolTip(QString::fromUtf8(kTextoDosCalados));
-        aviso->setStyleSheet(QStringLiteral("QLabel { color: rgb(255, 200, 40); }"));
-        aviso->setAlignment(Qt::AlignCenter);
-        aviso->setGeometry(kXAviso, nota->y() - 2, kAnchoAviso, nota->height() + 2);
+        aviso->setStyleSheet(
+            QStringLiteral("QLabel { color: rgb(255, 200, 40); font-size: 11pt; }"));
+        aviso->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        aviso->setGeometry(kXAviso, nota->y() - 4, kAnchoAviso, nota->height() + 4);
         aviso->hide();
         avisosDosCalados_[k - 1] = aviso;
     }
