@@ -150,6 +150,11 @@ Asistente::Asistente(const Controles& controles, char separadorDecimal, Dialogos
     serie_ = leerSerieIncluida(kSeriesIncluidas[0]);
 }
 
+// The table's selection may change while the children are torn down; nothing may react then.
+Asistente::~Asistente() {
+    tabla_->disconnect(this);
+}
+
 void Asistente::construir() {
     setObjectName(QStringLiteral("Asistente"));
     setWindowTitle(QString::fromUtf8(kTitulo));

@@ -46,6 +46,7 @@ public:
     // errors. All three outlive the assistant.
     Asistente(const Controles& controles, char separadorDecimal, Dialogos& dialogos,
               QWidget* padre = nullptr);
+    ~Asistente() override;
 
     // Reads the main window's case again and recomputes everything.
     void actualizar();
