@@ -63,21 +63,17 @@ void EjePendientes::mostrar(FilaEje total, std::vector<FilaEje> condiciones,
             hayValores = true;
         }
     };
-    for (const FilaEje* fila : {&total_}) {
-        for (const TramoEje& t : fila->tramos) {
-            if (!t.textoDesde.isEmpty())
-                tener(t.desde);
-            if (!t.textoHasta.isEmpty())
-                tener(t.hasta);
-        }
-    }
-    for (const FilaEje& fila : filas_) {
+    auto tenerFila = [&](const FilaEje& fila) {
         for (const TramoEje& t : fila.tramos) {
             if (!t.textoDesde.isEmpty())
                 tener(t.desde);
             if (!t.textoHasta.isEmpty())
                 tener(t.hasta);
         }
+    };
+    tenerFila(total_);
+    for (const FilaEje& fila : filas_) {
+        tenerFila(fila);
     }
     if (actual_) {
         tener(*actual_);
@@ -156,10 +152,14 @@ void EjePendientes::pintarFila(QPainter& p, const FilaEje& fila, int y, bool esT
     p.setFont(pequena);
     const QFontMetrics medidas(pequena);
     if (fila.tramos.empty()) {
+        // On a plate of the ground colour, so that the band and the grid do not cross it.
+        const QString nota =
+            medidas.elidedText(fila.nota, Qt::ElideRight, int(derecha - izquierda - 12));
+        const QRectF placa(izquierda + 4, centro - medidas.height() / 2.0 - 1,
+                           medidas.horizontalAdvance(nota) + 8, medidas.height() + 2);
+        p.fillRect(placa, palette().color(QPalette::Base));
         p.setPen(QColor(150, 40, 40));
-        p.drawText(QRectF(izquierda + 6, y, derecha - izquierda - 12, kFila),
-                   Qt::AlignVCenter | Qt::AlignLeft,
-                   medidas.elidedText(fila.nota, Qt::ElideRight, int(derecha - izquierda - 12)));
+        p.drawText(placa, Qt::AlignCenter, nota);
         return;
     }
     const QColor color = esTotal ? kCumpleTotal : kCumple;
