@@ -246,6 +246,7 @@ ResultadoCalculo calcular(const Calculo& calculo, ValoresGuardados& guardados,
     }
     for (int k = 1; k <= 10; ++k) {
         r.notas[k - 1] = lineaVeredicto(k, ev.condiciones[k - 1]);
+        r.dosCalados[k - 1] = ev.condiciones[k - 1].dosCalados;
     }
     actualizarGuardados(*d, ev, guardados);
     if (ev.fin == FinEvaluacion::ErrorAritmetico) {

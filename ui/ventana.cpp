@@ -4,6 +4,7 @@
 #include "files/archivos.h"
 #include "report/informe.h"
 #include "report/producto.h"
+#include "ui/asistente.h"
 #include "ui/dibujos.h"
 #include "ui/disposicion.h"
 #include "ui/estilos.h"
@@ -52,6 +53,15 @@ constexpr const char* kVigilados[] = {
 constexpr int kBotonGrafico[4] = {10740, 2480, 1290, 310};
 
 // A field whose text is not a number: a red frame over a light red ground, dark text.
+// The assistant's button lies in the free band of the header, right of the title and above the
+// status frame; the band's right part stays free for another button.
+constexpr int kXBotonAsistente = 470, kYBotonAsistente = 152; // px
+constexpr int kAnchoBotonAsistente = 140, kAltoBotonAsistente = 24;
+// The two-depth mark sits at the right end of the verdict panels (they end at x = 992 px).
+constexpr int kXAviso = 973, kAnchoAviso = 16;
+constexpr const char* kTextoDosCalados =
+    "El caudal está entre Qll y Qmax: la sección tiene dos calados normales; se toma el menor.";
+
 constexpr const char* kEstiloErroneo = "QLineEdit { border: 2px solid rgb(220, 0, 0); "
                                        "background-color: rgb(255, 200, 200); color: black; }";
 
@@ -104,6 +114,8 @@ VentanaPrincipal::VentanaPrincipal(char separadorDecimal, std::unique_ptr<Dialog
     controles_->control(QStringLiteral("Image1"))->hide();
     controles_->boton("Command6")->setEnabled(false);
     iniciarLeyendas();
+    crearBotonAsistente();
+    crearAvisosDosCalados();
     crearBotonGrafico();
     conectarReacciones();
     conectarTeclado();
@@ -164,6 +176,57 @@ void VentanaPrincipal::actualizarGrafico() {
     }
 }
 
+void VentanaPrincipal::crearBotonAsistente() {
+    auto* boton = new QPushButton(QStringLiteral("Asistente de diseño"), this);
+    boton->setObjectName(QStringLiteral("BotonAsistente"));
+    const Control datos{"BotonAsistente", Tipo::Boton,     0, 0,       0, 0,
+                        nullptr,          Estilo::Ninguno, 0, 0xE0E0E0};
+    aplicarEstilo(*boton, datos);
+    boton->setGeometry(kXBotonAsistente, kYBotonAsistente, kAnchoBotonAsistente,
+                       kAltoBotonAsistente);
+    boton->setToolTip(QStringLiteral("Pendientes admisibles y menor diámetro de una serie para "
+                                     "el caso actual (Ctrl+D)"));
+    // Out of the tab chain, which follows the layout tables; the shortcut reaches it.
+    boton->setFocusPolicy(Qt::ClickFocus);
+    boton->installEventFilter(this);
+    connect(boton, &QPushButton::clicked, this, &VentanaPrincipal::abrirAsistente);
+}
+
+void VentanaPrincipal::crearAvisosDosCalados() {
+    for (int k = 2; k <= 7; ++k) {
+        const QLabel* nota = controles_->etiqueta(filas()[k - 1].nota);
+        auto* aviso = new QLabel(QStringLiteral("⚠"), this);
+        aviso->setObjectName(QStringLiteral("AvisoDosCalados%1").arg(k));
+        aviso->setToolTip(QString::fromUtf8(kTextoDosCalados));
+        aviso->setStyleSheet(
+            QStringLiteral("QLabel { color: rgb(255, 200, 40); font-size: 11pt; }"));
+        aviso->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        aviso->setGeometry(kXAviso, nota->y() - 4, kAnchoAviso, nota->height() + 4);
+        aviso->hide();
+        avisosDosCalados_[k - 1] = aviso;
+    }
+}
+
+void VentanaPrincipal::mostrarAvisosDosCalados(const std::array<bool, 10>& dosCalados) {
+    for (std::size_t k = 0; k < dosCalados.size(); ++k) {
+        if (QLabel* aviso = avisosDosCalados_[k]) {
+            aviso->setVisible(dosCalados[k]);
+            if (dosCalados[k])
+                aviso->raise();
+        }
+    }
+}
+
+void VentanaPrincipal::abrirAsistente() {
+    if (!asistente_) {
+        asistente_ = new Asistente(*controles_, separador_, *dialogos_, this);
+    }
+    asistente_->show();
+    asistente_->raise();
+    asistente_->activateWindow();
+    asistente_->actualizar();
+}
+
 void VentanaPrincipal::conectarReacciones() {
     const Controles& c = *controles_;
     for (const char* nombre : kVigilados) {
@@ -205,10 +268,12 @@ void VentanaPrincipal::conectarTeclado() {
         {QKeySequence(Qt::CTRL | Qt::Key_Return), "Command13"},
         {QKeySequence(Qt::CTRL | Qt::Key_Enter), "Command13"},
         {QKeySequence(Qt::Key_F9), "Command13"},
+        {QKeySequence(Qt::CTRL | Qt::Key_D), "BotonAsistente"},
     };
     for (const auto& [tecla, boton] : kAtajos) {
         auto* atajo = new QShortcut(tecla, this);
-        connect(atajo, &QShortcut::activated, c.boton(boton), &QPushButton::click);
+        connect(atajo, &QShortcut::activated, findChild<QPushButton*>(QString::fromLatin1(boton)),
+                &QPushButton::click);
     }
     // A field marked as not holding a number loses the mark as soon as it is edited.
     for (int k = 0; k <= static_cast<int>(CampoNumerico::Vmin10); ++k) {
@@ -274,6 +339,7 @@ void VentanaPrincipal::reiniciar() {
     for (const Fila& fila : filas()) {
         controles_->escribir(fila.nota, "-");
     }
+    mostrarAvisosDosCalados({});
     borrarCalculados(*controles_);
 }
 
@@ -293,6 +359,7 @@ void VentanaPrincipal::calcular() {
     const Calculo calculo = calculoDe(*controles_);
     const ResultadoCalculo resultado = colvero::calcular(calculo, guardados_, separador_);
     mostrarResultado(*controles_, resultado);
+    mostrarAvisosDosCalados(resultado.dosCalados);
     if (resultado.habilitaInforme()) {
         controles_->boton("Command6")->setEnabled(true);
         ultimoCaso_ = nota::casoCalculado(calculo, resultado, separador_);

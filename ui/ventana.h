@@ -10,15 +10,18 @@
 #include <QPalette>
 #include <QPixmap>
 #include <QWidget>
+#include <array>
 #include <memory>
 #include <optional>
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
 namespace colvero::ui {
 
 class VentanaGrafico;
+class Asistente;
 
 class VentanaPrincipal : public QWidget {
 public:
@@ -36,6 +39,9 @@ public:
     // on the command line or dropped on the window.
     bool abrirArchivo(const QString& ruta);
 
+    // Opens the design assistant on the window's current case (Ctrl+D).
+    void abrirAsistente();
+
 protected:
     void paintEvent(QPaintEvent* evento) override;
     bool eventFilter(QObject* objeto, QEvent* evento) override;
@@ -49,6 +55,9 @@ private:
     void iniciarLeyendas();
     void conectarReacciones();
     void conectarTeclado();
+    void crearBotonAsistente();
+    void crearAvisosDosCalados();
+    void mostrarAvisosDosCalados(const std::array<bool, 10>& dosCalados);
 
     void reiniciar();         // Command12: results, verdicts and status back to "-"
     void marcarSinCalcular(); // the first two steps of the reset
@@ -82,6 +91,10 @@ private:
     VentanaGrafico* ventanaGrafico_ = nullptr;      // child window, created on first use
     std::optional<nota::CasoCalculado> ultimoCaso_; // of the last completed Calcular
     QString criterioDelCaso_;                       // its criterion file's name, if any
+    Asistente* asistente_ = nullptr; // built on first use, owned as a child window
+    // Beside the verdicts of conditions 2 to 7: the flow had two normal depths. Index 0 is
+    // condition 1; conditions without a mark hold nullptr.
+    std::array<QLabel*, 10> avisosDosCalados_{};
 };
 
 } // namespace colvero::ui

@@ -449,5 +449,62 @@ TEST(SalidaPorError, DiametroQueDesbordaElArea) {
     EXPECT_EQ(calcular(c, g, '.').fin, FinCalculo::Error);
 }
 
+// Conditions 2 to 7 flag a flow in (Qll, Qmax]; the flows are set from the section's own Qmax.
+struct CasoDosCalados {
+    const char* nombre;
+    double fraccion; // the flow of conditions 2 to 7 as Qll + fraccion · (Qmax − Qll)
+    int desactivada; // a condition switched off (0: none)
+    std::array<bool, 10> esperado;
+};
+
+class DosCalados : public ::testing::TestWithParam<CasoDosCalados> {};
+
+TEST_P(DosCalados, MarcaSoloLasCondicionesEvaluadasEntreQllYQmax) {
+    const CasoDosCalados& caso = GetParam();
+    double qmax = 0, v = 0, y = 0;
+    hidraulica::Qmax(qmax, v, y, 1.0, 0.013, 0.005);
+    const double qll = 1.69534772;
+    Calculo c = casoValido();
+    c.criterio.yDmax = "100";
+    c.criterio.Vmax = "10";
+    c.criterio.Fmax = "10";
+    for (int k = 2; k <= 7; ++k) {
+        c.caudal[k - 1] = exacto(qll + caso.fraccion * (qmax - qll));
+    }
+    if (caso.desactivada) {
+        c.criterio.activa[caso.desactivada - 1] = false;
+    }
+    ValoresGuardados g;
+    const ResultadoCalculo r = calcular(c, g, '.');
+    EXPECT_EQ(r.dosCalados, caso.esperado);
+}
+
+constexpr bool S = true, N = false;
+
+INSTANTIATE_TEST_SUITE_P(
+    Calcular, DosCalados,
+    ::testing::Values(
+        CasoDosCalados{"CaudalBajoQll", -0.5, 0, {N, N, N, N, N, N, N, N, N, N}},
+        CasoDosCalados{"CaudalEntreQllYQmax", 0.5, 0, {N, S, S, S, S, S, S, N, N, N}},
+        CasoDosCalados{"CaudalIgualAQmax", 1.0, 0, {N, S, S, S, S, S, S, N, N, N}},
+        CasoDosCalados{
+            "CaudalSobreQmaxEsCapacidadInsuficiente", 1.5, 0, {N, N, N, N, N, N, N, N, N, N}},
+        CasoDosCalados{"CondicionDesactivadaSinMarca", 0.5, 4, {N, S, S, N, S, S, S, N, N, N}}),
+    [](const auto& info) { return std::string(info.param.nombre); });
+
+// The error exit keeps the marks of the conditions evaluated before it.
+TEST(DosCalados, LaSalidaPorErrorConservaLasMarcasYaHechas) {
+    double qmax = 0, v = 0, y = 0;
+    hidraulica::Qmax(qmax, v, y, 1.0, 0.013, 0.005);
+    Calculo c = casoValido();
+    c.criterio.gammaParticula = "1";
+    c.caudal[2] = exacto((1.69534772 + qmax) / 2);
+    c.caudal[5] = c.caudal[2];
+    ValoresGuardados g;
+    const ResultadoCalculo r = calcular(c, g, '.');
+    ASSERT_EQ(r.fin, FinCalculo::Error);
+    EXPECT_EQ(r.dosCalados, (std::array<bool, 10>{N, N, S, N, N, N, N, N, N, N}));
+}
+
 } // namespace
 } // namespace colvero
