@@ -1,6 +1,7 @@
 #include "cli/comprobacion.h"
 
 #include "files/archivos.h"
+#include "files/lectura.h"
 #include "files/separador.h"
 #include "report/informe.h"
 
@@ -257,14 +258,70 @@ QString errorDeUso(const QCommandLineParser& p, const QStringList& argumentos) {
     return QStringLiteral("argumentos no válidos");
 }
 
+// argv split as QCommandLineParser reads it with long options after one or two dashes: a value
+// follows "=" or is the next argument, an unknown option takes none, "--" makes the rest
+// operands. Options and values go to the parser as text; the file operands keep argv's bytes,
+// because decoding them would replace the bytes that are not UTF-8 and name another file.
+struct Argumentos {
+    QStringList opciones; // program name, options and their values
+    std::vector<const char*> archivos;
+    std::optional<QByteArray> criterio; // the bytes of the last value of --criterio
+};
+
+Argumentos separar(std::span<const char* const> argv, const QList<QCommandLineOption>& conValor,
+                   const QCommandLineOption& optCriterio) {
+    Argumentos a;
+    if (argv.empty()) {
+        return a;
+    }
+    a.opciones.append(QString::fromUtf8(argv[0]));
+    bool soloArchivos = false;
+    for (size_t k = 1; k < argv.size(); ++k) {
+        const std::string_view arg(argv[k]);
+        if (soloArchivos || !arg.starts_with('-') || arg == "-") {
+            a.archivos.push_back(argv[k]);
+            continue;
+        }
+        a.opciones.append(QString::fromUtf8(arg.data(), static_cast<qsizetype>(arg.size())));
+        if (arg == "--") {
+            soloArchivos = true;
+            continue;
+        }
+        const std::string_view nombreYValor = arg.substr(arg.starts_with("--") ? 2 : 1);
+        const size_t igual = nombreYValor.find('=');
+        const QString nombre = QString::fromUtf8(
+            nombreYValor.data(), static_cast<qsizetype>(std::min(igual, nombreYValor.size())));
+        const auto opcion =
+            std::find_if(conValor.begin(), conValor.end(),
+                         [&](const QCommandLineOption& o) { return o.names().contains(nombre); });
+        if (opcion == conValor.end()) {
+            continue;
+        }
+        std::string_view valor;
+        if (igual != std::string_view::npos) {
+            valor = nombreYValor.substr(igual + 1);
+        } else if (k + 1 < argv.size()) {
+            valor = argv[++k];
+            a.opciones.append(
+                QString::fromUtf8(valor.data(), static_cast<qsizetype>(valor.size())));
+        } else {
+            continue; // the parser reports the missing value
+        }
+        if (opcion->names() == optCriterio.names()) {
+            a.criterio = QByteArray(valor.data(), static_cast<qsizetype>(valor.size()));
+        }
+    }
+    return a;
+}
+
 } // namespace
 
-Comprobacion comprobar(const QString& archivo, const std::optional<Criterio>& criterio,
+Comprobacion comprobar(const QByteArray& rutaNativa, const std::optional<Criterio>& criterio,
                        char separadorDecimal) {
     Comprobacion c;
-    c.archivo = archivo;
+    c.archivo = nombreVisible(rutaNativa);
     try {
-        c.calculo = leerCalculo(archivo, separadorDecimal);
+        c.calculo = leerCalculo(rutaNativa, separadorDecimal);
     } catch (const ErrorArchivo& e) {
         c.error = e.what();
         return c;
@@ -394,7 +451,7 @@ void anadirResumen(const Comprobacion& c, std::string& d) {
     }
 }
 
-int ejecutar(const QStringList& argumentos, QIODevice& salida, QIODevice& errores) {
+int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevice& errores) {
     auto fallo = [&](const QString& mensaje) {
         escribir(errores, QStringLiteral("colvero-check: %1\n").arg(mensaje));
         return 2;
@@ -418,20 +475,25 @@ int ejecutar(const QStringList& argumentos, QIODevice& salida, QIODevice& errore
     p.addOptions({optCriterio, optLocale, optJson, optInforme, optAyuda});
     p.addPositionalArgument(QStringLiteral("calculos"), QString());
 
-    if (!p.parse(argumentos)) {
-        return errorDeUsoCon(errorDeUso(p, argumentos));
+    const Argumentos separados = separar(argumentos, {optCriterio, optLocale}, optCriterio);
+    if (!p.parse(separados.opciones)) {
+        QStringList todos;
+        for (const char* a : argumentos) {
+            todos.append(QString::fromUtf8(a));
+        }
+        return errorDeUsoCon(errorDeUso(p, todos));
     }
     if (p.isSet(optAyuda)) {
         salida.write(kAyuda);
         return 0;
     }
-    const QStringList archivos = p.positionalArguments();
+    const std::vector<const char*>& archivos = separados.archivos;
     const bool json = p.isSet(optJson);
     const bool informe = p.isSet(optInforme);
     if (json && informe) {
         return errorDeUsoCon(QStringLiteral("--json y --informe no se pueden usar juntas"));
     }
-    if (archivos.isEmpty()) {
+    if (archivos.empty()) {
         return errorDeUsoCon(QStringLiteral("falta el archivo de cálculo (.caVek)"));
     }
     if (informe && archivos.size() != 1) {
@@ -442,14 +504,14 @@ int ejecutar(const QStringList& argumentos, QIODevice& salida, QIODevice& errore
     std::optional<Criterio> criterio;
     if (p.isSet(optCriterio)) {
         try {
-            criterio = leerCriterio(p.value(optCriterio), separador);
+            criterio = leerCriterio(*separados.criterio, separador);
         } catch (const ErrorArchivo& e) {
             return fallo(QString::fromUtf8(e.what()));
         }
     }
 
     if (informe) {
-        const Comprobacion c = comprobar(archivos.first(), criterio, separador);
+        const Comprobacion c = comprobar(QByteArray(archivos.front()), criterio, separador);
         if (!realizado(c)) {
             if (c.error) {
                 return fallo(QString::fromStdString(*c.error));
@@ -468,8 +530,10 @@ int ejecutar(const QStringList& argumentos, QIODevice& salida, QIODevice& errore
     Salida escrita(salida);
     int codigo = 0;
     bool primero = true;
-    for (const QString& archivo : archivos) {
-        const Comprobacion c = comprobar(archivo, criterio, separador);
+    for (const char* archivo : archivos) {
+        // argv outlives the loop: its bytes are used in place.
+        const Comprobacion c =
+            comprobar(QByteArray::fromRawData(archivo, qstrlen(archivo)), criterio, separador);
         std::string& d = escrita.texto();
         if (json) {
             anadirJson(c, d);
