@@ -76,7 +76,7 @@ bool pasaSinCambios(std::string_view s) {
 
 // A text as Qt would write it after reading it as UTF-8.
 std::string_view comoQt(std::string_view s, std::string& apoyo) {
-    if (pasaSinCambios(s)) {
+    if (esAscii(s) || pasaSinCambios(s)) {
         return s;
     }
     apoyo = QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())).toStdString();
@@ -87,6 +87,16 @@ std::string_view comoQt(std::string_view s, std::string& apoyo) {
 // \u00xx (lower-case hex) for the other control characters, and UTF-8 for the rest.
 void anadirCadenaJson(std::string& d, std::string_view texto) {
     static constexpr char kHex[] = "0123456789abcdef";
+    // Most texts are printable ASCII with nothing to escape: copied whole.
+    if (std::all_of(texto.begin(), texto.end(), [](char c) {
+            const auto b = static_cast<unsigned char>(c);
+            return b >= 0x20 && b < 0x80 && b != '"' && b != '\\';
+        })) {
+        d += '"';
+        d.append(texto);
+        d += '"';
+        return;
+    }
     std::string apoyo;
     const std::string_view s = comoQt(texto, apoyo);
     d += '"';
@@ -314,16 +324,29 @@ Argumentos separar(std::span<const char* const> argv, const QList<QCommandLineOp
     return a;
 }
 
+// The case read into the outcome where it stays: a case holds dozens of texts, not worth
+// building twice per file.
+Comprobacion leida(const QByteArray& rutaNativa, char separadorDecimal) {
+    try {
+        return Comprobacion{.archivo = nombreVisible(rutaNativa),
+                            .error = std::nullopt,
+                            .calculo = leerCalculo(rutaNativa, separadorDecimal),
+                            .resultado = {},
+                            .guardados = {}};
+    } catch (const ErrorArchivo& e) {
+        Comprobacion c;
+        c.archivo = nombreVisible(rutaNativa);
+        c.error = e.what();
+        return c;
+    }
+}
+
 } // namespace
 
 Comprobacion comprobar(const QByteArray& rutaNativa, const std::optional<Criterio>& criterio,
                        char separadorDecimal) {
-    Comprobacion c;
-    c.archivo = nombreVisible(rutaNativa);
-    try {
-        c.calculo = leerCalculo(rutaNativa, separadorDecimal);
-    } catch (const ErrorArchivo& e) {
-        c.error = e.what();
+    Comprobacion c = leida(rutaNativa, separadorDecimal);
+    if (c.error) {
         return c;
     }
     if (criterio) {
