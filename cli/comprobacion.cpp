@@ -268,17 +268,18 @@ QString errorDeUso(const QCommandLineParser& p, const QStringList& argumentos) {
     return QStringLiteral("argumentos no válidos");
 }
 
-// argv split as QCommandLineParser reads it with long options after one or two dashes: a value
-// follows "=" or is the next argument, an unknown option takes none, "--" makes the rest
-// operands. Options and values go to the parser as text; the file operands keep argv's bytes,
-// because decoding them would replace the bytes that are not UTF-8 and name another file.
+// argv split as QCommandLineParser reads it with long options after one or two dashes: an
+// option with a value name takes a value after "=" or in the next argument, an unknown option
+// takes none, "--" makes the rest operands. Options and values go to the parser as text; the file
+// operands keep argv's bytes, because decoding them would replace the bytes that are not UTF-8 and
+// name another file.
 struct Argumentos {
     QStringList opciones; // program name, options and their values
     std::vector<const char*> archivos;
     std::optional<QByteArray> criterio; // the bytes of the last value of --criterio
 };
 
-Argumentos separar(std::span<const char* const> argv, const QList<QCommandLineOption>& conValor,
+Argumentos separar(std::span<const char* const> argv, const QList<QCommandLineOption>& opciones,
                    const QCommandLineOption& optCriterio) {
     Argumentos a;
     if (argv.empty()) {
@@ -302,9 +303,9 @@ Argumentos separar(std::span<const char* const> argv, const QList<QCommandLineOp
         const QString nombre = QString::fromUtf8(
             nombreYValor.data(), static_cast<qsizetype>(std::min(igual, nombreYValor.size())));
         const auto opcion =
-            std::find_if(conValor.begin(), conValor.end(),
+            std::find_if(opciones.begin(), opciones.end(),
                          [&](const QCommandLineOption& o) { return o.names().contains(nombre); });
-        if (opcion == conValor.end()) {
+        if (opcion == opciones.end() || opcion->valueName().isEmpty()) {
             continue;
         }
         std::string_view valor;
@@ -495,10 +496,11 @@ int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevi
     const QCommandLineOption optJson(QStringLiteral("json"));
     const QCommandLineOption optInforme(QStringLiteral("informe"));
     const QCommandLineOption optAyuda(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    p.addOptions({optCriterio, optLocale, optJson, optInforme, optAyuda});
+    const QList<QCommandLineOption> opciones{optCriterio, optLocale, optJson, optInforme, optAyuda};
+    p.addOptions(opciones);
     p.addPositionalArgument(QStringLiteral("calculos"), QString());
 
-    const Argumentos separados = separar(argumentos, {optCriterio, optLocale}, optCriterio);
+    const Argumentos separados = separar(argumentos, opciones, optCriterio);
     if (!p.parse(separados.opciones)) {
         QStringList todos;
         for (const char* a : argumentos) {
@@ -525,7 +527,7 @@ int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevi
 
     const char separador = separadorDeLocale(p.value(optLocale));
     std::optional<Criterio> criterio;
-    if (p.isSet(optCriterio)) {
+    if (separados.criterio) {
         try {
             criterio = leerCriterio(*separados.criterio, separador);
         } catch (const ErrorArchivo& e) {
