@@ -1,6 +1,7 @@
 #include "cli/comprobacion.h"
 
 #include "files/archivos.h"
+#include "files/lectura.h"
 #include "files/separador.h"
 #include "report/informe.h"
 
@@ -75,7 +76,7 @@ bool pasaSinCambios(std::string_view s) {
 
 // A text as Qt would write it after reading it as UTF-8.
 std::string_view comoQt(std::string_view s, std::string& apoyo) {
-    if (pasaSinCambios(s)) {
+    if (esAscii(s) || pasaSinCambios(s)) {
         return s;
     }
     apoyo = QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())).toStdString();
@@ -86,6 +87,16 @@ std::string_view comoQt(std::string_view s, std::string& apoyo) {
 // \u00xx (lower-case hex) for the other control characters, and UTF-8 for the rest.
 void anadirCadenaJson(std::string& d, std::string_view texto) {
     static constexpr char kHex[] = "0123456789abcdef";
+    // Most texts are printable ASCII with nothing to escape: copied whole.
+    if (std::all_of(texto.begin(), texto.end(), [](char c) {
+            const auto b = static_cast<unsigned char>(c);
+            return b >= 0x20 && b < 0x80 && b != '"' && b != '\\';
+        })) {
+        d += '"';
+        d.append(texto);
+        d += '"';
+        return;
+    }
     std::string apoyo;
     const std::string_view s = comoQt(texto, apoyo);
     d += '"';
@@ -257,16 +268,86 @@ QString errorDeUso(const QCommandLineParser& p, const QStringList& argumentos) {
     return QStringLiteral("argumentos no válidos");
 }
 
+// argv split as QCommandLineParser reads it with long options after one or two dashes: an
+// option with a value name takes a value after "=" or in the next argument, an unknown option
+// takes none, "--" makes the rest operands. Options and values go to the parser as text; the file
+// operands keep argv's bytes, because decoding them would replace the bytes that are not UTF-8 and
+// name another file.
+struct Argumentos {
+    QStringList opciones; // program name, options and their values
+    std::vector<const char*> archivos;
+    std::optional<QByteArray> criterio; // the bytes of the last value of --criterio
+};
+
+Argumentos separar(std::span<const char* const> argv, const QList<QCommandLineOption>& opciones,
+                   const QCommandLineOption& optCriterio) {
+    Argumentos a;
+    if (argv.empty()) {
+        return a;
+    }
+    a.opciones.append(QString::fromUtf8(argv[0]));
+    bool soloArchivos = false;
+    for (size_t k = 1; k < argv.size(); ++k) {
+        const std::string_view arg(argv[k]);
+        if (soloArchivos || !arg.starts_with('-') || arg == "-") {
+            a.archivos.push_back(argv[k]);
+            continue;
+        }
+        a.opciones.append(QString::fromUtf8(arg.data(), static_cast<qsizetype>(arg.size())));
+        if (arg == "--") {
+            soloArchivos = true;
+            continue;
+        }
+        const std::string_view nombreYValor = arg.substr(arg.starts_with("--") ? 2 : 1);
+        const size_t igual = nombreYValor.find('=');
+        const QString nombre = QString::fromUtf8(
+            nombreYValor.data(), static_cast<qsizetype>(std::min(igual, nombreYValor.size())));
+        const auto opcion =
+            std::find_if(opciones.begin(), opciones.end(),
+                         [&](const QCommandLineOption& o) { return o.names().contains(nombre); });
+        if (opcion == opciones.end() || opcion->valueName().isEmpty()) {
+            continue;
+        }
+        std::string_view valor;
+        if (igual != std::string_view::npos) {
+            valor = nombreYValor.substr(igual + 1);
+        } else if (k + 1 < argv.size()) {
+            valor = argv[++k];
+            a.opciones.append(
+                QString::fromUtf8(valor.data(), static_cast<qsizetype>(valor.size())));
+        } else {
+            continue; // the parser reports the missing value
+        }
+        if (opcion->names() == optCriterio.names()) {
+            a.criterio = QByteArray(valor.data(), static_cast<qsizetype>(valor.size()));
+        }
+    }
+    return a;
+}
+
+// The case read into the outcome where it stays: a case holds dozens of texts, not worth
+// building twice per file.
+Comprobacion leida(const QByteArray& rutaNativa, char separadorDecimal) {
+    try {
+        return Comprobacion{.archivo = nombreVisible(rutaNativa),
+                            .error = std::nullopt,
+                            .calculo = leerCalculo(rutaNativa, separadorDecimal),
+                            .resultado = {},
+                            .guardados = {}};
+    } catch (const ErrorArchivo& e) {
+        Comprobacion c;
+        c.archivo = nombreVisible(rutaNativa);
+        c.error = e.what();
+        return c;
+    }
+}
+
 } // namespace
 
-Comprobacion comprobar(const QString& archivo, const std::optional<Criterio>& criterio,
+Comprobacion comprobar(const QByteArray& rutaNativa, const std::optional<Criterio>& criterio,
                        char separadorDecimal) {
-    Comprobacion c;
-    c.archivo = archivo;
-    try {
-        c.calculo = leerCalculo(archivo, separadorDecimal);
-    } catch (const ErrorArchivo& e) {
-        c.error = e.what();
+    Comprobacion c = leida(rutaNativa, separadorDecimal);
+    if (c.error) {
         return c;
     }
     if (criterio) {
@@ -394,7 +475,7 @@ void anadirResumen(const Comprobacion& c, std::string& d) {
     }
 }
 
-int ejecutar(const QStringList& argumentos, QIODevice& salida, QIODevice& errores) {
+int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevice& errores) {
     auto fallo = [&](const QString& mensaje) {
         escribir(errores, QStringLiteral("colvero-check: %1\n").arg(mensaje));
         return 2;
@@ -415,23 +496,29 @@ int ejecutar(const QStringList& argumentos, QIODevice& salida, QIODevice& errore
     const QCommandLineOption optJson(QStringLiteral("json"));
     const QCommandLineOption optInforme(QStringLiteral("informe"));
     const QCommandLineOption optAyuda(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    p.addOptions({optCriterio, optLocale, optJson, optInforme, optAyuda});
+    const QList<QCommandLineOption> opciones{optCriterio, optLocale, optJson, optInforme, optAyuda};
+    p.addOptions(opciones);
     p.addPositionalArgument(QStringLiteral("calculos"), QString());
 
-    if (!p.parse(argumentos)) {
-        return errorDeUsoCon(errorDeUso(p, argumentos));
+    const Argumentos separados = separar(argumentos, opciones, optCriterio);
+    if (!p.parse(separados.opciones)) {
+        QStringList todos;
+        for (const char* a : argumentos) {
+            todos.append(QString::fromUtf8(a));
+        }
+        return errorDeUsoCon(errorDeUso(p, todos));
     }
     if (p.isSet(optAyuda)) {
         salida.write(kAyuda);
         return 0;
     }
-    const QStringList archivos = p.positionalArguments();
+    const std::vector<const char*>& archivos = separados.archivos;
     const bool json = p.isSet(optJson);
     const bool informe = p.isSet(optInforme);
     if (json && informe) {
         return errorDeUsoCon(QStringLiteral("--json y --informe no se pueden usar juntas"));
     }
-    if (archivos.isEmpty()) {
+    if (archivos.empty()) {
         return errorDeUsoCon(QStringLiteral("falta el archivo de cálculo (.caVek)"));
     }
     if (informe && archivos.size() != 1) {
@@ -440,16 +527,16 @@ int ejecutar(const QStringList& argumentos, QIODevice& salida, QIODevice& errore
 
     const char separador = separadorDeLocale(p.value(optLocale));
     std::optional<Criterio> criterio;
-    if (p.isSet(optCriterio)) {
+    if (separados.criterio) {
         try {
-            criterio = leerCriterio(p.value(optCriterio), separador);
+            criterio = leerCriterio(*separados.criterio, separador);
         } catch (const ErrorArchivo& e) {
             return fallo(QString::fromUtf8(e.what()));
         }
     }
 
     if (informe) {
-        const Comprobacion c = comprobar(archivos.first(), criterio, separador);
+        const Comprobacion c = comprobar(QByteArray(archivos.front()), criterio, separador);
         if (!realizado(c)) {
             if (c.error) {
                 return fallo(QString::fromStdString(*c.error));
@@ -468,8 +555,10 @@ int ejecutar(const QStringList& argumentos, QIODevice& salida, QIODevice& errore
     Salida escrita(salida);
     int codigo = 0;
     bool primero = true;
-    for (const QString& archivo : archivos) {
-        const Comprobacion c = comprobar(archivo, criterio, separador);
+    for (const char* archivo : archivos) {
+        // argv outlives the loop: its bytes are used in place.
+        const Comprobacion c =
+            comprobar(QByteArray::fromRawData(archivo, qstrlen(archivo)), criterio, separador);
         std::string& d = escrita.texto();
         if (json) {
             anadirJson(c, d);

@@ -4,9 +4,10 @@
 #include "check/calcular.h"
 #include "check/calculo.h"
 
+#include <QByteArray>
 #include <QString>
-#include <QStringList>
 #include <optional>
+#include <span>
 #include <string>
 
 class QIODevice;
@@ -15,16 +16,16 @@ namespace colvero::cli {
 
 // The outcome of one calculation file: either a read error or a run.
 struct Comprobacion {
-    QString archivo;                  // path as given on the command line
+    QString archivo;                  // path as given, invalid UTF-8 bytes replaced
     std::optional<std::string> error; // the file could not be read (UTF-8)
     Calculo calculo;                  // the case as run (criterion already replaced)
     ResultadoCalculo resultado;       // texts written by the run
     ValoresGuardados guardados;       // stored values after the run
 };
 
-// Reads `archivo` into a fresh case, replaces its criterion when one is given, and runs it on
-// stored values that start at 0.
-Comprobacion comprobar(const QString& archivo, const std::optional<Criterio>& criterio,
+// Reads the file at `rutaNativa` (the path's bytes, as the system holds them) into a fresh
+// case, replaces its criterion when one is given, and runs it on stored values that start at 0.
+Comprobacion comprobar(const QByteArray& rutaNativa, const std::optional<Criterio>& criterio,
                        char separadorDecimal);
 
 // '.' or ',' from a locale name (or the system locale when empty); anything else is '.'.
@@ -41,8 +42,8 @@ void anadirJson(const Comprobacion& c, std::string& destino);
 // Appends a readable Spanish summary (UTF-8, LF line ends) to `destino`.
 void anadirResumen(const Comprobacion& c, std::string& destino);
 
-// The whole command: `argumentos` as in argv (program name first). Writes to `salida` and
-// `errores` and returns the exit status.
-int ejecutar(const QStringList& argumentos, QIODevice& salida, QIODevice& errores);
+// The whole command: `argumentos` is argv (program name first); file operands are opened by
+// their bytes. Writes to `salida` and `errores` and returns the exit status.
+int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevice& errores);
 
 } // namespace colvero::cli

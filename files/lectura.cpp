@@ -2,8 +2,6 @@
 
 #include "files/archivos.h"
 
-#include <QStringDecoder>
-
 #include <algorithm>
 #include <cerrno>
 
@@ -158,28 +156,6 @@ void anadirUtf8(std::string& destino, std::string_view s) {
             i += n;
         }
     }
-}
-
-TablaWindows1252::TablaWindows1252() {
-    for (int b = 0; b < 256; ++b) {
-        QStringDecoder d("windows-1252");
-        if (!d.isValid())
-            return;
-        const char byte = static_cast<char>(b);
-        const QByteArray u = QString(d(QByteArrayView(&byte, 1))).toUtf8();
-        if (u.size() > 4)
-            return;
-        std::copy(u.begin(), u.end(), utf8[static_cast<size_t>(b)].begin());
-        largo[static_cast<size_t>(b)] = static_cast<unsigned char>(u.size());
-    }
-    valida = true;
-}
-
-const TablaWindows1252& tablaWindows1252() {
-    static const TablaWindows1252 tabla;
-    if (!tabla.valida)
-        falloArchivo(QStringLiteral("Este sistema no tiene la codificación Windows-1252."));
-    return tabla;
 }
 
 void anadirWindows1252(std::string& destino, std::string_view s, const TablaWindows1252& t) {

@@ -67,15 +67,42 @@ bool esUtf8Valido(std::string_view s);
 // Appends `s`; invalid bytes become U+FFFD.
 void anadirUtf8(std::string& destino, std::string_view s);
 
-// Windows-1252 is single-byte and stateless: the UTF-8 of each byte, taken once from the
-// system's own decoder.
+// Windows-1252 is single-byte and stateless: the UTF-8 of each byte, fixed at compile time so
+// that reading needs no converter. Bytes 0x80 to 0x9F hold the typographic characters; the five
+// that the encoding leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) read as the C1 control of the
+// same value, as the system's decoder reads them (the tests compare all 256 with it).
 struct TablaWindows1252 {
-    bool valida = false;
     std::array<std::array<char, 4>, 256> utf8{};
     std::array<unsigned char, 256> largo{};
-    TablaWindows1252();
+
+    constexpr TablaWindows1252() {
+        constexpr std::array<char16_t, 32> alto{
+            0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+            0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+            0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+        for (size_t b = 0; b < 256; ++b) {
+            const char16_t u = b >= 0x80 && b < 0xA0 ? alto[b - 0x80] : static_cast<char16_t>(b);
+            auto& s = utf8[b];
+            if (u < 0x80) {
+                s[0] = static_cast<char>(u);
+                largo[b] = 1;
+            } else if (u < 0x800) {
+                s[0] = static_cast<char>(0xC0 | (u >> 6));
+                s[1] = static_cast<char>(0x80 | (u & 0x3F));
+                largo[b] = 2;
+            } else {
+                s[0] = static_cast<char>(0xE0 | (u >> 12));
+                s[1] = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+                s[2] = static_cast<char>(0x80 | (u & 0x3F));
+                largo[b] = 3;
+            }
+        }
+    }
 };
-const TablaWindows1252& tablaWindows1252();
+inline constexpr TablaWindows1252 kTablaWindows1252{};
+inline const TablaWindows1252& tablaWindows1252() {
+    return kTablaWindows1252;
+}
 void anadirWindows1252(std::string& destino, std::string_view s, const TablaWindows1252& t);
 
 // The UTF-8 of a whole text file: as it is (without its byte-order mark) when it starts with

@@ -15,6 +15,11 @@
 #include <QTemporaryDir>
 #include <array>
 #include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
 namespace {
 
@@ -407,6 +412,89 @@ TEST_F(ColveroCheck, ErroresDeUso) {
     EXPECT_TRUE(ayuda.salida.contains("Códigos de salida"));
     EXPECT_TRUE(ayuda.salida.contains("--criterio"));
     EXPECT_TRUE(ayuda.errores.isEmpty());
+}
+
+// Names that are not UTF-8 cannot pass through QProcess: the program is started with argv's
+// bytes as they are.
+Ejecucion ejecutarConBytes(const std::vector<QByteArray>& argumentos, const QString& carpeta) {
+    std::vector<char*> argv{const_cast<char*>(COLVERO_CHECK)};
+    for (const QByteArray& a : argumentos) {
+        argv.push_back(const_cast<char*>(a.constData()));
+    }
+    argv.push_back(nullptr);
+    const QByteArray salida = QFile::encodeName(carpeta + "/salida.txt");
+    const QByteArray errores = QFile::encodeName(carpeta + "/errores.txt");
+    posix_spawn_file_actions_t acciones;
+    posix_spawn_file_actions_init(&acciones);
+    posix_spawn_file_actions_addopen(&acciones, 1, salida.constData(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    posix_spawn_file_actions_addopen(&acciones, 2, errores.constData(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::vector<char*> entorno{const_cast<char*>("LC_ALL=C"), nullptr};
+    pid_t pid = 0;
+    Ejecucion e;
+    if (posix_spawn(&pid, COLVERO_CHECK, &acciones, nullptr, argv.data(), entorno.data()) == 0) {
+        int estado = 0;
+        waitpid(pid, &estado, 0);
+        e.codigo = WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
+    }
+    posix_spawn_file_actions_destroy(&acciones);
+    QFile s(QFile::decodeName(salida));
+    QFile r(QFile::decodeName(errores));
+    if (s.open(QIODevice::ReadOnly)) {
+        e.salida = s.readAll();
+    }
+    if (r.open(QIODevice::ReadOnly)) {
+        e.errores = r.readAll();
+    }
+    return e;
+}
+
+// A calculation and a criterion whose names are not UTF-8 are opened by their bytes; messages
+// and "archivo" show the name with each invalid byte as U+FFFD.
+TEST_F(ColveroCheck, NombresQueNoSonUtf8SeAbrenPorSusBytes) {
+    const QByteArray carpeta = QFile::encodeName(dir_.path());
+    const QByteArray caso = carpeta + "/caso-\xff\xe1.caVek";
+    const QByteArray criterio = carpeta + "/estricto-\xfe.CrVek";
+    const QByteArray ausente = carpeta + "/ausente-\xff.caVek";
+    {
+        const QString pasa = calculo("pasa.caVek", kPasa);
+        ASSERT_EQ(::rename(QFile::encodeName(pasa).constData(), caso.constData()), 0);
+        const QString estricto = criterioEstricto();
+        ASSERT_EQ(::rename(QFile::encodeName(estricto).constData(), criterio.constData()), 0);
+    }
+    const QString visible = QString::fromUtf8(caso);
+    ASSERT_TRUE(visible.contains(QChar::ReplacementCharacter));
+
+    struct Caso {
+        const char* nombre;
+        std::vector<QByteArray> argumentos;
+        int codigo;
+        QByteArray salida; // a piece the output must hold
+    };
+    const Caso casos[] = {
+        {"resumen", {caso}, 0, ("Archivo: " + visible + "\nEstado: CÁLCULO REALIZADO").toUtf8()},
+        {"json", {"--json", caso}, 0, "\"estado\":\"CÁLCULO REALIZADO\""},
+        {"criterio", {"--json", "--criterio", criterio, caso}, 1, "(2)  [NO]  V2 > Vmax"},
+        {"criterio tras =", {"--criterio=" + criterio, caso}, 1, "(2)  [NO]  V2 > Vmax"},
+        {"informe", {"--informe", caso}, 0, "Colector de prueba"},
+        {"tras --", {"--json", "--", caso}, 0, "\"estado\":\"CÁLCULO REALIZADO\""},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        const Ejecucion e = ejecutarConBytes(c.argumentos, dir_.path());
+        EXPECT_EQ(e.codigo, c.codigo) << e.errores.toStdString();
+        EXPECT_TRUE(e.errores.isEmpty()) << e.errores.toStdString();
+        EXPECT_TRUE(e.salida.contains(c.salida)) << e.salida.toStdString();
+        if (c.argumentos.front() == "--json") {
+            EXPECT_EQ(objetos(e.salida).at(0)["archivo"].toString(), visible);
+        }
+    }
+
+    const Ejecucion e = ejecutarConBytes({"--json", ausente}, dir_.path());
+    EXPECT_EQ(e.codigo, 2);
+    EXPECT_EQ(objetos(e.salida).at(0)["error"].toString(),
+              "El archivo «" + QString::fromUtf8(ausente) + "» no existe.");
 }
 
 // A full disk must not pass for a clean check.

@@ -1,4 +1,5 @@
 #include "files/archivos.h"
+#include "files/lectura.h"
 
 #include <QDir>
 #include <QFile>
@@ -214,6 +215,21 @@ TEST(ArchivoCalculoLectura, AccentsAndEuroRoundTripThroughWindows1252) {
     const QByteArray b = bytesDeCalculo(c, '.');
     EXPECT_TRUE(b.startsWith("T\xEDtulo N\xBA 5 \xB7 a\xF1o \xBD \x97 3 \x80,"));
     EXPECT_EQ(calculoDeBytes(b, "c", '.'), c);
+}
+
+// The reader's fixed table must decode every byte as the system's Windows-1252 decoder does.
+TEST(Windows1252, TableMatchesTheSystemDecoderForAll256Bytes) {
+    const TablaWindows1252& t = tablaWindows1252();
+    for (int b = 0; b < 256; ++b) {
+        SCOPED_TRACE(b);
+        QStringDecoder d("windows-1252");
+        ASSERT_TRUE(d.isValid());
+        const char byte = static_cast<char>(b);
+        const QByteArray esperado = QString(d(QByteArrayView(&byte, 1))).toUtf8();
+        EXPECT_FALSE(d.hasError());
+        const auto i = static_cast<size_t>(b);
+        EXPECT_EQ(QByteArray(t.utf8[i].data(), t.largo[i]), esperado);
+    }
 }
 
 TEST(ArchivoCalculoLectura, FileWrittenUnderCommaLocaleReadsTheSameUnderPointLocale) {
