@@ -661,10 +661,10 @@ int ejecutarRed(const QStringList& argumentos, QIODevice& salida, QIODevice& err
                         texto += quien + ": no cumple" + noCumple + "\n";
                     if (!t.avisos.empty()) {
                         ++conAvisos;
-                        texto += quien + ": aviso: el caudal de";
+                        texto += quien + ": aviso: dos calados normales en";
                         for (const int k : t.avisos)
                             texto += " (" + std::to_string(k) + ")";
-                        texto += " tiene dos calados normales; se toma el menor\n";
+                        texto += "; se toma el menor\n";
                     }
                 }
                 vaciar(false);
