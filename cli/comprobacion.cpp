@@ -203,7 +203,7 @@ Opciones:
 Sin --json ni --informe escribe un resumen legible de cada archivo.
 
 Para comprobar todos los tramos de una red desde una tabla: colvero-check --red RED.csv
-(véase colvero-check --red RED.csv --help).
+(véase colvero-check --red --help).
 
 Códigos de salida:
   0  todos los cálculos se han realizado y ninguna condición da [NO] ni [ERROR]

@@ -379,8 +379,8 @@ int ejecutarRed(const QStringList& argumentos, QIODevice& salida, QIODevice& err
         return 2;
     };
     const auto errorDeUso = [&](const QString& mensaje) {
-        return fallo(mensaje + QStringLiteral("\nUse «colvero-check --red X --help» para ver "
-                                              "las opciones."));
+        return fallo(mensaje + QStringLiteral("\nUse «colvero-check --red --help» para ver las "
+                                              "opciones."));
     };
 
     QCommandLineParser p;
@@ -398,15 +398,19 @@ int ejecutarRed(const QStringList& argumentos, QIODevice& salida, QIODevice& err
     const QCommandLineOption optAyuda(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     p.addOptions({optRed, optCriterio, optPlantilla, optSerie, optSalida, optLocale,
                   optSinPendientes, optJson, optAyuda});
+    // "--red --help" would otherwise read "--help" as the table's name.
+    if (argumentos.contains(QLatin1String("--help")) || argumentos.contains(QLatin1String("-h"))) {
+        salida.write(kAyudaRed);
+        return 0;
+    }
     if (!p.parse(argumentos)) {
         if (!p.unknownOptionNames().isEmpty())
             return errorDeUso(
-                QStringLiteral("opción desconocida: %1").arg(p.unknownOptionNames().first()));
+                QStringLiteral("opción desconocida: --%1").arg(p.unknownOptionNames().first()));
+        const QString ultimo = argumentos.last();
+        if (ultimo.startsWith(QLatin1String("--")))
+            return errorDeUso(QStringLiteral("falta el valor de la opción %1").arg(ultimo));
         return errorDeUso(QStringLiteral("argumentos no válidos"));
-    }
-    if (p.isSet(optAyuda)) {
-        salida.write(kAyudaRed);
-        return 0;
     }
     if (!p.positionalArguments().isEmpty())
         return errorDeUso(QStringLiteral("--red no admite archivos de cálculo: %1")
