@@ -125,8 +125,9 @@ TEST_P(RedComoCalculos, MismosVeredictosYValores) {
             EXPECT_EQ(registros[k][clave], porArchivo[k][clave]) << clave;
         EXPECT_EQ(registros[k]["fila"].toInt(), static_cast<int>(k) + 2);
     }
-    if (GetParam().tabla.isEmpty())
+    if (GetParam().tabla.isEmpty()) {
         EXPECT_EQ(registros[3]["dos_calados"].toArray(), (QJsonArray{2, 4}));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
