@@ -305,12 +305,16 @@ LectorRed::LectorRed(const QByteArray& ruta)
     cab.indice.fill(-1);
 
     std::vector<std::uint64_t> huellas;
-    std::vector<std::string> tramosVistos; // unused unless fingerprints repeat
-    // The tramo column is known only once the header is decoded; the header's bytes decide it
-    // for ASCII names, which every known column has.
+    // The encoding of the whole table is known only after this pass: the header cell of the
+    // reaches is found on its own encoding ("Trámo" in either).
     int columnaTramo = -1;
     for (size_t k = 0; k < columnas; ++k) {
-        if (esAscii(celdas[k]) && normalizar(celdas[k]) == QLatin1String("tramo"))
+        std::string nombre;
+        if (esUtf8Valido(celdas[k]))
+            nombre = celdas[k];
+        else
+            anadirWindows1252(nombre, celdas[k], tablaWindows1252());
+        if (columnaTramo < 0 && normalizar(nombre) == QLatin1String("tramo"))
             columnaTramo = static_cast<int>(k);
     }
     while (d.csv.registro(celdas, defecto, vacio)) {

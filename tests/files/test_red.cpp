@@ -154,6 +154,9 @@ INSTANTIATE_TEST_SUITE_P(
         TablaMala{"TramoRepetido",
                   "tramo;D;n;i;Q\nA;1;0,013;0,01;1\nB;1;0,013;0,01;1\n\"A \";1;0,013;0,01;1\n",
                   "el tramo «A» aparece en las filas 2 y 4"},
+        TablaMala{"TramoRepetidoConTildeEnWindows1252",
+                  "Tr\xE1mo;D;n;i;Q\nA;1;0,013;0,01;1\nA;1;0,013;0,01;1\n",
+                  "el tramo «A» aparece en las filas 2 y 3"},
         TablaMala{"ComillasEnCabecera", "tramo;\"D;n;i;Q\n",
                   "en la cabecera unas comillas no se cierran"}),
     [](const auto& info) { return std::string(info.param.nombre); });
