@@ -237,8 +237,13 @@ ResultadoCalculo calcular(const Calculo& calculo, ValoresGuardados& guardados,
         r.notaCalC = kDatosErroneos;
         return r;
     }
-    const Activas& activas = calculo.criterio.activa;
-    const Evaluacion ev = evaluar(*d, activas);
+    return resultadoDeEvaluacion(*d, evaluar(*d, calculo.criterio.activa), guardados,
+                                 separadorDecimal);
+}
+
+ResultadoCalculo resultadoDeEvaluacion(const Entradas& d, const Evaluacion& ev,
+                                       ValoresGuardados& guardados, char separadorDecimal) {
+    ResultadoCalculo r;
     if (ev.fin == FinEvaluacion::ColectorInvalido) {
         r.fin = FinCalculo::ColectorInvalido;
         r.notaCol = mensajeColector(ev.colector);
@@ -248,7 +253,7 @@ ResultadoCalculo calcular(const Calculo& calculo, ValoresGuardados& guardados,
         r.notas[k - 1] = lineaVeredicto(k, ev.condiciones[k - 1]);
         r.dosCalados[k - 1] = ev.condiciones[k - 1].dosCalados;
     }
-    actualizarGuardados(*d, ev, guardados);
+    actualizarGuardados(d, ev, guardados);
     if (ev.fin == FinEvaluacion::ErrorAritmetico) {
         r.fin = FinCalculo::Error;
         r.notaCalC = kDatosErroneos;

@@ -97,4 +97,9 @@ std::string lineaVeredicto(int k, const ResultadoCondicion& resultado);
 ResultadoCalculo calcular(const Calculo& calculo, ValoresGuardados& guardados,
                           char separadorDecimal);
 
+// The texts of a run from its evaluation `ev` of the converted inputs `d`: what calcular()
+// returns once the conversion succeeded. Updates `guardados` as calcular() does.
+ResultadoCalculo resultadoDeEvaluacion(const Entradas& d, const Evaluacion& ev,
+                                       ValoresGuardados& guardados, char separadorDecimal);
+
 } // namespace colvero

@@ -1,5 +1,7 @@
 #include "cli/comprobacion.h"
 
+#include "cli/red.h"
+
 #include "files/archivos.h"
 #include "files/lectura.h"
 #include "files/separador.h"
@@ -210,6 +212,9 @@ Opciones:
   -h, --help          Muestra esta ayuda.
 
 Sin --json ni --informe escribe un resumen legible de cada archivo.
+
+Para comprobar todos los tramos de una red desde una tabla: colvero-check --red RED.csv
+(véase colvero-check --red --help).
 
 Códigos de salida:
   0  todos los cálculos se han realizado y ninguna condición da [NO] ni [ERROR]
@@ -486,6 +491,10 @@ int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevi
                               .arg(mensaje));
         return 2;
     };
+
+    if (esOrdenDeRed(argumentos)) {
+        return ejecutarRed(argumentos, salida, errores);
+    }
 
     QCommandLineParser p;
     p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);

@@ -1,6 +1,7 @@
 #include "files/archivos.h"
 
 #include "check/leyendas.h"
+#include "files/escritura.h"
 #include "files/lectura.h"
 
 #include <QFile>
@@ -560,105 +561,9 @@ template <class F> QByteArray bytesParaGuardar(const QString& ruta, F&& generar)
     }
 }
 
-// Writes all of `bytes` to `fd`; false with errno set when the system refuses any of it.
-bool escribirTodo(int fd, const QByteArray& bytes) {
-    const char* p = bytes.constData();
-    size_t quedan = static_cast<size_t>(bytes.size());
-    while (quedan > 0) {
-        const ssize_t n = ::write(fd, p, quedan);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (n == 0) {
-            errno = EIO;
-            return false;
-        }
-        p += n;
-        quedan -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
-[[noreturn]] void falloAlGuardar(const char* accion, const QString& nombre, int error) {
-    fallo(QStringLiteral("No se puede %1 el archivo %2: %3.")
-              .arg(QLatin1String(accion), entreComillas(nombre), causaDelError(error)));
-}
-
-// A device or a FIFO is written in place: it cannot be replaced, and a file put in its stead
-// would hide it.
-void escribirEnSitio(const QByteArray& ruta, const QString& nombre, const QByteArray& bytes) {
-    Descriptor fd(::open(ruta.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
-    if (fd.get() < 0)
-        falloAlGuardar("abrir", nombre, errno);
-    const int modo = ::fcntl(fd.get(), F_GETFL);
-    if (modo < 0 || ::fcntl(fd.get(), F_SETFL, modo & ~O_NONBLOCK) < 0 ||
-        !escribirTodo(fd.get(), bytes) || !fd.cerrar())
-        falloAlGuardar("escribir", nombre, errno);
-}
-
-QByteArray nombreTemporal(const QByteArray& destino) {
-    static constexpr char kLetras[] =
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    QByteArray t = destino + ".XXXXXX";
-    for (qsizetype i = t.size() - 6; i < t.size(); ++i)
-        t[i] = kLetras[QRandomGenerator::global()->bounded(62)];
-    return t;
-}
-
-// Every save goes through here. The bytes go to a temporary file beside the target, which
-// replaces the target only once every byte is written, synced and closed; any failure removes
-// the temporary and leaves the target as it was.
 void escribir(const QByteArray& ruta, const QString& nombre, const QByteArray& bytes) {
-    comprobarNombre(ruta, nombre, "guardar");
-    QByteArray destino = ruta;
-    struct stat st;
-    const bool existe = ::stat(ruta.constData(), &st) == 0;
-    if (!existe && errno != ENOENT)
-        falloAlGuardar("crear", nombre, errno);
-    if (existe) {
-        if (S_ISDIR(st.st_mode))
-            falloAlGuardar("guardar", nombre, EISDIR);
-        if (!S_ISREG(st.st_mode)) {
-            escribirEnSitio(ruta, nombre, bytes);
-            return;
-        }
-        if (::access(ruta.constData(), W_OK) != 0)
-            falloAlGuardar("escribir", nombre, errno);
-        // A link keeps pointing at the file it names; the file behind it is replaced.
-        struct stat enlace;
-        if (::lstat(ruta.constData(), &enlace) == 0 && S_ISLNK(enlace.st_mode)) {
-            char* real = ::realpath(ruta.constData(), nullptr);
-            if (real) {
-                destino = real;
-                std::free(real);
-            }
-        }
-    }
-    QByteArray temporal;
-    int fdTemporal = -1;
-    for (int intento = 0; intento < 100 && fdTemporal < 0; ++intento) {
-        temporal = nombreTemporal(destino);
-        fdTemporal = ::open(temporal.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fdTemporal < 0 && errno != EEXIST)
-            break;
-    }
-    if (fdTemporal < 0)
-        falloAlGuardar("crear", nombre, errno == ENOENT ? ENOTDIR : errno);
-    Descriptor fd(fdTemporal);
-    const auto abandonar = [&](int error) {
-        if (fd.get() >= 0)
-            fd.cerrar();
-        ::unlink(temporal.constData());
-        falloAlGuardar("escribir", nombre, error);
-    };
-    if (existe)
-        (void)::fchmod(fd.get(), st.st_mode & 07777);
-    if (!escribirTodo(fd.get(), bytes) || ::fsync(fd.get()) != 0 || !fd.cerrar())
-        abandonar(errno);
-    if (::rename(temporal.constData(), destino.constData()) != 0)
-        abandonar(errno);
+    escribirAtomicamente(ruta, nombre,
+                         std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
 
 template <class T>

@@ -46,6 +46,7 @@ fuzz fuzz_calcular
 fuzz fuzz_leer_calculo -max_len=16384
 fuzz fuzz_leer_criterio
 fuzz fuzz_leer_serie
+fuzz fuzz_leer_red
 
 echo "== Compilación con AddressSanitizer y UndefinedBehaviorSanitizer =="
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCOLVERO_SANITIZE=ON

@@ -1,0 +1,451 @@
+#include "files/red.h"
+
+#include "files/archivos.h"
+#include "files/lectura.h"
+
+#include <QChar>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <map>
+#include <string_view>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace colvero {
+namespace {
+
+// A row longer than this is not a reach: its bytes beyond are skipped, not buffered.
+constexpr size_t kLargoMaximoFila = size_t{1} << 20;
+// A table that is not a plain file (a pipe) is held in memory to be read twice.
+constexpr qint64 kTablaEnMemoriaMaxima = qint64{1} << 30;
+
+// The bytes of the table, read in pieces from the start as often as needed.
+class Fuente {
+public:
+    Fuente(const QByteArray& ruta, const QString& nombre)
+        : nombre_(nombre), fd_(abrirParaLeer(ruta, nombre, tamano_)) {
+        struct stat st;
+        if (::fstat(fd_.get(), &st) == 0 && !S_ISREG(st.st_mode)) {
+            memoria_ = leerTodo();
+            enMemoria_ = true;
+        }
+        reiniciar();
+    }
+
+    void reiniciar() {
+        if (enMemoria_) {
+            p_ = memoria_.constData();
+            fin_ = p_ + memoria_.size();
+            return;
+        }
+        if (::lseek(fd_.get(), 0, SEEK_SET) < 0)
+            falloLectura(errno);
+        p_ = fin_ = buffer_.data();
+    }
+
+    int get() {
+        if (p_ == fin_ && !llenar())
+            return -1;
+        return static_cast<unsigned char>(*p_++);
+    }
+    int peek() {
+        if (p_ == fin_ && !llenar())
+            return -1;
+        return static_cast<unsigned char>(*p_);
+    }
+
+private:
+    [[noreturn]] void falloLectura(int error) {
+        falloArchivo(QStringLiteral("No se puede leer el archivo %1: %2.")
+                         .arg(entreComillas(nombre_), causaDelError(error)));
+    }
+
+    bool llenar() {
+        if (enMemoria_)
+            return false;
+        for (;;) {
+            const ssize_t n = ::read(fd_.get(), buffer_.data(), buffer_.size());
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                falloLectura(errno);
+            p_ = buffer_.data();
+            fin_ = p_ + n;
+            return n > 0;
+        }
+    }
+
+    QByteArray leerTodo() {
+        QByteArray todo;
+        for (;;) {
+            const ssize_t n = ::read(fd_.get(), buffer_.data(), buffer_.size());
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                falloLectura(errno);
+            if (n == 0)
+                return todo;
+            if (todo.size() + n > kTablaEnMemoriaMaxima)
+                falloArchivo(QStringLiteral("El archivo %1 no es válido: pasa de %2 bytes.")
+                                 .arg(entreComillas(nombre_))
+                                 .arg(kTablaEnMemoriaMaxima));
+            todo.append(buffer_.data(), n);
+        }
+    }
+
+    QString nombre_;
+    qint64 tamano_ = 0;
+    Descriptor fd_;
+    bool enMemoria_ = false;
+    QByteArray memoria_;
+    std::array<char, 64 * 1024> buffer_{};
+    const char* p_ = nullptr;
+    const char* fin_ = nullptr;
+};
+
+enum class Defecto { Ninguno, ComillasSinCerrar, TextoTrasComillas, DemasiadoLarga };
+
+// RFC 4180 records on bytes; the separators are ASCII, so this works for UTF-8 and
+// Windows-1252 alike. A line end is LF or CR LF; a quoted field may hold both.
+class LectorCsv {
+public:
+    LectorCsv(Fuente& f, char separador) : f_(&f), sep_(separador) {}
+
+    // False at the end of the bytes. `vacio` tells a record of empty unquoted fields only.
+    bool registro(std::vector<std::string>& celdas, Defecto& defecto, bool& vacio) {
+        celdas.clear();
+        defecto = Defecto::Ninguno;
+        vacio = true;
+        largo_ = 0;
+        int c = f_->get();
+        if (c < 0)
+            return false;
+        for (;;) {
+            std::string campo;
+            if (c == '"') {
+                vacio = false;
+                for (;;) {
+                    c = f_->get();
+                    if (c < 0) {
+                        defecto = Defecto::ComillasSinCerrar;
+                        break;
+                    }
+                    if (c == '"') {
+                        if (f_->peek() != '"') {
+                            c = f_->get();
+                            break;
+                        }
+                        f_->get();
+                    }
+                    anadir(campo, static_cast<char>(c), defecto);
+                }
+                // Text after the closing quote is kept, as spreadsheets do, but marked.
+                if (c >= 0 && c != sep_ && c != '\n' && !(c == '\r' && f_->peek() == '\n') &&
+                    defecto == Defecto::Ninguno)
+                    defecto = Defecto::TextoTrasComillas;
+            }
+            while (c >= 0 && c != sep_ && c != '\n') {
+                if (c == '\r' && f_->peek() == '\n') {
+                    c = f_->get();
+                    break;
+                }
+                vacio = false;
+                anadir(campo, static_cast<char>(c), defecto);
+                c = f_->get();
+            }
+            celdas.push_back(std::move(campo));
+            if (c != sep_)
+                return true;
+            c = f_->get();
+        }
+    }
+
+private:
+    void anadir(std::string& campo, char c, Defecto& defecto) {
+        if (++largo_ > kLargoMaximoFila) {
+            defecto = Defecto::DemasiadoLarga;
+            return;
+        }
+        campo += c;
+    }
+
+    Fuente* f_;
+    char sep_;
+    size_t largo_ = 0;
+};
+
+std::string_view recortar(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
+// FNV-1a, 64 bits.
+std::uint64_t huella(std::string_view s) {
+    std::uint64_t h = 14695981039346656037ull;
+    for (const char c : s) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+// The header name without case, accents or surrounding blanks.
+QString normalizar(const std::string& nombre) {
+    const QString s =
+        QString::fromUtf8(nombre.data(), static_cast<qsizetype>(nombre.size())).trimmed();
+    QString sinMarcas;
+    for (const QChar c : s.normalized(QString::NormalizationForm_D)) {
+        if (c.category() != QChar::Mark_NonSpacing)
+            sinMarcas += c;
+    }
+    return sinMarcas.toCaseFolded();
+}
+
+constexpr std::array<const char*, kColumnasRed> kNombresColumnas{
+    "tramo", "d",  "n",  "i",  "q",      "q1",       "q2",   "q3",
+    "q4",    "q5", "q6", "q7", "nombre", "criterio", "serie"};
+
+// The separator of the header line: ";" when it holds one outside quotes, else ",".
+char separadorDeCabecera(Fuente& f) {
+    bool entreComillas = false;
+    for (int c = f.get(); c >= 0 && (entreComillas || c != '\n'); c = f.get()) {
+        if (c == '"')
+            entreComillas = !entreComillas;
+        else if (c == ';' && !entreComillas)
+            return ';';
+    }
+    return ',';
+}
+
+std::string mensajeDefecto(Defecto d) {
+    switch (d) {
+    case Defecto::ComillasSinCerrar:
+        return "unas comillas no se cierran";
+    case Defecto::TextoTrasComillas:
+        return "hay texto tras las comillas de cierre de un campo";
+    case Defecto::DemasiadoLarga:
+        return "la fila es demasiado larga";
+    case Defecto::Ninguno:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+struct LectorRed::Datos {
+    QString nombre;
+    Fuente fuente;
+    LectorCsv csv;
+    CabeceraRed cabecera;
+    int fila = 1;
+    std::vector<std::string> crudas;
+
+    Datos(const QByteArray& ruta, const QString& n)
+        : nombre(n), fuente(ruta, n), csv(fuente, ',') {}
+
+    [[noreturn]] void rechazar(const QString& motivo) const {
+        falloArchivo(
+            QStringLiteral("La tabla %1 no es válida: %2.").arg(entreComillas(nombre), motivo));
+    }
+
+    std::string decodificar(const std::string& bytes) const {
+        if (esAscii(bytes))
+            return bytes;
+        std::string s;
+        if (cabecera.codificacion == CodificacionRed::Windows1252)
+            anadirWindows1252(s, bytes, tablaWindows1252());
+        else
+            anadirUtf8(s, bytes);
+        return s;
+    }
+
+    // After the byte-order mark, if any.
+    void alPrincipio(bool conMarca) {
+        fuente.reiniciar();
+        if (conMarca) {
+            for (int k = 0; k < 3; ++k)
+                fuente.get();
+        }
+    }
+};
+
+LectorRed::LectorRed(const QByteArray& ruta)
+    : d_(std::make_unique<Datos>(ruta, nombreVisible(ruta))) {
+    Datos& d = *d_;
+    CabeceraRed& cab = d.cabecera;
+    const bool conMarca =
+        d.fuente.get() == 0xEF && d.fuente.get() == 0xBB && d.fuente.get() == 0xBF;
+    d.alPrincipio(conMarca);
+    cab.dialecto =
+        separadorDeCabecera(d.fuente) == ';' ? DialectoRed{';', ','} : DialectoRed{',', '.'};
+    d.csv = LectorCsv(d.fuente, cab.dialecto.campos);
+
+    // First pass: the header, the encoding, the number of rows and the fingerprints of the
+    // reaches.
+    d.alPrincipio(conMarca);
+    std::vector<std::string> celdas;
+    Defecto defecto;
+    bool vacio;
+    if (!d.csv.registro(celdas, defecto, vacio) || vacio)
+        d.rechazar(QStringLiteral("no tiene fila de cabecera"));
+    if (defecto != Defecto::Ninguno)
+        d.rechazar(QStringLiteral("en la cabecera %1")
+                       .arg(QString::fromStdString(mensajeDefecto(defecto))));
+    std::vector<std::string> cabeceraCruda = celdas;
+    bool utf8 = std::all_of(celdas.begin(), celdas.end(),
+                            [](const std::string& s) { return esUtf8Valido(s); });
+    const auto columnas = static_cast<size_t>(celdas.size());
+    cab.indice.fill(-1);
+
+    std::vector<std::uint64_t> huellas;
+    // The encoding of the whole table is known only after this pass: the header cell of the
+    // reaches is found on its own encoding ("Trámo" in either).
+    int columnaTramo = -1;
+    for (size_t k = 0; k < columnas; ++k) {
+        std::string nombre;
+        if (esUtf8Valido(celdas[k]))
+            nombre = celdas[k];
+        else
+            anadirWindows1252(nombre, celdas[k], tablaWindows1252());
+        if (columnaTramo < 0 && normalizar(nombre) == QLatin1String("tramo"))
+            columnaTramo = static_cast<int>(k);
+    }
+    while (d.csv.registro(celdas, defecto, vacio)) {
+        if (vacio)
+            continue;
+        ++cab.filas;
+        for (const std::string& c : celdas)
+            utf8 = utf8 && esUtf8Valido(c);
+        if (columnaTramo >= 0 && static_cast<size_t>(columnaTramo) < celdas.size()) {
+            const std::string_view t = recortar(celdas[static_cast<size_t>(columnaTramo)]);
+            if (!t.empty())
+                huellas.push_back(huella(t));
+        }
+    }
+    cab.codificacion = conMarca ? CodificacionRed::Utf8ConMarca
+                       : utf8   ? CodificacionRed::Utf8
+                                : CodificacionRed::Windows1252;
+
+    for (size_t k = 0; k < columnas; ++k) {
+        cab.nombres.push_back(d.decodificar(cabeceraCruda[k]));
+        const QString n = normalizar(cab.nombres.back());
+        for (int c = 0; c < kColumnasRed; ++c) {
+            if (n != QLatin1String(kNombresColumnas[static_cast<size_t>(c)]))
+                continue;
+            if (cab.indice[static_cast<size_t>(c)] >= 0)
+                d.rechazar(QStringLiteral("la columna %1 aparece dos veces")
+                               .arg(QString::fromStdString(cab.nombres.back()).trimmed()));
+            cab.indice[static_cast<size_t>(c)] = static_cast<int>(k);
+        }
+    }
+    for (const ColumnaRed c : {ColumnaRed::Tramo, ColumnaRed::D, ColumnaRed::n, ColumnaRed::i}) {
+        if (cab.columna(c) < 0)
+            d.rechazar(QStringLiteral("falta la columna %1")
+                           .arg(QLatin1String(c == ColumnaRed::D
+                                                  ? "D"
+                                                  : kNombresColumnas[static_cast<size_t>(c)])));
+    }
+    bool algunCaudal = false;
+    for (int c = static_cast<int>(ColumnaRed::Q); c <= static_cast<int>(ColumnaRed::Q7); ++c)
+        algunCaudal = algunCaudal || cab.indice[static_cast<size_t>(c)] >= 0;
+    if (!algunCaudal)
+        d.rechazar(QStringLiteral("falta la columna de caudal (Q, o Q1 a Q7)"));
+    if (cab.filas == 0)
+        d.rechazar(QStringLiteral("no tiene filas de tramos"));
+
+    // A repeated fingerprint is confirmed on the texts themselves, in one more pass.
+    std::sort(huellas.begin(), huellas.end());
+    std::vector<std::uint64_t> repetidas;
+    for (size_t k = 1; k < huellas.size(); ++k) {
+        if (huellas[k] == huellas[k - 1] && (repetidas.empty() || repetidas.back() != huellas[k]))
+            repetidas.push_back(huellas[k]);
+    }
+    huellas = {};
+    if (!repetidas.empty()) {
+        std::map<std::string, int, std::less<>> vistos;
+        d.alPrincipio(conMarca);
+        d.csv.registro(celdas, defecto, vacio);
+        int fila = 1;
+        while (d.csv.registro(celdas, defecto, vacio)) {
+            ++fila;
+            if (vacio || static_cast<size_t>(columnaTramo) >= celdas.size())
+                continue;
+            const std::string_view t = recortar(celdas[static_cast<size_t>(columnaTramo)]);
+            if (t.empty() || !std::binary_search(repetidas.begin(), repetidas.end(), huella(t)))
+                continue;
+            const auto [it, nuevo] = vistos.emplace(std::string(t), fila);
+            if (!nuevo)
+                d.rechazar(QStringLiteral("el tramo «%1» aparece en las filas %2 y %3")
+                               .arg(QString::fromStdString(d.decodificar(std::string(t))))
+                               .arg(it->second)
+                               .arg(fila));
+        }
+    }
+
+    d.alPrincipio(conMarca);
+    d.csv.registro(celdas, defecto, vacio);
+}
+
+LectorRed::~LectorRed() = default;
+
+const CabeceraRed& LectorRed::cabecera() const {
+    return d_->cabecera;
+}
+
+bool LectorRed::siguiente(FilaRed& fila) {
+    Datos& d = *d_;
+    Defecto defecto;
+    bool vacio = true;
+    while (vacio) {
+        if (!d.csv.registro(d.crudas, defecto, vacio))
+            return false;
+        ++d.fila;
+    }
+    const size_t columnas = d.cabecera.nombres.size();
+    fila.numero = d.fila;
+    fila.error = mensajeDefecto(defecto);
+    if (fila.error.empty() && d.crudas.size() != columnas)
+        fila.error = "tiene " + std::to_string(d.crudas.size()) + " campos y la cabecera " +
+                     std::to_string(columnas);
+    d.crudas.resize(columnas);
+    fila.celdas.resize(columnas);
+    for (size_t k = 0; k < columnas; ++k)
+        fila.celdas[k] = d.decodificar(d.crudas[k]);
+    return true;
+}
+
+QString describir(const CabeceraRed& c) {
+    const char* codificacion = c.codificacion == CodificacionRed::Utf8ConMarca
+                                   ? "UTF-8 con marca de orden de bytes"
+                               : c.codificacion == CodificacionRed::Utf8 ? "UTF-8"
+                                                                         : "Windows-1252";
+    return QStringLiteral("campos separados por «%1», %2 decimal (%3)")
+        .arg(QLatin1Char(c.dialecto.campos))
+        .arg(QLatin1String(c.dialecto.decimal == ',' ? "coma" : "punto"))
+        .arg(QLatin1String(codificacion));
+}
+
+void anadirCeldaCsv(std::string& d, std::string_view celda, const DialectoRed& dialecto) {
+    const bool comillas = celda.find_first_of(std::string{dialecto.campos, '"', '\n', '\r'}) !=
+                          std::string_view::npos;
+    if (!comillas) {
+        d.append(celda);
+        return;
+    }
+    d += '"';
+    for (const char c : celda) {
+        if (c == '"')
+            d += '"';
+        d += c;
+    }
+    d += '"';
+}
+
+} // namespace colvero

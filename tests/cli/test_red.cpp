@@ -1,0 +1,325 @@
+// Runs the built colvero-check --red on tables written to a temporary folder.
+#include "check/calculo.h"
+#include "files/archivos.h"
+#include "files/red.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <string>
+#include <vector>
+
+namespace colvero {
+namespace {
+
+const QString kEjemplos = QStringLiteral(COLVERO_EJEMPLOS);
+
+struct Ejecucion {
+    int codigo = -1;
+    QByteArray salida;
+    QByteArray errores;
+};
+
+Ejecucion ejecutar(const QStringList& argumentos) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("LC_NUMERIC");
+    env.remove("LANG");
+    env.insert("LC_ALL", "C");
+    p.setProcessEnvironment(env);
+    p.start(COLVERO_CHECK, argumentos);
+    EXPECT_TRUE(p.waitForFinished(120000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+}
+
+std::vector<QJsonObject> objetos(const QByteArray& salida) {
+    std::vector<QJsonObject> v;
+    for (const QByteArray& linea : salida.split('\n')) {
+        if (linea.isEmpty())
+            continue;
+        QJsonParseError error;
+        v.push_back(QJsonDocument::fromJson(linea, &error).object());
+        EXPECT_EQ(error.error, QJsonParseError::NoError) << linea.toStdString();
+    }
+    return v;
+}
+
+QString escribir(const QTemporaryDir& dir, const QString& nombre, const QByteArray& bytes) {
+    const QString ruta = dir.filePath(nombre);
+    QFile f(ruta);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    return ruta;
+}
+
+// Reaches whose outcomes are out of the ordinary, besides the example network: Manning number
+// out of range, a slope of 0, a flow of 0 ([ERROR]), a flow between the full-section flow and
+// the largest one (two normal depths), and a flow above the largest (capacity).
+const QByteArray kRaros = "tramo,D,n,i,Q,Q2,Q4\n"
+                          "n-grande,1,0.5,0.01,1,,\n"
+                          "sin-pendiente,1,0.013,0,1,,\n"
+                          "caudal-nulo,1,0.013,0.01,1,0,\n"
+                          "dos-calados,1,0.013,0.01,1,2.5,2.55\n"
+                          "sin-capacidad,1,0.013,0.01,1,5,\n"
+                          "exponente,1e0,1.3E-2,1e-2,0.5,,\n";
+
+struct Caso {
+    const char* nombre;
+    QString tabla; // empty: kRaros
+    const char* locale;
+};
+
+class RedComoCalculos : public ::testing::TestWithParam<Caso> {};
+
+// Every row gives, to the byte, the verdicts and values of the same reach saved as a
+// calculation file and checked by itself.
+TEST_P(RedComoCalculos, MismosVeredictosYValores) {
+    QTemporaryDir dir;
+    const QString tabla =
+        GetParam().tabla.isEmpty() ? escribir(dir, "raros.csv", kRaros) : GetParam().tabla;
+    const QString criterio = kEjemplos + "/criterio-red.CrVek";
+    const Ejecucion red = ejecutar({"--red", tabla, "--criterio", criterio, "--json",
+                                    "--sin-pendientes", "--locale", GetParam().locale});
+    ASSERT_LE(red.codigo, 2);
+    const std::vector<QJsonObject> registros = objetos(red.salida);
+
+    // The rows as calculation files, written with the reader's own cells.
+    LectorRed lector(QFile::encodeName(tabla));
+    const CabeceraRed& c = lector.cabecera();
+    const Criterio cr = leerCriterio(QFile::encodeName(criterio), '.');
+    QStringList calculos{"--json", "--locale", "C"};
+    const auto celda = [&](const FilaRed& f, ColumnaRed col) {
+        const int k = c.columna(col);
+        std::string s = k < 0 ? std::string() : f.celdas[static_cast<size_t>(k)];
+        std::replace(s.begin(), s.end(), c.dialecto.decimal, '.');
+        return s;
+    };
+    for (FilaRed f; lector.siguiente(f);) {
+        Calculo calc;
+        calc.criterio = cr;
+        calc.colector = {celda(f, ColumnaRed::D), celda(f, ColumnaRed::n), celda(f, ColumnaRed::i)};
+        for (int k = 0; k < 7; ++k) {
+            const std::string qk =
+                celda(f, static_cast<ColumnaRed>(static_cast<int>(ColumnaRed::Q1) + k));
+            calc.caudal[static_cast<size_t>(k)] = qk.empty() ? celda(f, ColumnaRed::Q) : qk;
+        }
+        const QString ruta = dir.filePath(QStringLiteral("fila-%1.caVek").arg(f.numero));
+        guardarCalculo(QFile::encodeName(ruta), calc, '.');
+        calculos << ruta;
+    }
+    calculos[2] = GetParam().locale;
+    const std::vector<QJsonObject> porArchivo = objetos(ejecutar(calculos).salida);
+    ASSERT_EQ(registros.size(), porArchivo.size());
+    ASSERT_FALSE(registros.empty());
+    for (size_t k = 0; k < registros.size(); ++k) {
+        SCOPED_TRACE(registros[k]["tramo"].toString().toStdString());
+        for (const char* clave : {"colector", "condiciones", "estado", "campo_erroneo"})
+            EXPECT_EQ(registros[k][clave], porArchivo[k][clave]) << clave;
+        EXPECT_EQ(registros[k]["fila"].toInt(), static_cast<int>(k) + 2);
+    }
+    if (GetParam().tabla.isEmpty()) {
+        EXPECT_EQ(registros[3]["dos_calados"].toArray(), (QJsonArray{2, 4}));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tablas, RedComoCalculos,
+    ::testing::Values(Caso{"PuntoYComaEs", kEjemplos + "/red-ejemplo-punto-y-coma.csv", "es_ES"},
+                      Caso{"PuntoYComaC", kEjemplos + "/red-ejemplo-punto-y-coma.csv", "C"},
+                      Caso{"ComaEs", kEjemplos + "/red-ejemplo-coma.csv", "es_ES"},
+                      Caso{"RarosC", QString(), "C"}, Caso{"RarosEs", QString(), "es_ES"}),
+    [](const auto& info) { return std::string(info.param.nombre); });
+
+// Both dialects of the example hold the same network: the same records, slopes included.
+TEST(Red, LosDosDialectosDanLoMismo) {
+    const QString criterio = kEjemplos + "/criterio-red.CrVek";
+    const auto correr = [&](const char* tabla) {
+        const Ejecucion e =
+            ejecutar({"--red", kEjemplos + "/" + tabla, "--criterio", criterio, "--json"});
+        EXPECT_EQ(e.codigo, 1) << e.errores.toStdString();
+        std::vector<QJsonObject> o = objetos(e.salida);
+        for (QJsonObject& r : o)
+            r.remove("archivo");
+        return o;
+    };
+    const std::vector<QJsonObject> pc = correr("red-ejemplo-punto-y-coma.csv");
+    EXPECT_EQ(pc.size(), 50u);
+    EXPECT_EQ(pc, correr("red-ejemplo-coma.csv"));
+    EXPECT_FALSE(pc[0]["pendientes"].toArray().isEmpty());
+    EXPECT_FALSE(pc[0].contains("menor_que_cumple"));
+}
+
+// With a series, each reach names the smallest pipe that passes at its slope, or null.
+TEST(Red, MenorTuboQueCumple) {
+    QTemporaryDir dir;
+    escribir(dir, "serie.txt", "DN 300;0,3\nDN 500;0,5\nDN 800;0,8\n");
+    const QString tabla = escribir(dir, "red.csv",
+                                   "tramo,D,n,i,Q,Q3,serie\n"
+                                   "grande,1.2,0.013,0.005,0.12,0.02,\n"
+                                   "imposible,0.3,0.013,0.005,9,0.02,\n");
+    const Ejecucion e =
+        ejecutar({"--red", tabla, "--criterio", kEjemplos + "/criterio-red.CrVek", "--json",
+                  "--sin-pendientes", "--serie", dir.filePath("serie.txt")});
+    const std::vector<QJsonObject> o = objetos(e.salida);
+    ASSERT_EQ(o.size(), 2u) << e.errores.toStdString();
+    EXPECT_EQ(o[0]["menor_que_cumple"].toString(), "DN 500");
+    EXPECT_TRUE(o[1]["menor_que_cumple"].isNull());
+    EXPECT_FALSE(o[0].contains("pendientes"));
+}
+
+// Each bad row gets its own message with the row and the column; the good rows around it are
+// checked.
+TEST(Red, FilasMalasNoParanLaRed) {
+    QTemporaryDir dir;
+    escribir(dir, "malo.CrVek", "no es un criterio");
+    const QString tabla = escribir(dir, "red.csv",
+                                   "tramo;D;n;i;Q;Q4;criterio;notas\r\n"
+                                   "A;1;0,013;0,01;1;;;\r\n"
+                                   "B;1;0,013;0,0O5;1;;;\r\n"
+                                   "C;;0,013;0,01;1;;;\r\n"
+                                   "D;1;0,013;0,01;;;;\r\n"
+                                   ";1;0,013;0,01;1;;;\r\n"
+                                   "F;1;0,013;0,01;1;;\r\n"
+                                   "G;1;0,013;0,01;1;;no-existe.CrVek;\r\n"
+                                   "H;1;0,013;0,01;1;;malo.CrVek;\r\n"
+                                   "I;1;0,013;0,01;1;0.5;;\r\n"
+                                   "J;1;0,013;0,01;1;;;\r\n");
+    const Ejecucion e = ejecutar({"--red", tabla, "--json", "--sin-pendientes", "--criterio",
+                                  kEjemplos + "/criterio-red.CrVek"});
+    EXPECT_EQ(e.codigo, 2);
+    const std::vector<QJsonObject> o = objetos(e.salida);
+    ASSERT_EQ(o.size(), 10u);
+    const std::vector<std::pair<int, std::string>> errores{
+        {3, "fila 3, columna i: «0,0O5» no es un número"},
+        {4, "fila 4, columna D: la celda está vacía"},
+        {5, "fila 5, columna Q: la celda está vacía"},
+        {6, "fila 6, columna tramo: la celda está vacía"},
+        {7, "fila 7: tiene 7 campos y la cabecera 8"},
+        {8, "fila 8, columna criterio: El archivo «" +
+                dir.filePath("no-existe.CrVek").toStdString() + "» no existe."},
+        {10, "fila 10, columna Q4: «0.5» no es un número"},
+    };
+    for (const auto& [fila, mensaje] : errores) {
+        const QJsonObject& r = o[static_cast<size_t>(fila - 2)];
+        EXPECT_EQ(r["fila"].toInt(), fila);
+        EXPECT_EQ(r["error"].toString().toStdString(), mensaje);
+        EXPECT_FALSE(r.contains("condiciones"));
+    }
+    EXPECT_TRUE(o[7]["error"].toString().startsWith("fila 9, columna criterio: "))
+        << o[7]["error"].toString().toStdString();
+    EXPECT_EQ(o[0]["tramo"].toString(), "A");
+    EXPECT_TRUE(o[0].contains("condiciones"));
+    EXPECT_TRUE(o[9].contains("condiciones"));
+
+    // The summary lists the same messages, one a line.
+    const Ejecucion resumen = ejecutar(
+        {"--red", tabla, "--sin-pendientes", "--criterio", kEjemplos + "/criterio-red.CrVek"});
+    for (const auto& [fila, mensaje] : errores)
+        EXPECT_TRUE(resumen.salida.contains(QByteArray::fromStdString(mensaje + "\n"))) << mensaje;
+    EXPECT_TRUE(resumen.salida.contains("no se han podido comprobar 8\n"))
+        << resumen.salida.toStdString();
+}
+
+TEST(Red, CodigosDeSalida) {
+    QTemporaryDir dir;
+    const QString criterio = kEjemplos + "/criterio-red.CrVek";
+    const QString pasa =
+        escribir(dir, "pasa.csv", "tramo,D,n,i,Q,Q3\nA,0.5,0.013,0.005,0.12,0.02\n");
+    const QString falla =
+        escribir(dir, "falla.csv", "tramo,D,n,i,Q,Q3\nA,0.5,0.013,0.005,0.12,0.002\n");
+    const QString sinQ3 = escribir(dir, "sinq3.csv", "tramo,D,n,i,Q2\nA,0.5,0.013,0.005,0.12\n");
+    EXPECT_EQ(ejecutar({"--red", pasa, "--criterio", criterio}).codigo, 0);
+    EXPECT_EQ(ejecutar({"--red", falla, "--criterio", criterio}).codigo, 1);
+    const Ejecucion e = ejecutar({"--red", sinQ3, "--criterio", criterio});
+    EXPECT_EQ(e.codigo, 2);
+    EXPECT_EQ(e.salida, "");
+    EXPECT_EQ(e.errores.toStdString(), "colvero-check: La tabla «" + sinQ3.toStdString() +
+                                           "» no es válida: falta la columna Q o Q1, que necesita "
+                                           "la condición (1).\n");
+    EXPECT_EQ(ejecutar({"--red", pasa, "--criterio", criterio, "--plantilla", criterio}).codigo, 2);
+    EXPECT_EQ(ejecutar({"--red", pasa, "otro.caVek"}).codigo, 2);
+    // Without a criterion, the window's initial values: every limit 0, so [ERROR]s.
+    const Ejecucion inicial = ejecutar({"--red", pasa});
+    EXPECT_EQ(inicial.codigo, 2);
+    EXPECT_TRUE(inicial.salida.contains("Criterio: valores iniciales de la ventana"));
+}
+
+// A template's criterion is the one used.
+TEST(Red, PlantillaAportaSuCriterio) {
+    QTemporaryDir dir;
+    Calculo plantilla;
+    plantilla.criterio = leerCriterio(QFile::encodeName(kEjemplos + "/criterio-red.CrVek"), '.');
+    plantilla.colector.D = "7";
+    const QString ruta = dir.filePath("plantilla.caVek");
+    guardarCalculo(QFile::encodeName(ruta), plantilla, '.');
+    const QString tabla = kEjemplos + "/red-ejemplo-coma.csv";
+    const Ejecucion conPlantilla = ejecutar({"--red", tabla, "--plantilla", ruta, "--json"});
+    const Ejecucion conCriterio =
+        ejecutar({"--red", tabla, "--criterio", kEjemplos + "/criterio-red.CrVek", "--json"});
+    EXPECT_EQ(conPlantilla.codigo, 1);
+    EXPECT_EQ(conPlantilla.salida, conCriterio.salida);
+}
+
+// Many rows on every core come out in the order of the table, and the output table reads back
+// with the input's cells, dialect and one row per reach.
+TEST(Red, OrdenYTablaDeResultados) {
+    QTemporaryDir dir;
+    QByteArray t = "tramo;D;n;i;Q;Q3;nota\r\n";
+    const int filas = 3000;
+    for (int k = 0; k < filas; ++k)
+        t += QStringLiteral("T%1;%2;0,013;0,%3;%4;0,02;\"x;%1\"\r\n")
+                 .arg(k)
+                 .arg(k % 2 ? "0,5" : "0,8")
+                 .arg(k % 7 + 1, 3, 10, QLatin1Char('0'))
+                 .arg(k % 5 ? "0,12" : "0,9")
+                 .toUtf8();
+    const QString tabla = escribir(dir, "red.csv", t);
+    const QString salida = dir.filePath("resultados.csv");
+    const Ejecucion e =
+        ejecutar({"--red", tabla, "--criterio", kEjemplos + "/criterio-red.CrVek", "--json",
+                  "--salida", salida, "--locale", "C", "--sin-pendientes"});
+    EXPECT_LE(e.codigo, 1) << e.errores.toStdString();
+    const std::vector<QJsonObject> o = objetos(e.salida);
+    ASSERT_EQ(o.size(), static_cast<size_t>(filas));
+    for (int k = 0; k < filas; ++k) {
+        ASSERT_EQ(o[static_cast<size_t>(k)]["fila"].toInt(), k + 2);
+        ASSERT_EQ(o[static_cast<size_t>(k)]["tramo"].toString(), QStringLiteral("T%1").arg(k));
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2); // no temporary left
+
+    LectorRed leida(QFile::encodeName(salida));
+    const CabeceraRed& c = leida.cabecera();
+    EXPECT_EQ(c.dialecto.campos, ';');
+    EXPECT_EQ(c.codificacion, CodificacionRed::Utf8ConMarca);
+    EXPECT_EQ(c.filas, filas);
+    EXPECT_EQ(c.nombres[6], "nota");
+    EXPECT_EQ(c.nombres[7], "estado");
+    EXPECT_EQ(c.nombres[8], "(1) veredicto");
+    EXPECT_EQ(c.nombres.back(), "dos calados");
+    int k = 0;
+    for (FilaRed f; leida.siguiente(f); ++k) {
+        ASSERT_TRUE(f.error.empty()) << f.numero;
+        const QJsonObject& r = o[static_cast<size_t>(k)];
+        EXPECT_EQ(f.celdas[0], r["tramo"].toString().toStdString());
+        EXPECT_EQ(f.celdas[6], "x;" + std::to_string(k));
+        EXPECT_EQ(f.celdas[7], r["estado"].toString().toStdString());
+        const QJsonObject c1 = r["condiciones"].toArray()[0].toObject();
+        EXPECT_EQ(f.celdas[8], c1["veredicto"].toString().toStdString());
+        // The values in the table's decimal comma, the JSON in the locale's point.
+        std::string qll = c1["valores"].toArray()[0].toString().toStdString();
+        std::replace(qll.begin(), qll.end(), '.', ',');
+        EXPECT_EQ(f.celdas[9], qll);
+    }
+    EXPECT_EQ(k, filas);
+}
+
+} // namespace
+} // namespace colvero

@@ -1,0 +1,248 @@
+#include "files/red.h"
+
+#include "files/archivos.h"
+#include "files/escritura.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace colvero {
+namespace {
+
+QByteArray escribir(const QTemporaryDir& dir, const char* nombre, const std::string& bytes) {
+    const QByteArray ruta = QFile::encodeName(dir.filePath(QString::fromUtf8(nombre)));
+    std::ofstream(ruta.constData(), std::ios::binary) << bytes;
+    return ruta;
+}
+
+std::string contenido(const QByteArray& ruta) {
+    std::ifstream f(ruta.constData(), std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+std::vector<FilaRed> todas(LectorRed& lector) {
+    std::vector<FilaRed> filas;
+    for (FilaRed f; lector.siguiente(f);)
+        filas.push_back(f);
+    return filas;
+}
+
+// The same two reaches in every dialect and encoding a spreadsheet saves.
+struct Variante {
+    const char* nombre;
+    std::string bytes;
+    char campos;
+    char decimal;
+    CodificacionRed codificacion;
+};
+
+std::string aWindows1252(std::string s) {
+    for (const auto& [utf8, w] :
+         {std::pair{"í", "\xED"}, {"ñ", "\xF1"}, {"Í", "\xCD"}, {"ó", "\xF3"}})
+        for (size_t p; (p = s.find(utf8)) != std::string::npos;)
+            s.replace(p, std::string(utf8).size(), w);
+    return s;
+}
+
+class DialectosRed : public ::testing::TestWithParam<Variante> {};
+
+TEST_P(DialectosRed, LeeCabeceraYCeldas) {
+    const Variante& v = GetParam();
+    QTemporaryDir dir;
+    LectorRed lector(escribir(dir, "red.csv", v.bytes));
+    const CabeceraRed& c = lector.cabecera();
+    EXPECT_EQ(c.dialecto.campos, v.campos);
+    EXPECT_EQ(c.dialecto.decimal, v.decimal);
+    EXPECT_EQ(c.codificacion, v.codificacion);
+    EXPECT_EQ(c.filas, 2);
+    ASSERT_EQ(c.nombres.size(), 7u);
+    EXPECT_EQ(c.nombres[6], "Observación");
+    EXPECT_EQ(c.columna(ColumnaRed::Tramo), 0);
+    EXPECT_EQ(c.columna(ColumnaRed::D), 1);
+    EXPECT_EQ(c.columna(ColumnaRed::n), 2);
+    EXPECT_EQ(c.columna(ColumnaRed::i), 3);
+    EXPECT_EQ(c.columna(ColumnaRed::Q), 4);
+    EXPECT_EQ(c.columna(ColumnaRed::Q3), 5);
+    EXPECT_EQ(c.columna(ColumnaRed::Nombre), -1);
+    const std::vector<FilaRed> filas = todas(lector);
+    ASSERT_EQ(filas.size(), 2u);
+    EXPECT_EQ(filas[0].numero, 2);
+    EXPECT_EQ(filas[1].numero, 4); // the blank row is counted, as a spreadsheet shows it
+    const std::string d = std::string("0") + v.decimal + "5";
+    EXPECT_EQ(filas[0].celdas,
+              (std::vector<std::string>{"Pozo 1-2", d, "0" + std::string(1, v.decimal) + "013",
+                                        "0" + std::string(1, v.decimal) + "005",
+                                        "0" + std::string(1, v.decimal) + "1", "",
+                                        "Zanja \"vía\"; año 1990\nreparado"}));
+    EXPECT_EQ(filas[1].celdas[0], "Pozo 2-3");
+    EXPECT_EQ(filas[1].celdas[6], "Niño");
+    EXPECT_TRUE(filas[0].error.empty());
+}
+
+Variante variante(const char* nombre, char campos, char decimal, const char* prefijo, bool w1252,
+                  const char* fin, CodificacionRed cod) {
+    const std::string s(1, campos);
+    const std::string dec(1, decimal);
+    std::string t = std::string("TRAMO") + s + "d" + s + "N" + s + "Í" + s + "q" + s + "Q3" + s +
+                    "Observación" + fin;
+    t += "Pozo 1-2" + s + "0" + dec + "5" + s + "0" + dec + "013" + s + "0" + dec + "005" + s +
+         "0" + dec + "1" + s + s + "\"Zanja \"\"vía\"\"; año 1990\nreparado\"" + fin;
+    t += std::string(s + s + s + s + s + s) + fin;
+    t += "Pozo 2-3" + s + "1" + s + "0" + dec + "013" + s + "0" + dec + "01" + s + "2" + s + s +
+         "Niño" + fin;
+    if (w1252)
+        t = aWindows1252(t);
+    return {nombre, prefijo + t, campos, decimal, cod};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Variantes, DialectosRed,
+    ::testing::Values(
+        variante("PuntoYComaUtf8CRLF", ';', ',', "", false, "\r\n", CodificacionRed::Utf8),
+        variante("PuntoYComaConMarcaLF", ';', ',', "\xEF\xBB\xBF", false, "\n",
+                 CodificacionRed::Utf8ConMarca),
+        variante("PuntoYComaWindows1252CRLF", ';', ',', "", true, "\r\n",
+                 CodificacionRed::Windows1252),
+        variante("ComaUtf8LF", ',', '.', "", false, "\n", CodificacionRed::Utf8),
+        variante("ComaWindows1252CRLF", ',', '.', "", true, "\r\n", CodificacionRed::Windows1252),
+        variante("ComaConMarcaCRLF", ',', '.', "\xEF\xBB\xBF", false, "\r\n",
+                 CodificacionRed::Utf8ConMarca)),
+    [](const auto& info) { return std::string(info.param.nombre); });
+
+struct TablaMala {
+    const char* nombre;
+    std::string bytes;
+    std::string motivo;
+};
+
+class TablasRechazadas : public ::testing::TestWithParam<TablaMala> {};
+
+TEST_P(TablasRechazadas, AntesDeDarNingunaFila) {
+    QTemporaryDir dir;
+    const QByteArray ruta = escribir(dir, "red.csv", GetParam().bytes);
+    try {
+        LectorRed lector(ruta);
+        FAIL() << "aceptada";
+    } catch (const ErrorArchivo& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "La tabla «" + ruta.toStdString() + "» no es válida: " + GetParam().motivo + ".");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casos, TablasRechazadas,
+    ::testing::Values(
+        TablaMala{"Vacia", "", "no tiene fila de cabecera"},
+        TablaMala{"SinFilas", "tramo;D;n;i;Q\r\n;;;;\r\n", "no tiene filas de tramos"},
+        TablaMala{"FaltaPendiente", "tramo;D;n;Q\n1;1;0,013;1\n", "falta la columna i"},
+        TablaMala{"FaltaTramo", "D;n;i;Q\n1;0,013;0,01;1\n", "falta la columna tramo"},
+        TablaMala{"SinCaudal", "tramo;D;n;i\nA;1;0,013;0,01\n",
+                  "falta la columna de caudal (Q, o Q1 a Q7)"},
+        TablaMala{"ColumnaRepetida", "tramo;D;n;i;Q;d\nA;1;0,013;0,01;1;1\n",
+                  "la columna d aparece dos veces"},
+        TablaMala{"TramoRepetido",
+                  "tramo;D;n;i;Q\nA;1;0,013;0,01;1\nB;1;0,013;0,01;1\n\"A \";1;0,013;0,01;1\n",
+                  "el tramo «A» aparece en las filas 2 y 4"},
+        TablaMala{"TramoRepetidoConTildeEnWindows1252",
+                  "Tr\xE1mo;D;n;i;Q\nA;1;0,013;0,01;1\nA;1;0,013;0,01;1\n",
+                  "el tramo «A» aparece en las filas 2 y 3"},
+        TablaMala{"ComillasEnCabecera", "tramo;\"D;n;i;Q\n",
+                  "en la cabecera unas comillas no se cierran"}),
+    [](const auto& info) { return std::string(info.param.nombre); });
+
+// A bad row is handed out with what is wrong, and the rows after it still read.
+TEST(FilasRed, DefectosDeUnaFilaNoParanLasDemas) {
+    QTemporaryDir dir;
+    LectorRed lector(escribir(dir, "red.csv",
+                              "tramo,D,n,i,Q\n"
+                              "A,1,0.013,0.01\n"
+                              "B,1,0.013,0.01,1,9\n"
+                              "C,\"1\"x,0.013,0.01,1\n"
+                              "D,1,0.013,0.01,1\n"
+                              "E,\"1,0.013,0.01,1\n"
+                              "F,1,0.013,0.01,1\n"));
+    const std::vector<FilaRed> filas = todas(lector);
+    ASSERT_EQ(filas.size(), 5u);
+    EXPECT_EQ(filas[0].error, "tiene 4 campos y la cabecera 5");
+    EXPECT_EQ(filas[0].celdas.size(), 5u);
+    EXPECT_EQ(filas[1].error, "tiene 6 campos y la cabecera 5");
+    EXPECT_EQ(filas[2].error, "hay texto tras las comillas de cierre de un campo");
+    EXPECT_EQ(filas[3].numero, 5);
+    EXPECT_TRUE(filas[3].error.empty());
+    // An unclosed quote runs to the end of the table: the rest is that one field.
+    EXPECT_EQ(filas[4].numero, 6);
+    EXPECT_EQ(filas[4].error, "unas comillas no se cierran");
+}
+
+// A pipe cannot be read twice: its bytes are held and read like a file.
+TEST(FilasRed, TuberiaConNombre) {
+    QTemporaryDir dir;
+    const QByteArray ruta = QFile::encodeName(dir.filePath("fifo"));
+    ASSERT_EQ(::mkfifo(ruta.constData(), 0600), 0);
+    // A reader that reads nothing keeps the written bytes in the pipe until the table opens it.
+    const int espera = ::open(ruta.constData(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(espera, 0);
+    std::thread([&] {
+        std::ofstream(ruta.constData(), std::ios::binary) << "tramo;D;n;i;Q\nA;1;0,013;0,01;1\n";
+    }).join();
+    LectorRed lector(ruta);
+    ::close(espera);
+    const std::vector<FilaRed> filas = todas(lector);
+    ASSERT_EQ(filas.size(), 1u);
+    EXPECT_EQ(filas[0].celdas[1], "1");
+}
+
+TEST(CeldaCsv, EntrecomilladoSoloCuandoHaceFalta) {
+    const DialectoRed pc{';', ','};
+    const DialectoRed c{',', '.'};
+    const std::array<std::tuple<std::string, DialectoRed, std::string>, 5> casos{{
+        {"0,5", pc, "0,5"},
+        {"0,5", c, "\"0,5\""},
+        {"a;b", pc, "\"a;b\""},
+        {"dijo \"sí\"", pc, "\"dijo \"\"sí\"\"\""},
+        {"dos\nlíneas", c, "\"dos\nlíneas\""},
+    }};
+    for (const auto& [celda, dialecto, esperado] : casos) {
+        std::string d;
+        anadirCeldaCsv(d, celda, dialecto);
+        EXPECT_EQ(d, esperado) << celda;
+    }
+}
+
+// Pieces reach the target only on confirmar(); an unconfirmed write leaves it as it was and no
+// temporary behind.
+TEST(EscrituraAtomica, SoloAlConfirmar) {
+    QTemporaryDir dir;
+    const QByteArray ruta = escribir(dir, "salida.csv", "antiguo");
+    {
+        EscrituraAtomica e(ruta, QStringLiteral("salida.csv"));
+        e.escribir("nuevo ");
+        e.escribir("contenido");
+    }
+    EXPECT_EQ(contenido(ruta), "antiguo");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1);
+    {
+        EscrituraAtomica e(ruta, QStringLiteral("salida.csv"));
+        e.escribir("nuevo ");
+        e.escribir("contenido");
+        e.confirmar();
+    }
+    EXPECT_EQ(contenido(ruta), "nuevo contenido");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1);
+    const QByteArray enCarpetaQueNoExiste = QFile::encodeName(dir.filePath("no/x.csv"));
+    EXPECT_THROW(EscrituraAtomica(enCarpetaQueNoExiste, QStringLiteral("x.csv")), ErrorArchivo);
+}
+
+} // namespace
+} // namespace colvero
