@@ -492,8 +492,13 @@ int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevi
         return 2;
     };
 
+    // The network check has its own options; a table is one file, named by its text.
     if (esOrdenDeRed(argumentos)) {
-        return ejecutarRed(argumentos, salida, errores);
+        QStringList textos;
+        for (const char* argumento : argumentos) {
+            textos << QString::fromUtf8(argumento);
+        }
+        return ejecutarRed(textos, salida, errores);
     }
 
     QCommandLineParser p;

@@ -365,9 +365,9 @@ void enParalelo(std::vector<Trabajo>& trabajos, int hilos, const Opciones& o,
 
 } // namespace
 
-bool esOrdenDeRed(const QStringList& argumentos) {
-    for (const QString& a : argumentos.mid(1)) {
-        if (a == QLatin1String("--red") || a.startsWith(QLatin1String("--red=")))
+bool esOrdenDeRed(std::span<const char* const> argumentos) {
+    for (std::string_view a : argumentos.subspan(std::min<std::size_t>(1, argumentos.size()))) {
+        if (a == "--red" || a.starts_with("--red="))
             return true;
     }
     return false;

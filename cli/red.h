@@ -2,13 +2,14 @@
 // colvero-check --red: every reach of a network table (files/red.h) checked with the same
 // engine and texts as a calculation file, in the order of the table, on every core.
 #include <QStringList>
+#include <span>
 
 class QIODevice;
 
 namespace colvero::cli {
 
 // True when the command line asks for a network check (--red).
-bool esOrdenDeRed(const QStringList& argumentos);
+bool esOrdenDeRed(std::span<const char* const> argumentos);
 
 // The whole network command: `argumentos` as in argv. Writes the summary or the JSON lines to
 // `salida`, messages to `errores`, and returns the exit status: 0 every reach passes, 1 some
