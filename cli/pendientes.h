@@ -23,7 +23,7 @@ struct Consulta {
     std::optional<std::string> error; // no answer: unreadable file, invalid collector data or
                                       // the error exit ("Datos de entrada erroneos")
     std::optional<CampoNumerico> campoErroneo; // the field that is not a number, if that is why
-    std::string pendiente;                     // the case's slope as written in the file
+    std::string pendiente;                     // the case's slope text, as the window shows it
     ResultadoPendientes pendientes;            // --pendientes
     ResultadoDiametros diametros;              // --diametros
     // Nothing passes because an enabled condition gives "[ERROR]" at every slope and diameter.
