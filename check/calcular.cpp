@@ -251,8 +251,8 @@ ResultadoCalculo resultadoDeEvaluacion(const Entradas& d, const Evaluacion& ev,
     }
     for (int k = 1; k <= 10; ++k) {
         r.notas[k - 1] = lineaVeredicto(k, ev.condiciones[k - 1]);
-        r.dosCalados[k - 1] = ev.condiciones[k - 1].dosCalados;
     }
+    r.condiciones = ev.condiciones;
     actualizarGuardados(d, ev, guardados);
     if (ev.fin == FinEvaluacion::ErrorAritmetico) {
         r.fin = FinCalculo::Error;

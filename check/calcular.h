@@ -76,9 +76,10 @@ struct ResultadoCalculo {
     CamposCalculados campos;
     // The first field whose text is not a number, when that ended the run.
     std::optional<CampoNumerico> campoErroneo;
-    // Conditions 2 to 7 (index 0 is condition 1) whose evaluated flow lies in (Qll, Qmax]: the
-    // section has two normal depths there and the lower one is taken. Never set for 1, 8 to 10.
-    std::array<bool, 10> dosCalados{};
+    // The outcome of each condition as a value (index 0 is condition 1), with its two-depth
+    // flag: the verdict texts above are written from these. NoEvaluada where the run did not
+    // evaluate the condition.
+    std::array<ResultadoCondicion, 10> condiciones{};
     // Command6 is enabled only by a completed run; otherwise it keeps its state.
     bool habilitaInforme() const { return fin == FinCalculo::Realizado; }
 };

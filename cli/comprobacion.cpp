@@ -2,10 +2,14 @@
 
 #include "cli/red.h"
 
+#include "cli/escritura.h"
+#include "cli/pendientes.h"
 #include "files/archivos.h"
 #include "files/lectura.h"
 #include "files/separador.h"
+#include "files/serie.h"
 #include "report/informe.h"
+#include "report/producto.h"
 
 #include <QCommandLineParser>
 #include <QIODevice>
@@ -46,106 +50,6 @@ void escribir(QIODevice& d, const QString& texto) {
     d.write(texto.toUtf8());
 }
 
-// True when Qt would give the same bytes back after reading `s` into a QString. Malformed
-// sequences become U+FFFD there; noncharacters (U+FDD0..U+FDEF, U+xFFFE/F) and four-byte
-// sequences are left to Qt as well, which keeps this check on the safe side.
-bool pasaSinCambios(std::string_view s) {
-    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    const auto* const fin = p + s.size();
-    auto continuacion = [&](const unsigned char* q, unsigned char min, unsigned char max) {
-        return q < fin && *q >= min && *q <= max;
-    };
-    while (p < fin) {
-        const unsigned char b = *p;
-        if (b < 0x80) {
-            ++p;
-        } else if (b >= 0xC2 && b <= 0xDF && continuacion(p + 1, 0x80, 0xBF)) {
-            p += 2;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            const unsigned char min = b == 0xE0 ? 0xA0 : 0x80;
-            const unsigned char max = b == 0xED ? 0x9F : 0xBF;
-            if (!continuacion(p + 1, min, max) || !continuacion(p + 2, 0x80, 0xBF) ||
-                (b == 0xEF && (p[1] == 0xB7 || p[1] == 0xBF))) {
-                return false;
-            }
-            p += 3;
-        } else {
-            return false;
-        }
-    }
-    return true;
-}
-
-// A text as Qt would write it after reading it as UTF-8.
-std::string_view comoQt(std::string_view s, std::string& apoyo) {
-    if (esAscii(s) || pasaSinCambios(s)) {
-        return s;
-    }
-    apoyo = QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())).toStdString();
-    return apoyo;
-}
-
-// A JSON string with the escapes Qt's writer uses: the two-letter forms for \b \f \n \r \t,
-// \u00xx (lower-case hex) for the other control characters, and UTF-8 for the rest.
-void anadirCadenaJson(std::string& d, std::string_view texto) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    // Most texts are printable ASCII with nothing to escape: copied whole.
-    if (std::all_of(texto.begin(), texto.end(), [](char c) {
-            const auto b = static_cast<unsigned char>(c);
-            return b >= 0x20 && b < 0x80 && b != '"' && b != '\\';
-        })) {
-        d += '"';
-        d.append(texto);
-        d += '"';
-        return;
-    }
-    std::string apoyo;
-    const std::string_view s = comoQt(texto, apoyo);
-    d += '"';
-    size_t tramo = 0; // start of the bytes not copied yet
-    for (size_t k = 0; k < s.size(); ++k) {
-        const auto c = static_cast<unsigned char>(s[k]);
-        if (c >= 0x20 && c != '"' && c != '\\') {
-            continue;
-        }
-        d.append(s.substr(tramo, k - tramo));
-        tramo = k + 1;
-        d += '\\';
-        switch (c) {
-        case '"':
-        case '\\':
-            d += static_cast<char>(c);
-            break;
-        case '\b':
-            d += 'b';
-            break;
-        case '\f':
-            d += 'f';
-            break;
-        case '\n':
-            d += 'n';
-            break;
-        case '\r':
-            d += 'r';
-            break;
-        case '\t':
-            d += 't';
-            break;
-        default:
-            d += "u00";
-            d += kHex[c >> 4];
-            d += kHex[c & 0xF];
-        }
-    }
-    d.append(s.substr(tramo));
-    d += '"';
-}
-
-void anadirTexto(std::string& d, std::string_view texto) {
-    std::string apoyo;
-    d.append(comoQt(texto, apoyo));
-}
-
 // Width of a UTF-8 text in UTF-16 code units, as QString::leftJustified counts it.
 size_t anchoUtf16(std::string_view s) {
     size_t ancho = 0;
@@ -157,43 +61,15 @@ size_t anchoUtf16(std::string_view s) {
     return ancho;
 }
 
-// Collects the output and hands it to the device in large pieces.
-class Salida {
-public:
-    explicit Salida(QIODevice& dispositivo) : dispositivo_(dispositivo) {
-        texto_.reserve(2 * kTrozo);
-    }
-    ~Salida() { vaciar(); }
-    Salida(const Salida&) = delete;
-    Salida& operator=(const Salida&) = delete;
-
-    std::string& texto() { return texto_; }
-
-    // Called after each file: writes once a piece is full.
-    void quizaVaciar() {
-        if (texto_.size() >= kTrozo) {
-            vaciar();
-        }
-    }
-
-    void vaciar() {
-        if (!texto_.empty()) {
-            dispositivo_.write(texto_.data(), static_cast<qint64>(texto_.size()));
-            texto_.clear();
-        }
-    }
-
-private:
-    static constexpr size_t kTrozo = size_t{64} * 1024;
-    QIODevice& dispositivo_;
-    std::string texto_;
-};
-
 const char* const kAyuda =
     R"(Uso: colvero-check [--criterio CRITERIO.CrVek] [--locale NOMBRE] [--json | --informe] CALCULO.caVek...
+     colvero-check --pendientes [--criterio CRITERIO.CrVek] [--locale NOMBRE] [--json] CALCULO.caVek...
+     colvero-check --diametros SERIE [--criterio CRITERIO.CrVek] [--locale NOMBRE] [--json] CALCULO.caVek...
 
 Comprueba cada cálculo contra las diez condiciones de diseño, sin ventana. Cada archivo se lee
 y se calcula por separado, partiendo de valores guardados a 0, como en una ventana recién abierta.
+Con --pendientes o --diametros, en lugar de comprobarlo, busca con qué pendientes o con qué tubo
+se cumplen todas las condiciones activadas.
 
 Opciones:
   --criterio ARCHIVO  Aplica el criterio de ARCHIVO (.CrVek) a cada cálculo en lugar del
@@ -203,13 +79,25 @@ Opciones:
                       (LC_ALL, LC_NUMERIC o LANG).
   --json              Escribe un objeto JSON por archivo y línea (UTF-8): archivo, estado,
                       colector y, para cada condición, número, veredicto y valores calculados,
-                      más campo_erroneo si un campo que no es un número impide el cálculo;
-                      o archivo y error si no se puede leer.
+                      más campo_erroneo si un campo que no es un número impide el cálculo, y
+                      avisos: las condiciones cuyo caudal está entre Qll y Qmax, donde hay dos
+                      calados normales; o archivo y error si no se puede leer.
+                      Con --pendientes o --diametros, la respuesta de cada archivo.
   --informe           Escribe el informe del cálculo tal como lo genera el botón
                       "Generar informe" de la ventana: filas precedidas de CR, celdas de
                       tabuladores, sin salto de línea final. Admite un solo archivo; si el
                       cálculo no se realiza no escribe nada.
+  --pendientes        Busca las pendientes admisibles de cada cálculo: las pendientes entre
+                      1e-7 y 1 m/m con las que se cumplen todas las condiciones activadas, con
+                      la condición que decide cada extremo; si no hay ninguna, dice por qué.
+                      La pendiente del propio cálculo no se usa.
+  --diametros SERIE   Prueba cada tubo de la serie de diámetros SERIE (una línea
+                      "nombre;diámetro interior en m" por tubo; # empieza un comentario) con la
+                      pendiente de cada cálculo: las condiciones que no cumple y sus pendientes
+                      admisibles; después, el menor tubo que cumple y el menor que tiene alguna
+                      pendiente admisible.
   -h, --help          Muestra esta ayuda.
+  -v, --version       Muestra la versión.
 
 Sin --json ni --informe escribe un resumen legible de cada archivo.
 
@@ -221,6 +109,8 @@ Códigos de salida:
   1  todos los cálculos se han realizado y alguna condición da [NO], ninguna [ERROR]
   2  error de uso, archivo ilegible, cálculo no realizado (datos del colector no válidos o
      datos de entrada erróneos) o alguna condición con [ERROR]
+Con --pendientes (--diametros): 0 si cada cálculo tiene alguna pendiente admisible (algún tubo
+que cumple con su pendiente), 1 si alguno no la tiene (no lo tiene), 2 como arriba.
 )";
 
 bool realizado(const Comprobacion& c) {
@@ -261,13 +151,15 @@ QString errorDeUso(const QCommandLineParser& p, const QStringList& argumentos) {
         if (a.contains(u'=')) {
             const QString opcion = a.section(u'=', 0, 0);
             if (opcion == QLatin1String("--json") || opcion == QLatin1String("--informe") ||
-                opcion == QLatin1String("--help")) {
+                opcion == QLatin1String("--help") || opcion == QLatin1String("--pendientes") ||
+                opcion == QLatin1String("--version")) {
                 return QStringLiteral("la opción %1 no admite valor").arg(opcion);
             }
         }
     }
     const QString ultimo = argumentos.last();
-    if (ultimo == QLatin1String("--criterio") || ultimo == QLatin1String("--locale")) {
+    if (ultimo == QLatin1String("--criterio") || ultimo == QLatin1String("--locale") ||
+        ultimo == QLatin1String("--diametros")) {
         return QStringLiteral("falta el valor de la opción %1").arg(ultimo);
     }
     return QStringLiteral("argumentos no válidos");
@@ -371,17 +263,25 @@ int codigoDeSalida(const Comprobacion& c) {
         return 2;
     }
     bool algunNo = false;
-    for (const std::string& nota : c.resultado.notas) {
-        if (nota.find("[ERROR]") != std::string::npos) {
+    for (const ResultadoCondicion& r : c.resultado.condiciones) {
+        switch (r.veredicto) {
+        case Veredicto::ErrorDeDato:
             return 2;
+        case Veredicto::NoCumple:
+        case Veredicto::CapacidadInsuficiente:
+            algunNo = true;
+            break;
+        case Veredicto::NoEvaluada:
+        case Veredicto::Cumple:
+            break;
         }
-        algunNo = algunNo || nota.find("[NO]") != std::string::npos;
     }
     return algunNo ? 1 : 0;
 }
 
 // Keys in the order the earlier QJsonObject-based writer produced them (sorted by name);
-// "campo_erroneo", present only when a text that is not a number stopped the run, comes last.
+// "campo_erroneo", present only when a text that is not a number stopped the run, and
+// "avisos", always present, come last.
 void anadirJson(const Comprobacion& c, std::string& d) {
     const QByteArray archivo = c.archivo.toUtf8();
     d += "{\"archivo\":";
@@ -418,7 +318,17 @@ void anadirJson(const Comprobacion& c, std::string& d) {
         d += ",\"campo_erroneo\":";
         anadirCadenaJson(d, campo);
     }
-    d += '}';
+    d += ",\"avisos\":[";
+    bool primero = true;
+    for (int k = 1; k <= 10; ++k) {
+        if (c.resultado.condiciones[static_cast<size_t>(k - 1)].dosCalados) {
+            d += primero ? "{\"condicion\":" : ",{\"condicion\":";
+            d += std::to_string(k);
+            d += ",\"tipo\":\"dos_calados\"}";
+            primero = false;
+        }
+    }
+    d += "]}";
 }
 
 void anadirResumen(const Comprobacion& c, std::string& d) {
@@ -477,6 +387,12 @@ void anadirResumen(const Comprobacion& c, std::string& d) {
             anadirTexto(d, texto);
         }
         d += '\n';
+        if (c.resultado.condiciones[k].dosCalados) {
+            d += "  Aviso (";
+            d += std::to_string(k + 1);
+            d += "): el caudal está entre Qll y Qmax, donde la sección tiene dos calados "
+                 "normales; se toma el menor.\n";
+        }
     }
 }
 
@@ -509,8 +425,14 @@ int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevi
                                        QStringLiteral("NOMBRE"));
     const QCommandLineOption optJson(QStringLiteral("json"));
     const QCommandLineOption optInforme(QStringLiteral("informe"));
+    const QCommandLineOption optPendientes(QStringLiteral("pendientes"));
+    const QCommandLineOption optDiametros(QStringLiteral("diametros"), QString(),
+                                          QStringLiteral("SERIE"));
     const QCommandLineOption optAyuda(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    const QList<QCommandLineOption> opciones{optCriterio, optLocale, optJson, optInforme, optAyuda};
+    const QCommandLineOption optVersion(
+        QStringList{QStringLiteral("v"), QStringLiteral("version")});
+    const QList<QCommandLineOption> opciones{optCriterio,   optLocale,    optJson,  optInforme,
+                                             optPendientes, optDiametros, optAyuda, optVersion};
     p.addOptions(opciones);
     p.addPositionalArgument(QStringLiteral("calculos"), QString());
 
@@ -526,11 +448,27 @@ int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevi
         salida.write(kAyuda);
         return 0;
     }
+    if (p.isSet(optVersion)) {
+        salida.write("colvero-check ");
+        salida.write(producto::kVersionCompleta);
+        salida.write("\n");
+        return 0;
+    }
     const std::vector<const char*>& archivos = separados.archivos;
     const bool json = p.isSet(optJson);
     const bool informe = p.isSet(optInforme);
+    const bool pendientes = p.isSet(optPendientes);
+    const bool diametros = p.isSet(optDiametros);
     if (json && informe) {
         return errorDeUsoCon(QStringLiteral("--json y --informe no se pueden usar juntas"));
+    }
+    if (pendientes && diametros) {
+        return errorDeUsoCon(QStringLiteral("--pendientes y --diametros no se pueden usar juntas"));
+    }
+    if (informe && (pendientes || diametros)) {
+        return errorDeUsoCon(
+            QStringLiteral("%1 y --informe no se pueden usar juntas")
+                .arg(pendientes ? QStringLiteral("--pendientes") : QStringLiteral("--diametros")));
     }
     if (archivos.empty()) {
         return errorDeUsoCon(QStringLiteral("falta el archivo de cálculo (.caVek)"));
@@ -547,6 +485,18 @@ int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevi
         } catch (const ErrorArchivo& e) {
             return fallo(QString::fromUtf8(e.what()));
         }
+    }
+
+    if (pendientes || diametros) {
+        std::optional<std::vector<Tubo>> serie;
+        if (diametros) {
+            try {
+                serie = leerSerie(p.value(optDiametros));
+            } catch (const ErrorArchivo& e) {
+                return fallo(QString::fromUtf8(e.what()));
+            }
+        }
+        return responder(archivos, criterio, serie, separador, json, salida);
     }
 
     if (informe) {

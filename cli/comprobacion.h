@@ -3,9 +3,11 @@
 // outcome as a summary, as JSON lines or as the window's report text.
 #include "check/calcular.h"
 #include "check/calculo.h"
+#include "check/evaluacion.h"
 
 #include <QByteArray>
 #include <QString>
+#include <array>
 #include <optional>
 #include <span>
 #include <string>
@@ -31,12 +33,13 @@ Comprobacion comprobar(const QByteArray& rutaNativa, const std::optional<Criteri
 // '.' or ',' from a locale name (or the system locale when empty); anything else is '.'.
 char separadorDeLocale(const QString& nombre);
 
-// Exit status of one outcome: 0 completed and passing, 1 completed with some "[NO]" but no
-// "[ERROR]", 2 otherwise (unreadable file, incomplete run, an "[ERROR]"). A set of files
-// exits with the highest status of its files.
+// Exit status of one outcome, from the conditions' outcomes: 0 completed and passing, 1
+// completed with some "[NO]" but no "[ERROR]", 2 otherwise (unreadable file, incomplete run,
+// an "[ERROR]"). A set of files exits with the highest status of its files.
 int codigoDeSalida(const Comprobacion& c);
 
-// Appends one compact JSON object (no line end) to `destino`.
+// Appends one compact JSON object (no line end) to `destino`. A run's object ends with
+// "avisos": the conditions whose flow lies where the section has two normal depths.
 void anadirJson(const Comprobacion& c, std::string& destino);
 
 // Appends a readable Spanish summary (UTF-8, LF line ends) to `destino`.

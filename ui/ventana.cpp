@@ -207,11 +207,13 @@ void VentanaPrincipal::crearAvisosDosCalados() {
     }
 }
 
-void VentanaPrincipal::mostrarAvisosDosCalados(const std::array<bool, 10>& dosCalados) {
-    for (std::size_t k = 0; k < dosCalados.size(); ++k) {
+void VentanaPrincipal::mostrarAvisosDosCalados(
+    const std::array<ResultadoCondicion, 10>& condiciones) {
+    for (std::size_t k = 0; k < condiciones.size(); ++k) {
         if (QLabel* aviso = avisosDosCalados_[k]) {
-            aviso->setVisible(dosCalados[k]);
-            if (dosCalados[k])
+            const bool dosCalados = condiciones[k].dosCalados;
+            aviso->setVisible(dosCalados);
+            if (dosCalados)
                 aviso->raise();
         }
     }
@@ -359,7 +361,7 @@ void VentanaPrincipal::calcular() {
     const Calculo calculo = calculoDe(*controles_);
     const ResultadoCalculo resultado = colvero::calcular(calculo, guardados_, separador_);
     mostrarResultado(*controles_, resultado);
-    mostrarAvisosDosCalados(resultado.dosCalados);
+    mostrarAvisosDosCalados(resultado.condiciones);
     if (resultado.habilitaInforme()) {
         controles_->boton("Command6")->setEnabled(true);
         ultimoCaso_ = nota::casoCalculado(calculo, resultado, separador_);

@@ -57,7 +57,7 @@ private:
     void conectarTeclado();
     void crearBotonAsistente();
     void crearAvisosDosCalados();
-    void mostrarAvisosDosCalados(const std::array<bool, 10>& dosCalados);
+    void mostrarAvisosDosCalados(const std::array<ResultadoCondicion, 10>& condiciones);
 
     void reiniciar();         // Command12: results, verdicts and status back to "-"
     void marcarSinCalcular(); // the first two steps of the reset
@@ -91,7 +91,7 @@ private:
     VentanaGrafico* ventanaGrafico_ = nullptr;      // child window, created on first use
     std::optional<nota::CasoCalculado> ultimoCaso_; // of the last completed Calcular
     QString criterioDelCaso_;                       // its criterion file's name, if any
-    Asistente* asistente_ = nullptr; // built on first use, owned as a child window
+    Asistente* asistente_ = nullptr;                // built on first use, owned as a child window
     // Beside the verdicts of conditions 2 to 7: the flow had two normal depths. Index 0 is
     // condition 1; conditions without a mark hold nullptr.
     std::array<QLabel*, 10> avisosDosCalados_{};

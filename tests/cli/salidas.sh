@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Writes everything colvero-check prints (output, errors, exit status) for a fixed set of runs
-# over the shipped examples and the cases in tests/cli/casos, in both decimal separators.
+# over the shipped examples, series and the cases in tests/cli/casos, in both decimal
+# separators.
 # Run from the top of the source tree: the file paths in the output are relative to it.
 #   tests/cli/salidas.sh COLVERO_CHECK > transcript
 #   tests/cli/salidas.sh COLVERO_CHECK --comparar tests/cli/salidas-esperadas.txt
@@ -50,6 +51,21 @@ transcripcion() {
     ejecutar examples/colector-1m.caVek --criterio
     ejecutar --json=1 examples/colector-1m.caVek
     ejecutar --help
+    for locale in C es_ES; do
+        ejecutar --locale "$locale" --pendientes "${casos[@]}" "$raro"
+        ejecutar --locale "$locale" --pendientes --json "${casos[@]}" "$raro"
+        ejecutar --locale "$locale" --diametros series/hormigon-dn.txt \
+            examples/colector-1m.caVek tests/cli/casos/no-cumple.caVek
+        ejecutar --locale "$locale" --json --diametros series/pvc-sn4.txt \
+            --criterio examples/criterio-estricto.CrVek "${casos[@]}"
+    done
+    ejecutar --pendientes --informe examples/colector-1m.caVek
+    ejecutar --pendientes --diametros series/pvc-sn4.txt examples/colector-1m.caVek
+    ejecutar --diametros tests/cli/casos/no-existe.txt examples/colector-1m.caVek
+    ejecutar --diametros tests/cli/casos/pasa.caVek examples/colector-1m.caVek
+    ejecutar examples/colector-1m.caVek --diametros
+    ejecutar --pendientes=1 examples/colector-1m.caVek
+    ejecutar --version
 }
 
 if [[ ${2:-} == --comparar ]]; then

@@ -245,7 +245,8 @@ TEST_F(ColveroCheck, CampoQueNoEsUnNumero) {
         const QString campo = QString::fromUtf8(caso.campo);
         EXPECT_EQ(o["estado"].toString(), "Datos de entrada erroneos");
         EXPECT_EQ(o["campo_erroneo"].toString(), campo);
-        EXPECT_EQ(o.keys().size(), 5);
+        EXPECT_EQ(o.keys(), (QStringList{"archivo", "avisos", "campo_erroneo", "colector",
+                                         "condiciones", "estado"}));
         EXPECT_TRUE(resumen.contains("Estado: Datos de entrada erroneos (cálculo no realizado)\n"
                                      "Campo erróneo: «" +
                                      campo + "» no es un número\nColector: -\n"))
