@@ -48,15 +48,12 @@ constexpr const char* kVigilados[] = {
     "Text57", "Text58", "Text64", "Text63", "Text71", "Text12",
 };
 
-// The chart button: at the right end of the free band between the program's title and the
-// status frame, clear of the maker's panel of the background (twips, like the layout tables).
-constexpr int kBotonGrafico[4] = {10740, 2480, 1290, 310};
+// The buttons of the free band of the header, right of the title and above the status frame,
+// side by side and clear of the maker's panel of the background (px).
+constexpr int kXBotonAsistente = 470, kXBotonGrafico = 618, kYBotonCabecera = 152;
+constexpr int kAnchoBotonCabecera = 140, kAltoBotonCabecera = 24;
 
 // A field whose text is not a number: a red frame over a light red ground, dark text.
-// The assistant's button lies in the free band of the header, right of the title and above the
-// status frame; the band's right part stays free for another button.
-constexpr int kXBotonAsistente = 470, kYBotonAsistente = 152; // px
-constexpr int kAnchoBotonAsistente = 140, kAltoBotonAsistente = 24;
 // The two-depth mark sits at the right end of the verdict panels (they end at x = 992 px).
 constexpr int kXAviso = 973, kAnchoAviso = 16;
 constexpr const char* kTextoDosCalados =
@@ -145,12 +142,17 @@ void VentanaPrincipal::iniciarLeyendas() {
     }
 }
 
+QPushButton* VentanaPrincipal::botonCabecera(const QString& texto, const char* nombre, int x) {
+    auto* boton = new QPushButton(texto, this);
+    boton->setObjectName(QLatin1String(nombre));
+    const Control datos{nombre, Tipo::Boton, 0, 0, 0, 0, nullptr, Estilo::Ninguno, 0, 0xE0E0E0};
+    aplicarEstilo(*boton, datos);
+    boton->setGeometry(x, kYBotonCabecera, kAnchoBotonCabecera, kAltoBotonCabecera);
+    return boton;
+}
+
 void VentanaPrincipal::crearBotonGrafico() {
-    botonGrafico_ = new QPushButton(QStringLiteral("Gráfico"), this);
-    botonGrafico_->setObjectName(QStringLiteral("CommandGrafico"));
-    botonGrafico_->setFont(controles_->boton("Command20")->font());
-    botonGrafico_->setGeometry(pixeles(kBotonGrafico[0]), pixeles(kBotonGrafico[1]),
-                               pixeles(kBotonGrafico[2]), pixeles(kBotonGrafico[3]));
+    botonGrafico_ = botonCabecera(QStringLiteral("Gráfico"), "CommandGrafico", kXBotonGrafico);
     botonGrafico_->setToolTip(VentanaGrafico::sinCalculo());
     botonGrafico_->installEventFilter(this);
     connect(botonGrafico_, &QPushButton::clicked, this, &VentanaPrincipal::abrirGrafico);
@@ -177,13 +179,8 @@ void VentanaPrincipal::actualizarGrafico() {
 }
 
 void VentanaPrincipal::crearBotonAsistente() {
-    auto* boton = new QPushButton(QStringLiteral("Asistente de diseño"), this);
-    boton->setObjectName(QStringLiteral("BotonAsistente"));
-    const Control datos{"BotonAsistente", Tipo::Boton,     0, 0,       0, 0,
-                        nullptr,          Estilo::Ninguno, 0, 0xE0E0E0};
-    aplicarEstilo(*boton, datos);
-    boton->setGeometry(kXBotonAsistente, kYBotonAsistente, kAnchoBotonAsistente,
-                       kAltoBotonAsistente);
+    QPushButton* boton =
+        botonCabecera(QStringLiteral("Asistente de diseño"), "BotonAsistente", kXBotonAsistente);
     boton->setToolTip(QStringLiteral("Pendientes admisibles y menor diámetro de una serie para "
                                      "el caso actual (Ctrl+D)"));
     // Out of the tab chain, which follows the layout tables; the shortcut reaches it.

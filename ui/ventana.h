@@ -64,6 +64,8 @@ private:
     void actualizarFilas();   // Command18: rows follow their check boxes, then reset
     void calcular();          // Command13
     void copiarInforme();     // Command6
+    // A button of the header band at `x` px, looking like the assistant's and the chart's.
+    QPushButton* botonCabecera(const QString& texto, const char* nombre, int x);
     void crearBotonGrafico();
     void abrirGrafico();      // the chart window, created on first use
     void actualizarGrafico(); // after a completed Calcular
