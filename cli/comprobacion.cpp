@@ -22,26 +22,6 @@
 namespace colvero::cli {
 namespace {
 
-// The computed fields of each condition after a run, with the caption the window puts
-// beside them.
-struct Valor {
-    const char* etiqueta;
-    const std::string CamposCalculados::*campo;
-};
-
-const std::array<std::vector<Valor>, 10> kValores{{
-    {{"Qll (m3/s)", &CamposCalculados::Text37}},
-    {{"v2 (m/s)", &CamposCalculados::Text38}},
-    {{"v3 (m/s)", &CamposCalculados::Text47}},
-    {{"y/D4 (%)", &CamposCalculados::Text52}},
-    {{"Rh (m)", &CamposCalculados::Text55}, {"dp (mm)", &CamposCalculados::Text19}},
-    {{"F6", &CamposCalculados::Text59}},
-    {{"F7", &CamposCalculados::Text60}},
-    {{"i (m/m)", &CamposCalculados::Text62}},
-    {{"i (m/m)", &CamposCalculados::Text61}},
-    {{"v10 (m/s)", &CamposCalculados::Text73}},
-}};
-
 QString u8(const std::string& s) {
     return QString::fromStdString(s);
 }

@@ -1,5 +1,7 @@
 #include "cli/red.h"
 
+#include "cli/escritura.h"
+
 #include "check/calcular.h"
 #include "check/diametros.h"
 #include "check/numero.h"
@@ -58,21 +60,6 @@ Opciones:
 Códigos de salida: 0 todos los tramos cumplen; 1 alguno no cumple; 2 algún tramo no se ha
 podido comprobar, o error de uso o de la tabla.
 )";
-
-// Computed values of each condition, as the per-file output names them.
-const std::array<std::vector<std::pair<const char*, const std::string CamposCalculados::*>>, 10>
-    kValores{{
-        {{"Qll (m3/s)", &CamposCalculados::Text37}},
-        {{"v2 (m/s)", &CamposCalculados::Text38}},
-        {{"v3 (m/s)", &CamposCalculados::Text47}},
-        {{"y/D4 (%)", &CamposCalculados::Text52}},
-        {{"Rh (m)", &CamposCalculados::Text55}, {"dp (mm)", &CamposCalculados::Text19}},
-        {{"F6", &CamposCalculados::Text59}},
-        {{"F7", &CamposCalculados::Text60}},
-        {{"i (m/m)", &CamposCalculados::Text62}},
-        {{"i (m/m)", &CamposCalculados::Text61}},
-        {{"v10 (m/s)", &CamposCalculados::Text73}},
-    }};
 
 void cadenaJson(std::string& d, const std::string& s) {
     const QByteArray b =
@@ -282,7 +269,7 @@ void comprobarTrabajo(Trabajo& t, const Opciones& o, const DialectoRed& dialecto
             anadirCeldaCsv(d, t.error.empty() ? rCsv.notas[k] : std::string(), dialecto);
             for (const auto& v : kValores[k]) {
                 d += dialecto.campos;
-                const std::string& texto = rCsv.campos.*v.second;
+                const std::string& texto = rCsv.campos.*v.campo;
                 if (t.error.empty() && texto != "-")
                     anadirCeldaCsv(d, texto, dialecto);
             }
@@ -322,7 +309,7 @@ std::string cabeceraCsv(const CabeceraRed& c, const Opciones& o) {
         anadirCeldaCsv(d, prefijo + "veredicto", c.dialecto);
         for (const auto& v : kValores[k]) {
             d += c.dialecto.campos;
-            anadirCeldaCsv(d, prefijo + v.first, c.dialecto);
+            anadirCeldaCsv(d, prefijo + v.etiqueta, c.dialecto);
         }
     }
     d += c.dialecto.campos;
