@@ -3,6 +3,8 @@
 #include "check/calcular.h"
 #include "hydraulics/aritmetica.h"
 
+#include "caso_base.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,27 +13,7 @@
 namespace colvero {
 namespace {
 
-// D = 1 m, n = 0.013, i = 0.005 (full-section flow 1.695 m3/s, Qmax 1.824 m3/s).
-Entradas casoBase() {
-    Entradas d;
-    d.D = 1;
-    d.n = 0.013;
-    d.i = 0.005;
-    d.Q.fill(1);
-    d.Vmax = 3;
-    d.Vmin = 0.6;
-    d.yDmax = 75;
-    d.gammaAgua = 1;
-    d.gammaParticula = 2.65;
-    d.dpMin = 10;
-    d.Fmin = 1;
-    d.Fmax = 2;
-    d.Imin = 0.004;
-    d.Imax = 0.01;
-    d.yD10 = 50;
-    d.Vmin10 = 0.6;
-    return d;
-}
+using prueba::casoBase;
 
 double caudalLleno(const Entradas& d) {
     Activas a{};

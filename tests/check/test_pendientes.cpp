@@ -2,6 +2,8 @@
 
 #include "check/numero.h"
 
+#include "caso_base.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,27 +12,7 @@
 namespace colvero {
 namespace {
 
-// D = 1 m, n = 0.013, every flow 1 m3/s and the limits of an ordinary criterion.
-Entradas casoBase() {
-    Entradas d;
-    d.D = 1;
-    d.n = 0.013;
-    d.i = 0.005;
-    d.Q.fill(1);
-    d.Vmax = 3;
-    d.Vmin = 0.6;
-    d.yDmax = 75;
-    d.gammaAgua = 1;
-    d.gammaParticula = 2.65;
-    d.dpMin = 10;
-    d.Fmin = 1;
-    d.Fmax = 2;
-    d.Imin = 0.004;
-    d.Imax = 0.01;
-    d.yD10 = 50;
-    d.Vmin10 = 0.6;
-    return d;
-}
+using prueba::casoBase;
 
 Activas solo(std::initializer_list<int> condiciones) {
     Activas a{};
