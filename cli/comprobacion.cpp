@@ -3,6 +3,9 @@
 #include "cli/red.h"
 
 #include "cli/escritura.h"
+#ifndef COLVERO_SIN_GRAFICOS
+#include "cli/graficos.h"
+#endif
 #include "cli/pendientes.h"
 #include "files/archivos.h"
 #include "files/lectura.h"
@@ -12,6 +15,7 @@
 #include "report/producto.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QIODevice>
 #include <QLocale>
 #include <algorithm>
@@ -45,6 +49,8 @@ const char* const kAyuda =
     R"(Uso: colvero-check [--criterio CRITERIO.CrVek] [--locale NOMBRE] [--json | --informe] CALCULO.caVek...
      colvero-check --pendientes [--criterio CRITERIO.CrVek] [--locale NOMBRE] [--json] CALCULO.caVek...
      colvero-check --diametros SERIE [--criterio CRITERIO.CrVek] [--locale NOMBRE] [--json] CALCULO.caVek...
+     colvero-check --grafico SALIDA.png|SALIDA.svg [--criterio CRITERIO.CrVek] [--locale NOMBRE] CALCULO.caVek
+     colvero-check --nota SALIDA.pdf [--criterio CRITERIO.CrVek] [--locale NOMBRE] CALCULO.caVek
 
 Comprueba cada cálculo contra las diez condiciones de diseño, sin ventana. Cada archivo se lee
 y se calcula por separado, partiendo de valores guardados a 0, como en una ventana recién abierta.
@@ -76,6 +82,12 @@ Opciones:
                       pendiente de cada cálculo: las condiciones que no cumple y sus pendientes
                       admisibles; después, el menor tubo que cumple y el menor que tiene alguna
                       pendiente admisible.
+  --grafico SALIDA    Guarda el gráfico de elementos hidráulicos del cálculo (curvas Q/Qll y
+                      v/vll, puntos de diseño y criterios) como PNG o SVG, según la extensión.
+                      Un solo archivo; si el cálculo no se realiza no se guarda nada.
+  --nota SALIDA       Guarda la nota de cálculo en PDF (una o dos páginas A4): datos, criterio,
+                      las diez condiciones, avisos, pendientes admisibles y el gráfico.
+                      Un solo archivo; si el cálculo no se realiza no se guarda nada.
   -h, --help          Muestra esta ayuda.
   -v, --version       Muestra la versión.
 
@@ -408,11 +420,15 @@ int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevi
     const QCommandLineOption optPendientes(QStringLiteral("pendientes"));
     const QCommandLineOption optDiametros(QStringLiteral("diametros"), QString(),
                                           QStringLiteral("SERIE"));
+    const QCommandLineOption optGrafico(QStringLiteral("grafico"), QString(),
+                                        QStringLiteral("SALIDA"));
+    const QCommandLineOption optNota(QStringLiteral("nota"), QString(), QStringLiteral("SALIDA"));
     const QCommandLineOption optAyuda(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption optVersion(
         QStringList{QStringLiteral("v"), QStringLiteral("version")});
-    const QList<QCommandLineOption> opciones{optCriterio,   optLocale,    optJson,  optInforme,
-                                             optPendientes, optDiametros, optAyuda, optVersion};
+    const QList<QCommandLineOption> opciones{optCriterio,   optLocale,    optJson,    optInforme,
+                                             optPendientes, optDiametros, optGrafico, optNota,
+                                             optAyuda,      optVersion};
     p.addOptions(opciones);
     p.addPositionalArgument(QStringLiteral("calculos"), QString());
 
@@ -456,6 +472,23 @@ int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevi
     if (informe && archivos.size() != 1) {
         return errorDeUsoCon(QStringLiteral("--informe admite un solo archivo de cálculo"));
     }
+    const bool grafico = p.isSet(optGrafico);
+    const bool nota = p.isSet(optNota);
+    if (grafico || nota) {
+        const QString opcion = grafico ? QStringLiteral("--grafico") : QStringLiteral("--nota");
+        if ((grafico && nota) || json || informe || pendientes || diametros) {
+            return errorDeUsoCon(
+                QStringLiteral("%1 no se puede usar con otra forma de salida").arg(opcion));
+        }
+        if (archivos.size() != 1) {
+            return errorDeUsoCon(
+                QStringLiteral("%1 admite un solo archivo de cálculo").arg(opcion));
+        }
+#ifdef COLVERO_SIN_GRAFICOS
+        return errorDeUsoCon(
+            QStringLiteral("%1: este colvero-check se ha compilado sin gráficos").arg(opcion));
+#endif
+    }
 
     const char separador = separadorDeLocale(p.value(optLocale));
     std::optional<Criterio> criterio;
@@ -466,6 +499,17 @@ int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevi
             return fallo(QString::fromUtf8(e.what()));
         }
     }
+
+#ifndef COLVERO_SIN_GRAFICOS
+    if (grafico || nota) {
+        const QString nombreCriterio =
+            separados.criterio ? QFileInfo(nombreVisible(*separados.criterio)).fileName()
+                               : QString();
+        return dibujar(grafico ? Dibujo::Grafico : Dibujo::Nota,
+                       p.value(grafico ? optGrafico : optNota), QByteArray(archivos.front()),
+                       criterio, nombreCriterio, separador, errores);
+    }
+#endif
 
     if (pendientes || diametros) {
         std::optional<std::vector<Tubo>> serie;

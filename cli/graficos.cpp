@@ -1,0 +1,85 @@
+#include "cli/graficos.h"
+
+#include "cli/comprobacion.h"
+#include "files/archivos.h"
+#include "note/nota.h"
+
+#include <QDate>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QIODevice>
+
+#include <cstdio>
+
+namespace colvero::cli {
+
+namespace {
+// The size the chart window saves.
+constexpr QSize kTamanoImagen(1200, 900);
+
+// Qt's own warnings (a missing runtime folder, fonts) are not this program's output.
+void sinAvisosDeQt(QtMsgType tipo, const QMessageLogContext&, const QString& mensaje) {
+    if (tipo == QtCriticalMsg || tipo == QtFatalMsg) {
+        std::fprintf(stderr, "%s\n", qPrintable(mensaje));
+    }
+}
+} // namespace
+
+int dibujar(Dibujo dibujo, const QString& destino, const QByteArray& rutaNativa,
+            const std::optional<Criterio>& criterio, const QString& nombreCriterio,
+            char separadorDecimal, QIODevice& errores) {
+    const auto fallo = [&](const QString& mensaje) {
+        errores.write(QStringLiteral("colvero-check: %1\n").arg(mensaje).toUtf8());
+        return 2;
+    };
+    const QString extension = QFileInfo(destino).suffix().toLower();
+    const bool png = extension == QLatin1String("png");
+    const bool svg = extension == QLatin1String("svg");
+    if (dibujo == Dibujo::Grafico && !png && !svg) {
+        return fallo(QStringLiteral("el gráfico se guarda como PNG o SVG: «%1» no acaba en .png "
+                                    "ni en .svg")
+                         .arg(destino));
+    }
+    if (dibujo == Dibujo::Nota && extension != QLatin1String("pdf")) {
+        return fallo(QStringLiteral("la nota de cálculo se guarda como PDF: «%1» no acaba en .pdf")
+                         .arg(destino));
+    }
+    const Comprobacion c = comprobar(rutaNativa, criterio, separadorDecimal);
+    if (c.error) {
+        return fallo(QString::fromStdString(*c.error));
+    }
+    const std::optional<nota::CasoCalculado> caso = nota::calcularCaso(c.calculo, separadorDecimal);
+    if (!caso) {
+        const std::string& motivo = c.resultado.fin == FinCalculo::ColectorInvalido
+                                        ? c.resultado.notaCol
+                                        : c.resultado.notaCalC;
+        return fallo(QStringLiteral("el cálculo de «%1» no se ha realizado: %2")
+                         .arg(c.archivo, QString::fromStdString(motivo)));
+    }
+    // Fonts and painting need the GUI side of Qt, on no screen.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    qInstallMessageHandler(sinAvisosDeQt);
+    int argc = 1;
+    char nombre[] = "colvero-check";
+    char* argv[] = {nombre, nullptr};
+    const QGuiApplication aplicacion(argc, argv);
+    QByteArray bytes;
+    if (dibujo == Dibujo::Nota) {
+        bytes = nota::pdfNota(*caso, separadorDecimal, QDate::currentDate(), nombreCriterio);
+    } else if (png) {
+        bytes =
+            grafico::pngGrafico(kTamanoImagen, 1.0, nota::datosGrafico(*caso), separadorDecimal);
+    } else {
+        bytes = grafico::svgGrafico(kTamanoImagen, nota::datosGrafico(*caso), separadorDecimal);
+    }
+    try {
+        guardarBytes(destino, bytes);
+    } catch (const ErrorArchivo& e) {
+        return fallo(QString::fromUtf8(e.what()));
+    }
+    return codigoDeSalida(c);
+}
+
+} // namespace colvero::cli

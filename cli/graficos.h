@@ -1,0 +1,24 @@
+#pragma once
+// colvero-check --grafico and --nota: the hydraulic-elements chart (PNG or SVG) and the
+// calculation note (PDF) of one calculation file, drawn as the window's chart window draws them.
+#include "check/calculo.h"
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+class QIODevice;
+
+namespace colvero::cli {
+
+enum class Dibujo { Grafico, Nota };
+
+// Checks the file at `rutaNativa` and writes its chart or note to `destino`; the format comes
+// from the extension (.png, .svg; .pdf). Nothing is written unless the run completes, and a
+// failed write leaves no file. Returns the exit status of the check of that file, or 2 with a
+// message in `errores`. `nombreCriterio` names the --criterio file in the note.
+int dibujar(Dibujo dibujo, const QString& destino, const QByteArray& rutaNativa,
+            const std::optional<Criterio>& criterio, const QString& nombreCriterio,
+            char separadorDecimal, QIODevice& errores);
+
+} // namespace colvero::cli

@@ -1,0 +1,116 @@
+// colvero-check --grafico and --nota, run through the built program.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+
+namespace {
+
+struct Ejecucion {
+    int codigo = -1;
+    QByteArray errores;
+};
+
+Ejecucion ejecutar(const QStringList& argumentos) {
+    QProcess p;
+    p.start(QStringLiteral(COLVERO_CHECK), argumentos);
+    EXPECT_TRUE(p.waitForFinished(60000));
+    return {p.exitCode(), p.readAllStandardError()};
+}
+
+const QString kCaso = QStringLiteral(COLVERO_EJEMPLOS "/colector-1m.caVek");
+const QString kEstricto = QStringLiteral(COLVERO_EJEMPLOS "/criterio-estricto.CrVek");
+
+// The SVG names every design point; the exit status is the check's own.
+TEST(Graficos, SvgConUnElementoTituladoPorPunto) {
+    QTemporaryDir dir;
+    const QString svg = dir.filePath(QStringLiteral("grafico.svg"));
+    const Ejecucion e = ejecutar({QStringLiteral("--grafico"), svg, QStringLiteral("--locale"),
+                                  QStringLiteral("es_ES"), kCaso});
+    EXPECT_EQ(e.codigo, 0) << e.errores.toStdString();
+    EXPECT_TRUE(e.errores.isEmpty()) << e.errores.toStdString();
+    QFile f(svg);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&f);
+    QStringList puntos;
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement &&
+            xml.attributes().value(QStringLiteral("id")).startsWith(QStringLiteral("punto-"))) {
+            puntos << xml.attributes().value(QStringLiteral("id")).toString();
+        }
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    for (int k = 2; k <= 7; ++k) {
+        EXPECT_TRUE(puntos.contains(QStringLiteral("punto-caudal-%1").arg(k))) << k;
+        EXPECT_TRUE(puntos.contains(QStringLiteral("punto-velocidad-%1").arg(k))) << k;
+    }
+}
+
+TEST(Graficos, PngDelTamanoDeLaVentanaDelGrafico) {
+    QTemporaryDir dir;
+    const QString png = dir.filePath(QStringLiteral("GRAFICO.PNG"));
+    EXPECT_EQ(ejecutar({QStringLiteral("--grafico"), png, kCaso}).codigo, 0);
+    EXPECT_EQ(QImage(png).size(), QSize(1200, 900));
+}
+
+// The note holds the verdicts as text; a case that fails some condition exits 1 but still
+// gets its note.
+TEST(Graficos, NotaPdfConLosVeredictosComoTexto) {
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("nota.pdf"));
+    const Ejecucion e =
+        ejecutar({QStringLiteral("--nota"), pdf, QStringLiteral("--criterio"), kEstricto, kCaso});
+    EXPECT_EQ(e.codigo, 1) << e.errores.toStdString();
+    QProcess texto;
+    texto.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    ASSERT_TRUE(texto.waitForFinished(30000));
+    // pdftotext joins runs of blanks, so the verdicts are compared with single blanks.
+    const QString t = QString::fromUtf8(texto.readAllStandardOutput()).simplified();
+    EXPECT_TRUE(t.contains(QStringLiteral("(1) [SI] Qll > Q1"))) << t.toStdString();
+    EXPECT_TRUE(t.contains(QStringLiteral("(2) [NO] V2 > Vmax"))) << t.toStdString();
+    EXPECT_TRUE(t.contains(QStringLiteral("criterio-estricto.CrVek"))) << t.toStdString();
+}
+
+// Nothing is written for a wrong extension, an unwritable place or a run that does not
+// complete, and each says why.
+TEST(Graficos, SinArchivoCuandoNoSePuede) {
+    QTemporaryDir dir;
+    QFile malo(dir.filePath(QStringLiteral("malo.caVek")));
+    ASSERT_TRUE(malo.open(QIODevice::WriteOnly));
+    QFile ejemplo(kCaso);
+    ASSERT_TRUE(ejemplo.open(QIODevice::ReadOnly));
+    malo.write(ejemplo.readAll().replace("0.013", "0"));
+    malo.close();
+    struct Caso {
+        QStringList argumentos;
+        const char* mensaje;
+    };
+    const QString pdf = dir.filePath(QStringLiteral("n.pdf"));
+    for (const Caso& c : {
+             Caso{{QStringLiteral("--nota"), dir.filePath(QStringLiteral("n.png")), kCaso},
+                  "la nota de cálculo se guarda como PDF"},
+             Caso{{QStringLiteral("--grafico"), dir.filePath(QStringLiteral("g.pdf")), kCaso},
+                  "el gráfico se guarda como PNG o SVG"},
+             Caso{{QStringLiteral("--nota"), dir.filePath(QStringLiteral("no/n.pdf")), kCaso},
+                  "la carpeta no existe"},
+             Caso{{QStringLiteral("--nota"), pdf, malo.fileName()},
+                  "no se ha realizado: El Nº de Manning ha de ser superior a 0.0001"},
+             Caso{{QStringLiteral("--nota"), pdf, QStringLiteral("--json"), kCaso},
+                  "--nota no se puede usar con otra forma de salida"},
+             Caso{{QStringLiteral("--grafico"), pdf, kCaso, kCaso},
+                  "--grafico admite un solo archivo de cálculo"},
+         }) {
+        const Ejecucion e = ejecutar(c.argumentos);
+        EXPECT_EQ(e.codigo, 2) << c.mensaje;
+        EXPECT_TRUE(QString::fromUtf8(e.errores).contains(QString::fromUtf8(c.mensaje)))
+            << e.errores.toStdString();
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("malo.caVek")});
+}
+
+} // namespace
