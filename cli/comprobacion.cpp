@@ -3,7 +3,7 @@
 #include "cli/red.h"
 
 #include "cli/escritura.h"
-#ifndef COLVERO_SIN_GRAFICOS
+#ifdef COLVERO_CON_GRAFICOS
 #include "cli/graficos.h"
 #endif
 #include "cli/pendientes.h"
@@ -22,6 +22,8 @@
 #include <array>
 #include <string_view>
 #include <vector>
+
+#include <unistd.h>
 
 namespace colvero::cli {
 namespace {
@@ -388,6 +390,40 @@ void anadirResumen(const Comprobacion& c, std::string& d) {
     }
 }
 
+#ifndef COLVERO_CON_GRAFICOS
+namespace {
+
+// The companion that draws the chart and the note takes the same arguments: beside this program
+// in a build, in libexec once installed. The process becomes it; nothing has been written yet.
+int delegarDibujo(std::span<const char* const> argumentos, QIODevice& errores) {
+    std::array<char, 4096> propio{};
+    const ssize_t largo = ::readlink("/proc/self/exe", propio.data(), propio.size() - 1);
+    if (largo > 0) {
+        const std::string_view ruta(propio.data(), static_cast<size_t>(largo));
+        const std::string carpeta(ruta.substr(0, ruta.rfind('/')));
+        for (const char* relativa :
+             {"/colvero-check-graficos", "/../libexec/colvero/colvero-check-graficos"}) {
+            const std::string companero = carpeta + relativa;
+            if (::access(companero.c_str(), X_OK) != 0) {
+                continue;
+            }
+            std::vector<char*> argv;
+            argv.push_back(const_cast<char*>(companero.c_str()));
+            for (const char* a : argumentos.subspan(1)) {
+                argv.push_back(const_cast<char*>(a));
+            }
+            argv.push_back(nullptr);
+            ::execv(companero.c_str(), argv.data());
+        }
+    }
+    errores.write("colvero-check: no se encuentra colvero-check-graficos, que dibuja el gráfico "
+                  "y la nota de cálculo\n");
+    return 2;
+}
+
+} // namespace
+#endif
+
 int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevice& errores) {
     auto fallo = [&](const QString& mensaje) {
         escribir(errores, QStringLiteral("colvero-check: %1\n").arg(mensaje));
@@ -484,9 +520,8 @@ int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevi
             return errorDeUsoCon(
                 QStringLiteral("%1 admite un solo archivo de cálculo").arg(opcion));
         }
-#ifdef COLVERO_SIN_GRAFICOS
-        return errorDeUsoCon(
-            QStringLiteral("%1: este colvero-check se ha compilado sin gráficos").arg(opcion));
+#ifndef COLVERO_CON_GRAFICOS
+        return delegarDibujo(argumentos, errores);
 #endif
     }
 
@@ -500,7 +535,7 @@ int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevi
         }
     }
 
-#ifndef COLVERO_SIN_GRAFICOS
+#ifdef COLVERO_CON_GRAFICOS
     if (grafico || nota) {
         const QString nombreCriterio =
             separados.criterio ? QFileInfo(nombreVisible(*separados.criterio)).fileName()

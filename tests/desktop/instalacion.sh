@@ -19,7 +19,8 @@ fail() {
 DESTDIR=$raiz cmake --install "$build" --prefix /usr >"$work/install.log" ||
     fail "cmake --install: $(cat "$work/install.log")"
 
-for f in usr/bin/colvero usr/bin/colvero-check usr/share/applications/colvero.desktop \
+for f in usr/bin/colvero usr/bin/colvero-check usr/libexec/colvero/colvero-check-graficos \
+    usr/share/applications/colvero.desktop \
     usr/share/mime/packages/colvero.xml usr/share/man/man1/colvero-check.1.gz \
     usr/share/icons/hicolor/scalable/apps/colvero.svg \
     usr/share/icons/hicolor/48x48/apps/colvero.png usr/share/icons/hicolor/256x256/apps/colvero.png \
@@ -48,6 +49,9 @@ man -l "$share/man/man1/colvero-check.1.gz" 2>&1 | grep -q 'ESTADO DE SALIDA' ||
 "$raiz/usr/bin/colvero-check" --locale C "$share/colvero/ejemplos/colector-1m.caVek" >"$work/salida.txt" ||
     fail "colvero-check instalado no comprueba el ejemplo instalado"
 grep -qF '(1)  [SI]  Qll > Q1' "$work/salida.txt" || fail "salida inesperada: $(cat "$work/salida.txt")"
+"$raiz/usr/bin/colvero-check" --grafico "$work/grafico.svg" "$share/colvero/ejemplos/colector-1m.caVek" ||
+    fail "colvero-check instalado no dibuja el gráfico"
+xmllint --noout "$work/grafico.svg" || fail "el gráfico instalado no es SVG válido"
 
 (cd "$build" && cpack -G DEB -B "$work/deb" >"$work/cpack.log" 2>&1) || fail "cpack: $(cat "$work/cpack.log")"
 deb=$(ls "$work"/deb/colvero_*.deb)
@@ -56,7 +60,8 @@ for campo in 'Package: colvero' 'Section: science' 'qt6-qpa-plugins' 'libqt6widg
     grep -qF "$campo" <<<"$control" || fail "falta «$campo» en el control del paquete"
 done
 contenido=$(dpkg-deb -c "$deb")
-for f in ./usr/bin/colvero ./usr/bin/colvero-check ./usr/share/applications/colvero.desktop \
+for f in ./usr/bin/colvero ./usr/bin/colvero-check ./usr/libexec/colvero/colvero-check-graficos \
+    ./usr/share/applications/colvero.desktop \
     ./usr/share/mime/packages/colvero.xml ./usr/share/man/man1/colvero-check.1.gz; do
     grep -qF " $f" <<<"$contenido" || fail "el paquete no contiene $f"
 done
