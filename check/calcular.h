@@ -7,6 +7,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace colvero {
 
@@ -66,6 +67,26 @@ struct CamposCalculados {
     std::string Text73 = "-"; // v10, condition 10
     bool operator==(const CamposCalculados&) const = default;
 };
+
+// The computed fields of each condition after a run, with the caption the window puts
+// beside them.
+struct ValorCalculado {
+    const char* etiqueta;
+    const std::string CamposCalculados::*campo;
+};
+
+inline const std::array<std::vector<ValorCalculado>, 10> kValoresCalculados{{
+    {{"Qll (m3/s)", &CamposCalculados::Text37}},
+    {{"v2 (m/s)", &CamposCalculados::Text38}},
+    {{"v3 (m/s)", &CamposCalculados::Text47}},
+    {{"y/D4 (%)", &CamposCalculados::Text52}},
+    {{"Rh (m)", &CamposCalculados::Text55}, {"dp (mm)", &CamposCalculados::Text19}},
+    {{"F6", &CamposCalculados::Text59}},
+    {{"F7", &CamposCalculados::Text60}},
+    {{"i (m/m)", &CamposCalculados::Text62}},
+    {{"i (m/m)", &CamposCalculados::Text61}},
+    {{"v10 (m/s)", &CamposCalculados::Text73}},
+}};
 
 // Everything a run writes into the window besides the stored values.
 struct ResultadoCalculo {

@@ -295,7 +295,7 @@ void anadirJson(const Comprobacion& c, std::string& d) {
         d += std::to_string(k + 1);
         d += ",\"valores\":[";
         bool primero = true;
-        for (const Valor& v : kValores[static_cast<size_t>(k)]) {
+        for (const ValorCalculado& v : kValoresCalculados[static_cast<size_t>(k)]) {
             if (!primero) {
                 d += ',';
             }
@@ -361,7 +361,7 @@ void anadirResumen(const Comprobacion& c, std::string& d) {
             anadirTexto(d, r.notas[k]);
         }
         bool primero = true;
-        for (const Valor& v : kValores[k]) {
+        for (const ValorCalculado& v : kValoresCalculados[k]) {
             const std::string& texto = r.campos.*v.campo;
             if (texto.empty() || texto == "-") {
                 continue;

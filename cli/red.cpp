@@ -267,7 +267,7 @@ void comprobarTrabajo(Trabajo& t, const Opciones& o, const DialectoRed& dialecto
         for (size_t k = 0; k < 10; ++k) {
             d += dialecto.campos;
             anadirCeldaCsv(d, t.error.empty() ? rCsv.notas[k] : std::string(), dialecto);
-            for (const auto& v : kValores[k]) {
+            for (const ValorCalculado& v : kValoresCalculados[k]) {
                 d += dialecto.campos;
                 const std::string& texto = rCsv.campos.*v.campo;
                 if (t.error.empty() && texto != "-")
@@ -307,7 +307,7 @@ std::string cabeceraCsv(const CabeceraRed& c, const Opciones& o) {
         const std::string prefijo = "(" + std::to_string(k + 1) + ") ";
         d += c.dialecto.campos;
         anadirCeldaCsv(d, prefijo + "veredicto", c.dialecto);
-        for (const auto& v : kValores[k]) {
+        for (const ValorCalculado& v : kValoresCalculados[k]) {
             d += c.dialecto.campos;
             anadirCeldaCsv(d, prefijo + v.etiqueta, c.dialecto);
         }

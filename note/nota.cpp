@@ -10,6 +10,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QStringList>
 
 #include <algorithm>
 #include <array>
@@ -68,48 +69,43 @@ Fila filaCondicion(const CasoCalculado& caso, int k) {
     switch (k) {
     case 1:
         f.limite = QStringLiteral("Qll > Q1");
-        f.valor = QStringLiteral("Qll (m3/s) = ") + u8(v.Text37);
         break;
     case 2:
         f.limite = QStringLiteral("v (m/s) < ") + u8(cr.Vmax);
-        f.valor = QStringLiteral("v2 (m/s) = ") + u8(v.Text38);
         break;
     case 3:
         f.limite = QStringLiteral("v (m/s) > ") + u8(cr.Vmin);
-        f.valor = QStringLiteral("v3 (m/s) = ") + u8(v.Text47);
         break;
     case 4:
         f.limite = QStringLiteral("y/D max (%) < ") + u8(cr.yDmax);
-        f.valor = QStringLiteral("y/D4 (%) = ") + u8(v.Text52);
         break;
     case 5:
         f.limite = QStringLiteral("Peso esp. partícula (t/m3) = %1\nPeso esp. agua (t/m3) = %2\n"
                                   "dp (mm) > %3")
                        .arg(u8(cr.gammaParticula), u8(cr.gammaAgua), u8(cr.dpMin));
-        f.valor = QStringLiteral("Rh (m) = %1\ndp (mm) = %2").arg(u8(v.Text55), u8(v.Text19));
         break;
     case 6:
         f.limite = QStringLiteral("F > ") + u8(cr.Fmin);
-        f.valor = QStringLiteral("F6 = ") + u8(v.Text59);
         break;
     case 7:
         f.limite = QStringLiteral("F < ") + u8(cr.Fmax);
-        f.valor = QStringLiteral("F7 = ") + u8(v.Text60);
         break;
     case 8:
         f.limite = QStringLiteral("I (m/m) > ") + u8(cr.Imin);
-        f.valor = QStringLiteral("i (m/m) = ") + u8(v.Text62);
         break;
     case 9:
         f.limite = QStringLiteral("I (m/m) < ") + u8(cr.Imax);
-        f.valor = QStringLiteral("i (m/m) = ") + u8(v.Text61);
         break;
     default:
         f.limite =
             QStringLiteral("Para y/D (%) = %1\nv (m/s) > %2").arg(u8(cr.yD10), u8(cr.Vmin10));
-        f.valor = QStringLiteral("v10 (m/s) = ") + u8(v.Text73);
         break;
     }
+    QStringList valores;
+    for (const ValorCalculado& valor : kValoresCalculados[i]) {
+        valores << QString::fromUtf8(valor.etiqueta) + QStringLiteral(" = ") + u8(v.*valor.campo);
+    }
+    f.valor = valores.join(QLatin1Char('\n'));
     f.veredicto = u8(caso.resultado.notas[i]);
     return f;
 }
