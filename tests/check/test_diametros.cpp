@@ -1,5 +1,7 @@
 #include "check/diametros.h"
 
+#include "caso_base.h"
+
 #include <gtest/gtest.h>
 
 namespace colvero {
@@ -7,21 +9,10 @@ namespace {
 
 // Flow 0.3 m3/s at 0.5 %, an ordinary criterion with conditions 8 and 9 off.
 Entradas caso() {
-    Entradas d;
-    d.D = 1;
-    d.n = 0.013;
-    d.i = 0.005;
+    Entradas d = prueba::casoBase();
     d.Q.fill(0.3);
-    d.Vmax = 3;
-    d.Vmin = 0.6;
-    d.yDmax = 75;
-    d.gammaAgua = 1;
-    d.gammaParticula = 2.65;
     d.dpMin = 1;
     d.Fmin = 0.2;
-    d.Fmax = 2;
-    d.yD10 = 50;
-    d.Vmin10 = 0.6;
     return d;
 }
 
