@@ -2,6 +2,7 @@
 
 #include "hydraulics/aritmetica.h"
 #include "hydraulics/relaciones.h"
+#include "hydraulics/seccion.h"
 
 #include <limits>
 
@@ -31,8 +32,9 @@ EstadoFlujo estadoInicial(const Entradas& d) {
 // it is decided and its quantities as the procedures compute them.
 class Evaluador {
 public:
-    Evaluador(const Entradas& d, Evaluacion& r, bool avisos)
-        : d_(d), r_(r), avisos_(avisos), areaLlena_(hidraulica::All1(d.D)) {}
+    Evaluador(const Entradas& d, Evaluacion& r, bool avisos,
+              hidraulica::MemoriaSeccion* memoria = nullptr)
+        : d_(d), r_(r), avisos_(avisos), memoria_(memoria), areaLlena_(hidraulica::All1(d.D)) {}
 
     void condicion(int k) {
         switch (k) {
@@ -91,7 +93,7 @@ private:
     bool flujoNormal(int k) {
         const double Q = d_.Q[k - 1];
         double qmax = 0, vmax = 0, ymax = 0;
-        hidraulica::Qmax(qmax, vmax, ymax, d_.D, d_.n, d_.i);
+        hidraulica::Qmax(qmax, vmax, ymax, d_.D, d_.n, d_.i, memoria_);
         if (Q > qmax) {
             res(k).veredicto = Veredicto::CapacidadInsuficiente;
             return false;
@@ -99,7 +101,7 @@ private:
         EstadoFlujo& e = r_.flujoNormal[k - 2];
         e = estadoInicial(d_);
         e.Q = Q;
-        r_.busqueda[k - 2] = hidraulica::TEO4(e);
+        r_.busqueda[k - 2] = hidraulica::TEO4(e, memoria_);
         return true;
     }
 
@@ -133,7 +135,7 @@ private:
         EstadoFlujo e = estadoInicial(d_);
         e.y = finito(d_.D - 1e-11); // just below the full section, whose top width is 0
         try {
-            hidraulica::TEO6(e);
+            hidraulica::TEO6(e, memoria_);
         } catch (...) {
             r_.caudalLleno = e.Q;
             throw;
@@ -173,7 +175,7 @@ private:
         EstadoFlujo& e = r_.flujoAutolimpieza;
         e = estadoInicial(d_);
         e.y = finito((d_.D * r) / 100);
-        hidraulica::TEO6(e);
+        hidraulica::TEO6(e, memoria_);
         if (e.A > areaLlena_) {
             res(10).veredicto = Veredicto::CapacidadInsuficiente;
             return;
@@ -183,7 +185,8 @@ private:
 
     const Entradas& d_;
     Evaluacion& r_;
-    bool avisos_;      // whether to set the two-depth flags
+    bool avisos_; // whether to set the two-depth flags
+    hidraulica::MemoriaSeccion* memoria_;
     double areaLlena_; // m2
     bool qllAvisoCalculado_ = false;
     double qllAviso_ = kSinCalcular;
@@ -254,9 +257,9 @@ Evaluacion evaluar(const Entradas& d, const Activas& activas) {
     return r;
 }
 
-ResultadoCondicion evaluarCondicion(const Entradas& d, int k) {
+ResultadoCondicion evaluarCondicion(const Entradas& d, int k, hidraulica::MemoriaSeccion* memoria) {
     Evaluacion r;
-    Evaluador(d, r, false).condicion(k);
+    Evaluador(d, r, false, memoria).condicion(k);
     return r.condiciones[k - 1];
 }
 

@@ -3,6 +3,7 @@
 // ten conditions and the quantities computed for them out. No text is read or written here;
 // calcular() (calcular.h) puts the window's texts on top of this.
 #include "hydraulics/estado_flujo.h"
+#include "hydraulics/seccion.h"
 
 #include <array>
 #include <optional>
@@ -106,7 +107,9 @@ Evaluacion evaluar(const Entradas& d, const Activas& activas);
 
 // Condition k (1..10) alone, on the code path of evaluar and with valid collector data, but
 // without the two-depth flag. Raises hidraulica::ErrorAritmetico where evaluar would end at
-// the error exit.
-ResultadoCondicion evaluarCondicion(const Entradas& d, int k);
+// the error exit. `memoria`, a memory of the section of diameter d.D, speeds up many
+// evaluations of one collector without changing any result.
+ResultadoCondicion evaluarCondicion(const Entradas& d, int k,
+                                    hidraulica::MemoriaSeccion* memoria = nullptr);
 
 } // namespace colvero

@@ -29,14 +29,15 @@ enum class Estado { Pasa, NoPasa, Error };
 // Verdicts of one condition as the slope varies.
 class Barrido {
 public:
-    Barrido(const Entradas& d, int k, ResultadoPendientes& r, bool& huboError)
-        : d_(d), k_(k), r_(r), huboError_(huboError) {}
+    Barrido(const Entradas& d, int k, ResultadoPendientes& r, bool& huboError,
+            hidraulica::MemoriaSeccion& memoria)
+        : d_(d), k_(k), r_(r), huboError_(huboError), memoria_(memoria) {}
 
     bool pasa(double i) {
         d_.i = i;
         ++r_.evaluaciones;
         try {
-            return evaluarCondicion(d_, k_).veredicto == Veredicto::Cumple;
+            return evaluarCondicion(d_, k_, &memoria_).veredicto == Veredicto::Cumple;
         } catch (const hidraulica::ErrorAritmetico&) {
             huboError_ = true;
             return false;
@@ -90,6 +91,7 @@ private:
     int k_;
     ResultadoPendientes& r_;
     bool& huboError_;
+    hidraulica::MemoriaSeccion& memoria_;
 };
 
 // The geometric grid of the first sweep, with both ends of the range exact.
@@ -316,11 +318,12 @@ ResultadoPendientes pendientesAdmisibles(const Entradas& d, const Activas& activ
     std::vector<Tramo> admisibles{{kPendienteMinima, kPendienteMaxima, 0, 0}};
     std::vector<std::vector<Tramo>> porCondicion;
     std::string nunca;
+    hidraulica::MemoriaSeccion memoria(base.D);
     for (int k = 1; k <= 10; ++k) {
         if (!activas[k - 1]) {
             continue;
         }
-        porCondicion.push_back(Barrido(base, k, r, huboError).tramos(m));
+        porCondicion.push_back(Barrido(base, k, r, huboError, memoria).tramos(m));
         if (porCondicion.back().empty() && nunca.empty()) {
             nunca = "La condición " + condicion(k) +
                     " no se cumple con ninguna pendiente entre 1e-7 y 1 m/m.";

@@ -28,14 +28,18 @@ struct EstadoFlujo {
 // flow of the depth found (within 1e-10 m3/s of the one given). Precondition of TETA3:
 // 0 < Q <= Qmax. On an ErrorAritmetico the fields written before the failing step keep their
 // new values. Returns how the depth search ended.
-InformeTeta3 TEO4(EstadoFlujo& e);
+//
+// Each procedure takes an optional memory of the section (seccion.h) of diameter e.D: the
+// results are the same, but for which fields an ErrorAritmetico leaves written.
+InformeTeta3 TEO4(EstadoFlujo& e, MemoriaSeccion* memoria = nullptr);
 
 // State at a known depth: from y, D, n, i computes everything else. Needs 0 < y < D (the top
 // width of the full section is 0 and its hydraulic depth cannot be computed).
-void TEO6(EstadoFlujo& e);
+void TEO6(EstadoFlujo& e, MemoriaSeccion* memoria = nullptr);
 
 // Largest flow of the section in uniform flow, at the depth 0.938·D: writes that flow Q (m3/s),
 // its velocity v (m/s) and the depth y (m).
-void Qmax(double& Q, double& v, double& y, double D, double n, double i);
+void Qmax(double& Q, double& v, double& y, double D, double n, double i,
+          MemoriaSeccion* memoria = nullptr);
 
 } // namespace colvero::hidraulica

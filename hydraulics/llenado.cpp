@@ -2,12 +2,13 @@
 
 #include "hydraulics/aritmetica.h"
 #include "hydraulics/relaciones.h"
+#include "hydraulics/seccion.h"
 
 #include <cmath>
 
 namespace colvero::hidraulica {
 
-InformeTeta3 TETA3(double D, double n, double i, double& Q, double& teta) {
+InformeTeta3 TETA3(double D, double n, double i, double& Q, double& teta, MemoriaSeccion* memoria) {
     const double objetivo = Q;
     double lo = 0.0;
     double hi = (D * 0.938) * 2.0;
@@ -20,12 +21,16 @@ InformeTeta3 TETA3(double D, double n, double i, double& Q, double& teta) {
         if (pruebas > 0 && (m == lo || m == hi)) {
             return {FinTeta3::IntervaloAgotado, pruebas};
         }
-        teta = TETA1(m, D);
-        const double A = A1(D, teta);
-        const double P = PM1(D, teta);
-        const double Rh = RH1(A, P);
-        const double v = V2Raiz(raizI, n, Rh);
-        Q = Q1(v, A);
+        GeometriaProfundidad g;
+        if (memoria) {
+            g = memoria->en(m);
+            teta = g.teta;
+        } else {
+            teta = TETA1(m, D);
+            g = geometriaDeAngulo(teta, D);
+        }
+        const double v = V2Raiz(raizI, n, g.Rh23);
+        Q = Q1(v, g.A);
         ++pruebas;
         const double r = Q - objetivo;
         if (std::abs(r) < kToleranciaTeta3) {

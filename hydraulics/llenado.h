@@ -3,6 +3,8 @@
 
 namespace colvero::hidraulica {
 
+class MemoriaSeccion;
+
 // Why the bisection stopped.
 enum class FinTeta3 {
     Tolerancia,      // |Q of the trial − target| < 1e-10 m3/s
@@ -22,6 +24,8 @@ inline constexpr double kToleranciaTeta3 = 1e-10;
 // depth of the largest flow, and only goes down from it, so of two depths carrying the same
 // flow it finds the lower one. On return Q and teta hold the flow and angle of the last trial.
 // Precondition 0 < Q <= Qmax(D, n, i); outside it the search still ends (IntervaloAgotado).
-InformeTeta3 TETA3(double D, double n, double i, double& Q, double& teta);
+// `memoria`, when given, is a memory of the section of diameter D.
+InformeTeta3 TETA3(double D, double n, double i, double& Q, double& teta,
+                   MemoriaSeccion* memoria = nullptr);
 
 } // namespace colvero::hidraulica

@@ -67,11 +67,16 @@ double V1(double Q, double A) {
 }
 
 double V2(double i, double n, double Rh) {
-    return V2Raiz(potencia(i, 0.5), n, Rh);
+    const double raizI = potencia(i, 0.5);
+    return V2Raiz(raizI, n, RH23(Rh));
 }
 
-double V2Raiz(double raizI, double n, double Rh) {
-    return dividir(finito(raizI * potencia(Rh, 2.0 / 3.0)), n);
+double RH23(double Rh) {
+    return potencia(Rh, 2.0 / 3.0);
+}
+
+double V2Raiz(double raizI, double n, double Rh23) {
+    return dividir(finito(raizI * Rh23), n);
 }
 
 double K1(double Q, double i) {

@@ -24,8 +24,10 @@ double PA1(double A, double D);           // fill ratio A/Af, percent
 double Q1(double v, double A);            // flow by continuity, m3/s
 double V1(double Q, double A);            // velocity by continuity, m/s
 double V2(double i, double n, double Rh); // Manning's velocity, m/s
-// Manning's velocity from i^0.5 already computed (bit for bit V2), m/s: for loops over depths.
-double V2Raiz(double raizI, double n, double Rh);
+// Manning's velocity from i^0.5 and Rh^(2/3) already computed (bit for bit V2), m/s: for
+// loops over depths and slopes.
+double V2Raiz(double raizI, double n, double Rh23);
+double RH23(double Rh);        // Rh^(2/3), the hydraulic radius's share of Manning's velocity
 double K1(double Q, double i); // conveyance Q/√i, m3/s
 double F1(double v, double L); // Froude number, dimensionless
 

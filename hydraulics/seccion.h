@@ -1,0 +1,40 @@
+#pragma once
+// The quantities of a circular section at one depth that depend on nothing but the diameter
+// and the depth. A search over the slope solves the normal depth hundreds of times for one
+// diameter, and its depth bisections meet the same trial depths again and again: a
+// MemoriaSeccion computes each such depth once, with the very relations of a direct
+// computation, so that every result stays the same bit for bit.
+#include <cstdint>
+#include <unordered_map>
+
+namespace colvero::hidraulica {
+
+struct GeometriaProfundidad {
+    double teta; // central angle, rad
+    double A;    // wetted area, m2
+    double P;    // wetted perimeter, m
+    double Rh;   // hydraulic radius, m
+    double Rh23; // Rh^(2/3), Manning's factor
+};
+
+// The geometry of the central angle teta, or of the depth y, in the section of diameter D
+// (raises ErrorAritmetico as the relations do).
+GeometriaProfundidad geometriaDeAngulo(double teta, double D);
+GeometriaProfundidad geometria(double y, double D);
+
+class MemoriaSeccion {
+public:
+    explicit MemoriaSeccion(double D) : D_(D) {}
+
+    double diametro() const { return D_; }
+
+    // geometria(y, diametro()), computed on the first call for this y. A depth whose
+    // computation raised is not kept, so it raises again.
+    const GeometriaProfundidad& en(double y);
+
+private:
+    double D_;
+    std::unordered_map<std::uint64_t, GeometriaProfundidad> profundidades_;
+};
+
+} // namespace colvero::hidraulica
