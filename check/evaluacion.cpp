@@ -4,6 +4,7 @@
 #include "hydraulics/relaciones.h"
 #include "hydraulics/seccion.h"
 
+#include <cassert>
 #include <limits>
 
 namespace colvero {
@@ -28,12 +29,13 @@ EstadoFlujo estadoInicial(const Entradas& d) {
     return e;
 }
 
+} // namespace
+
 // One pass over the conditions. Each condition writes its outcome into the result as soon as
 // it is decided and its quantities as the procedures compute them.
 class Evaluador {
 public:
-    Evaluador(const Entradas& d, Evaluacion& r, bool avisos,
-              hidraulica::MemoriaSeccion* memoria = nullptr)
+    Evaluador(const Entradas& d, Evaluacion& r, bool avisos, MemoriaColector* memoria = nullptr)
         : d_(d), r_(r), avisos_(avisos), memoria_(memoria), areaLlena_(hidraulica::All1(d.D)) {}
 
     void condicion(int k) {
@@ -92,18 +94,45 @@ private:
     // largest flow of the section.
     bool flujoNormal(int k) {
         const double Q = d_.Q[k - 1];
-        double qmax = 0, vmax = 0, ymax = 0;
-        hidraulica::Qmax(qmax, vmax, ymax, d_.D, d_.n, d_.i, memoria_);
-        if (Q > qmax) {
+        if (Q > caudalMaximo()) {
             res(k).veredicto = Veredicto::CapacidadInsuficiente;
             return false;
         }
         EstadoFlujo& e = r_.flujoNormal[k - 2];
+        if (memoria_) {
+            for (const MemoriaColector::Normal& m : memoria_->normales_) {
+                if (m.Q == Q) {
+                    e = m.estado;
+                    r_.busqueda[k - 2] = m.informe;
+                    return true;
+                }
+            }
+        }
         e = estadoInicial(d_);
         e.Q = Q;
-        r_.busqueda[k - 2] = hidraulica::TEO4(e, memoria_);
+        r_.busqueda[k - 2] = hidraulica::TEO4(e, seccion());
+        if (memoria_) {
+            memoria_->normales_.push_back({Q, e, *r_.busqueda[k - 2]});
+        }
         return true;
     }
+
+    // Qmax at this slope; a memory keeps the normal flows of one slope only.
+    double caudalMaximo() {
+        if (memoria_ && memoria_->pendiente_ == d_.i) {
+            return memoria_->qmax_;
+        }
+        double qmax = 0, vmax = 0, ymax = 0;
+        hidraulica::Qmax(qmax, vmax, ymax, d_.D, d_.n, d_.i, seccion());
+        if (memoria_) {
+            memoria_->pendiente_ = d_.i;
+            memoria_->qmax_ = qmax;
+            memoria_->normales_.clear();
+        }
+        return qmax;
+    }
+
+    hidraulica::MemoriaSeccion* seccion() { return memoria_ ? &memoria_->seccion_ : nullptr; }
 
     void avisoDosCalados(int k) {
         if (avisos_ && d_.Q[k - 1] > caudalLlenoAviso()) {
@@ -135,7 +164,7 @@ private:
         EstadoFlujo e = estadoInicial(d_);
         e.y = finito(d_.D - 1e-11); // just below the full section, whose top width is 0
         try {
-            hidraulica::TEO6(e, memoria_);
+            hidraulica::TEO6(e, seccion());
         } catch (...) {
             r_.caudalLleno = e.Q;
             throw;
@@ -175,7 +204,7 @@ private:
         EstadoFlujo& e = r_.flujoAutolimpieza;
         e = estadoInicial(d_);
         e.y = finito((d_.D * r) / 100);
-        hidraulica::TEO6(e, memoria_);
+        hidraulica::TEO6(e, seccion());
         if (e.A > areaLlena_) {
             res(10).veredicto = Veredicto::CapacidadInsuficiente;
             return;
@@ -186,13 +215,11 @@ private:
     const Entradas& d_;
     Evaluacion& r_;
     bool avisos_; // whether to set the two-depth flags
-    hidraulica::MemoriaSeccion* memoria_;
+    MemoriaColector* memoria_;
     double areaLlena_; // m2
     bool qllAvisoCalculado_ = false;
     double qllAviso_ = kSinCalcular;
 };
-
-} // namespace
 
 Evaluacion::Evaluacion()
     : caudalLleno(kSinCalcular), diametroArrastre(kSinCalcular),
@@ -257,8 +284,22 @@ Evaluacion evaluar(const Entradas& d, const Activas& activas) {
     return r;
 }
 
-ResultadoCondicion evaluarCondicion(const Entradas& d, int k, hidraulica::MemoriaSeccion* memoria) {
-    Evaluacion r;
+void MemoriaColector::reiniciar(double D, double n) {
+    n_ = n;
+    seccion_.reiniciar(D);
+    pendiente_ = 0;
+    normales_.clear();
+}
+
+ResultadoCondicion evaluarCondicion(const Entradas& d, int k, MemoriaColector* memoria) {
+    if (!memoria) {
+        Evaluacion r;
+        Evaluador(d, r, false).condicion(k);
+        return r.condiciones[k - 1];
+    }
+    assert(memoria->seccion_.diametro() == d.D && memoria->n_ == d.n);
+    Evaluacion& r = memoria->resultado_;
+    r.condiciones[k - 1] = ResultadoCondicion{};
     Evaluador(d, r, false, memoria).condicion(k);
     return r.condiciones[k - 1];
 }

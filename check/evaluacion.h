@@ -7,6 +7,7 @@
 
 #include <array>
 #include <optional>
+#include <vector>
 
 namespace colvero {
 
@@ -105,11 +106,39 @@ struct Evaluacion {
 // Evaluates the enabled conditions in the order 1 to 10, as Calcular does.
 Evaluacion evaluar(const Entradas& d, const Activas& activas);
 
+// What evaluating the conditions of one collector (D, n) at many slopes computes again and
+// again: the section's geometry per depth, and at the slope of the last evaluation its largest
+// flow and the normal flows of its design flows. Results are the same as without it, bit for
+// bit.
+class Evaluador;
+
+class MemoriaColector {
+public:
+    MemoriaColector(double D, double n) : n_(n), seccion_(D) {}
+
+    // Forgets everything and serves the collector D, n, keeping the storage.
+    void reiniciar(double D, double n);
+
+private:
+    friend class Evaluador;
+    friend ResultadoCondicion evaluarCondicion(const Entradas&, int, MemoriaColector*);
+    struct Normal {
+        double Q;
+        hidraulica::EstadoFlujo estado;
+        hidraulica::InformeTeta3 informe;
+    };
+    double n_;
+    hidraulica::MemoriaSeccion seccion_;
+    double pendiente_ = 0; // the slope of `qmax_` and `normales_`; 0: none yet
+    double qmax_ = 0;
+    std::vector<Normal> normales_;
+    Evaluacion resultado_; // reused by evaluarCondicion
+};
+
 // Condition k (1..10) alone, on the code path of evaluar and with valid collector data, but
 // without the two-depth flag. Raises hidraulica::ErrorAritmetico where evaluar would end at
-// the error exit. `memoria`, a memory of the section of diameter d.D, speeds up many
-// evaluations of one collector without changing any result.
-ResultadoCondicion evaluarCondicion(const Entradas& d, int k,
-                                    hidraulica::MemoriaSeccion* memoria = nullptr);
+// the error exit. `memoria`, the memory of the collector d.D, d.n, speeds up many evaluations
+// of one collector without changing any result.
+ResultadoCondicion evaluarCondicion(const Entradas& d, int k, MemoriaColector* memoria = nullptr);
 
 } // namespace colvero

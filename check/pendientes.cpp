@@ -16,82 +16,221 @@ namespace colvero {
 
 namespace {
 
-// A run of admissible slopes of one condition (or of all): `desde` and `hasta` are the first
-// and the last passing doubles; `porDesde`, `porHasta` the conditions that decide them (0 at
-// an end of the range).
-struct Tramo {
-    double desde, hasta;
-    int porDesde, porHasta;
+// A change of verdict of condition k between the grid slopes lo < hi, narrowed to two adjacent
+// doubles (the last of one verdict, the first of the other) only when its value is needed.
+struct Cambio {
+    int k;
+    double lo, hi;
+    bool pasaLo;
+    bool refinado = false;
 };
 
-enum class Estado { Pasa, NoPasa, Error };
+// An end of a run of passing slopes: a change of verdict (`cambio` >= 0: a run starting there
+// starts at its `hi`, one ending there ends at its `lo`) or an end of the searched range.
+struct Cota {
+    int cambio = -1;
+    bool inicio = true;
+    double valor = 0; // the range's end
+};
 
-// Verdicts of one condition as the slope varies.
-class Barrido {
+struct Tramo {
+    Cota desde, hasta;
+};
+
+// The verdicts of the enabled conditions over the slope, with one memory of the collector for
+// every evaluation.
+class Busqueda {
 public:
-    Barrido(const Entradas& d, int k, ResultadoPendientes& r, bool& huboError,
-            hidraulica::MemoriaSeccion& memoria)
-        : d_(d), k_(k), r_(r), huboError_(huboError), memoria_(memoria) {}
+    Busqueda(const Entradas& d, ResultadoPendientes& r, MemoriaColector& memoria)
+        : d_(d), r_(r), memoria_(memoria) {}
 
-    bool pasa(double i) {
+    bool huboError() const { return huboError_; }
+
+    // The outcome of condition k at the slope i, as the grid tells them apart.
+    enum class Salida : char { Cumple, NoCumple, Capacidad, Error };
+
+    Salida salida(int k, double i) {
         d_.i = i;
         ++r_.evaluaciones;
         try {
-            return evaluarCondicion(d_, k_, &memoria_).veredicto == Veredicto::Cumple;
+            switch (evaluarCondicion(d_, k, &memoria_).veredicto) {
+            case Veredicto::Cumple:
+                return Salida::Cumple;
+            case Veredicto::CapacidadInsuficiente:
+                return Salida::Capacidad;
+            default:
+                return Salida::NoCumple;
+            }
         } catch (const hidraulica::ErrorAritmetico&) {
             huboError_ = true;
-            return false;
+            return Salida::Error;
         }
     }
 
-    // Narrows lo < hi, whose verdicts differ, to two adjacent doubles. Positive doubles are
-    // ordered as their bit patterns, so halving the distance between the patterns gets there
-    // in at most 64 steps whatever the magnitudes.
-    void refinar(double& lo, double& hi, bool pasaLo) {
-        auto a = std::bit_cast<std::uint64_t>(lo);
-        auto b = std::bit_cast<std::uint64_t>(hi);
+    bool pasa(int k, double i) { return salida(k, i) == Salida::Cumple; }
+
+    // Whether each of `condiciones` passes at each slope of `malla`. Every condition compares a
+    // quantity that is monotone in the slope (the capacity, a velocity, the fill ratio, the
+    // particle size, the Froude number, the slope itself) as long as the capacity test does
+    // not change, so a run of grid slopes between two anchors that give the same outcome gives
+    // it throughout; the others are evaluated one by one. This finds the same grid steps as
+    // evaluating every slope, with a fraction of the normal-depth searches.
+    std::vector<std::vector<char>> barrer(const std::vector<int>& condiciones,
+                                          const std::vector<double>& malla) {
+        const std::size_t n = malla.size();
+        const auto esAncla = [n](std::size_t j) { return j % kAnclasCada == 0 || j == n - 1; };
+        std::vector<std::vector<Salida>> en(condiciones.size(), std::vector<Salida>(n));
+        // Anchor by anchor, so that the conditions of one slope share its normal flows.
+        for (std::size_t j = 0; j < n; ++j) {
+            if (esAncla(j)) {
+                for (std::size_t c = 0; c < condiciones.size(); ++c) {
+                    en[c][j] = salida(condiciones[c], malla[j]);
+                }
+            }
+        }
+        std::vector<std::vector<char>> pasaEn(condiciones.size(), std::vector<char>(n));
+        for (std::size_t c = 0; c < condiciones.size(); ++c) {
+            std::size_t ancla = 0;
+            for (std::size_t j = 1; j < n; ++j) {
+                if (esAncla(j)) {
+                    ancla = j;
+                    continue;
+                }
+                std::size_t siguiente = j;
+                while (!esAncla(siguiente)) {
+                    ++siguiente;
+                }
+                const Salida a = en[c][ancla];
+                en[c][j] = a == en[c][siguiente] && a != Salida::Error
+                               ? a
+                               : salida(condiciones[c], malla[j]);
+            }
+            for (std::size_t j = 0; j < n; ++j) {
+                pasaEn[c][j] = en[c][j] == Salida::Cumple;
+            }
+        }
+        return pasaEn;
+    }
+
+    // The runs where condition k passes, from its verdicts `pasaEn` at the grid slopes.
+    std::vector<Tramo> tramos(int k, const std::vector<double>& malla,
+                              const std::vector<char>& pasaEn) {
+        std::vector<Tramo> t;
+        if (pasaEn.front()) {
+            t.push_back({Cota{-1, true, malla.front()}, Cota{-1, false, malla.back()}});
+        }
+        for (std::size_t j = 1; j < malla.size(); ++j) {
+            if (pasaEn[j] == pasaEn[j - 1]) {
+                continue;
+            }
+            cambios_.push_back({k, malla[j - 1], malla[j], pasaEn[j - 1] != 0});
+            const int c = static_cast<int>(cambios_.size()) - 1;
+            if (pasaEn[j]) {
+                t.push_back({Cota{c, true}, Cota{-1, false, malla.back()}});
+            } else {
+                t.back().hasta = Cota{c, false};
+            }
+        }
+        return t;
+    }
+
+    // The condition whose change of verdict is the end `c`; 0 at an end of the range.
+    int condicion(const Cota& c) const { return c.cambio < 0 ? 0 : cambios_[c.cambio].k; }
+
+    double valor(const Cota& c) {
+        if (c.cambio < 0) {
+            return c.valor;
+        }
+        Cambio& x = cambios_[c.cambio];
+        if (!x.refinado) {
+            refinar(x);
+        }
+        return c.inicio ? x.hi : x.lo;
+    }
+
+    // a > b. Ends that lie in grid steps apart compare without narrowing them.
+    bool mayor(const Cota& a, const Cota& b) {
+        const auto [aMin, aMax] = alcance(a);
+        const auto [bMin, bMax] = alcance(b);
+        if (aMin > bMax) {
+            return true;
+        }
+        if (aMax <= bMin) {
+            return false;
+        }
+        return valor(a) > valor(b);
+    }
+
+    // The slopes where both sets pass. A shared end goes to the condition met first (the
+    // smallest number), since the conditions come in in ascending order.
+    std::vector<Tramo> interseccion(const std::vector<Tramo>& a, const std::vector<Tramo>& b) {
+        std::vector<Tramo> r;
+        std::size_t x = 0, y = 0;
+        while (x < a.size() && y < b.size()) {
+            Tramo t = a[x];
+            if (mayor(b[y].desde, t.desde)) {
+                t.desde = b[y].desde;
+            }
+            if (mayor(t.hasta, b[y].hasta)) {
+                t.hasta = b[y].hasta;
+            }
+            if (!mayor(t.desde, t.hasta)) {
+                r.push_back(t);
+            }
+            if (mayor(b[y].hasta, a[x].hasta)) {
+                ++x;
+            } else {
+                ++y;
+            }
+        }
+        return r;
+    }
+
+    // Narrows every change, as when every value is needed.
+    void refinarTodos() {
+        for (Cambio& x : cambios_) {
+            if (!x.refinado) {
+                refinar(x);
+            }
+        }
+    }
+
+private:
+    // The closed range that holds the value of `c`.
+    std::pair<double, double> alcance(const Cota& c) const {
+        if (c.cambio < 0) {
+            return {c.valor, c.valor};
+        }
+        const Cambio& x = cambios_[c.cambio];
+        if (x.refinado) {
+            return {c.inicio ? x.hi : x.lo, c.inicio ? x.hi : x.lo};
+        }
+        return {x.lo, x.hi};
+    }
+
+    // Positive doubles are ordered as their bit patterns, so halving the distance between the
+    // patterns gets to two adjacent doubles in at most 64 steps whatever the magnitudes.
+    void refinar(Cambio& x) {
+        auto a = std::bit_cast<std::uint64_t>(x.lo);
+        auto b = std::bit_cast<std::uint64_t>(x.hi);
         while (b - a > 1) {
             const std::uint64_t m = a + (b - a) / 2;
-            if (pasa(std::bit_cast<double>(m)) == pasaLo) {
+            if (pasa(x.k, std::bit_cast<double>(m)) == x.pasaLo) {
                 a = m;
             } else {
                 b = m;
             }
         }
-        lo = std::bit_cast<double>(a);
-        hi = std::bit_cast<double>(b);
+        x.lo = std::bit_cast<double>(a);
+        x.hi = std::bit_cast<double>(b);
+        x.refinado = true;
     }
 
-    std::vector<Tramo> tramos(const std::vector<double>& malla) {
-        std::vector<Tramo> t;
-        bool anterior = pasa(malla.front());
-        if (anterior) {
-            t.push_back({malla.front(), malla.back(), 0, 0});
-        }
-        for (std::size_t j = 1; j < malla.size(); ++j) {
-            const bool ahora = pasa(malla[j]);
-            if (ahora == anterior) {
-                continue;
-            }
-            double lo = malla[j - 1], hi = malla[j];
-            refinar(lo, hi, anterior);
-            if (ahora) {
-                t.push_back({hi, malla.back(), k_, 0});
-            } else {
-                t.back().hasta = lo;
-                t.back().porHasta = k_;
-            }
-            anterior = ahora;
-        }
-        return t;
-    }
-
-private:
     Entradas d_; // its slope is the one under test
-    int k_;
     ResultadoPendientes& r_;
-    bool& huboError_;
-    hidraulica::MemoriaSeccion& memoria_;
+    MemoriaColector& memoria_;
+    bool huboError_ = false;
+    std::vector<Cambio> cambios_;
 };
 
 // The geometric grid of the first sweep, with both ends of the range exact.
@@ -104,33 +243,6 @@ std::vector<double> malla() {
     m.front() = kPendienteMinima;
     m.back() = kPendienteMaxima;
     return m;
-}
-
-// The slopes where both sets pass. A shared end goes to the condition met first (the
-// smallest number), since the conditions come in in ascending order.
-std::vector<Tramo> interseccion(const std::vector<Tramo>& a, const std::vector<Tramo>& b) {
-    std::vector<Tramo> r;
-    std::size_t x = 0, y = 0;
-    while (x < a.size() && y < b.size()) {
-        Tramo t = a[x];
-        if (b[y].desde > t.desde) {
-            t.desde = b[y].desde;
-            t.porDesde = b[y].porDesde;
-        }
-        if (b[y].hasta < t.hasta) {
-            t.hasta = b[y].hasta;
-            t.porHasta = b[y].porHasta;
-        }
-        if (t.desde <= t.hasta) {
-            r.push_back(t);
-        }
-        if (a[x].hasta < b[y].hasta) {
-            ++x;
-        } else {
-            ++y;
-        }
-    }
-    return r;
 }
 
 // Mantissa digits and decimal exponent: the value is m · 10^(e − digits + 1).
@@ -205,19 +317,21 @@ std::string redondeo(double x, int cifras, int hacia, char sep) {
     return escribir(d, sep);
 }
 
-ExtremoPendiente extremo(const Tramo& t, bool esMinima, char sep) {
+ExtremoPendiente extremo(Busqueda& b, const Tramo& t, bool esMinima, char sep) {
     ExtremoPendiente e;
-    e.condicion = esMinima ? t.porDesde : t.porHasta;
-    e.valor = esMinima ? t.desde : t.hasta;
+    const double desde = b.valor(t.desde);
+    const double hasta = b.valor(t.hasta);
+    e.condicion = b.condicion(esMinima ? t.desde : t.hasta);
+    e.valor = esMinima ? desde : hasta;
     if (e.condicion == 8 && esMinima) {
         // i > Imin: the end is Imin itself, excluded.
-        e.valor = std::nextafter(t.desde, 0.0);
+        e.valor = std::nextafter(desde, 0.0);
         e.incluido = false;
         e.texto = conversionSimple(e.valor, sep);
     } else if (e.condicion == 9 && !esMinima) {
         e.texto = conversionSimple(e.valor, sep); // Imax, included
     } else {
-        e.texto = textoExtremo(e.valor, esMinima, t.desde, t.hasta, sep);
+        e.texto = textoExtremo(e.valor, esMinima, desde, hasta, sep);
     }
     return e;
 }
@@ -228,7 +342,7 @@ std::string condicion(int k) {
 
 // Why no slope passes when every condition passes somewhere: the highest lower bound above
 // the lowest upper bound.
-std::string conflicto(const std::vector<std::vector<Tramo>>& porCondicion, char sep) {
+std::string conflicto(Busqueda& b, const std::vector<std::vector<Tramo>>& porCondicion, char sep) {
     const Tramo* inferior = nullptr;
     const Tramo* superior = nullptr;
     for (const auto& t : porCondicion) {
@@ -236,26 +350,29 @@ std::string conflicto(const std::vector<std::vector<Tramo>>& porCondicion, char 
             return "Ninguna pendiente entre 1e-7 y 1 m/m cumple a la vez todas las condiciones "
                    "activas.";
         }
-        if (!inferior || t[0].desde > inferior->desde) {
+        if (!inferior || b.mayor(t[0].desde, inferior->desde)) {
             inferior = &t[0];
         }
-        if (!superior || t[0].hasta < superior->hasta) {
+        if (!superior || b.mayor(superior->hasta, t[0].hasta)) {
             superior = &t[0];
         }
     }
-    const auto pide = [sep](const Tramo& t, bool minima) {
-        const int k = minima ? t.porDesde : t.porHasta;
+    const auto pide = [&b, sep](const Tramo& t, bool minima) {
+        const int k = b.condicion(minima ? t.desde : t.hasta);
+        const double desde = b.valor(t.desde);
+        const double hasta = b.valor(t.hasta);
         if (k == 8) {
-            return "i > " + conversionSimple(std::nextafter(t.desde, 0.0), sep);
+            return "i > " + conversionSimple(std::nextafter(desde, 0.0), sep);
         }
         if (k == 9) {
-            return "i ≤ " + conversionSimple(t.hasta, sep);
+            return "i ≤ " + conversionSimple(hasta, sep);
         }
         return std::string(minima ? "i ≥ " : "i ≤ ") +
-               textoExtremo(minima ? t.desde : t.hasta, minima, t.desde, t.hasta, sep);
+               textoExtremo(minima ? desde : hasta, minima, desde, hasta, sep);
     };
-    return "La condición " + condicion(inferior->porDesde) + " pide " + pide(*inferior, true) +
-           " y la " + condicion(superior->porHasta) + " " + pide(*superior, false) + ".";
+    return "La condición " + condicion(b.condicion(inferior->desde)) + " pide " +
+           pide(*inferior, true) + " y la " + condicion(b.condicion(superior->hasta)) + " " +
+           pide(*superior, false) + ".";
 }
 
 } // namespace
@@ -291,6 +408,10 @@ ResultadoPendientes pendientesAdmisibles(const Entradas& d, const Activas& activ
         return r;
     }
 
+    // One memory per thread, its storage reused from one window to the next.
+    thread_local MemoriaColector memoria(base.D, base.n);
+    memoria.reiniciar(base.D, base.n);
+
     // Input errors do not depend on the slope: such a condition gives "[ERROR]" everywhere.
     std::string errores;
     for (int k = 1; k <= 10; ++k) {
@@ -299,7 +420,7 @@ ResultadoPendientes pendientesAdmisibles(const Entradas& d, const Activas& activ
         }
         ResultadoCondicion c;
         try {
-            c = evaluarCondicion(base, k);
+            c = evaluarCondicion(base, k, &memoria);
         } catch (const hidraulica::ErrorAritmetico&) {
             continue; // the sweep meets it again
         }
@@ -313,42 +434,49 @@ ResultadoPendientes pendientesAdmisibles(const Entradas& d, const Activas& activ
         return r;
     }
 
+    // Every enabled condition over the grid, then the runs of each condition.
     const std::vector<double> m = malla();
-    bool huboError = false;
-    std::vector<Tramo> admisibles{{kPendienteMinima, kPendienteMaxima, 0, 0}};
+    Busqueda busqueda(base, r, memoria);
+    std::vector<int> condiciones;
+    for (int k = 1; k <= 10; ++k) {
+        if (activas[k - 1]) {
+            condiciones.push_back(k);
+        }
+    }
+    const std::vector<std::vector<char>> pasaEn = busqueda.barrer(condiciones, m);
+    std::vector<Tramo> admisibles{
+        {Cota{-1, true, kPendienteMinima}, Cota{-1, false, kPendienteMaxima}}};
     std::vector<std::vector<Tramo>> porCondicion;
     std::string nunca;
-    hidraulica::MemoriaSeccion memoria(base.D);
-    for (int k = 1; k <= 10; ++k) {
-        if (!activas[k - 1]) {
-            continue;
-        }
-        porCondicion.push_back(Barrido(base, k, r, huboError, memoria).tramos(m));
+    for (std::size_t c = 0; c < condiciones.size(); ++c) {
+        porCondicion.push_back(busqueda.tramos(condiciones[c], m, pasaEn[c]));
         if (porCondicion.back().empty() && nunca.empty()) {
-            nunca = "La condición " + condicion(k) +
+            nunca = "La condición " + condicion(condiciones[c]) +
                     " no se cumple con ninguna pendiente entre 1e-7 y 1 m/m.";
         }
-        admisibles = interseccion(admisibles, porCondicion.back());
+        admisibles = busqueda.interseccion(admisibles, porCondicion.back());
     }
 
     for (const Tramo& t : admisibles) {
         IntervaloPendientes i;
-        if (t.porDesde != 0) {
-            i.minima = extremo(t, true, separadorDecimal);
+        if (busqueda.condicion(t.desde) != 0) {
+            i.minima = extremo(busqueda, t, true, separadorDecimal);
         }
-        if (t.porHasta != 0) {
-            i.maxima = extremo(t, false, separadorDecimal);
+        if (busqueda.condicion(t.hasta) != 0) {
+            i.maxima = extremo(busqueda, t, false, separadorDecimal);
         }
         r.intervalos.push_back(i);
     }
     if (r.intervalos.empty()) {
-        if (huboError) {
+        // An arithmetic error at any slope that the narrowing meets decides the answer.
+        busqueda.refinarTodos();
+        if (busqueda.huboError()) {
             r.fin = FinPendientes::Error;
             r.motivo = kDatosErroneos;
         } else if (!nunca.empty()) {
             r.motivo = nunca;
         } else {
-            r.motivo = conflicto(porCondicion, separadorDecimal);
+            r.motivo = conflicto(busqueda, porCondicion, separadorDecimal);
         }
     }
     return r;

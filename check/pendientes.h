@@ -15,6 +15,9 @@ inline constexpr double kPendienteMaxima = 1.0;  // m/m
 // Grid points per decade of the first sweep over the range. A change of verdict and its way
 // back both inside one step (a 10 % change of slope) would go unseen.
 inline constexpr int kPuntosPorDecada = 24;
+// Every kAnclasCada-th grid slope is evaluated first; the slopes between two anchors only
+// where the anchors disagree.
+inline constexpr int kAnclasCada = 4;
 
 // One end of an interval of admissible slopes.
 struct ExtremoPendiente {

@@ -16,34 +16,37 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Raises ErrorAritmetico; out of line, so that the checks below stay small enough to inline.
+[[noreturn]] void fallar(const char* motivo);
+
 // x itself when it is a finite double; raises otherwise.
 inline double finito(double x) {
-    if (!std::isfinite(x)) {
-        throw ErrorAritmetico("resultado no finito");
+    if (!std::isfinite(x)) [[unlikely]] {
+        fallar("resultado no finito");
     }
     return x;
 }
 
 // a / b; raises on b == 0 and on a result that is not finite.
 inline double dividir(double a, double b) {
-    if (b == 0.0) {
-        throw ErrorAritmetico("división por cero");
+    if (b == 0.0) [[unlikely]] {
+        fallar("división por cero");
     }
     return finito(a / b);
 }
 
 // Square root; raises on a negative argument.
 inline double raiz(double x) {
-    if (x < 0.0) {
-        throw ErrorAritmetico("raíz cuadrada de un número negativo");
+    if (x < 0.0) [[unlikely]] {
+        fallar("raíz cuadrada de un número negativo");
     }
     return finito(std::sqrt(x));
 }
 
 // x^e for a fractional exponent e; raises on a negative base.
 inline double potencia(double x, double e) {
-    if (x < 0.0) {
-        throw ErrorAritmetico("potencia fraccionaria de un número negativo");
+    if (x < 0.0) [[unlikely]] {
+        fallar("potencia fraccionaria de un número negativo");
     }
     return finito(std::pow(x, e));
 }

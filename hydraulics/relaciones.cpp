@@ -9,6 +9,10 @@
 
 namespace colvero::hidraulica {
 
+void fallar(const char* motivo) {
+    throw ErrorAritmetico(motivo);
+}
+
 double All1(double D) {
     return finito((kPi * finito(D * D)) / 4.0);
 }

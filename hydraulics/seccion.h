@@ -5,7 +5,7 @@
 // MemoriaSeccion computes each such depth once, with the very relations of a direct
 // computation, so that every result stays the same bit for bit.
 #include <cstdint>
-#include <unordered_map>
+#include <vector>
 
 namespace colvero::hidraulica {
 
@@ -24,17 +24,31 @@ GeometriaProfundidad geometria(double y, double D);
 
 class MemoriaSeccion {
 public:
-    explicit MemoriaSeccion(double D) : D_(D) {}
+    explicit MemoriaSeccion(double D);
+
+    // Forgets every depth and serves the section of diameter D, keeping the storage.
+    void reiniciar(double D);
 
     double diametro() const { return D_; }
+    std::size_t profundidades() const { return ocupadas_; }
 
     // geometria(y, diametro()), computed on the first call for this y. A depth whose
     // computation raised is not kept, so it raises again.
     const GeometriaProfundidad& en(double y);
 
 private:
+    struct Casilla {
+        std::uint64_t clave;      // the depth's bits
+        std::uint64_t generacion; // the casilla is empty unless it equals generacion_
+        GeometriaProfundidad g;
+    };
+
+    void crecer();
+
     double D_;
-    std::unordered_map<std::uint64_t, GeometriaProfundidad> profundidades_;
+    std::vector<Casilla> casillas_; // open addressing, linear probing; a power of two long
+    std::size_t ocupadas_ = 0;
+    std::uint64_t generacion_ = 1;
 };
 
 } // namespace colvero::hidraulica
