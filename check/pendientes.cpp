@@ -5,6 +5,7 @@
 #include "hydraulics/aritmetica.h"
 #include "hydraulics/relaciones.h"
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -71,45 +72,56 @@ public:
 
     // Whether each of `condiciones` passes at each slope of `malla`. Every condition compares a
     // quantity that is monotone in the slope (the capacity, a velocity, the fill ratio, the
-    // particle size, the Froude number, the slope itself) as long as the capacity test does
-    // not change, so a run of grid slopes between two anchors that give the same outcome gives
-    // it throughout; the others are evaluated one by one. This finds the same grid steps as
-    // evaluating every slope, with a fraction of the normal-depth searches.
+    // particle size, the Froude number, the slope itself), so a run of grid slopes whose two
+    // ends give the same outcome gives it throughout. The grid is evaluated at its anchors, and
+    // a run between two anchors that disagree is halved until the ends of each part agree: the
+    // same grid steps are found as by evaluating every slope, with a fraction of the
+    // normal-depth searches.
     std::vector<std::vector<char>> barrer(const std::vector<int>& condiciones,
                                           const std::vector<double>& malla) {
         const std::size_t n = malla.size();
-        const auto esAncla = [n](std::size_t j) { return j % kAnclasCada == 0 || j == n - 1; };
+        std::vector<std::size_t> anclas;
+        for (std::size_t j = 0; j < n; j += kAnclasCada) {
+            anclas.push_back(j);
+        }
+        if (anclas.back() != n - 1) {
+            anclas.push_back(n - 1);
+        }
         std::vector<std::vector<Salida>> en(condiciones.size(), std::vector<Salida>(n));
         // Anchor by anchor, so that the conditions of one slope share its normal flows.
-        for (std::size_t j = 0; j < n; ++j) {
-            if (esAncla(j)) {
-                for (std::size_t c = 0; c < condiciones.size(); ++c) {
-                    en[c][j] = salida(condiciones[c], malla[j]);
-                }
+        for (const std::size_t j : anclas) {
+            for (std::size_t c = 0; c < condiciones.size(); ++c) {
+                en[c][j] = salida(condiciones[c], malla[j]);
             }
         }
         std::vector<std::vector<char>> pasaEn(condiciones.size(), std::vector<char>(n));
         for (std::size_t c = 0; c < condiciones.size(); ++c) {
-            std::size_t ancla = 0;
-            for (std::size_t j = 1; j < n; ++j) {
-                if (esAncla(j)) {
-                    ancla = j;
-                    continue;
-                }
-                std::size_t siguiente = j;
-                while (!esAncla(siguiente)) {
-                    ++siguiente;
-                }
-                const Salida a = en[c][ancla];
-                en[c][j] = a == en[c][siguiente] && a != Salida::Error
-                               ? a
-                               : salida(condiciones[c], malla[j]);
+            for (std::size_t a = 1; a < anclas.size(); ++a) {
+                rellenar(condiciones[c], malla, en[c], anclas[a - 1], anclas[a]);
             }
             for (std::size_t j = 0; j < n; ++j) {
                 pasaEn[c][j] = en[c][j] == Salida::Cumple;
             }
         }
         return pasaEn;
+    }
+
+    // The outcomes of condition k strictly between the grid slopes lo and hi, whose outcomes
+    // `en` holds. An arithmetic error is no outcome to spread.
+    void rellenar(int k, const std::vector<double>& malla, std::vector<Salida>& en, std::size_t lo,
+                  std::size_t hi) {
+        if (hi - lo < 2) {
+            return;
+        }
+        if (en[lo] == en[hi] && en[lo] != Salida::Error) {
+            std::fill(en.begin() + static_cast<std::ptrdiff_t>(lo) + 1,
+                      en.begin() + static_cast<std::ptrdiff_t>(hi), en[lo]);
+            return;
+        }
+        const std::size_t m = lo + (hi - lo) / 2;
+        en[m] = salida(k, malla[m]);
+        rellenar(k, malla, en, lo, m);
+        rellenar(k, malla, en, m, hi);
     }
 
     // The runs where condition k passes, from its verdicts `pasaEn` at the grid slopes.
@@ -184,15 +196,6 @@ public:
             }
         }
         return r;
-    }
-
-    // Narrows every change, as when every value is needed.
-    void refinarTodos() {
-        for (Cambio& x : cambios_) {
-            if (!x.refinado) {
-                refinar(x);
-            }
-        }
     }
 
 private:
@@ -468,8 +471,6 @@ ResultadoPendientes pendientesAdmisibles(const Entradas& d, const Activas& activ
         r.intervalos.push_back(i);
     }
     if (r.intervalos.empty()) {
-        // An arithmetic error at any slope that the narrowing meets decides the answer.
-        busqueda.refinarTodos();
         if (busqueda.huboError()) {
             r.fin = FinPendientes::Error;
             r.motivo = kDatosErroneos;

@@ -3,6 +3,7 @@
 // which every enabled condition passes, exactly as evaluar() decides it at that slope.
 #include "check/evaluacion.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,7 +18,7 @@ inline constexpr double kPendienteMaxima = 1.0;  // m/m
 inline constexpr int kPuntosPorDecada = 24;
 // Every kAnclasCada-th grid slope is evaluated first; the slopes between two anchors only
 // where the anchors disagree.
-inline constexpr int kAnclasCada = 4;
+inline constexpr std::size_t kAnclasCada = 12;
 
 // One end of an interval of admissible slopes.
 struct ExtremoPendiente {

@@ -5,6 +5,7 @@
 #include "hydraulics/seccion.h"
 
 #include <cmath>
+#include <cstdint>
 
 namespace colvero::hidraulica {
 
@@ -14,6 +15,8 @@ InformeTeta3 TETA3(double D, double n, double i, double& Q, double& teta, Memori
     double hi = (D * 0.938) * 2.0;
     int pruebas = 0;
     const double raizI = potencia(i, 0.5); // the same at every trial
+    std::int32_t nodo = -1;                // the trial's node in `memoria`
+    bool arriba = false;
     for (;;) {
         const double m = (hi + lo) / 2.0;
         // Once the midpoint is one of the bounds the bracket is two adjacent doubles (or the
@@ -23,7 +26,8 @@ InformeTeta3 TETA3(double D, double n, double i, double& Q, double& teta, Memori
         }
         GeometriaProfundidad g;
         if (memoria) {
-            g = memoria->en(m);
+            nodo = memoria->nodo(nodo, arriba, m);
+            g = memoria->geometriaDe(nodo);
             teta = g.teta;
         } else {
             teta = TETA1(m, D);
@@ -37,6 +41,7 @@ InformeTeta3 TETA3(double D, double n, double i, double& Q, double& teta, Memori
             return {FinTeta3::Tolerancia, pruebas};
         }
         // r is finite and not 0 here (an exact hit meets the tolerance).
+        arriba = r <= 0;
         if (r > 0) {
             hi = m;
         } else {

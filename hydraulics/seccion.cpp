@@ -26,6 +26,28 @@ void MemoriaSeccion::reiniciar(double D) {
     D_ = D;
     ocupadas_ = 0;
     ++generacion_;
+    nodos_.clear();
+}
+
+std::int32_t MemoriaSeccion::nodo(std::int32_t padre, bool arriba, double y) {
+    std::int32_t* enlace = nullptr;
+    if (padre < 0) {
+        if (!nodos_.empty()) {
+            return 0;
+        }
+    } else {
+        enlace = &nodos_[static_cast<std::size_t>(padre)].hijos[arriba];
+        if (*enlace >= 0) {
+            return *enlace;
+        }
+    }
+    const GeometriaProfundidad g = geometria(y, D_); // may raise: then nothing is kept
+    const auto nuevo = static_cast<std::int32_t>(nodos_.size());
+    nodos_.push_back({g, {-1, -1}});
+    if (padre >= 0) {
+        nodos_[static_cast<std::size_t>(padre)].hijos[arriba] = nuevo;
+    }
+    return nuevo;
 }
 
 namespace {

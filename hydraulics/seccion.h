@@ -36,6 +36,13 @@ public:
     // computation raised is not kept, so it raises again.
     const GeometriaProfundidad& en(double y);
 
+    // The trial depths of TETA3's bisection form a binary tree: each depth follows from the
+    // path of halvings that leads to it. A trial is looked up by its parent node and the half
+    // taken (`arriba`: the upper half), without hashing; `padre` -1 is the first trial. y is
+    // the trial depth, from which the node is computed when it is new. Returns the node.
+    std::int32_t nodo(std::int32_t padre, bool arriba, double y);
+    const GeometriaProfundidad& geometriaDe(std::int32_t nodo) const { return nodos_[nodo].g; }
+
 private:
     struct Casilla {
         std::uint64_t clave;      // the depth's bits
@@ -45,10 +52,16 @@ private:
 
     void crecer();
 
+    struct Nodo {
+        GeometriaProfundidad g;
+        std::int32_t hijos[2]; // lower and upper half; -1 not yet met
+    };
+
     double D_;
     std::vector<Casilla> casillas_; // open addressing, linear probing; a power of two long
     std::size_t ocupadas_ = 0;
     std::uint64_t generacion_ = 1;
+    std::vector<Nodo> nodos_; // nodos_[0], when present, is the first trial
 };
 
 } // namespace colvero::hidraulica

@@ -63,6 +63,14 @@ TEST(MemoriaSeccion, UnaProfundidadQueFallaVuelveAFallar) {
     MemoriaSeccion memoria(1e200); // D·D overflows in the area
     EXPECT_THROW(memoria.en(0.5e200), ErrorAritmetico);
     EXPECT_THROW(memoria.en(0.5e200), ErrorAritmetico);
+    // The same for a trial depth of the normal-depth search.
+    EstadoFlujo e;
+    e.D = 1e200;
+    e.n = 0.013;
+    e.i = 0.01;
+    e.Q = 1;
+    EXPECT_THROW(TEO4(e, &memoria), ErrorAritmetico);
+    EXPECT_THROW(TEO4(e, &memoria), ErrorAritmetico);
 }
 
 } // namespace
