@@ -167,11 +167,13 @@ QString errorDeUso(const QCommandLineParser& p, const QStringList& argumentos) {
 struct Argumentos {
     QStringList opciones; // program name, options and their values
     std::vector<const char*> archivos;
-    std::optional<QByteArray> criterio; // the bytes of the last value of --criterio
+    // The bytes of the last values of the options that name files to read.
+    std::optional<QByteArray> criterio;  // --criterio
+    std::optional<QByteArray> diametros; // --diametros
 };
 
 Argumentos separar(std::span<const char* const> argv, const QList<QCommandLineOption>& opciones,
-                   const QCommandLineOption& optCriterio) {
+                   const QCommandLineOption& optCriterio, const QCommandLineOption& optDiametros) {
     Argumentos a;
     if (argv.empty()) {
         return a;
@@ -209,8 +211,11 @@ Argumentos separar(std::span<const char* const> argv, const QList<QCommandLineOp
         } else {
             continue; // the parser reports the missing value
         }
+        const QByteArray bytes(valor.data(), static_cast<qsizetype>(valor.size()));
         if (opcion->names() == optCriterio.names()) {
-            a.criterio = QByteArray(valor.data(), static_cast<qsizetype>(valor.size()));
+            a.criterio = bytes;
+        } else if (opcion->names() == optDiametros.names()) {
+            a.diametros = bytes;
         }
     }
     return a;
@@ -468,7 +473,7 @@ int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevi
     p.addOptions(opciones);
     p.addPositionalArgument(QStringLiteral("calculos"), QString());
 
-    const Argumentos separados = separar(argumentos, opciones, optCriterio);
+    const Argumentos separados = separar(argumentos, opciones, optCriterio, optDiametros);
     if (!p.parse(separados.opciones)) {
         QStringList todos;
         for (const char* a : argumentos) {
@@ -550,7 +555,7 @@ int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevi
         std::optional<std::vector<Tubo>> serie;
         if (diametros) {
             try {
-                serie = leerSerie(p.value(optDiametros));
+                serie = leerSerie(*separados.diametros);
             } catch (const ErrorArchivo& e) {
                 return fallo(QString::fromUtf8(e.what()));
             }

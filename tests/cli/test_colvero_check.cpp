@@ -451,14 +451,20 @@ Ejecucion ejecutarConBytes(const std::vector<QByteArray>& argumentos, const QStr
     return e;
 }
 
-// A calculation and a criterion whose names are not UTF-8 are opened by their bytes; messages
-// and "archivo" show the name with each invalid byte as U+FFFD.
+// A calculation, a criterion and a diameter series whose names are not UTF-8 are opened by
+// their bytes; messages and "archivo" show the name with each invalid byte as U+FFFD.
 TEST_F(ColveroCheck, NombresQueNoSonUtf8SeAbrenPorSusBytes) {
     const QByteArray carpeta = QFile::encodeName(dir_.path());
     const QByteArray caso = carpeta + "/caso-\xff\xe1.caVek";
     const QByteArray criterio = carpeta + "/estricto-\xfe.CrVek";
     const QByteArray ausente = carpeta + "/ausente-\xff.caVek";
+    const QByteArray serie = carpeta + "/serie-\xfd.txt";
     {
+        QFile f(QString::fromUtf8(carpeta) + "/serie.txt");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("DN 1000;1.0\nDN 1200;1.2\n");
+        f.close();
+        ASSERT_EQ(::rename(QFile::encodeName(f.fileName()).constData(), serie.constData()), 0);
         const QString pasa = calculo("pasa.caVek", kPasa);
         ASSERT_EQ(::rename(QFile::encodeName(pasa).constData(), caso.constData()), 0);
         const QString estricto = criterioEstricto();
@@ -480,6 +486,7 @@ TEST_F(ColveroCheck, NombresQueNoSonUtf8SeAbrenPorSusBytes) {
         {"criterio tras =", {"--criterio=" + criterio, caso}, 1, "(2)  [NO]  V2 > Vmax"},
         {"informe", {"--informe", caso}, 0, "Colector de prueba"},
         {"tras --", {"--json", "--", caso}, 0, "\"estado\":\"CÁLCULO REALIZADO\""},
+        {"serie", {"--json", "--diametros", serie, caso}, 0, "\"menor_que_cumple\":\"DN 1000\""},
     };
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.nombre);
