@@ -208,7 +208,9 @@ private:
         if (x.refinado) {
             return {c.inicio ? x.hi : x.lo, c.inicio ? x.hi : x.lo};
         }
-        return {x.lo, x.hi};
+        // A run starts at a passing double above lo, and ends at one below hi.
+        return c.inicio ? std::pair{std::nextafter(x.lo, 2.0), x.hi}
+                        : std::pair{x.lo, std::nextafter(x.hi, 0.0)};
     }
 
     // Positive doubles are ordered as their bit patterns, so halving the distance between the
