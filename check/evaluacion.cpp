@@ -5,6 +5,7 @@
 #include "hydraulics/seccion.h"
 
 #include <cassert>
+#include <cmath>
 #include <limits>
 
 namespace colvero {
@@ -99,11 +100,22 @@ private:
             return false;
         }
         EstadoFlujo& e = r_.flujoNormal[k - 2];
+        // The normal flow depends on the flow alone at one slope: an earlier condition of this
+        // pass, or the memory, may have it already.
+        for (int j = 2; j < k; ++j) {
+            if (normalCalculada_[j - 2] && d_.Q[j - 1] == Q) {
+                e = r_.flujoNormal[j - 2];
+                r_.busqueda[k - 2] = r_.busqueda[j - 2];
+                normalCalculada_[k - 2] = true;
+                return true;
+            }
+        }
         if (memoria_) {
             for (const MemoriaColector::Normal& m : memoria_->normales_) {
                 if (m.Q == Q) {
                     e = m.estado;
                     r_.busqueda[k - 2] = m.informe;
+                    normalCalculada_[k - 2] = true;
                     return true;
                 }
             }
@@ -111,16 +123,21 @@ private:
         e = estadoInicial(d_);
         e.Q = Q;
         r_.busqueda[k - 2] = hidraulica::TEO4(e, seccion());
+        normalCalculada_[k - 2] = true;
         if (memoria_) {
             memoria_->normales_.push_back({Q, e, *r_.busqueda[k - 2]});
         }
         return true;
     }
 
-    // Qmax at this slope; a memory keeps the normal flows of one slope only.
+    // Qmax at this slope, computed once per pass; a memory keeps it, and the normal flows, for
+    // one slope.
     double caudalMaximo() {
+        if (!std::isnan(qmax_)) {
+            return qmax_;
+        }
         if (memoria_ && memoria_->pendiente_ == d_.i) {
-            return memoria_->qmax_;
+            return qmax_ = memoria_->qmax_;
         }
         double qmax = 0, vmax = 0, ymax = 0;
         hidraulica::Qmax(qmax, vmax, ymax, d_.D, d_.n, d_.i, seccion());
@@ -129,7 +146,7 @@ private:
             memoria_->qmax_ = qmax;
             memoria_->normales_.clear();
         }
-        return qmax;
+        return qmax_ = qmax;
     }
 
     hidraulica::MemoriaSeccion* seccion() { return memoria_ ? &memoria_->seccion_ : nullptr; }
@@ -217,6 +234,8 @@ private:
     bool avisos_; // whether to set the two-depth flags
     MemoriaColector* memoria_;
     double areaLlena_; // m2
+    double qmax_ = kSinCalcular;
+    std::array<bool, 6> normalCalculada_{}; // conditions 2 to 7 whose normal flow this pass has
     bool qllAvisoCalculado_ = false;
     double qllAviso_ = kSinCalcular;
 };

@@ -94,11 +94,15 @@ public:
                 en[c][j] = salida(condiciones[c], malla[j]);
             }
         }
+        std::vector<std::size_t> todas(condiciones.size());
+        for (std::size_t c = 0; c < todas.size(); ++c) {
+            todas[c] = c;
+        }
+        for (std::size_t a = 1; a < anclas.size(); ++a) {
+            rellenar(condiciones, malla, en, anclas[a - 1], anclas[a], todas);
+        }
         std::vector<std::vector<char>> pasaEn(condiciones.size(), std::vector<char>(n));
         for (std::size_t c = 0; c < condiciones.size(); ++c) {
-            for (std::size_t a = 1; a < anclas.size(); ++a) {
-                rellenar(condiciones[c], malla, en[c], anclas[a - 1], anclas[a]);
-            }
             for (std::size_t j = 0; j < n; ++j) {
                 pasaEn[c][j] = en[c][j] == Salida::Cumple;
             }
@@ -106,22 +110,34 @@ public:
         return pasaEn;
     }
 
-    // The outcomes of condition k strictly between the grid slopes lo and hi, whose outcomes
-    // `en` holds. An arithmetic error is no outcome to spread.
-    void rellenar(int k, const std::vector<double>& malla, std::vector<Salida>& en, std::size_t lo,
-                  std::size_t hi) {
+    // The outcomes strictly between the grid slopes lo and hi of the conditions `cuales` (by
+    // index), whose outcomes at lo and hi `en` holds. A condition whose ends disagree is
+    // evaluated at the middle slope, together with the others that need it there, so that they
+    // share its normal flows. An arithmetic error is no outcome to spread.
+    void rellenar(const std::vector<int>& condiciones, const std::vector<double>& malla,
+                  std::vector<std::vector<Salida>>& en, std::size_t lo, std::size_t hi,
+                  const std::vector<std::size_t>& cuales) {
         if (hi - lo < 2) {
             return;
         }
-        if (en[lo] == en[hi] && en[lo] != Salida::Error) {
-            std::fill(en.begin() + static_cast<std::ptrdiff_t>(lo) + 1,
-                      en.begin() + static_cast<std::ptrdiff_t>(hi), en[lo]);
+        std::vector<std::size_t> dudosas;
+        for (const std::size_t c : cuales) {
+            if (en[c][lo] == en[c][hi] && en[c][lo] != Salida::Error) {
+                std::fill(en[c].begin() + static_cast<std::ptrdiff_t>(lo) + 1,
+                          en[c].begin() + static_cast<std::ptrdiff_t>(hi), en[c][lo]);
+            } else {
+                dudosas.push_back(c);
+            }
+        }
+        if (dudosas.empty()) {
             return;
         }
         const std::size_t m = lo + (hi - lo) / 2;
-        en[m] = salida(k, malla[m]);
-        rellenar(k, malla, en, lo, m);
-        rellenar(k, malla, en, m, hi);
+        for (const std::size_t c : dudosas) {
+            en[c][m] = salida(condiciones[c], malla[m]);
+        }
+        rellenar(condiciones, malla, en, lo, m, dudosas);
+        rellenar(condiciones, malla, en, m, hi, dudosas);
     }
 
     // The runs where condition k passes, from its verdicts `pasaEn` at the grid slopes.
