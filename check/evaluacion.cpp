@@ -68,6 +68,33 @@ private:
     ResultadoCondicion& res(int k) { return r_.condiciones[k - 1]; }
     void decide(int k, bool cumple) {
         res(k).veredicto = cumple ? Veredicto::Cumple : Veredicto::NoCumple;
+        res(k).margen = margen(k);
+    }
+
+    double margen(int k) const {
+        const auto& normal = r_.flujoNormal;
+        switch (k) {
+        case 1:
+            return r_.caudalLleno - d_.Q[0];
+        case 2:
+            return d_.Vmax - normal[0].v;
+        case 3:
+            return normal[1].v - d_.Vmin;
+        case 4:
+            return d_.yDmax - normal[2].yD;
+        case 5:
+            return r_.diametroArrastre - d_.dpMin;
+        case 6:
+            return normal[4].F - d_.Fmin;
+        case 7:
+            return d_.Fmax - normal[5].F;
+        case 8:
+            return d_.i - d_.Imin;
+        case 9:
+            return d_.Imax - d_.i;
+        default:
+            return r_.flujoAutolimpieza.v - d_.Vmin10;
+        }
     }
     void error(int k, DatoErroneo dato) {
         res(k).veredicto = Veredicto::ErrorDeDato;
@@ -95,8 +122,10 @@ private:
     // largest flow of the section.
     bool flujoNormal(int k) {
         const double Q = d_.Q[k - 1];
+        res(k).holguraCapacidad = caudalMaximo() - Q;
         if (Q > caudalMaximo()) {
             res(k).veredicto = Veredicto::CapacidadInsuficiente;
+            res(k).margen = res(k).holguraCapacidad;
             return false;
         }
         EstadoFlujo& e = r_.flujoNormal[k - 2];

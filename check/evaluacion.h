@@ -6,6 +6,7 @@
 #include "hydraulics/seccion.h"
 
 #include <array>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -79,6 +80,12 @@ struct ResultadoCondicion {
     // Conditions 2 to 7: the flow lies in (Qll, Qmax], where the section has two normal depths
     // and the lower one is taken. Qll is the full-section flow at this slope.
     bool dosCalados = false;
+    // How far the compared quantity is from its limit, positive on the passing side (for a
+    // capacity failure, Qmax − Qk); NaN when not decided by a comparison. It guides the slope
+    // search towards a change of verdict; no verdict is taken from it.
+    double margen = std::numeric_limits<double>::quiet_NaN();
+    // Conditions 2 to 7 past the flow test: Qmax − Qk, the margin of the capacity test.
+    double holguraCapacidad = std::numeric_limits<double>::quiet_NaN();
 };
 
 // Computed quantities hold NaN where the run did not compute them. A field is written exactly

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace colvero {
@@ -50,11 +51,16 @@ public:
     // The outcome of condition k at the slope i, as the grid tells them apart.
     enum class Salida : char { Cumple, NoCumple, Capacidad, Error };
 
-    Salida salida(int k, double i) {
+    // `margenes`, when given, receives the condition's margin and capacity margin.
+    Salida salida(int k, double i, std::pair<double, double>* margenes = nullptr) {
         d_.i = i;
         ++r_.evaluaciones;
         try {
-            switch (evaluarCondicion(d_, k, &memoria_).veredicto) {
+            const ResultadoCondicion c = evaluarCondicion(d_, k, &memoria_);
+            if (margenes) {
+                *margenes = {c.margen, c.holguraCapacidad};
+            }
+            switch (c.veredicto) {
             case Veredicto::Cumple:
                 return Salida::Cumple;
             case Veredicto::CapacidadInsuficiente:
@@ -229,22 +235,87 @@ private:
                         : std::pair{x.lo, std::nextafter(x.hi, 0.0)};
     }
 
-    // Positive doubles are ordered as their bit patterns, so halving the distance between the
-    // patterns gets to two adjacent doubles in at most 64 steps whatever the magnitudes.
+    // Narrows the change to two adjacent doubles by halving the bit patterns between lo and hi:
+    // positive doubles are ordered as their bit patterns, so at most 64 halvings get there
+    // whatever the magnitudes. Most halvings lie far from the change, and their answer is
+    // foregone for a condition monotone in the slope: once false position on the margin has
+    // bracketed the change closely, the halvings outside the bracket take the answer of its
+    // ends, and only those inside are evaluated. The doubles found are those that evaluating
+    // every halving finds.
+    static constexpr std::uint64_t kBitsHolgura = std::uint64_t{1} << 33;
+
     void refinar(Cambio& x) {
-        auto a = std::bit_cast<std::uint64_t>(x.lo);
-        auto b = std::bit_cast<std::uint64_t>(x.hi);
+        const std::uint64_t lo = std::bit_cast<std::uint64_t>(x.lo);
+        const std::uint64_t hi = std::bit_cast<std::uint64_t>(x.hi);
+        std::uint64_t L = lo, H = hi; // x.pasaLo at L, the other verdict at H
+        acotar(x, L, H);
+        // The bracket's ends themselves may lie where the rounding of the depth search makes
+        // the verdict waver; the halvings are foregone only well outside it.
+        L = L - std::min(L - lo, kBitsHolgura);
+        H = H + std::min(hi - H, kBitsHolgura);
+        std::uint64_t a = lo, b = hi;
         while (b - a > 1) {
             const std::uint64_t m = a + (b - a) / 2;
-            if (pasa(x.k, std::bit_cast<double>(m)) == x.pasaLo) {
-                a = m;
-            } else {
-                b = m;
-            }
+            const bool comoLo =
+                m <= L || (m < H && pasa(x.k, std::bit_cast<double>(m)) == x.pasaLo);
+            (comoLo ? a : b) = m;
         }
         x.lo = std::bit_cast<double>(a);
         x.hi = std::bit_cast<double>(b);
         x.refinado = true;
+    }
+
+    // Closes L < H round the change of x by false position (with the Illinois correction) on
+    // its margin against the logarithm of the slope, until they are kBitsAcotado apart: some
+    // 2e-7 of the slope, far wider than the rounding of the depth search. The capacity's margin
+    // serves when the capacity test decides an end. Stops early, with L and H as good as they
+    // are, when a margin is not of use.
+    void acotar(const Cambio& x, std::uint64_t& L, std::uint64_t& H) {
+        constexpr std::uint64_t kBitsAcotado = std::uint64_t{1} << 28;
+        std::pair<double, double> mL, mH;
+        const Salida sL = salida(x.k, std::bit_cast<double>(L), &mL);
+        const Salida sH = salida(x.k, std::bit_cast<double>(H), &mH);
+        if ((sL == Salida::Cumple) != x.pasaLo || (sH == Salida::Cumple) == x.pasaLo) {
+            return;
+        }
+        const bool porCapacidad = sL == Salida::Capacidad || sH == Salida::Capacidad;
+        double fL = porCapacidad ? mL.second : mL.first;
+        double fH = porCapacidad ? mH.second : mH.first;
+        int ultimo = 0; // the end moved last: -1 L, 1 H
+        for (int paso = 0; paso < 16 && H - L > kBitsAcotado; ++paso) {
+            if (!std::isfinite(fL) || !std::isfinite(fH) || (fL > 0) == (fH > 0)) {
+                return;
+            }
+            const double lL = std::log(std::bit_cast<double>(L));
+            const double lH = std::log(std::bit_cast<double>(H));
+            double t = fL / (fL - fH);
+            t = t > 0.001 && t < 0.999 ? t : t <= 0.001 ? 0.001 : 0.999;
+            std::uint64_t m = std::bit_cast<std::uint64_t>(std::exp(lL + t * (lH - lL)));
+            if (m <= L || m >= H) {
+                m = L + (H - L) / 2;
+            }
+            std::pair<double, double> mm;
+            const Salida s = salida(x.k, std::bit_cast<double>(m), &mm);
+            if (s == Salida::Error) {
+                return;
+            }
+            const double f = porCapacidad ? mm.second : mm.first;
+            if ((s == Salida::Cumple) == x.pasaLo) {
+                L = m;
+                fL = f;
+                if (ultimo == -1) {
+                    fH /= 2;
+                }
+                ultimo = -1;
+            } else {
+                H = m;
+                fH = f;
+                if (ultimo == 1) {
+                    fL /= 2;
+                }
+                ultimo = 1;
+            }
+        }
     }
 
     Entradas d_; // its slope is the one under test
