@@ -1,0 +1,236 @@
+#include "ui/modelo_red.h"
+
+#include "check/leyendas.h"
+#include "check/numero.h"
+
+#include <QBrush>
+#include <QColor>
+
+#include <cmath>
+
+namespace colvero::ui {
+namespace {
+
+QString deUtf8(const std::string& texto) {
+    return QString::fromUtf8(texto.data(), static_cast<qsizetype>(texto.size()));
+}
+
+constexpr const char* kTextosClase[] = {"[SI]", "[NO]", "[ERROR]", "-"};
+
+// Light grounds under dark text: green passes, red does not, amber could not be decided.
+QColor fondoDeClase(int clase) {
+    switch (clase) {
+    case 0:
+        return {200, 240, 200};
+    case 1:
+        return {255, 200, 200};
+    case 2:
+        return {255, 225, 150};
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+FilaRedComprobada filaComprobada(red::Trabajo&& t, char sep) {
+    FilaRedComprobada f;
+    f.numero = t.fila.numero;
+    f.celdas = std::move(t.fila.celdas);
+    f.codigo = static_cast<std::uint8_t>(t.codigo);
+    f.criterio = t.criterio;
+    if (!t.error.empty()) {
+        f.estado = std::move(t.error);
+    } else {
+        for (std::size_t k = 0; k < 10; ++k)
+            f.clases[k] = static_cast<std::uint8_t>(red::claseDeNota(t.r.notas[k]));
+        f.estado = t.r.fin == FinCalculo::ColectorInvalido ? t.r.notaCol : t.r.notaCalC;
+        if (t.pendientes)
+            f.pendientes = red::textoPendientes(*t.pendientes, sep);
+        if (t.menor)
+            f.menor = std::move(*t.menor);
+    }
+    f.csv = std::move(t.csv);
+    return f;
+}
+
+ModeloRed::ModeloRed(QObject* padre) : QAbstractTableModel(padre) {}
+
+void ModeloRed::empezar(const CabeceraRed& cabecera, const red::OpcionesRed& opciones,
+                        std::shared_ptr<const void> dueno) {
+    beginResetModel();
+    cabecera_ = cabecera;
+    opciones_ = opciones;
+    filas_.clear();
+    filas_.shrink_to_fit();
+    porCodigo_ = {};
+    dueno_ = std::move(dueno);
+    endResetModel();
+}
+
+void ModeloRed::vaciar() {
+    empezar(CabeceraRed(), red::OpcionesRed(), nullptr);
+}
+
+void ModeloRed::anadir(std::vector<FilaRedComprobada>&& filas) {
+    if (filas.empty())
+        return;
+    const int primera = this->filas();
+    beginInsertRows({}, primera, primera + static_cast<int>(filas.size()) - 1);
+    for (FilaRedComprobada& f : filas) {
+        ++porCodigo_[f.codigo];
+        filas_.push_back(std::move(f));
+    }
+    endInsertRows();
+}
+
+int ModeloRed::columnaEntrada(ColumnaRed c) const {
+    const int k = cabecera_.columna(c);
+    return k < 0 ? -1 : 1 + k;
+}
+
+int ModeloRed::columnaVeredicto(int k) const {
+    return columnasEntrada() + k - 1;
+}
+
+int ModeloRed::columnaPendientes() const {
+    return opciones_.pendientes ? columnasEntrada() + 10 : -1;
+}
+
+int ModeloRed::columnaMenor() const {
+    return opciones_.conSerie ? columnasEntrada() + 10 + (opciones_.pendientes ? 1 : 0) : -1;
+}
+
+int ModeloRed::columnaEstado() const {
+    return columnasEntrada() + 10 + (opciones_.pendientes ? 1 : 0) + (opciones_.conSerie ? 1 : 0);
+}
+
+int ModeloRed::rowCount(const QModelIndex& padre) const {
+    return padre.isValid() ? 0 : filas();
+}
+
+int ModeloRed::columnCount(const QModelIndex& padre) const {
+    return padre.isValid() || cabecera_.nombres.empty() ? 0 : columnaEstado() + 1;
+}
+
+QVariant ModeloRed::data(const QModelIndex& indice, int rol) const {
+    if (!indice.isValid() || indice.row() >= filas())
+        return {};
+    const FilaRedComprobada& f = fila(indice.row());
+    const int c = indice.column();
+    const int entradas = columnasEntrada();
+    if (c == 0) {
+        if (rol == Qt::DisplayRole || rol == kRolOrden)
+            return f.numero;
+        if (rol == Qt::TextAlignmentRole)
+            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
+    }
+    if (c < entradas) {
+        const std::string& celda = f.celdas[static_cast<std::size_t>(c - 1)];
+        const auto numero = [&] { return leerNumero(celda, cabecera_.dialecto.decimal); };
+        switch (rol) {
+        case Qt::DisplayRole:
+            return deUtf8(celda);
+        case kRolOrden:
+            if (const std::optional<double> x = numero(); x && !std::isnan(*x))
+                return *x;
+            return deUtf8(celda);
+        case Qt::TextAlignmentRole:
+            return QVariant::fromValue((numero() ? Qt::AlignRight : Qt::AlignLeft) |
+                                       Qt::AlignVCenter);
+        default:
+            return {};
+        }
+    }
+    if (c < entradas + 10) {
+        const int clase = f.clases[static_cast<std::size_t>(c - entradas)];
+        switch (rol) {
+        case Qt::DisplayRole:
+            return QString::fromLatin1(kTextosClase[clase]);
+        case kRolOrden:
+            return clase;
+        case Qt::BackgroundRole:
+            if (clase < 3)
+                return QBrush(fondoDeClase(clase));
+            return {};
+        case Qt::ForegroundRole:
+            if (clase < 3)
+                return QBrush(Qt::black);
+            return {};
+        case Qt::TextAlignmentRole:
+            return QVariant::fromValue(Qt::AlignCenter);
+        default:
+            return {};
+        }
+    }
+    if (rol != Qt::DisplayRole && rol != kRolOrden && rol != Qt::ToolTipRole)
+        return {};
+    if (c == columnaPendientes())
+        return deUtf8(f.pendientes);
+    if (c == columnaMenor())
+        return deUtf8(f.menor);
+    if (c == columnaEstado())
+        return deUtf8(f.estado);
+    return {};
+}
+
+QVariant ModeloRed::headerData(int seccion, Qt::Orientation orientacion, int rol) const {
+    if (orientacion != Qt::Horizontal || seccion < 0 || seccion >= columnCount())
+        return QAbstractTableModel::headerData(seccion, orientacion, rol);
+    const int entradas = columnasEntrada();
+    if (rol == Qt::DisplayRole) {
+        if (seccion == 0)
+            return QStringLiteral("Fila");
+        if (seccion < entradas)
+            return deUtf8(cabecera_.nombres[static_cast<std::size_t>(seccion - 1)]);
+        if (seccion < entradas + 10)
+            return QStringLiteral("(%1)").arg(seccion - entradas + 1);
+        if (seccion == columnaPendientes())
+            return QStringLiteral("Pendientes admisibles (m/m)");
+        if (seccion == columnaMenor())
+            return QStringLiteral("Menor que cumple");
+        return QStringLiteral("Estado");
+    }
+    if (rol == Qt::ToolTipRole) {
+        if (seccion == 0)
+            return QStringLiteral("Fila de la tabla (la cabecera es la fila 1)");
+        if (seccion >= entradas && seccion < entradas + 10)
+            return QString::fromUtf8(leyendas::kTitulosCondicion[seccion - entradas]).simplified();
+    }
+    return {};
+}
+
+FiltroRed::FiltroRed(QObject* padre) : QSortFilterProxyModel(padre) {
+    setSortRole(ModeloRed::kRolOrden);
+}
+
+void FiltroRed::soloNoCumplen(bool activo) {
+    if (activo == soloNoCumplen_)
+        return;
+    soloNoCumplen_ = activo;
+    invalidateRowsFilter();
+}
+
+bool FiltroRed::filterAcceptsRow(int fila, const QModelIndex&) const {
+    if (!soloNoCumplen_)
+        return true;
+    const auto* modelo = static_cast<const ModeloRed*>(sourceModel());
+    return modelo->fila(fila).codigo != 0;
+}
+
+bool FiltroRed::lessThan(const QModelIndex& izquierda, const QModelIndex& derecha) const {
+    const QVariant a = izquierda.data(sortRole());
+    const QVariant b = derecha.data(sortRole());
+    const auto esNumero = [](const QVariant& v) {
+        return v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Int;
+    };
+    // Numbers before texts, so that a column of numbers keeps its few bad cells together.
+    if (esNumero(a) != esNumero(b))
+        return esNumero(a);
+    if (esNumero(a))
+        return a.toDouble() < b.toDouble();
+    return QString::compare(a.toString(), b.toString(), Qt::CaseInsensitive) < 0;
+}
+
+} // namespace colvero::ui
