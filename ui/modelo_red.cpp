@@ -187,7 +187,7 @@ QVariant ModeloRed::headerData(int seccion, Qt::Orientation orientacion, int rol
         if (seccion < entradas + 10)
             return QStringLiteral("(%1)").arg(seccion - entradas + 1);
         if (seccion == columnaPendientes())
-            return QStringLiteral("Pendientes admisibles (m/m)");
+            return QStringLiteral("Pendientes (m/m)");
         if (seccion == columnaMenor())
             return QStringLiteral("Menor que cumple");
         return QStringLiteral("Estado");
@@ -197,6 +197,11 @@ QVariant ModeloRed::headerData(int seccion, Qt::Orientation orientacion, int rol
             return QStringLiteral("Fila de la tabla (la cabecera es la fila 1)");
         if (seccion >= entradas && seccion < entradas + 10)
             return QString::fromUtf8(leyendas::kTitulosCondicion[seccion - entradas]).simplified();
+        if (seccion == columnaPendientes())
+            return QStringLiteral("Pendientes admisibles: «[» o «]» cuando el extremo cumple, y "
+                                  "entre paréntesis la condición que lo decide");
+        if (seccion == columnaMenor())
+            return QStringLiteral("Menor tubo de la serie que cumple a la pendiente del tramo");
     }
     return {};
 }

@@ -82,7 +82,9 @@ void VentanaRed::construir() {
     auto* eleccion = new QGridLayout;
     const auto fila = [&](int k, const QString& rotulo, QWidget* valor, QWidget* boton,
                           QWidget* otro = nullptr) {
-        eleccion->addWidget(new QLabel(rotulo, this), k, 0);
+        auto* rotuloFila = new QLabel(rotulo, this);
+        rotuloFila->setBuddy(valor);
+        eleccion->addWidget(rotuloFila, k, 0);
         eleccion->addWidget(valor, k, 1);
         if (boton)
             eleccion->addWidget(boton, k, 2);
@@ -104,16 +106,16 @@ void VentanaRed::construir() {
 
     tabla_ = etiqueta("RutaTabla");
     tabla_->setText(QStringLiteral("(ninguna)"));
-    QPushButton* elegirTabla = boton(QStringLiteral("Elegir tabla…"), "ElegirTabla");
+    QPushButton* elegirTabla = boton(QStringLiteral("Elegir &tabla…"), "ElegirTabla");
     connect(elegirTabla, &QPushButton::clicked, this, &VentanaRed::elegirTabla);
     fila(0, QStringLiteral("Tabla (CSV):"), tabla_, elegirTabla);
 
     criterio_ = etiqueta("OrigenCriterio");
     criterio_->setText(QString::fromUtf8(kSinCriterio));
     QPushButton* elegirCriterio =
-        boton(QStringLiteral("Elegir criterio o plantilla…"), "ElegirCriterio");
+        boton(QStringLiteral("Elegir c&riterio o plantilla…"), "ElegirCriterio");
     connect(elegirCriterio, &QPushButton::clicked, this, &VentanaRed::elegirCriterio);
-    QPushButton* sinCriterio = boton(QStringLiteral("Valores iniciales"), "SinCriterio");
+    QPushButton* sinCriterio = boton(QStringLiteral("&Valores iniciales"), "SinCriterio");
     sinCriterio->setToolTip(QStringLiteral("Vuelve a los valores iniciales de la ventana"));
     connect(sinCriterio, &QPushButton::clicked, this, &VentanaRed::quitarCriterio);
     fila(1, QStringLiteral("Criterio:"), criterio_, elegirCriterio, sinCriterio);
@@ -125,17 +127,17 @@ void VentanaRed::construir() {
         series_->addItem(QString::fromUtf8(s.nombre));
     series_->addItem(QStringLiteral("Otra serie…"));
     connect(series_, &QComboBox::activated, this, &VentanaRed::elegirSerie);
-    pendientes_ = new QCheckBox(QStringLiteral("Pendientes admisibles"), this);
+    pendientes_ = new QCheckBox(QStringLiteral("&Pendientes admisibles"), this);
     pendientes_->setObjectName(QStringLiteral("Pendientes"));
     pendientes_->setChecked(true);
-    fila(2, QStringLiteral("Serie de diámetros:"), series_, pendientes_);
+    fila(2, QStringLiteral("Serie de &diámetros:"), series_, pendientes_);
     eleccion->setColumnStretch(1, 1);
     raiz->addLayout(eleccion);
 
     auto* marcha = new QHBoxLayout;
-    comprobar_ = boton(QStringLiteral("Comprobar"), "Comprobar");
+    comprobar_ = boton(QStringLiteral("&Comprobar"), "Comprobar");
     connect(comprobar_, &QPushButton::clicked, this, &VentanaRed::comprobar);
-    cancelar_ = boton(QStringLiteral("Cancelar"), "Cancelar");
+    cancelar_ = boton(QStringLiteral("C&ancelar"), "Cancelar");
     connect(cancelar_, &QPushButton::clicked, this, &VentanaRed::cancelar);
     progreso_ = new QProgressBar(this);
     progreso_->setObjectName(QStringLiteral("Progreso"));
@@ -148,9 +150,9 @@ void VentanaRed::construir() {
     raiz->addLayout(marcha);
 
     auto* vistaArriba = new QHBoxLayout;
-    soloNoCumplen_ = new QCheckBox(QStringLiteral("Solo los que no cumplen"), this);
+    soloNoCumplen_ = new QCheckBox(QStringLiteral("&Solo los que no cumplen"), this);
     soloNoCumplen_->setObjectName(QStringLiteral("SoloNoCumplen"));
-    exportar_ = boton(QStringLiteral("Exportar resultados…"), "Exportar");
+    exportar_ = boton(QStringLiteral("&Exportar resultados…"), "Exportar");
     connect(exportar_, &QPushButton::clicked, this, &VentanaRed::exportarConDialogo);
     vistaArriba->addWidget(soloNoCumplen_);
     vistaArriba->addStretch(1);
@@ -179,25 +181,56 @@ void VentanaRed::construir() {
     vista_->setToolTip(QStringLiteral("Doble clic: abre el tramo en la ventana principal"));
     connect(vista_, &QTableView::doubleClicked, this,
             [this](const QModelIndex& indice) { cargarFila(filtro_->mapToSource(indice).row()); });
+    // The reach's name and pipe, then the verdicts and what follows them, then the other
+    // columns of the table. Widths from the header and, once, from the first rows: never from
+    // the whole table.
     connect(modelo_, &QAbstractItemModel::modelReset, this, [this] {
-        const QHeaderView* cabecera = vista_->horizontalHeader();
+        QHeaderView* cabecera = vista_->horizontalHeader();
+        const QFontMetrics medidas = cabecera->fontMetrics();
+        const int veredictos = modelo_->columnaVeredicto(1);
         for (int c = 0; c < modelo_->columnCount(); ++c) {
-            const int texto = cabecera->fontMetrics().horizontalAdvance(
-                                  modelo_->headerData(c, Qt::Horizontal).toString()) +
-                              28;
-            int ancho = std::max(texto, 56);
-            if (c == modelo_->columnaPendientes() || c == modelo_->columnaEstado())
-                ancho = std::max(ancho, 280);
-            vista_->setColumnWidth(c, ancho);
+            int ancho =
+                medidas.horizontalAdvance(modelo_->headerData(c, Qt::Horizontal).toString()) + 20;
+            if (c >= veredictos && c < veredictos + 10)
+                ancho = std::max(ancho,
+                                 fontMetrics().horizontalAdvance(QStringLiteral("[ERROR]")) + 10);
+            vista_->setColumnWidth(c, std::max(ancho, 36));
         }
+        std::vector<int> orden{0};
+        for (const ColumnaRed c :
+             {ColumnaRed::Tramo, ColumnaRed::Nombre, ColumnaRed::D, ColumnaRed::n, ColumnaRed::i}) {
+            if (modelo_->columnaEntrada(c) >= 0)
+                orden.push_back(modelo_->columnaEntrada(c));
+        }
+        for (int c = veredictos; c < modelo_->columnCount(); ++c)
+            orden.push_back(c);
+        for (int c = 1; c < veredictos; ++c) {
+            if (std::find(orden.begin(), orden.end(), c) == orden.end())
+                orden.push_back(c);
+        }
+        for (int v = 0; v < static_cast<int>(orden.size()); ++v)
+            cabecera->moveSection(cabecera->visualIndex(orden[static_cast<std::size_t>(v)]), v);
     });
+    connect(modelo_, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int primera) {
+                if (primera != 0)
+                    return;
+                const int veredictos = modelo_->columnaVeredicto(1);
+                for (int c = 0; c < modelo_->columnCount(); ++c) {
+                    if (c >= veredictos && c < veredictos + 10)
+                        continue;
+                    const int antes = vista_->columnWidth(c);
+                    vista_->resizeColumnToContents(c);
+                    vista_->setColumnWidth(c, std::clamp(vista_->columnWidth(c), antes, 220));
+                }
+            });
     raiz->addWidget(vista_, 1);
 
     estado_ = etiqueta("Estado");
     estado_->setWordWrap(true);
     estado_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     raiz->addWidget(estado_);
-    resize(1100, 700);
+    resize(1200, 720);
 }
 
 void VentanaRed::ajustarBotones() {
