@@ -7,6 +7,7 @@
 #include <QColor>
 
 #include <cmath>
+#include <limits>
 
 namespace colvero::ui {
 namespace {
@@ -33,10 +34,15 @@ QColor fondoDeClase(int clase) {
 
 } // namespace
 
-FilaRedComprobada filaComprobada(red::Trabajo&& t, char sep) {
+FilaRedComprobada filaComprobada(red::Trabajo&& t, char sep, char decimalTabla) {
     FilaRedComprobada f;
     f.numero = t.fila.numero;
     f.celdas = std::move(t.fila.celdas);
+    f.numeros.reserve(f.celdas.size());
+    for (const std::string& celda : f.celdas) {
+        const std::optional<double> x = leerNumero(celda, decimalTabla);
+        f.numeros.push_back(x ? *x : std::numeric_limits<double>::quiet_NaN());
+    }
     f.codigo = static_cast<std::uint8_t>(t.codigo);
     f.criterio = t.criterio;
     if (!t.error.empty()) {
@@ -128,16 +134,16 @@ QVariant ModeloRed::data(const QModelIndex& indice, int rol) const {
     }
     if (c < entradas) {
         const std::string& celda = f.celdas[static_cast<std::size_t>(c - 1)];
-        const auto numero = [&] { return leerNumero(celda, cabecera_.dialecto.decimal); };
+        const double x = f.numeros[static_cast<std::size_t>(c - 1)];
         switch (rol) {
         case Qt::DisplayRole:
             return deUtf8(celda);
         case kRolOrden:
-            if (const std::optional<double> x = numero(); x && !std::isnan(*x))
-                return *x;
+            if (!std::isnan(x))
+                return x;
             return deUtf8(celda);
         case Qt::TextAlignmentRole:
-            return QVariant::fromValue((numero() ? Qt::AlignRight : Qt::AlignLeft) |
+            return QVariant::fromValue((std::isnan(x) ? Qt::AlignLeft : Qt::AlignRight) |
                                        Qt::AlignVCenter);
         default:
             return {};
@@ -173,6 +179,36 @@ QVariant ModeloRed::data(const QModelIndex& indice, int rol) const {
     if (c == columnaEstado())
         return deUtf8(f.estado);
     return {};
+}
+
+bool ModeloRed::menorQue(int a, int b, int columna) const {
+    const FilaRedComprobada& fa = fila(a);
+    const FilaRedComprobada& fb = fila(b);
+    const int entradas = columnasEntrada();
+    if (columna == 0)
+        return fa.numero < fb.numero;
+    if (columna < entradas) {
+        const auto k = static_cast<std::size_t>(columna - 1);
+        const double xa = fa.numeros[k];
+        const double xb = fb.numeros[k];
+        // Numbers before texts, so that a column of numbers keeps its few bad cells together.
+        if (std::isnan(xa) != std::isnan(xb))
+            return !std::isnan(xa);
+        if (!std::isnan(xa))
+            return xa < xb;
+        return QString::compare(deUtf8(fa.celdas[k]), deUtf8(fb.celdas[k]), Qt::CaseInsensitive) <
+               0;
+    }
+    if (columna < entradas + 10) {
+        const auto k = static_cast<std::size_t>(columna - entradas);
+        return fa.clases[k] < fb.clases[k];
+    }
+    const auto texto = [&](const FilaRedComprobada& f) -> const std::string& {
+        return columna == columnaPendientes() ? f.pendientes
+               : columna == columnaMenor()    ? f.menor
+                                              : f.estado;
+    };
+    return texto(fa) < texto(fb);
 }
 
 QVariant ModeloRed::headerData(int seccion, Qt::Orientation orientacion, int rol) const {
@@ -214,7 +250,8 @@ void FiltroRed::soloNoCumplen(bool activo) {
     if (activo == soloNoCumplen_)
         return;
     soloNoCumplen_ = activo;
-    invalidateRowsFilter();
+    // One rebuild of the whole mapping: row by row removals cost the view far more.
+    invalidate();
 }
 
 bool FiltroRed::filterAcceptsRow(int fila, const QModelIndex&) const {
@@ -225,17 +262,8 @@ bool FiltroRed::filterAcceptsRow(int fila, const QModelIndex&) const {
 }
 
 bool FiltroRed::lessThan(const QModelIndex& izquierda, const QModelIndex& derecha) const {
-    const QVariant a = izquierda.data(sortRole());
-    const QVariant b = derecha.data(sortRole());
-    const auto esNumero = [](const QVariant& v) {
-        return v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Int;
-    };
-    // Numbers before texts, so that a column of numbers keeps its few bad cells together.
-    if (esNumero(a) != esNumero(b))
-        return esNumero(a);
-    if (esNumero(a))
-        return a.toDouble() < b.toDouble();
-    return QString::compare(a.toString(), b.toString(), Qt::CaseInsensitive) < 0;
+    return static_cast<const ModeloRed*>(sourceModel())
+        ->menorQue(izquierda.row(), derecha.row(), izquierda.column());
 }
 
 } // namespace colvero::ui

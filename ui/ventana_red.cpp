@@ -22,11 +22,14 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <atomic>
 #include <climits>
+#include <iterator>
+#include <mutex>
 
 namespace colvero::ui {
 namespace {
@@ -56,6 +59,10 @@ struct VentanaRed::Ejecucion {
     QString origenCriterio;
     QString nombreSerie;
     std::atomic<bool> cancelada{false};
+    // Checked rows on their way to the window, which takes them all at each tick of its
+    // timer: however fast they come, the window inserts a few times a second.
+    std::mutex mutex;
+    std::vector<FilaRedComprobada> llegadas;
     std::unique_ptr<LectorRed> lector;
     std::unique_ptr<red::PreparadorRed> preparador;
 };
@@ -65,6 +72,9 @@ VentanaRed::VentanaRed(char separadorDecimal, Dialogos& dialogos, CargarTramo ca
     : QWidget(padre, Qt::Window), separador_(separadorDecimal), dialogos_(dialogos),
       cargar_(std::move(cargar)) {
     construir();
+    recogida_ = new QTimer(this);
+    recogida_->setInterval(100);
+    connect(recogida_, &QTimer::timeout, this, &VentanaRed::recoger);
     ajustarBotones();
 }
 
@@ -363,6 +373,7 @@ void VentanaRed::comprobar() {
 
     const int generacion = ++generacion_;
     terminada_ = false;
+    empezada_ = false;
     descripcionFormato_.clear();
     modelo_->vaciar();
     ejecucion_ = e;
@@ -389,6 +400,7 @@ void VentanaRed::comprobar() {
                 if (generacion != generacion_)
                     return;
                 modelo_->empezar(cab, e->opciones, e);
+                empezada_ = true;
                 descripcionFormato_ = describir(cab);
                 progreso_->setRange(0, static_cast<int>(std::min<qint64>(cab.filas, INT_MAX)));
                 progreso_->setValue(0);
@@ -407,17 +419,13 @@ void VentanaRed::comprobar() {
                 red::enParalelo(n, hilos, [&](std::size_t k) {
                     red::comprobarTrabajo(trabajos[k], e->opciones, cab.dialecto);
                 });
-                auto filas = std::make_shared<std::vector<FilaRedComprobada>>();
-                filas->reserve(n);
+                std::vector<FilaRedComprobada> filas;
+                filas.reserve(n);
                 for (std::size_t k = 0; k < n; ++k)
-                    filas->push_back(filaComprobada(std::move(trabajos[k]), e->opciones.sep));
-                enVentana([this, generacion, filas] {
-                    if (generacion != generacion_)
-                        return;
-                    modelo_->anadir(std::move(*filas));
-                    progreso_->setValue(std::min(modelo_->filas(), progreso_->maximum()));
-                    actualizarEstado();
-                });
+                    filas.push_back(filaComprobada(std::move(trabajos[k]), e->opciones.sep,
+                                                   cab.dialecto.decimal));
+                const std::lock_guard<std::mutex> cierre(e->mutex);
+                std::move(filas.begin(), filas.end(), std::back_inserter(e->llegadas));
             }
         } catch (const ErrorArchivo& error) {
             fallo = QString::fromUtf8(error.what());
@@ -426,13 +434,31 @@ void VentanaRed::comprobar() {
         enVentana(
             [this, generacion, cancelada, fallo] { alTerminar(generacion, cancelada, fallo); });
     });
+    recogida_->start();
     ajustarBotones();
+}
+
+void VentanaRed::recoger() {
+    if (!ejecucion_ || !empezada_)
+        return;
+    std::vector<FilaRedComprobada> filas;
+    {
+        const std::lock_guard<std::mutex> cierre(ejecucion_->mutex);
+        filas.swap(ejecucion_->llegadas);
+    }
+    if (filas.empty())
+        return;
+    modelo_->anadir(std::move(filas));
+    progreso_->setValue(std::min(modelo_->filas(), progreso_->maximum()));
+    actualizarEstado();
 }
 
 void VentanaRed::alTerminar(int generacion, bool cancelada, const QString& error) {
     if (generacion != generacion_)
         return;
     esperarHilo(); // it has nothing left to do but return
+    recogida_->stop();
+    recoger();
     terminada_ = !cancelada && error.isEmpty();
     if (!error.isEmpty()) {
         progreso_->setRange(0, 1);

@@ -21,6 +21,7 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QTableView;
+class QTimer;
 
 namespace colvero::ui {
 
@@ -68,6 +69,7 @@ private:
     void elegirCriterio();
     void elegirSerie(int indice);
     void exportarConDialogo();
+    void recoger(); // the rows the worker has checked since the last time
     void alTerminar(int generacion, bool cancelada, const QString& error);
     void actualizarEstado();
     void ajustarBotones();
@@ -101,6 +103,8 @@ private:
     std::shared_ptr<Ejecucion> ejecucion_; // the last check started
     std::thread hilo_;
     int generacion_ = 0;
+    QTimer* recogida_ = nullptr;
+    bool empezada_ = false;  // the model has the columns of the last check
     bool terminada_ = false; // the last check ran to its last row
     QString descripcionFormato_;
 };

@@ -323,6 +323,8 @@ private Q_SLOTS:
         }
         VentanaRed& red = abrirRed(',');
         red.ponerTabla(archivo("grande.csv", grande));
+        // With a criterion every row has its slope window to find: the slow case.
+        QVERIFY(red.ponerCriterio(copia("criterio-red.CrVek")));
         int lotes = 0;
         connect(&red.modelo(), &QAbstractItemModel::rowsInserted, this, [&] {
             if (++lotes == 1)
