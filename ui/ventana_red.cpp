@@ -186,6 +186,7 @@ void VentanaRed::construir() {
     vista_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     vista_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     vista_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    vista_->horizontalHeader()->setResizeContentsPrecision(60); // rows measured for a width
     vista_->horizontalHeader()->setSortIndicator(0, Qt::AscendingOrder);
     vista_->setSortingEnabled(true);
     vista_->setToolTip(QStringLiteral("Doble clic: abre el tramo en la ventana principal"));
