@@ -11,6 +11,7 @@
 #include "files/escritura.h"
 #include "files/red.h"
 #include "files/serie.h"
+#include "network/comprobacion_red.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -20,15 +21,10 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
-
-#include <sched.h>
 
 namespace colvero::cli {
 namespace {
@@ -67,97 +63,17 @@ void cadenaJson(std::string& d, const std::string& s) {
     d.append(b.constData() + 1, static_cast<size_t>(b.size() - 2));
 }
 
-// A criterion ready for the engine: its limits converted once.
-struct CriterioListo {
-    Activas activas{};
-    Entradas limites{}; // D, n, i and the flows unused
-};
-
-// A criterion or a series named in a row, read once; `error` when it could not be read.
-template <class T> struct Recurso {
-    std::optional<T> valor;
-    std::string error;
-};
-
-std::optional<CriterioListo> prepararCriterio(const Criterio& criterio, char sep,
-                                              std::string& error) {
-    Calculo c;
-    c.criterio = criterio;
-    std::optional<CampoNumerico> campo;
-    const std::optional<Entradas> e = convertirEntradas(c, sep, &campo);
-    if (!e) {
-        error = std::string("el valor de «") + nombreCampo(*campo) + "» no es un número";
-        return std::nullopt;
-    }
-    return CriterioListo{criterio.activa, *e};
-}
-
-struct Trabajo {
-    FilaRed fila;
-    std::string tramo;
-    std::string error; // the row could not be checked: the whole message
-    Entradas d{};
-    const CriterioListo* criterio = nullptr;
-    const std::vector<Tubo>* serie = nullptr;
-    // Filled by the workers.
-    ResultadoCalculo r;
-    std::optional<ResultadoPendientes> pendientes;
-    std::optional<std::string> menor;
-    std::vector<int> avisos; // conditions with two normal depths
-    int codigo = 0;
+// What colvero-check adds to the engine's work on a row: its JSON record.
+struct TrabajoCli {
+    red::Trabajo t;
     std::string json;
-    std::string csv;
 };
 
 struct Opciones {
-    char sep = '.';
+    red::OpcionesRed motor;
     bool json = false;
-    bool pendientes = true;
-    bool csv = false;
-    bool conSerie = false;
     QString red;
 };
-
-void cambiarDecimal(std::string& s, char de, char a) {
-    if (de != a)
-        std::replace(s.begin(), s.end(), de, a);
-}
-
-int codigoDe(const Trabajo& t) {
-    if (!t.error.empty() || t.r.fin != FinCalculo::Realizado)
-        return 2;
-    bool algunNo = false;
-    for (const std::string& nota : t.r.notas) {
-        if (nota.find("[ERROR]") != std::string::npos)
-            return 2;
-        algunNo = algunNo || nota.find("[NO]") != std::string::npos;
-    }
-    return algunNo ? 1 : 0;
-}
-
-// The admissible slopes as one cell: "[0,0012 (8); 0,034 (2))" per interval, "[" or "]" when
-// the end itself passes; an end that is the end of the searched range has no condition.
-std::string textoPendientes(const ResultadoPendientes& p, char sep) {
-    if (p.fin != FinPendientes::Realizado || p.intervalos.empty())
-        return p.motivo;
-    std::string s;
-    for (const IntervaloPendientes& iv : p.intervalos) {
-        if (!s.empty())
-            s += ' ';
-        s += !iv.minima || iv.minima->incluido ? '[' : '(';
-        if (iv.minima)
-            s += iv.minima->texto + " (" + std::to_string(iv.minima->condicion) + ")";
-        else
-            s += conversionSimple(kPendienteMinima, sep);
-        s += "; ";
-        if (iv.maxima)
-            s += iv.maxima->texto + " (" + std::to_string(iv.maxima->condicion) + ")";
-        else
-            s += conversionSimple(kPendienteMaxima, sep);
-        s += !iv.maxima || iv.maxima->incluido ? ']' : ')';
-    }
-    return s;
-}
 
 void jsonExtremo(std::string& d, const std::optional<ExtremoPendiente>& e) {
     if (!e) {
@@ -170,184 +86,55 @@ void jsonExtremo(std::string& d, const std::optional<ExtremoPendiente>& e) {
     d += ",\"condicion\":" + std::to_string(e->condicion) + "}";
 }
 
-std::vector<int> dosCalados(const Evaluacion& ev) {
-    std::vector<int> k;
-    for (int c = 1; c <= 10; ++c) {
-        if (ev.condiciones[static_cast<size_t>(c - 1)].dosCalados)
-            k.push_back(c);
+// The JSON record of a checked row: pure, run by the workers after the engine.
+void escribirJson(TrabajoCli& tc, const Opciones& o) {
+    const red::Trabajo& t = tc.t;
+    std::string& d = tc.json;
+    if (!t.error.empty()) {
+        d += "{\"tramo\":";
+        cadenaJson(d, t.tramo);
+        d += ",\"fila\":" + std::to_string(t.fila.numero) + ",\"error\":";
+        cadenaJson(d, t.error);
+        d += "}\n";
+        return;
     }
-    return k;
-}
-
-// Checks one row and writes its JSON record and its output CSV line: pure, run by the workers.
-void comprobarTrabajo(Trabajo& t, const Opciones& o, const DialectoRed& dialecto) {
-    std::vector<int>& avisos = t.avisos;
-    avisos.clear();
-    ResultadoCalculo rCsv;
-    if (t.error.empty()) {
-        const Evaluacion ev = evaluar(t.d, t.criterio->activas);
-        ValoresGuardados g;
-        t.r = resultadoDeEvaluacion(t.d, ev, g, o.sep);
-        if (o.csv) {
-            ValoresGuardados g2;
-            rCsv = o.sep == dialecto.decimal ? t.r
-                                             : resultadoDeEvaluacion(t.d, ev, g2, dialecto.decimal);
+    Comprobacion c;
+    c.archivo = o.red;
+    c.resultado = t.r;
+    anadirJson(c, d);
+    d.pop_back();
+    d += ",\"tramo\":";
+    cadenaJson(d, t.tramo);
+    d += ",\"fila\":" + std::to_string(t.fila.numero);
+    d += ",\"dos_calados\":[";
+    for (size_t k = 0; k < t.avisos.size(); ++k)
+        d += (k ? "," : "") + std::to_string(t.avisos[k]);
+    d += ']';
+    if (t.pendientes) {
+        d += ",\"pendientes\":[";
+        bool primero = true;
+        for (const IntervaloPendientes& iv : t.pendientes->intervalos) {
+            d += primero ? "{\"minima\":" : ",{\"minima\":";
+            primero = false;
+            jsonExtremo(d, iv.minima);
+            d += ",\"maxima\":";
+            jsonExtremo(d, iv.maxima);
+            d += '}';
         }
-        avisos = dosCalados(ev);
-        if (o.pendientes)
-            t.pendientes = pendientesAdmisibles(t.d, t.criterio->activas, o.sep);
-        if (t.serie) {
-            const ResultadoDiametros rd =
-                diametrosAdmisibles(t.d, t.criterio->activas, *t.serie, o.sep);
-            if (rd.menorQueCumple)
-                t.menor = rd.tubos[*rd.menorQueCumple].tubo.nombre;
-        }
-    }
-    t.codigo = codigoDe(t);
-
-    if (o.json) {
-        std::string& d = t.json;
-        if (!t.error.empty()) {
-            d += "{\"tramo\":";
-            cadenaJson(d, t.tramo);
-            d += ",\"fila\":" + std::to_string(t.fila.numero) + ",\"error\":";
-            cadenaJson(d, t.error);
-            d += "}\n";
-        } else {
-            Comprobacion c;
-            c.archivo = o.red;
-            c.resultado = t.r;
-            anadirJson(c, d);
-            d.pop_back();
-            d += ",\"tramo\":";
-            cadenaJson(d, t.tramo);
-            d += ",\"fila\":" + std::to_string(t.fila.numero);
-            d += ",\"dos_calados\":[";
-            for (size_t k = 0; k < avisos.size(); ++k)
-                d += (k ? "," : "") + std::to_string(avisos[k]);
-            d += ']';
-            if (t.pendientes) {
-                d += ",\"pendientes\":[";
-                bool primero = true;
-                for (const IntervaloPendientes& iv : t.pendientes->intervalos) {
-                    d += primero ? "{\"minima\":" : ",{\"minima\":";
-                    primero = false;
-                    jsonExtremo(d, iv.minima);
-                    d += ",\"maxima\":";
-                    jsonExtremo(d, iv.maxima);
-                    d += '}';
-                }
-                d += ']';
-                if (!t.pendientes->motivo.empty()) {
-                    d += ",\"motivo_pendientes\":";
-                    cadenaJson(d, t.pendientes->motivo);
-                }
-            }
-            if (o.conSerie) {
-                d += ",\"menor_que_cumple\":";
-                if (t.menor)
-                    cadenaJson(d, *t.menor);
-                else
-                    d += "null";
-            }
-            d += "}\n";
+        d += ']';
+        if (!t.pendientes->motivo.empty()) {
+            d += ",\"motivo_pendientes\":";
+            cadenaJson(d, t.pendientes->motivo);
         }
     }
-
-    if (o.csv) {
-        std::string& d = t.csv;
-        for (const std::string& celda : t.fila.celdas) {
-            anadirCeldaCsv(d, celda, dialecto);
-            d += dialecto.campos;
-        }
-        const std::string estado = !t.error.empty()                           ? t.error
-                                   : rCsv.fin == FinCalculo::ColectorInvalido ? rCsv.notaCol
-                                                                              : rCsv.notaCalC;
-        anadirCeldaCsv(d, estado, dialecto);
-        for (size_t k = 0; k < 10; ++k) {
-            d += dialecto.campos;
-            anadirCeldaCsv(d, t.error.empty() ? rCsv.notas[k] : std::string(), dialecto);
-            for (const ValorCalculado& v : kValoresCalculados[k]) {
-                d += dialecto.campos;
-                const std::string& texto = rCsv.campos.*v.campo;
-                if (t.error.empty() && texto != "-")
-                    anadirCeldaCsv(d, texto, dialecto);
-            }
-        }
-        d += dialecto.campos;
-        std::string avisosTexto;
-        for (const int k : avisos)
-            avisosTexto += (avisosTexto.empty() ? "" : " ") + std::to_string(k);
-        anadirCeldaCsv(d, avisosTexto, dialecto);
-        if (o.pendientes) {
-            d += dialecto.campos;
-            if (t.pendientes) {
-                std::string p = textoPendientes(*t.pendientes, o.sep);
-                cambiarDecimal(p, o.sep, dialecto.decimal);
-                anadirCeldaCsv(d, p, dialecto);
-            }
-        }
-        if (o.conSerie) {
-            d += dialecto.campos;
-            if (t.menor)
-                anadirCeldaCsv(d, *t.menor, dialecto);
-        }
-        d += "\r\n";
+    if (o.motor.conSerie) {
+        d += ",\"menor_que_cumple\":";
+        if (t.menor)
+            cadenaJson(d, *t.menor);
+        else
+            d += "null";
     }
-}
-
-std::string cabeceraCsv(const CabeceraRed& c, const Opciones& o) {
-    std::string d = "\xEF\xBB\xBF";
-    for (const std::string& n : c.nombres) {
-        anadirCeldaCsv(d, n, c.dialecto);
-        d += c.dialecto.campos;
-    }
-    d += "estado";
-    for (size_t k = 0; k < 10; ++k) {
-        const std::string prefijo = "(" + std::to_string(k + 1) + ") ";
-        d += c.dialecto.campos;
-        anadirCeldaCsv(d, prefijo + "veredicto", c.dialecto);
-        for (const ValorCalculado& v : kValoresCalculados[k]) {
-            d += c.dialecto.campos;
-            anadirCeldaCsv(d, prefijo + v.etiqueta, c.dialecto);
-        }
-    }
-    d += c.dialecto.campos;
-    d += "dos calados";
-    if (o.pendientes) {
-        d += c.dialecto.campos;
-        d += "pendientes admisibles (m/m)";
-    }
-    if (o.conSerie) {
-        d += c.dialecto.campos;
-        d += "menor que cumple";
-    }
-    d += "\r\n";
-    return d;
-}
-
-// Threads the system lets this process run on.
-int nucleos() {
-    cpu_set_t conjunto;
-    if (sched_getaffinity(0, sizeof conjunto, &conjunto) == 0)
-        return std::max(1, CPU_COUNT(&conjunto));
-    return std::max(1u, std::thread::hardware_concurrency());
-}
-
-// Runs `trabajos` on `hilos` threads; each row goes to one thread and stays in its place.
-void enParalelo(std::vector<Trabajo>& trabajos, int hilos, const Opciones& o,
-                const DialectoRed& dialecto) {
-    std::atomic<size_t> siguiente{0};
-    const auto trabajar = [&] {
-        for (size_t k = siguiente++; k < trabajos.size(); k = siguiente++)
-            comprobarTrabajo(trabajos[k], o, dialecto);
-    };
-    std::vector<std::thread> otros;
-    for (int h = 1; h < hilos && static_cast<size_t>(h) < trabajos.size(); ++h)
-        otros.emplace_back(trabajar);
-    trabajar();
-    for (std::thread& h : otros)
-        h.join();
+    d += "}\n";
 }
 
 } // namespace
@@ -412,167 +199,45 @@ int ejecutarRed(const QStringList& argumentos, QIODevice& salida, QIODevice& err
     }
 
     Opciones o;
-    o.sep = separadorDeLocale(p.value(optLocale));
+    o.motor.sep = separadorDeLocale(p.value(optLocale));
     o.json = p.isSet(optJson);
-    o.pendientes = !p.isSet(optSinPendientes);
-    o.csv = p.isSet(optSalida);
-    o.conSerie = p.isSet(optSerie);
+    o.motor.pendientes = !p.isSet(optSinPendientes);
+    o.motor.csv = p.isSet(optSalida);
+    o.motor.conSerie = p.isSet(optSerie);
     o.red = p.value(optRed);
+    const char sep = o.motor.sep;
 
     // Everything that can refuse the run is read before the first row is checked.
     Criterio criterio;
     QString origenCriterio =
         QStringLiteral("valores iniciales de la ventana (no se ha dado --criterio ni --plantilla)");
     std::vector<Tubo> serie;
-    std::optional<CriterioListo> base;
+    std::optional<red::CriterioListo> base;
     std::unique_ptr<LectorRed> lector;
     try {
         if (p.isSet(optCriterio)) {
-            criterio = leerCriterio(QFile::encodeName(p.value(optCriterio)), o.sep);
+            criterio = leerCriterio(QFile::encodeName(p.value(optCriterio)), sep);
             origenCriterio = p.value(optCriterio);
         } else if (p.isSet(optPlantilla)) {
-            criterio = leerCalculo(QFile::encodeName(p.value(optPlantilla)), o.sep).criterio;
+            criterio = leerCalculo(QFile::encodeName(p.value(optPlantilla)), sep).criterio;
             origenCriterio = QStringLiteral("el de la plantilla %1").arg(p.value(optPlantilla));
         }
         std::string error;
-        base = prepararCriterio(criterio, o.sep, error);
+        base = red::prepararCriterio(criterio, sep, error);
         if (!base)
             return fallo(
                 QStringLiteral("el criterio no sirve: %1").arg(QString::fromStdString(error)));
-        if (o.conSerie)
+        if (o.motor.conSerie)
             serie = leerSerie(QFile::encodeName(p.value(optSerie)));
         lector = std::make_unique<LectorRed>(QFile::encodeName(o.red));
     } catch (const ErrorArchivo& e) {
         return fallo(QString::fromUtf8(e.what()));
     }
     const CabeceraRed& cab = lector->cabecera();
-    const auto celdaDe = [&](const FilaRed& f, ColumnaRed c) -> const std::string* {
-        const int k = cab.columna(c);
-        return k < 0 ? nullptr : &f.celdas[static_cast<size_t>(k)];
-    };
-    const auto nombreColumna = [&](ColumnaRed c) {
-        return QString::fromStdString(cab.nombres[static_cast<size_t>(cab.columna(c))])
-            .trimmed()
-            .toStdString();
-    };
-    const auto qk = [](int k) {
-        return static_cast<ColumnaRed>(static_cast<int>(ColumnaRed::Q1) + k);
-    };
-    if (cab.columna(ColumnaRed::Criterio) < 0) {
-        for (int k = 0; k < 7; ++k) {
-            if (base->activas[static_cast<size_t>(k)] && cab.columna(ColumnaRed::Q) < 0 &&
-                cab.columna(qk(k)) < 0)
-                return fallo(QStringLiteral("La tabla «%1» no es válida: falta la columna Q o Q%2, "
-                                            "que necesita la condición (%2).")
-                                 .arg(o.red)
-                                 .arg(k + 1));
-        }
-    }
-
-    // The files named in rows, relative to the table's folder, each read once.
-    const QByteArray carpeta = [&] {
-        QByteArray r = QFile::encodeName(o.red);
-        const qsizetype barra = r.lastIndexOf('/');
-        return barra < 0 ? QByteArray() : r.left(barra + 1);
-    }();
-    const auto rutaDe = [&](const std::string& celda) {
-        QByteArray r(celda.data(), static_cast<qsizetype>(celda.size()));
-        r = r.trimmed();
-        return r.startsWith('/') ? r : carpeta + r;
-    };
-    std::map<std::string, Recurso<CriterioListo>> criterios;
-    std::map<std::string, Recurso<std::vector<Tubo>>> series;
-    const auto criterioDe = [&](const std::string& celda) -> Recurso<CriterioListo>& {
-        auto [it, nuevo] = criterios.try_emplace(celda);
-        if (nuevo) {
-            try {
-                it->second.valor =
-                    prepararCriterio(leerCriterio(rutaDe(celda), o.sep), o.sep, it->second.error);
-            } catch (const ErrorArchivo& e) {
-                it->second.error = e.what();
-            }
-        }
-        return it->second;
-    };
-    const auto serieDe = [&](const std::string& celda) -> Recurso<std::vector<Tubo>>& {
-        auto [it, nuevo] = series.try_emplace(celda);
-        if (nuevo) {
-            try {
-                it->second.valor = leerSerie(rutaDe(celda));
-            } catch (const ErrorArchivo& e) {
-                it->second.error = e.what();
-            }
-        }
-        return it->second;
-    };
-
-    // Converts a row in the reading thread; leaves `t.error` set when it cannot be checked.
-    const auto preparar = [&](Trabajo& t) {
-        const FilaRed& f = t.fila;
-        const std::string fila = "fila " + std::to_string(f.numero);
-        t.tramo = *celdaDe(f, ColumnaRed::Tramo);
-        if (!f.error.empty()) {
-            t.error = fila + ": " + f.error;
-            return;
-        }
-        const auto errorCelda = [&](ColumnaRed c, const std::string& que) {
-            t.error = fila + ", columna " + nombreColumna(c) + ": " + que;
-        };
-        const auto vacia = [](const std::string* s) {
-            return !s || QByteArray::fromStdString(*s).trimmed().isEmpty();
-        };
-        if (vacia(celdaDe(f, ColumnaRed::Tramo)))
-            return errorCelda(ColumnaRed::Tramo, "la celda está vacía");
-        t.criterio = &*base;
-        if (const std::string* c = celdaDe(f, ColumnaRed::Criterio); !vacia(c)) {
-            const Recurso<CriterioListo>& r = criterioDe(*c);
-            if (!r.valor)
-                return errorCelda(ColumnaRed::Criterio, r.error);
-            t.criterio = &*r.valor;
-        }
-        t.serie = o.conSerie ? &serie : nullptr;
-        if (const std::string* s = celdaDe(f, ColumnaRed::Serie); !vacia(s)) {
-            const Recurso<std::vector<Tubo>>& r = serieDe(*s);
-            if (!r.valor)
-                return errorCelda(ColumnaRed::Serie, r.error);
-            t.serie = &*r.valor;
-        }
-        t.d = t.criterio->limites;
-        const auto numero = [&](ColumnaRed c, double& destino) {
-            const std::string* s = celdaDe(f, c);
-            if (vacia(s)) {
-                errorCelda(c, "la celda está vacía");
-                return false;
-            }
-            const std::optional<double> x = leerNumero(*s, cab.dialecto.decimal);
-            if (!x) {
-                errorCelda(c, "«" + *s + "» no es un número");
-                return false;
-            }
-            destino = *x;
-            return true;
-        };
-        if (!numero(ColumnaRed::D, t.d.D) || !numero(ColumnaRed::n, t.d.n) ||
-            !numero(ColumnaRed::i, t.d.i))
-            return;
-        for (int k = 0; k < 7; ++k) {
-            double& q = t.d.Q[static_cast<size_t>(k)];
-            q = 0;
-            const bool activa = t.criterio->activas[static_cast<size_t>(k)];
-            if (!vacia(celdaDe(f, qk(k)))) {
-                if (!numero(qk(k), q))
-                    return;
-            } else if (!vacia(celdaDe(f, ColumnaRed::Q))) {
-                if (!numero(ColumnaRed::Q, q))
-                    return;
-            } else if (activa) {
-                const ColumnaRed c = cab.columna(qk(k)) >= 0 ? qk(k) : ColumnaRed::Q;
-                return errorCelda(c, cab.columna(ColumnaRed::Q) >= 0 && c != ColumnaRed::Q
-                                         ? "la celda está vacía, y también la de Q"
-                                         : "la celda está vacía");
-            }
-        }
-    };
+    red::PreparadorRed preparador(cab, QFile::encodeName(o.red), *base,
+                                  o.motor.conSerie ? &serie : nullptr, o.motor);
+    if (const std::optional<QString> falta = preparador.columnaQueFalta(o.red))
+        return fallo(*falta);
 
     std::string texto;
     const auto vaciar = [&](bool siempre) {
@@ -584,7 +249,7 @@ int ejecutarRed(const QStringList& argumentos, QIODevice& salida, QIODevice& err
     if (!o.json) {
         texto += "Red: " + o.red.toStdString() + "\nFormato: " + describir(cab).toStdString() +
                  "\nCriterio: " + origenCriterio.toStdString() + "\n";
-        if (o.conSerie)
+        if (o.motor.conSerie)
             texto += "Serie: " + p.value(optSerie).toStdString() + "\n";
         texto += "\n";
     }
@@ -597,44 +262,42 @@ int ejecutarRed(const QStringList& argumentos, QIODevice& salida, QIODevice& err
     qint64 conAvisos = 0;
     int codigo = 0;
     try {
-        if (o.csv) {
+        if (o.motor.csv) {
             escritura.emplace(QFile::encodeName(p.value(optSalida)), p.value(optSalida));
-            csv = cabeceraCsv(cab, o);
+            csv = red::cabeceraCsv(cab, o.motor);
         }
-        const int hilos = nucleos();
+        const int hilos = red::nucleos();
         const size_t lote = static_cast<size_t>(hilos) * 64;
-        std::vector<Trabajo> trabajos(lote);
+        std::vector<TrabajoCli> trabajos(lote);
         for (bool mas = true; mas;) {
             size_t n = 0;
-            while (n < lote && (mas = lector->siguiente(trabajos[n].fila))) {
-                Trabajo& t = trabajos[n++];
-                t.error.clear();
-                t.json.clear();
-                t.csv.clear();
-                t.pendientes.reset();
-                t.menor.reset();
-                t.r = ResultadoCalculo();
-                preparar(t);
+            while (n < lote && (mas = lector->siguiente(trabajos[n].t.fila))) {
+                TrabajoCli& tc = trabajos[n++];
+                tc.t.limpiar();
+                tc.json.clear();
+                preparador.preparar(tc.t);
             }
             trabajos.resize(n);
-            enParalelo(trabajos, hilos, o, cab.dialecto);
-            for (const Trabajo& t : trabajos) {
+            red::enParalelo(trabajos.size(), hilos, [&](std::size_t k) {
+                red::comprobarTrabajo(trabajos[k].t, o.motor, cab.dialecto);
+                if (o.json)
+                    escribirJson(trabajos[k], o);
+            });
+            for (const TrabajoCli& tc : trabajos) {
+                const red::Trabajo& t = tc.t;
                 codigo = std::max(codigo, t.codigo);
                 ++porCodigo[static_cast<size_t>(t.codigo)];
-                if (o.csv)
+                if (o.motor.csv)
                     csv += t.csv;
                 if (o.json) {
-                    texto += t.json;
+                    texto += tc.json;
                 } else {
                     const std::string quien =
                         "fila " + std::to_string(t.fila.numero) + ", tramo «" + t.tramo + "»";
                     std::string noCumple;
                     for (size_t k = 0; k < 10 && t.error.empty(); ++k) {
                         const std::string& nota = t.r.notas[k];
-                        const size_t clase = nota == "-"                              ? 3
-                                             : nota.find("[SI]") != std::string::npos ? 0
-                                             : nota.find("[NO]") != std::string::npos ? 1
-                                                                                      : 2;
+                        const size_t clase = static_cast<size_t>(red::claseDeNota(nota));
                         ++cuentas[k][clase];
                         if (clase == 1)
                             noCumple += " (" + std::to_string(k + 1) + ")";
@@ -660,13 +323,13 @@ int ejecutarRed(const QStringList& argumentos, QIODevice& salida, QIODevice& err
                 }
                 vaciar(false);
             }
-            if (o.csv && csv.size() >= 64 * 1024) {
+            if (o.motor.csv && csv.size() >= 64 * 1024) {
                 escritura->escribir(csv);
                 csv.clear();
             }
             trabajos.resize(lote);
         }
-        if (o.csv) {
+        if (o.motor.csv) {
             escritura->escribir(csv);
             escritura->confirmar();
         }
@@ -689,7 +352,7 @@ int ejecutarRed(const QStringList& argumentos, QIODevice& salida, QIODevice& err
         texto += "\nTramos: " + std::to_string(cab.filas) + "; cumplen " +
                  std::to_string(porCodigo[0]) + ", no cumplen " + std::to_string(porCodigo[1]) +
                  ", no se han podido comprobar " + std::to_string(porCodigo[2]) + "\n";
-        if (o.csv)
+        if (o.motor.csv)
             texto += "Resultados: " + p.value(optSalida).toStdString() + "\n";
     }
     vaciar(true);

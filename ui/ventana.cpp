@@ -11,6 +11,7 @@
 #include "ui/puente.h"
 #include "ui/recientes.h"
 #include "ui/ventana_grafico.h"
+#include "ui/ventana_red.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -49,8 +50,9 @@ constexpr const char* kVigilados[] = {
 };
 
 // The buttons of the free band of the header, right of the title and above the status frame,
-// side by side and clear of the maker's panel of the background (px).
-constexpr int kXBotonAsistente = 470, kXBotonGrafico = 618, kYBotonCabecera = 152;
+// side by side and clear of the maker's panel of the background (px). The band right of the
+// chart's button is the maker's panel: the network's button goes left of the assistant's.
+constexpr int kXBotonRed = 322, kXBotonAsistente = 470, kXBotonGrafico = 618, kYBotonCabecera = 152;
 constexpr int kAnchoBotonCabecera = 140, kAltoBotonCabecera = 24;
 
 // A field whose text is not a number: a red frame over a light red ground, dark text.
@@ -114,6 +116,7 @@ VentanaPrincipal::VentanaPrincipal(char separadorDecimal, std::unique_ptr<Dialog
     crearBotonAsistente();
     crearAvisosDosCalados();
     crearBotonGrafico();
+    crearBotonRed();
     conectarReacciones();
     conectarTeclado();
     setAcceptDrops(true);
@@ -187,6 +190,40 @@ void VentanaPrincipal::crearBotonAsistente() {
     boton->setFocusPolicy(Qt::ClickFocus);
     boton->installEventFilter(this);
     connect(boton, &QPushButton::clicked, this, &VentanaPrincipal::abrirAsistente);
+}
+
+void VentanaPrincipal::crearBotonRed() {
+    QPushButton* boton = botonCabecera(QStringLiteral("Comprobar red…"), "BotonRed", kXBotonRed);
+    boton->setToolTip(QStringLiteral("Comprueba todos los tramos de una red, de una tabla CSV "
+                                     "(Ctrl+R)"));
+    boton->setFocusPolicy(Qt::ClickFocus);
+    boton->installEventFilter(this);
+    connect(boton, &QPushButton::clicked, this, &VentanaPrincipal::abrirRed);
+}
+
+void VentanaPrincipal::abrirRed() {
+    if (!ventanaRed_) {
+        ventanaRed_ = new VentanaRed(
+            separador_, *dialogos_,
+            [this](const Calculo& calculo, const QString& descripcion, const QString& criterio) {
+                cargarCalculo(calculo, descripcion, criterio);
+            },
+            this);
+    }
+    ventanaRed_->show();
+    ventanaRed_->raise();
+    ventanaRed_->activateWindow();
+}
+
+void VentanaPrincipal::cargarCalculo(const Calculo& calculo, const QString& descripcion,
+                                     const QString& rutaCriterio) {
+    aplicarCalculo(calculo);
+    // The label names no file, so that saving asks for a name.
+    controles_->etiqueta("Label1ap")->setText(descripcion);
+    controles_->etiqueta("Label3ap")
+        ->setText(rutaCriterio.isEmpty() ? QStringLiteral("-") : rutaCriterio);
+    raise();
+    activateWindow();
 }
 
 void VentanaPrincipal::crearAvisosDosCalados() {
@@ -268,6 +305,7 @@ void VentanaPrincipal::conectarTeclado() {
         {QKeySequence(Qt::CTRL | Qt::Key_Enter), "Command13"},
         {QKeySequence(Qt::Key_F9), "Command13"},
         {QKeySequence(Qt::CTRL | Qt::Key_D), "BotonAsistente"},
+        {QKeySequence(Qt::CTRL | Qt::Key_R), "BotonRed"},
     };
     for (const auto& [tecla, boton] : kAtajos) {
         auto* atajo = new QShortcut(tecla, this);
@@ -478,11 +516,15 @@ bool VentanaPrincipal::leerArchivoCalculo(const QString& ruta) {
         avisar(error);
         return false;
     }
+    aplicarCalculo(calculo);
+    return true;
+}
+
+void VentanaPrincipal::aplicarCalculo(const Calculo& calculo) {
     ponerCalculo(*controles_, calculo);
     // Fields that change reset the results as they are set; resetting once more also leaves
     // no report of the previous case on offer when the file held what the window showed.
     reiniciar();
-    return true;
 }
 
 bool VentanaPrincipal::guardarArchivoCalculo(const QString& ruta) {

@@ -21,6 +21,7 @@ class QPushButton;
 namespace colvero::ui {
 
 class VentanaGrafico;
+class VentanaRed;
 class Asistente;
 
 class VentanaPrincipal : public QWidget {
@@ -42,6 +43,15 @@ public:
     // Opens the design assistant on the window's current case (Ctrl+D).
     void abrirAsistente();
 
+    // Opens the network window (Ctrl+R).
+    void abrirRed();
+
+    // Shows `calculo` as a read calculation file would, with `descripcion` as the caption of
+    // the "Cálculo:" label (no file of its own) and `rutaCriterio` as its criterion file
+    // (empty: none).
+    void cargarCalculo(const Calculo& calculo, const QString& descripcion,
+                       const QString& rutaCriterio);
+
 protected:
     void paintEvent(QPaintEvent* evento) override;
     bool eventFilter(QObject* objeto, QEvent* evento) override;
@@ -56,6 +66,8 @@ private:
     void conectarReacciones();
     void conectarTeclado();
     void crearBotonAsistente();
+    void crearBotonRed();
+    void aplicarCalculo(const Calculo& calculo); // the fields of a read calculation
     void crearAvisosDosCalados();
     void mostrarAvisosDosCalados(const std::array<ResultadoCondicion, 10>& condiciones);
 
@@ -94,6 +106,7 @@ private:
     std::optional<nota::CasoCalculado> ultimoCaso_; // of the last completed Calcular
     QString criterioDelCaso_;                       // its criterion file's name, if any
     Asistente* asistente_ = nullptr;                // built on first use, owned as a child window
+    VentanaRed* ventanaRed_ = nullptr;              // the same
     // Beside the verdicts of conditions 2 to 7: the flow had two normal depths. Index 0 is
     // condition 1; conditions without a mark hold nullptr.
     std::array<QLabel*, 10> avisosDosCalados_{};

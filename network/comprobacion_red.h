@@ -1,0 +1,126 @@
+#pragma once
+// The check of a network table (files/red.h), reach by reach, with the same engine and texts
+// as a calculation file: the preparation of each row in the reading thread (cells to inputs,
+// the criterion and series files named in rows read once), the pure check of a row run on
+// every core, and the lines of the result table. colvero-check --red and the network window
+// both drive it.
+#include "check/calcular.h"
+#include "check/calculo.h"
+#include "check/evaluacion.h"
+#include "check/pendientes.h"
+#include "check/serie_diametros.h"
+#include "files/red.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace colvero::red {
+
+// A criterion ready for the engine: its limits converted once, its texts kept for whoever
+// shows the criterion of a reach.
+struct CriterioListo {
+    Activas activas{};
+    Entradas limites{}; // D, n, i and the flows unused
+    Criterio criterio;
+    QByteArray rutaNativa; // the criterion file, empty when the criterion came from elsewhere
+};
+
+// The criterion converted with `sep`; nothing, and `error` says why, when a limit is not a
+// number.
+std::optional<CriterioListo> prepararCriterio(const Criterio& criterio, char sep,
+                                              std::string& error);
+
+struct OpcionesRed {
+    char sep = '.';         // decimal separator of the computed values shown
+    bool pendientes = true; // the admissible slopes of each reach
+    bool conSerie = false;  // a series is given: the output has the smallest-pipe column
+    bool csv = false;       // each row writes its line of the result table
+};
+
+// One reach on its way through the check.
+struct Trabajo {
+    FilaRed fila;
+    std::string tramo;
+    std::string error; // the row could not be checked: the whole message
+    Entradas d{};
+    const CriterioListo* criterio = nullptr;
+    const std::vector<Tubo>* serie = nullptr;
+    // Filled by comprobarTrabajo.
+    ResultadoCalculo r;
+    std::optional<ResultadoPendientes> pendientes;
+    std::optional<std::string> menor;
+    std::vector<int> avisos; // conditions with two normal depths
+    int codigo = 0;          // 0 passes, 1 some condition does not, 2 not checked or [ERROR]
+    std::string csv;         // the row's line of the result table, when OpcionesRed::csv
+
+    // Ready to take the next row of the table.
+    void limpiar();
+};
+
+// Turns rows into Trabajo: everything that reads files or depends on the order of the rows.
+// Not thread-safe; the criteria and series it hands out stay valid while it lives.
+class PreparadorRed {
+public:
+    // `base` is the criterion of rows without their own and `serie` the series of every row
+    // (nullptr: none); both outlive this. `rutaTabla` locates the files named in rows.
+    PreparadorRed(const CabeceraRed& cabecera, const QByteArray& rutaTabla,
+                  const CriterioListo& base, const std::vector<Tubo>* serie,
+                  const OpcionesRed& opciones);
+
+    // The refusal of a table whose rows cannot take a flow that `base` needs; `nombre` names
+    // the table in the message.
+    std::optional<QString> columnaQueFalta(const QString& nombre) const;
+
+    // Converts the cells of `t.fila`; leaves `t.error` set when the row cannot be checked.
+    void preparar(Trabajo& t);
+
+    // The text of a known column of `fila` (nullptr when the table lacks it).
+    const std::string* celda(const FilaRed& fila, ColumnaRed c) const;
+
+private:
+    template <class T> struct Recurso {
+        std::optional<T> valor;
+        std::string error;
+    };
+    QByteArray rutaDe(const std::string& celda) const;
+    const Recurso<CriterioListo>& criterioDe(const std::string& celda);
+    const Recurso<std::vector<Tubo>>& serieDe(const std::string& celda);
+    std::string nombreColumna(ColumnaRed c) const;
+
+    const CabeceraRed& cabecera_;
+    QByteArray carpeta_;
+    const CriterioListo& base_;
+    const std::vector<Tubo>* serie_;
+    OpcionesRed opciones_;
+    std::map<std::string, Recurso<CriterioListo>> criterios_;
+    std::map<std::string, Recurso<std::vector<Tubo>>> series_;
+};
+
+// Checks one prepared row: evaluation, texts, two-depth list, admissible slopes, smallest
+// pipe, exit code and, with OpcionesRed::csv, the output line. Pure: run it on any thread.
+void comprobarTrabajo(Trabajo& t, const OpcionesRed& o, const DialectoRed& dialecto);
+
+// The admissible slopes as one cell: "[0,0012 (8); 0,034 (2))" per interval, "[" or "]" when
+// the end itself passes; an end that is the end of the searched range has no condition.
+std::string textoPendientes(const ResultadoPendientes& p, char sep);
+
+// Per condition: 0 "[SI]", 1 "[NO]", 2 "[ERROR]", 3 not evaluated ("-"), from its verdict line.
+int claseDeNota(const std::string& nota);
+
+// The first line of the result table, byte-order mark included.
+std::string cabeceraCsv(const CabeceraRed& c, const OpcionesRed& o);
+
+// Threads the system lets this process run on.
+int nucleos();
+
+// Runs `accion` on every index below `cuantos` on `hilos` threads, the calling one included;
+// each index goes to one thread, once.
+void enParalelo(std::size_t cuantos, int hilos, const std::function<void(std::size_t)>& accion);
+
+} // namespace colvero::red

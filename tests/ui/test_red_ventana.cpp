@@ -1,0 +1,569 @@
+// The network window against colvero-check --red on the same tables, and a reach carried from
+// it into the main window.
+#include "apoyo.h"
+#include "check/calcular.h"
+#include "files/archivos.h"
+#include "files/red.h"
+#include "network/comprobacion_red.h"
+#include "ui/controles.h"
+#include "ui/disposicion.h"
+#include "ui/modelo_red.h"
+#include "ui/ventana_red.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QHeaderView>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+
+#include <map>
+
+using namespace colvero;
+using namespace colvero::ui;
+using namespace colvero::ui::prueba;
+
+namespace {
+
+QString ejemplo(const char* nombre) {
+    return QStringLiteral(COLVERO_EJEMPLOS "/") + QLatin1String(nombre);
+}
+
+QByteArray leerBytes(const QString& ruta) {
+    QFile f(ruta);
+    if (!f.open(QIODevice::ReadOnly))
+        throw std::runtime_error("no se puede leer " + ruta.toStdString());
+    return f.readAll();
+}
+
+void escribirBytes(const QString& ruta, const QByteArray& bytes) {
+    QFile f(ruta);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        throw std::runtime_error("no se puede escribir " + ruta.toStdString());
+}
+
+// A table read back by the program's own reader, cells by column name.
+struct TablaLeida {
+    std::vector<std::string> nombres;
+    std::vector<std::vector<std::string>> filas;
+
+    const std::string& celda(std::size_t fila, const std::string& columna) const {
+        const auto it = std::find(nombres.begin(), nombres.end(), columna);
+        if (it == nombres.end())
+            throw std::runtime_error("no hay columna " + columna);
+        return filas[fila][static_cast<std::size_t>(it - nombres.begin())];
+    }
+};
+
+TablaLeida leerTabla(const QString& ruta) {
+    LectorRed lector(QFile::encodeName(ruta));
+    TablaLeida t;
+    t.nombres = lector.cabecera().nombres;
+    FilaRed f;
+    while (lector.siguiente(f))
+        t.filas.push_back(f.celdas);
+    return t;
+}
+
+// colvero-check --red with `argumentos`; its exit status.
+int colveroCheck(const QStringList& argumentos) {
+    QProcess p;
+    p.start(QStringLiteral(COLVERO_CHECK), QStringList{QStringLiteral("--red")} + argumentos);
+    if (!p.waitForFinished(120000))
+        throw std::runtime_error("colvero-check no termina");
+    return p.exitCode();
+}
+
+QString deUtf8(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+} // namespace
+
+class TestRedVentana : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<VigilanteModal> vigilante_;
+    std::unique_ptr<VentanaDePrueba> prueba_;
+    std::unique_ptr<QTemporaryDir> carpeta_;
+
+    VentanaPrincipal& w() { return *prueba_->ventana; }
+
+    VentanaRed& abrirRed(char separador) {
+        prueba_ = std::make_unique<VentanaDePrueba>(separador);
+        if (!QTest::qWaitForWindowActive(&w()))
+            throw std::runtime_error("la ventana no se activa");
+        QTest::keyClick(w().focusWidget() ? w().focusWidget() : &w(), Qt::Key_R,
+                        Qt::ControlModifier);
+        auto* red =
+            dynamic_cast<VentanaRed*>(w().findChild<QWidget*>(QStringLiteral("VentanaRed")));
+        if (!red || !red->isVisible())
+            throw std::runtime_error("Ctrl+R no abre la ventana de la red");
+        return *red;
+    }
+
+    // A copy of an example in the test's folder, so that nothing writes beside the sources.
+    QString copia(const char* nombre) {
+        const QString destino = carpeta_->filePath(QLatin1String(nombre));
+        if (!QFile::exists(destino))
+            QFile::copy(ejemplo(nombre), destino);
+        return destino;
+    }
+
+    QString archivo(const char* nombre, const QByteArray& bytes) {
+        const QString ruta = carpeta_->filePath(QLatin1String(nombre));
+        escribirBytes(ruta, bytes);
+        return ruta;
+    }
+
+    static bool esperar(VentanaRed& red) {
+        return QTest::qWaitFor([&] { return !red.enCurso(); }, 120000);
+    }
+
+    static QPushButton* boton(VentanaRed& red, const char* nombre) {
+        return red.findChild<QPushButton*>(QLatin1String(nombre));
+    }
+
+private Q_SLOTS:
+    void init() {
+        vigilante_ = std::make_unique<VigilanteModal>();
+        carpeta_ = std::make_unique<QTemporaryDir>();
+    }
+    void cleanup() {
+        prueba_.reset();
+        QVERIFY2(vigilante_->abiertos.isEmpty(), qPrintable(vigilante_->abiertos.join(", ")));
+        vigilante_.reset();
+        carpeta_.reset();
+    }
+
+    // The same verdicts and the same result file as colvero-check --red --salida.
+    void igualQueColveroCheck_data() {
+        QTest::addColumn<QString>("tabla");
+        QTest::addColumn<QString>("criterio"); // "" for none
+        QTest::addColumn<QString>("serie");    // "" for none
+        QTest::addColumn<bool>("pendientes");
+        QTest::addColumn<char>("separador");
+        QTest::addColumn<bool>("mezcla"); // some reaches pass and some do not
+        QTest::newRow("«;», criterio, serie, coma decimal")
+            << QStringLiteral("red-ejemplo-punto-y-coma.csv")
+            << QStringLiteral("criterio-red.CrVek") << QStringLiteral("hormigon-dn.txt") << true
+            << ',' << true;
+        QTest::newRow("«,», plantilla, sin pendientes, punto decimal")
+            << QStringLiteral("red-ejemplo-coma.csv") << QStringLiteral("colector-1m.caVek")
+            << QString() << false << '.' << true;
+        QTest::newRow("«,», valores iniciales, serie, coma decimal")
+            << QStringLiteral("red-ejemplo-coma.csv") << QString() << QStringLiteral("pvc-sn4.txt")
+            << true << ',' << false;
+        QTest::newRow("«;», criterio estricto, punto decimal")
+            << QStringLiteral("red-ejemplo-punto-y-coma.csv")
+            << QStringLiteral("criterio-estricto.CrVek") << QString() << true << '.' << false;
+    }
+    void igualQueColveroCheck() {
+        QFETCH(QString, tabla);
+        QFETCH(QString, criterio);
+        QFETCH(QString, serie);
+        QFETCH(bool, pendientes);
+        QFETCH(char, separador);
+        QFETCH(bool, mezcla);
+        const QString rutaTabla = copia(qPrintable(tabla));
+        QStringList argumentos{rutaTabla, QStringLiteral("--locale"),
+                               QLatin1String(separador == ',' ? "es_ES" : "C")};
+        VentanaRed& red = abrirRed(separador);
+        red.ponerTabla(rutaTabla);
+        if (!criterio.isEmpty()) {
+            const QString ruta = copia(qPrintable(criterio));
+            QVERIFY(red.ponerCriterio(ruta));
+            argumentos << QLatin1String(criterio.endsWith(QLatin1String(".caVek")) ? "--plantilla"
+                                                                                   : "--criterio")
+                       << ruta;
+        }
+        if (!serie.isEmpty()) {
+            const QString ruta = QStringLiteral(COLVERO_SERIES "/") + serie;
+            QVERIFY(red.ponerSerie(ruta));
+            argumentos << QStringLiteral("--serie") << ruta;
+        }
+        if (!pendientes) {
+            red.findChild<QCheckBox*>(QStringLiteral("Pendientes"))->setChecked(false);
+            argumentos << QStringLiteral("--sin-pendientes");
+        }
+        const QString salidaCli = carpeta_->filePath(QStringLiteral("cli.csv"));
+        const int codigo = colveroCheck(argumentos << QStringLiteral("--salida") << salidaCli);
+        QVERIFY(codigo == 0 || codigo == 1 || codigo == 2);
+
+        QTest::mouseClick(boton(red, "Comprobar"), Qt::LeftButton);
+        QVERIFY(esperar(red));
+        const TablaLeida cli = leerTabla(salidaCli);
+        const ModeloRed& m = red.modelo();
+        QCOMPARE(static_cast<std::size_t>(m.filas()), cli.filas.size());
+        for (int k = 0; k < m.filas(); ++k) {
+            const FilaRedComprobada& f = m.fila(k);
+            QCOMPARE(f.numero, k + 2);
+            QCOMPARE(deUtf8(f.celdas[0]), deUtf8(cli.celda(k, "tramo")));
+            for (int c = 1; c <= 10; ++c) {
+                const std::string& nota = cli.celda(k, "(" + std::to_string(c) + ") veredicto");
+                const int esperada = nota.empty() ? 3 : red::claseDeNota(nota);
+                QCOMPARE(m.data(m.index(k, m.columnaVeredicto(c)), ModeloRed::kRolOrden).toInt(),
+                         esperada);
+            }
+            if (!serie.isEmpty())
+                QCOMPARE(m.data(m.index(k, m.columnaMenor())).toString(),
+                         deUtf8(cli.celda(k, "menor que cumple")));
+        }
+        if (mezcla) {
+            // Reaches that pass and reaches that do not: a verdict mix-up cannot pass unseen.
+            QVERIFY(m.porCodigo()[0] > 0);
+            QVERIFY(m.porCodigo()[1] + m.porCodigo()[2] > 0);
+        }
+
+        auto* exportar = boton(red, "Exportar");
+        QVERIFY(exportar->isEnabled());
+        const QString salidaVentana = carpeta_->filePath(QStringLiteral("ventana.csv"));
+        prueba_->dialogos->respuesta = salidaVentana;
+        QTest::mouseClick(exportar, Qt::LeftButton);
+        QVERIFY2(prueba_->dialogos->errores.isEmpty(),
+                 qPrintable(prueba_->dialogos->errores.join('\n')));
+        QCOMPARE(leerBytes(salidaVentana), leerBytes(salidaCli));
+    }
+
+    void filtroYOrden() {
+        VentanaRed& red = abrirRed(',');
+        QVERIFY(red.ponerCriterio(copia("criterio-red.CrVek")));
+        // i with an exponent and D with two integer digits: text order differs from numbers.
+        red.ponerTabla(archivo("orden.csv", "tramo;D;n;i;Q\n"
+                                            "A;0,5;0,013;0,01;0,05\n"
+                                            "B;12;0,013;5e-3;0,05\n"
+                                            "C;0,6;0,013;0,004;0,05\n"
+                                            "D;9;0,013;abc;0,05\n"
+                                            "E;0,45;0,013;0,02;0,05\n"
+                                            "F;0,55;0,013;1E-2;0,05\n"));
+        red.comprobar();
+        QVERIFY(esperar(red));
+        const ModeloRed& m = red.modelo();
+        const FiltroRed& f = red.filtro();
+        QCOMPARE(m.filas(), 6);
+        auto* vista = red.findChild<QTableView*>(QStringLiteral("Tabla"));
+        const auto orden = [&] {
+            QString s;
+            for (int k = 0; k < f.rowCount(); ++k)
+                s += f.index(k, m.columnaEntrada(ColumnaRed::Tramo)).data().toString();
+            return s;
+        };
+        QCOMPARE(orden(), QStringLiteral("ABCDEF"));
+        vista->sortByColumn(m.columnaEntrada(ColumnaRed::i), Qt::AscendingOrder);
+        // Equal numbers keep the table's order; the cell that is not a number goes last.
+        QCOMPARE(orden(), QStringLiteral("CBAFED"));
+        vista->sortByColumn(m.columnaEntrada(ColumnaRed::D), Qt::AscendingOrder);
+        QCOMPARE(orden(), QStringLiteral("EAFCDB"));
+        vista->horizontalHeader()->setSortIndicator(m.columnaEntrada(ColumnaRed::D),
+                                                    Qt::DescendingOrder);
+        QCOMPARE(orden(), QStringLiteral("BDCFAE"));
+
+        // The row that could not be checked is among those that do not pass, with its message.
+        const int fallida = 3;
+        QCOMPARE(m.fila(fallida).codigo, 2);
+        QCOMPARE(m.data(m.index(fallida, m.columnaEstado())).toString(),
+                 QStringLiteral("fila 5, columna i: «abc» no es un número"));
+        QCOMPARE(m.data(m.index(fallida, m.columnaVeredicto(1))).toString(), QStringLiteral("-"));
+
+        auto* solo = red.findChild<QCheckBox*>(QStringLiteral("SoloNoCumplen"));
+        solo->setChecked(true);
+        QCOMPARE(f.rowCount(), static_cast<int>(m.porCodigo()[1] + m.porCodigo()[2]));
+        QVERIFY(f.rowCount() < m.filas());
+        QVERIFY(f.rowCount() > 0);
+        for (int k = 0; k < f.rowCount(); ++k)
+            QVERIFY(m.fila(f.mapToSource(f.index(k, 0)).row()).codigo != 0);
+        solo->setChecked(false);
+        QCOMPARE(f.rowCount(), m.filas());
+    }
+
+    void ordenDeVeredictosYFilasDeLaRed() {
+        VentanaRed& red = abrirRed('.');
+        red.ponerTabla(copia("red-ejemplo-coma.csv"));
+        QVERIFY(red.ponerCriterio(copia("criterio-red.CrVek")));
+        red.comprobar();
+        QVERIFY(esperar(red));
+        const ModeloRed& m = red.modelo();
+        const FiltroRed& f = red.filtro();
+        auto* vista = red.findChild<QTableView*>(QStringLiteral("Tabla"));
+        for (const ColumnaRed c : {ColumnaRed::D, ColumnaRed::i}) {
+            vista->sortByColumn(m.columnaEntrada(c), Qt::AscendingOrder);
+            double anterior = 0;
+            for (int k = 0; k < f.rowCount(); ++k) {
+                const QVariant v = f.index(k, m.columnaEntrada(c)).data(ModeloRed::kRolOrden);
+                QCOMPARE(v.typeId(), QMetaType::Double);
+                QVERIFY(v.toDouble() >= anterior);
+                anterior = v.toDouble();
+            }
+        }
+        // By the verdict of condition 3: those that pass first, each class together.
+        vista->sortByColumn(m.columnaVeredicto(3), Qt::AscendingOrder);
+        QStringList clases;
+        for (int k = 0; k < f.rowCount(); ++k) {
+            const QString t = f.index(k, m.columnaVeredicto(3)).data().toString();
+            if (clases.isEmpty() || clases.last() != t)
+                clases << t;
+        }
+        QCOMPARE(clases, (QStringList{"[SI]", "[NO]"}));
+    }
+
+    void cancelarDejaUnaTablaCoherente() {
+        // Many reaches, so that the check is still under way when the first rows arrive.
+        const QByteArray ejemplo = leerBytes(copia("red-ejemplo-punto-y-coma.csv"));
+        const QList<QByteArray> lineas = ejemplo.split('\n');
+        QByteArray grande = lineas[0] + '\n';
+        const int vueltas = 400;
+        for (int v = 0; v < vueltas; ++v) {
+            for (qsizetype k = 1; k < lineas.size(); ++k) {
+                if (!lineas[k].trimmed().isEmpty())
+                    grande += QByteArray::number(v) + lineas[k] + '\n';
+            }
+        }
+        VentanaRed& red = abrirRed(',');
+        red.ponerTabla(archivo("grande.csv", grande));
+        // With a criterion every row has its slope window to find: the slow case.
+        QVERIFY(red.ponerCriterio(copia("criterio-red.CrVek")));
+        int lotes = 0;
+        connect(&red.modelo(), &QAbstractItemModel::rowsInserted, this, [&] {
+            if (++lotes == 1)
+                QTest::mouseClick(boton(red, "Cancelar"), Qt::LeftButton);
+        });
+        auto* progreso = red.findChild<QProgressBar*>(QStringLiteral("Progreso"));
+        red.comprobar();
+        QVERIFY(boton(red, "Cancelar")->isEnabled());
+        QVERIFY(!boton(red, "Comprobar")->isEnabled());
+        QVERIFY(esperar(red));
+        disconnect(&red.modelo(), nullptr, this, nullptr);
+
+        const ModeloRed& m = red.modelo();
+        QCOMPARE(m.cabecera().filas, 50 * vueltas);
+        QVERIFY(m.filas() > 0);
+        QVERIFY(m.filas() < 50 * vueltas / 4);
+        // A prefix of the table, every row whole, the counts matching the rows.
+        qint64 cuentas = 0;
+        for (int k = 0; k < m.filas(); ++k) {
+            QCOMPARE(m.fila(k).numero, k + 2);
+            QVERIFY(!m.fila(k).csv.empty());
+            ++cuentas;
+        }
+        QCOMPARE(m.porCodigo()[0] + m.porCodigo()[1] + m.porCodigo()[2], cuentas);
+        QCOMPARE(progreso->value(), m.filas());
+        const QString estado = red.findChild<QLabel*>(QStringLiteral("Estado"))->text();
+        QVERIFY2(estado.startsWith(QStringLiteral("Comprobación cancelada: %1 de %2 tramos")
+                                       .arg(m.filas())
+                                       .arg(50 * vueltas)),
+                 qPrintable(estado));
+        // A cut table is not exported as if it were the network.
+        QVERIFY(!boton(red, "Exportar")->isEnabled());
+        QVERIFY(!red.exportar(carpeta_->filePath(QStringLiteral("cortada.csv"))));
+        QCOMPARE(prueba_->dialogos->errores.size(), 1);
+        QVERIFY(!QFile::exists(carpeta_->filePath(QStringLiteral("cortada.csv"))));
+        prueba_->dialogos->errores.clear();
+
+        // The window takes another check at once.
+        QVERIFY(boton(red, "Comprobar")->isEnabled());
+        red.ponerTabla(copia("red-ejemplo-coma.csv"));
+        red.comprobar();
+        QVERIFY(esperar(red));
+        QCOMPARE(red.modelo().filas(), 50);
+        QVERIFY(boton(red, "Exportar")->isEnabled());
+    }
+
+    // A double click carries the reach into the main window; its Calcular gives the row's
+    // verdict lines and values.
+    void dobleClicCargaElTramo_data() {
+        QTest::addColumn<QString>("tabla");
+        QTest::addColumn<char>("separador");
+        QTest::addColumn<int>("fila"); // of the model
+        QTest::newRow("«;» a una ventana de punto decimal")
+            << "red-ejemplo-punto-y-coma.csv" << '.' << 6;
+        QTest::newRow("«,» a una ventana de coma decimal") << "red-ejemplo-coma.csv" << ',' << 13;
+        QTest::newRow("«,» a una ventana de punto decimal") << "red-ejemplo-coma.csv" << '.' << 0;
+    }
+    void dobleClicCargaElTramo() {
+        QFETCH(QString, tabla);
+        QFETCH(char, separador);
+        QFETCH(int, fila);
+        const QString rutaTabla = copia(qPrintable(tabla));
+        const QByteArray bytesTabla = leerBytes(rutaTabla);
+        const QString rutaCriterio = copia("criterio-red.CrVek");
+        const QString salidaCli = carpeta_->filePath(QStringLiteral("cli.csv"));
+        colveroCheck({rutaTabla, QStringLiteral("--criterio"), rutaCriterio,
+                      QStringLiteral("--salida"), salidaCli});
+        const TablaLeida cli = leerTabla(salidaCli);
+        const TablaLeida entrada = leerTabla(rutaTabla);
+
+        VentanaRed& red = abrirRed(separador);
+        red.ponerTabla(rutaTabla);
+        QVERIFY(red.ponerCriterio(rutaCriterio));
+        red.comprobar();
+        QVERIFY(esperar(red));
+        auto* vista = red.findChild<QTableView*>(QStringLiteral("Tabla"));
+        QVERIFY(QTest::qWaitForWindowExposed(&red));
+        const QModelIndex indice = red.filtro().mapFromSource(red.modelo().index(fila, 1));
+        vista->scrollTo(indice);
+        // The press of the first click picks the row that the double click then opens.
+        const QPoint centro = vista->visualRect(indice).center();
+        QTest::mouseClick(vista->viewport(), Qt::LeftButton, {}, centro);
+        QTest::mouseDClick(vista->viewport(), Qt::LeftButton, {}, centro);
+
+        const auto conSeparador = [&](std::string s) {
+            std::replace(s.begin(), s.end(), tabla.contains("punto-y-coma") ? ',' : '.', separador);
+            return deUtf8(s);
+        };
+        const auto celda = [&](const char* columna) {
+            return conSeparador(entrada.celda(static_cast<std::size_t>(fila), columna));
+        };
+        const std::size_t k = static_cast<std::size_t>(fila);
+        QCOMPARE(texto(w(), "Text34"), celda("D"));
+        QCOMPARE(texto(w(), "Text35"), celda("n"));
+        QCOMPARE(texto(w(), "Text18"), celda("i"));
+        // Q3 and Q5 have their own columns; the other flows take Q.
+        const char* caudales[] = {"Text33", "Text42", "Text43", "Text48",
+                                  "Text76", "Text67", "Text70"};
+        for (int c = 0; c < 7; ++c)
+            QCOMPARE(texto(w(), caudales[c]), celda(c == 2 ? "Q3" : c == 4 ? "Q5" : "Q"));
+        const Criterio esperado = leerCriterio(rutaCriterio, separador);
+        QCOMPARE(texto(w(), "Text39"), deUtf8(esperado.Vmax));
+        QCOMPARE(texto(w(), "Text54"), deUtf8(esperado.gammaParticula));
+        QCOMPARE(texto(w(), "Text72"), deUtf8(esperado.Vmin10));
+        QCOMPARE(w().controles().casilla("Check6")->isChecked(), esperado.activa[5]);
+        QCOMPARE(texto(w(), "Label1ap"),
+                 QStringLiteral("tramo %1 (%2)")
+                     .arg(deUtf8(entrada.celda(k, "tramo")), QFileInfo(rutaTabla).fileName()));
+        QCOMPARE(texto(w(), "Label3ap"), rutaCriterio);
+
+        QTest::mouseClick(hijo<QPushButton>(w(), "Command13"), Qt::LeftButton);
+        for (int c = 1; c <= 10; ++c) {
+            const std::string& nota = cli.celda(k, "(" + std::to_string(c) + ") veredicto");
+            QCOMPARE(texto(w(), QLatin1String(filas()[c - 1].nota)),
+                     nota.empty() ? QStringLiteral("-") : deUtf8(nota));
+        }
+        const char* valores[][2] = {{"Text37", "(1) Qll (m3/s)"},
+                                    {"Text38", "(2) v2 (m/s)"},
+                                    {"Text52", "(4) y/D4 (%)"},
+                                    {"Text19", "(5) dp (mm)"},
+                                    {"Text73", "(10) v10 (m/s)"}};
+        for (const auto& [control, columna] : valores) {
+            // The result table leaves a cell empty where the window shows "-" or nothing.
+            const std::string& v = cli.celda(k, columna);
+            const QString enVentana = texto(w(), QLatin1String(control));
+            if (v.empty())
+                QVERIFY2(enVentana == QStringLiteral("-") || enVentana.isEmpty(),
+                         qPrintable(enVentana));
+            else
+                QCOMPARE(enVentana, conSeparador(v));
+        }
+
+        // Saving asks for a name: the table is not the reach's file.
+        prueba_->dialogos->respuesta.clear();
+        const qsizetype llamadas = prueba_->dialogos->llamadas.size();
+        // The main window comes to the front with the reach.
+        QTRY_COMPARE(QApplication::activeWindow(), &w());
+        QWidget* campo = hijo<QWidget>(w(), "Text34");
+        campo->setFocus();
+        QTest::keySequence(campo, QKeySequence(Qt::CTRL | Qt::Key_S));
+        QCOMPARE(prueba_->dialogos->llamadas.size(), llamadas + 1);
+        QCOMPARE(prueba_->dialogos->llamadas.last().tipo, QStringLiteral("guardar"));
+        QCOMPARE(leerBytes(rutaTabla), bytesTabla);
+    }
+
+    // Tables and files that cannot be used: a message, an empty table, a window that goes on.
+    void tablaRechazadaAvisa_data() {
+        QTest::addColumn<QByteArray>("contenido"); // empty: the table does not exist
+        QTest::addColumn<QString>("mensaje");      // a part of the one message
+        QTest::newRow("sin columna i")
+            << QByteArray("tramo;D;n;Q\nT1;0,5;0,013;0,1\n") << "falta la columna";
+        QTest::newRow("sin caudal")
+            << QByteArray("tramo;D;n;i\nT1;0,5;0,013;0,01\n") << "falta la columna de caudal";
+        QTest::newRow("sin el caudal de una condición activa")
+            << QByteArray("tramo;D;n;i;Q3\nT1;0,5;0,013;0,01;0,1\n")
+            << "falta la columna Q o Q1, que necesita la condición (1)";
+        QTest::newRow("tramo repetido")
+            << QByteArray("tramo;D;n;i;Q\nT1;0,5;0,013;0,01;0,1\nT1;0,5;0,013;0,01;0,1\n") << "T1";
+        QTest::newRow("sin filas") << QByteArray("tramo;D;n;i;Q\n") << "";
+        QTest::newRow("no existe") << QByteArray() << "";
+    }
+    void tablaRechazadaAvisa() {
+        QFETCH(QByteArray, contenido);
+        QFETCH(QString, mensaje);
+        VentanaRed& red = abrirRed(',');
+        const QString ruta = contenido.isEmpty()
+                                 ? carpeta_->filePath(QStringLiteral("no-existe.csv"))
+                                 : archivo("rechazada.csv", contenido);
+        prueba_->dialogos->respuesta = ruta;
+        QTest::mouseClick(boton(red, "ElegirTabla"), Qt::LeftButton);
+        QTest::mouseClick(boton(red, "Comprobar"), Qt::LeftButton);
+        QVERIFY(esperar(red));
+        QCOMPARE(prueba_->dialogos->errores.size(), 1);
+        QVERIFY2(prueba_->dialogos->errores[0].contains(mensaje),
+                 qPrintable(prueba_->dialogos->errores[0]));
+        QVERIFY(prueba_->dialogos->errores[0].contains(QFileInfo(ruta).fileName()));
+        QCOMPARE(red.modelo().filas(), 0);
+        QVERIFY(!boton(red, "Exportar")->isEnabled());
+        QVERIFY(boton(red, "Comprobar")->isEnabled());
+    }
+
+    void archivoQueNoSirveNoSeToma() {
+        VentanaRed& red = abrirRed('.');
+        const QString criterio = archivo("malo.CrVek", "no es un criterio\r\n");
+        QVERIFY(!red.ponerCriterio(criterio));
+        QVERIFY(!red.ponerSerie(archivo("mala.txt", "DN 300;x\n")));
+        QCOMPARE(prueba_->dialogos->errores.size(), 2);
+        QVERIFY(prueba_->dialogos->errores[0].contains(QStringLiteral("malo.CrVek")));
+        QVERIFY(prueba_->dialogos->errores[1].contains(QStringLiteral("mala.txt")));
+        // The run goes on with what was chosen before: the initial values, no series.
+        QVERIFY(red.findChild<QLabel*>(QStringLiteral("OrigenCriterio"))
+                    ->text()
+                    .startsWith(QStringLiteral("valores iniciales")));
+        QCOMPARE(red.findChild<QComboBox*>(QStringLiteral("Serie"))->currentIndex(), 0);
+        red.ponerTabla(copia("red-ejemplo-coma.csv"));
+        red.comprobar();
+        QVERIFY(esperar(red));
+        QCOMPARE(red.modelo().columnaMenor(), -1);
+        QCOMPARE(red.modelo().filas(), 50);
+
+        // An export that cannot be written says so and leaves nothing behind.
+        const QString destino = carpeta_->filePath(QStringLiteral("no-hay/resultados.csv"));
+        QVERIFY(!red.exportar(destino));
+        QCOMPARE(prueba_->dialogos->errores.size(), 3);
+        QVERIFY2(prueba_->dialogos->errores[2].startsWith(
+                     QStringLiteral("No se han podido exportar los resultados.")),
+                 qPrintable(prueba_->dialogos->errores[2]));
+        QVERIFY(!QFile::exists(destino));
+    }
+
+    // The header band's new button sits beside the other two and covers no control.
+    void botonEnLaBandaDeLaCabecera() {
+        prueba_ = std::make_unique<VentanaDePrueba>('.');
+        auto* boton = hijo<QPushButton>(w(), "BotonRed");
+        QCOMPARE(boton->text(), QStringLiteral("Comprobar red…"));
+        QVERIFY(boton->toolTip().contains(QStringLiteral("Ctrl+R")));
+        const QRect r = boton->geometry();
+        const QRect asistente = hijo<QPushButton>(w(), "BotonAsistente")->geometry();
+        const QRect grafico = hijo<QPushButton>(w(), "CommandGrafico")->geometry();
+        QCOMPARE(asistente, QRect(470, 152, 140, 24));
+        QCOMPARE(grafico, QRect(618, 152, 140, 24));
+        QCOMPARE(r.size(), asistente.size());
+        QCOMPARE(r.top(), asistente.top());
+        QVERIFY(!r.intersects(asistente));
+        QVERIFY(r.bottom() < hijo<QWidget>(w(), "Shape21")->geometry().top());
+        // Over the subtitle's label only where its text has ended.
+        const auto* subtitulo = hijo<QLabel>(w(), "Label32");
+        QVERIFY(subtitulo->x() + subtitulo->fontMetrics().horizontalAdvance(subtitulo->text()) <
+                r.left());
+        for (const Control& c : todosLosControles()) {
+            if (QLatin1String(c.nombre) == QLatin1String("Label32"))
+                continue;
+            const QRect ocupado =
+                w().controles().control(QString::fromLatin1(c.nombre))->geometry();
+            QVERIFY2(!ocupado.intersects(r), c.nombre);
+            QCOMPARE(ocupado.topLeft(), QPoint(pixeles(c.x), pixeles(c.y)));
+        }
+    }
+};
+
+QTEST_MAIN(TestRedVentana)
+#include "test_red_ventana.moc"

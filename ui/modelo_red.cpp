@@ -1,0 +1,269 @@
+#include "ui/modelo_red.h"
+
+#include "check/leyendas.h"
+#include "check/numero.h"
+
+#include <QBrush>
+#include <QColor>
+
+#include <cmath>
+#include <limits>
+
+namespace colvero::ui {
+namespace {
+
+QString deUtf8(const std::string& texto) {
+    return QString::fromUtf8(texto.data(), static_cast<qsizetype>(texto.size()));
+}
+
+constexpr const char* kTextosClase[] = {"[SI]", "[NO]", "[ERROR]", "-"};
+
+// Light grounds under dark text: green passes, red does not, amber could not be decided.
+QColor fondoDeClase(int clase) {
+    switch (clase) {
+    case 0:
+        return {200, 240, 200};
+    case 1:
+        return {255, 200, 200};
+    case 2:
+        return {255, 225, 150};
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+FilaRedComprobada filaComprobada(red::Trabajo&& t, char sep, char decimalTabla) {
+    FilaRedComprobada f;
+    f.numero = t.fila.numero;
+    f.celdas = std::move(t.fila.celdas);
+    f.numeros.reserve(f.celdas.size());
+    for (const std::string& celda : f.celdas) {
+        const std::optional<double> x = leerNumero(celda, decimalTabla);
+        f.numeros.push_back(x ? *x : std::numeric_limits<double>::quiet_NaN());
+    }
+    f.codigo = static_cast<std::uint8_t>(t.codigo);
+    f.criterio = t.criterio;
+    if (!t.error.empty()) {
+        f.estado = std::move(t.error);
+    } else {
+        for (std::size_t k = 0; k < 10; ++k)
+            f.clases[k] = static_cast<std::uint8_t>(red::claseDeNota(t.r.notas[k]));
+        f.estado = t.r.fin == FinCalculo::ColectorInvalido ? t.r.notaCol : t.r.notaCalC;
+        if (t.pendientes)
+            f.pendientes = red::textoPendientes(*t.pendientes, sep);
+        if (t.menor)
+            f.menor = std::move(*t.menor);
+    }
+    f.csv = std::move(t.csv);
+    return f;
+}
+
+ModeloRed::ModeloRed(QObject* padre) : QAbstractTableModel(padre) {}
+
+void ModeloRed::empezar(const CabeceraRed& cabecera, const red::OpcionesRed& opciones,
+                        std::shared_ptr<const void> dueno) {
+    beginResetModel();
+    cabecera_ = cabecera;
+    opciones_ = opciones;
+    filas_.clear();
+    filas_.shrink_to_fit();
+    porCodigo_ = {};
+    dueno_ = std::move(dueno);
+    endResetModel();
+}
+
+void ModeloRed::vaciar() {
+    empezar(CabeceraRed(), red::OpcionesRed(), nullptr);
+}
+
+void ModeloRed::anadir(std::vector<FilaRedComprobada>&& filas) {
+    if (filas.empty())
+        return;
+    const int primera = this->filas();
+    beginInsertRows({}, primera, primera + static_cast<int>(filas.size()) - 1);
+    for (FilaRedComprobada& f : filas) {
+        ++porCodigo_[f.codigo];
+        filas_.push_back(std::move(f));
+    }
+    endInsertRows();
+}
+
+int ModeloRed::columnaEntrada(ColumnaRed c) const {
+    const int k = cabecera_.columna(c);
+    return k < 0 ? -1 : 1 + k;
+}
+
+int ModeloRed::columnaVeredicto(int k) const {
+    return columnasEntrada() + k - 1;
+}
+
+int ModeloRed::columnaPendientes() const {
+    return opciones_.pendientes ? columnasEntrada() + 10 : -1;
+}
+
+int ModeloRed::columnaMenor() const {
+    return opciones_.conSerie ? columnasEntrada() + 10 + (opciones_.pendientes ? 1 : 0) : -1;
+}
+
+int ModeloRed::columnaEstado() const {
+    return columnasEntrada() + 10 + (opciones_.pendientes ? 1 : 0) + (opciones_.conSerie ? 1 : 0);
+}
+
+int ModeloRed::rowCount(const QModelIndex& padre) const {
+    return padre.isValid() ? 0 : filas();
+}
+
+int ModeloRed::columnCount(const QModelIndex& padre) const {
+    return padre.isValid() || cabecera_.nombres.empty() ? 0 : columnaEstado() + 1;
+}
+
+QVariant ModeloRed::data(const QModelIndex& indice, int rol) const {
+    if (!indice.isValid() || indice.row() >= filas())
+        return {};
+    const FilaRedComprobada& f = fila(indice.row());
+    const int c = indice.column();
+    const int entradas = columnasEntrada();
+    if (c == 0) {
+        if (rol == Qt::DisplayRole || rol == kRolOrden)
+            return f.numero;
+        if (rol == Qt::TextAlignmentRole)
+            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
+    }
+    if (c < entradas) {
+        const std::string& celda = f.celdas[static_cast<std::size_t>(c - 1)];
+        const double x = f.numeros[static_cast<std::size_t>(c - 1)];
+        switch (rol) {
+        case Qt::DisplayRole:
+            return deUtf8(celda);
+        case kRolOrden:
+            if (!std::isnan(x))
+                return x;
+            return deUtf8(celda);
+        case Qt::TextAlignmentRole:
+            return QVariant::fromValue((std::isnan(x) ? Qt::AlignLeft : Qt::AlignRight) |
+                                       Qt::AlignVCenter);
+        default:
+            return {};
+        }
+    }
+    if (c < entradas + 10) {
+        const int clase = f.clases[static_cast<std::size_t>(c - entradas)];
+        switch (rol) {
+        case Qt::DisplayRole:
+            return QString::fromLatin1(kTextosClase[clase]);
+        case kRolOrden:
+            return clase;
+        case Qt::BackgroundRole:
+            if (clase < 3)
+                return QBrush(fondoDeClase(clase));
+            return {};
+        case Qt::ForegroundRole:
+            if (clase < 3)
+                return QBrush(Qt::black);
+            return {};
+        case Qt::TextAlignmentRole:
+            return QVariant::fromValue(Qt::AlignCenter);
+        default:
+            return {};
+        }
+    }
+    if (rol != Qt::DisplayRole && rol != kRolOrden && rol != Qt::ToolTipRole)
+        return {};
+    if (c == columnaPendientes())
+        return deUtf8(f.pendientes);
+    if (c == columnaMenor())
+        return deUtf8(f.menor);
+    if (c == columnaEstado())
+        return deUtf8(f.estado);
+    return {};
+}
+
+bool ModeloRed::menorQue(int a, int b, int columna) const {
+    const FilaRedComprobada& fa = fila(a);
+    const FilaRedComprobada& fb = fila(b);
+    const int entradas = columnasEntrada();
+    if (columna == 0)
+        return fa.numero < fb.numero;
+    if (columna < entradas) {
+        const auto k = static_cast<std::size_t>(columna - 1);
+        const double xa = fa.numeros[k];
+        const double xb = fb.numeros[k];
+        // Numbers before texts, so that a column of numbers keeps its few bad cells together.
+        if (std::isnan(xa) != std::isnan(xb))
+            return !std::isnan(xa);
+        if (!std::isnan(xa))
+            return xa < xb;
+        return QString::compare(deUtf8(fa.celdas[k]), deUtf8(fb.celdas[k]), Qt::CaseInsensitive) <
+               0;
+    }
+    if (columna < entradas + 10) {
+        const auto k = static_cast<std::size_t>(columna - entradas);
+        return fa.clases[k] < fb.clases[k];
+    }
+    const auto texto = [&](const FilaRedComprobada& f) -> const std::string& {
+        return columna == columnaPendientes() ? f.pendientes
+               : columna == columnaMenor()    ? f.menor
+                                              : f.estado;
+    };
+    return texto(fa) < texto(fb);
+}
+
+QVariant ModeloRed::headerData(int seccion, Qt::Orientation orientacion, int rol) const {
+    if (orientacion != Qt::Horizontal || seccion < 0 || seccion >= columnCount())
+        return QAbstractTableModel::headerData(seccion, orientacion, rol);
+    const int entradas = columnasEntrada();
+    if (rol == Qt::DisplayRole) {
+        if (seccion == 0)
+            return QStringLiteral("Fila");
+        if (seccion < entradas)
+            return deUtf8(cabecera_.nombres[static_cast<std::size_t>(seccion - 1)]);
+        if (seccion < entradas + 10)
+            return QStringLiteral("(%1)").arg(seccion - entradas + 1);
+        if (seccion == columnaPendientes())
+            return QStringLiteral("Pendientes (m/m)");
+        if (seccion == columnaMenor())
+            return QStringLiteral("Menor que cumple");
+        return QStringLiteral("Estado");
+    }
+    if (rol == Qt::ToolTipRole) {
+        if (seccion == 0)
+            return QStringLiteral("Fila de la tabla (la cabecera es la fila 1)");
+        if (seccion >= entradas && seccion < entradas + 10)
+            return QString::fromUtf8(leyendas::kTitulosCondicion[seccion - entradas]).simplified();
+        if (seccion == columnaPendientes())
+            return QStringLiteral("Pendientes admisibles: «[» o «]» cuando el extremo cumple, y "
+                                  "entre paréntesis la condición que lo decide");
+        if (seccion == columnaMenor())
+            return QStringLiteral("Menor tubo de la serie que cumple a la pendiente del tramo");
+    }
+    return {};
+}
+
+FiltroRed::FiltroRed(QObject* padre) : QSortFilterProxyModel(padre) {
+    setSortRole(ModeloRed::kRolOrden);
+}
+
+void FiltroRed::soloNoCumplen(bool activo) {
+    if (activo == soloNoCumplen_)
+        return;
+    soloNoCumplen_ = activo;
+    // One rebuild of the whole mapping: row by row removals cost the view far more.
+    invalidate();
+}
+
+bool FiltroRed::filterAcceptsRow(int fila, const QModelIndex&) const {
+    if (!soloNoCumplen_)
+        return true;
+    const auto* modelo = static_cast<const ModeloRed*>(sourceModel());
+    return modelo->fila(fila).codigo != 0;
+}
+
+bool FiltroRed::lessThan(const QModelIndex& izquierda, const QModelIndex& derecha) const {
+    return static_cast<const ModeloRed*>(sourceModel())
+        ->menorQue(izquierda.row(), derecha.row(), izquierda.column());
+}
+
+} // namespace colvero::ui

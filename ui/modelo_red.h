@@ -1,0 +1,101 @@
+#pragma once
+// The reaches of a network check as a table model: one column per column of the table, one
+// verdict column per condition, the admissible slopes, the smallest passing pipe and the
+// state of the row. Rows are kept compact; the texts the view shows are made when it asks.
+#include "files/red.h"
+#include "network/comprobacion_red.h"
+
+#include <QAbstractTableModel>
+#include <QSortFilterProxyModel>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace colvero::ui {
+
+// One checked reach.
+struct FilaRedComprobada {
+    int numero = 0;                  // as a spreadsheet numbers it: the header is row 1
+    std::vector<std::string> celdas; // as read, UTF-8
+    std::vector<double> numeros;     // each cell as a number; NaN when it is not one
+    std::array<std::uint8_t, 10> clases{3, 3, 3, 3, 3, 3, 3, 3, 3, 3}; // red::claseDeNota
+    std::uint8_t codigo = 0; // 0 passes, 1 some condition does not, 2 not checked
+    std::string estado;      // the row's error, or how its run ended
+    std::string pendientes;  // the admissible slopes, as the result table has them
+    std::string menor;       // smallest passing pipe; empty when none or no series
+    std::string csv;         // its line of the result table
+    // The criterion the row ran with; nullptr when the row failed before it was settled.
+    const red::CriterioListo* criterio = nullptr;
+};
+
+// What the table keeps of a checked Trabajo; `sep` is the separator of its shown values and
+// `decimalTabla` that of the table's numbers.
+FilaRedComprobada filaComprobada(red::Trabajo&& t, char sep, char decimalTabla);
+
+class ModeloRed : public QAbstractTableModel {
+public:
+    // Numbers as numbers, verdicts by their class, texts as texts.
+    static constexpr int kRolOrden = Qt::UserRole + 1;
+
+    explicit ModeloRed(QObject* padre = nullptr);
+
+    // Starts an empty table with the columns of `cabecera`. `dueno` keeps alive what the
+    // rows point at (their criteria).
+    void empezar(const CabeceraRed& cabecera, const red::OpcionesRed& opciones,
+                 std::shared_ptr<const void> dueno);
+    void anadir(std::vector<FilaRedComprobada>&& filas);
+    void vaciar();
+
+    const CabeceraRed& cabecera() const { return cabecera_; }
+    const red::OpcionesRed& opciones() const { return opciones_; }
+    const FilaRedComprobada& fila(int k) const { return filas_[static_cast<std::size_t>(k)]; }
+    int filas() const { return static_cast<int>(filas_.size()); }
+    // Whether row `a` goes before row `b` by `columna`: numbers by value and before texts,
+    // verdicts by their class, texts by their bytes. What the sorting proxy asks, without the
+    // cost of a QVariant per comparison.
+    bool menorQue(int a, int b, int columna) const;
+    // Rows by code: pass, do not pass, could not be checked.
+    const std::array<qint64, 3>& porCodigo() const { return porCodigo_; }
+
+    // Column of the table's column `c` (-1 when absent), of condition k (1..10), and of the
+    // columns after the verdicts (-1 when the run has none).
+    int columnaEntrada(ColumnaRed c) const;
+    int columnaVeredicto(int k) const;
+    int columnaPendientes() const;
+    int columnaMenor() const;
+    int columnaEstado() const;
+
+    int rowCount(const QModelIndex& padre = {}) const override;
+    int columnCount(const QModelIndex& padre = {}) const override;
+    QVariant data(const QModelIndex& indice, int rol = Qt::DisplayRole) const override;
+    QVariant headerData(int seccion, Qt::Orientation orientacion,
+                        int rol = Qt::DisplayRole) const override;
+
+private:
+    int columnasEntrada() const { return 1 + static_cast<int>(cabecera_.nombres.size()); }
+
+    CabeceraRed cabecera_;
+    red::OpcionesRed opciones_;
+    std::shared_ptr<const void> dueno_;
+    std::vector<FilaRedComprobada> filas_;
+    std::array<qint64, 3> porCodigo_{};
+};
+
+// Sorting by kRolOrden and the filter «solo los que no cumplen».
+class FiltroRed : public QSortFilterProxyModel {
+public:
+    explicit FiltroRed(QObject* padre = nullptr);
+    void soloNoCumplen(bool activo);
+
+protected:
+    bool filterAcceptsRow(int fila, const QModelIndex& padre) const override;
+    bool lessThan(const QModelIndex& izquierda, const QModelIndex& derecha) const override;
+
+private:
+    bool soloNoCumplen_ = false;
+};
+
+} // namespace colvero::ui

@@ -1,0 +1,584 @@
+#include "ui/ventana_red.h"
+
+#include "files/archivos.h"
+#include "files/escritura.h"
+#include "files/red.h"
+#include "files/serie.h"
+#include "network/comprobacion_red.h"
+#include "ui/asistente.h"
+#include "ui/dialogos.h"
+#include "ui/modelo_red.h"
+#include "ui/recientes.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <atomic>
+#include <climits>
+#include <iterator>
+#include <mutex>
+
+namespace colvero::ui {
+namespace {
+
+constexpr const char* kTitulo = "Comprobar red";
+constexpr const char* kSinCriterio =
+    "valores iniciales de la ventana (no se ha elegido criterio ni plantilla)";
+
+bool esPlantilla(const QString& ruta) {
+    return ruta.endsWith(QLatin1String(".caVek"), Qt::CaseInsensitive);
+}
+
+std::string recortado(const std::string& s) {
+    return QByteArray::fromStdString(s).trimmed().toStdString();
+}
+
+} // namespace
+
+// One check: what it was started with, and the reader and the preparer of the worker thread.
+// The rows of the model point at its criteria, so the model keeps it alive.
+struct VentanaRed::Ejecucion {
+    QByteArray rutaNativa;
+    QString nombre; // the table as the user chose it
+    red::OpcionesRed opciones;
+    red::CriterioListo base;
+    std::vector<Tubo> serie;
+    QString origenCriterio;
+    QString nombreSerie;
+    std::atomic<bool> cancelada{false};
+    // Checked rows on their way to the window, which takes them all at each tick of its
+    // timer: however fast they come, the window inserts a few times a second.
+    std::mutex mutex;
+    std::vector<FilaRedComprobada> llegadas;
+    std::unique_ptr<LectorRed> lector;
+    std::unique_ptr<red::PreparadorRed> preparador;
+};
+
+VentanaRed::VentanaRed(char separadorDecimal, Dialogos& dialogos, CargarTramo cargar,
+                       QWidget* padre)
+    : QWidget(padre, Qt::Window), separador_(separadorDecimal), dialogos_(dialogos),
+      cargar_(std::move(cargar)) {
+    construir();
+    recogida_ = new QTimer(this);
+    recogida_->setInterval(100);
+    connect(recogida_, &QTimer::timeout, this, &VentanaRed::recoger);
+    ajustarBotones();
+}
+
+VentanaRed::~VentanaRed() {
+    if (ejecucion_)
+        ejecucion_->cancelada = true;
+    esperarHilo();
+}
+
+void VentanaRed::construir() {
+    setObjectName(QStringLiteral("VentanaRed"));
+    setWindowTitle(QString::fromUtf8(kTitulo));
+    auto* raiz = new QVBoxLayout(this);
+
+    auto* eleccion = new QGridLayout;
+    const auto fila = [&](int k, const QString& rotulo, QWidget* valor, QWidget* boton,
+                          QWidget* otro = nullptr) {
+        auto* rotuloFila = new QLabel(rotulo, this);
+        rotuloFila->setBuddy(valor);
+        eleccion->addWidget(rotuloFila, k, 0);
+        eleccion->addWidget(valor, k, 1);
+        if (boton)
+            eleccion->addWidget(boton, k, 2);
+        if (otro)
+            eleccion->addWidget(otro, k, 3);
+    };
+    const auto etiqueta = [&](const char* nombre) {
+        auto* l = new QLabel(this);
+        l->setObjectName(QLatin1String(nombre));
+        l->setTextFormat(Qt::PlainText);
+        l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        return l;
+    };
+    const auto boton = [&](const QString& texto, const char* nombre) {
+        auto* b = new QPushButton(texto, this);
+        b->setObjectName(QLatin1String(nombre));
+        return b;
+    };
+
+    tabla_ = etiqueta("RutaTabla");
+    tabla_->setText(QStringLiteral("(ninguna)"));
+    QPushButton* elegirTabla = boton(QStringLiteral("Elegir &tabla…"), "ElegirTabla");
+    connect(elegirTabla, &QPushButton::clicked, this, &VentanaRed::elegirTabla);
+    fila(0, QStringLiteral("Tabla (CSV):"), tabla_, elegirTabla);
+
+    criterio_ = etiqueta("OrigenCriterio");
+    criterio_->setText(QString::fromUtf8(kSinCriterio));
+    QPushButton* elegirCriterio =
+        boton(QStringLiteral("Elegir c&riterio o plantilla…"), "ElegirCriterio");
+    connect(elegirCriterio, &QPushButton::clicked, this, &VentanaRed::elegirCriterio);
+    QPushButton* sinCriterio = boton(QStringLiteral("&Valores iniciales"), "SinCriterio");
+    sinCriterio->setToolTip(QStringLiteral("Vuelve a los valores iniciales de la ventana"));
+    connect(sinCriterio, &QPushButton::clicked, this, &VentanaRed::quitarCriterio);
+    fila(1, QStringLiteral("Criterio:"), criterio_, elegirCriterio, sinCriterio);
+
+    series_ = new QComboBox(this);
+    series_->setObjectName(QStringLiteral("Serie"));
+    series_->addItem(QStringLiteral("Ninguna"));
+    for (const SerieIncluida& s : kSeriesIncluidas)
+        series_->addItem(QString::fromUtf8(s.nombre));
+    series_->addItem(QStringLiteral("Otra serie…"));
+    connect(series_, &QComboBox::activated, this, &VentanaRed::elegirSerie);
+    pendientes_ = new QCheckBox(QStringLiteral("&Pendientes admisibles"), this);
+    pendientes_->setObjectName(QStringLiteral("Pendientes"));
+    pendientes_->setChecked(true);
+    fila(2, QStringLiteral("Serie de &diámetros:"), series_, pendientes_);
+    eleccion->setColumnStretch(1, 1);
+    raiz->addLayout(eleccion);
+
+    auto* marcha = new QHBoxLayout;
+    comprobar_ = boton(QStringLiteral("&Comprobar"), "Comprobar");
+    connect(comprobar_, &QPushButton::clicked, this, &VentanaRed::comprobar);
+    cancelar_ = boton(QStringLiteral("C&ancelar"), "Cancelar");
+    connect(cancelar_, &QPushButton::clicked, this, &VentanaRed::cancelar);
+    progreso_ = new QProgressBar(this);
+    progreso_->setObjectName(QStringLiteral("Progreso"));
+    progreso_->setRange(0, 1);
+    progreso_->setValue(0);
+    progreso_->setFormat(QStringLiteral("%v de %m tramos"));
+    marcha->addWidget(comprobar_);
+    marcha->addWidget(cancelar_);
+    marcha->addWidget(progreso_, 1);
+    raiz->addLayout(marcha);
+
+    auto* vistaArriba = new QHBoxLayout;
+    soloNoCumplen_ = new QCheckBox(QStringLiteral("&Solo los que no cumplen"), this);
+    soloNoCumplen_->setObjectName(QStringLiteral("SoloNoCumplen"));
+    exportar_ = boton(QStringLiteral("&Exportar resultados…"), "Exportar");
+    connect(exportar_, &QPushButton::clicked, this, &VentanaRed::exportarConDialogo);
+    vistaArriba->addWidget(soloNoCumplen_);
+    vistaArriba->addStretch(1);
+    vistaArriba->addWidget(exportar_);
+    raiz->addLayout(vistaArriba);
+
+    modelo_ = new ModeloRed(this);
+    filtro_ = new FiltroRed(this);
+    filtro_->setSourceModel(modelo_);
+    connect(soloNoCumplen_, &QCheckBox::toggled, filtro_, &FiltroRed::soloNoCumplen);
+
+    vista_ = new QTableView(this);
+    vista_->setObjectName(QStringLiteral("Tabla"));
+    vista_->setModel(filtro_);
+    vista_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    vista_->setSelectionMode(QAbstractItemView::SingleSelection);
+    vista_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    vista_->setWordWrap(false);
+    vista_->verticalHeader()->hide();
+    // Fixed row heights and no fitting to contents: the view never measures every row.
+    vista_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    vista_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    vista_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    vista_->horizontalHeader()->setResizeContentsPrecision(60); // rows measured for a width
+    vista_->horizontalHeader()->setSortIndicator(0, Qt::AscendingOrder);
+    vista_->setSortingEnabled(true);
+    vista_->setToolTip(QStringLiteral("Doble clic: abre el tramo en la ventana principal"));
+    connect(vista_, &QTableView::doubleClicked, this,
+            [this](const QModelIndex& indice) { cargarFila(filtro_->mapToSource(indice).row()); });
+    // The reach's name and pipe, then the verdicts and what follows them, then the other
+    // columns of the table. Widths from the header and, once, from the first rows: never from
+    // the whole table.
+    connect(modelo_, &QAbstractItemModel::modelReset, this, [this] {
+        QHeaderView* cabecera = vista_->horizontalHeader();
+        const QFontMetrics medidas = cabecera->fontMetrics();
+        const int veredictos = modelo_->columnaVeredicto(1);
+        for (int c = 0; c < modelo_->columnCount(); ++c) {
+            int ancho =
+                medidas.horizontalAdvance(modelo_->headerData(c, Qt::Horizontal).toString()) + 20;
+            if (c >= veredictos && c < veredictos + 10)
+                ancho = std::max(ancho,
+                                 fontMetrics().horizontalAdvance(QStringLiteral("[ERROR]")) + 10);
+            vista_->setColumnWidth(c, std::max(ancho, 36));
+        }
+        std::vector<int> orden{0};
+        for (const ColumnaRed c :
+             {ColumnaRed::Tramo, ColumnaRed::Nombre, ColumnaRed::D, ColumnaRed::n, ColumnaRed::i}) {
+            if (modelo_->columnaEntrada(c) >= 0)
+                orden.push_back(modelo_->columnaEntrada(c));
+        }
+        for (int c = veredictos; c < modelo_->columnCount(); ++c)
+            orden.push_back(c);
+        for (int c = 1; c < veredictos; ++c) {
+            if (std::find(orden.begin(), orden.end(), c) == orden.end())
+                orden.push_back(c);
+        }
+        for (int v = 0; v < static_cast<int>(orden.size()); ++v)
+            cabecera->moveSection(cabecera->visualIndex(orden[static_cast<std::size_t>(v)]), v);
+    });
+    connect(modelo_, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int primera) {
+                if (primera != 0)
+                    return;
+                const int veredictos = modelo_->columnaVeredicto(1);
+                for (int c = 0; c < modelo_->columnCount(); ++c) {
+                    if (c >= veredictos && c < veredictos + 10)
+                        continue;
+                    const int antes = vista_->columnWidth(c);
+                    vista_->resizeColumnToContents(c);
+                    vista_->setColumnWidth(c, std::clamp(vista_->columnWidth(c), antes, 220));
+                }
+            });
+    raiz->addWidget(vista_, 1);
+
+    estado_ = etiqueta("Estado");
+    estado_->setWordWrap(true);
+    estado_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    raiz->addWidget(estado_);
+    resize(1200, 720);
+}
+
+void VentanaRed::ajustarBotones() {
+    const bool enMarcha = enCurso();
+    for (const char* nombre : {"ElegirTabla", "ElegirCriterio", "SinCriterio"})
+        findChild<QPushButton*>(QLatin1String(nombre))->setEnabled(!enMarcha);
+    series_->setEnabled(!enMarcha);
+    pendientes_->setEnabled(!enMarcha);
+    comprobar_->setEnabled(!enMarcha && !rutaTabla_.isEmpty());
+    cancelar_->setEnabled(enMarcha);
+    exportar_->setEnabled(!enMarcha && terminada_);
+}
+
+void VentanaRed::elegirTabla() {
+    const QString ruta =
+        dialogos_.abrir(QStringLiteral("Abrir tabla de la red"), carpetaDeDialogos(),
+                        QStringLiteral("Tablas CSV (*.csv);;Todos los archivos (*)"));
+    if (!ruta.isEmpty()) {
+        recordarCarpetaDe(ruta);
+        ponerTabla(ruta);
+    }
+}
+
+void VentanaRed::ponerTabla(const QString& ruta) {
+    rutaTabla_ = ruta;
+    tabla_->setText(ruta);
+    tabla_->setToolTip(ruta);
+    ajustarBotones();
+}
+
+void VentanaRed::elegirCriterio() {
+    const QString ruta = dialogos_.abrir(
+        QStringLiteral("Abrir criterio o plantilla"), carpetaDeDialogos(),
+        QStringLiteral("Criterios y cálculos (*.CrVek *.caVek);;Criterios (*.CrVek);;"
+                       "Cálculos (*.caVek)"));
+    if (!ruta.isEmpty() && ponerCriterio(ruta))
+        recordarCarpetaDe(ruta);
+}
+
+bool VentanaRed::ponerCriterio(const QString& ruta) {
+    try {
+        criterioElegido_ = esPlantilla(ruta) ? leerCalculo(ruta, separador_).criterio
+                                             : leerCriterio(ruta, separador_);
+    } catch (const ErrorArchivo& error) {
+        dialogos_.avisarError(QString::fromUtf8(kTitulo), QString::fromUtf8(error.what()));
+        return false;
+    }
+    rutaCriterio_ = ruta;
+    criterio_->setText(esPlantilla(ruta) ? QStringLiteral("el de la plantilla %1").arg(ruta)
+                                         : ruta);
+    return true;
+}
+
+void VentanaRed::quitarCriterio() {
+    criterioElegido_.reset();
+    rutaCriterio_.clear();
+    criterio_->setText(QString::fromUtf8(kSinCriterio));
+}
+
+void VentanaRed::elegirSerie(int indice) {
+    const int otra = series_->count() - 1;
+    if (indice == 0) {
+        serie_.reset();
+        nombreSerie_.clear();
+        serieElegida_ = 0;
+        return;
+    }
+    if (indice < otra) {
+        const SerieIncluida& s = kSeriesIncluidas[indice - 1];
+        serie_ = leerSerieIncluida(s);
+        nombreSerie_ = QString::fromUtf8(s.nombre);
+        serieElegida_ = indice;
+        return;
+    }
+    const QString ruta =
+        dialogos_.abrir(QStringLiteral("Abrir serie de diámetros"), carpetaDeDialogos(),
+                        QStringLiteral("Series de diámetros (*.txt);;Todos los archivos (*)"));
+    if (ruta.isEmpty() || !ponerSerie(ruta))
+        series_->setCurrentIndex(serieElegida_);
+}
+
+bool VentanaRed::ponerSerie(const QString& ruta) {
+    try {
+        serie_ = leerSerie(ruta);
+    } catch (const ErrorArchivo& error) {
+        dialogos_.avisarError(QString::fromUtf8(kTitulo), QString::fromUtf8(error.what()));
+        return false;
+    }
+    nombreSerie_ = ruta;
+    serieElegida_ = series_->count() - 1;
+    series_->setCurrentIndex(serieElegida_);
+    return true;
+}
+
+bool VentanaRed::enCurso() const {
+    return hilo_.joinable();
+}
+
+void VentanaRed::esperarHilo() {
+    if (hilo_.joinable())
+        hilo_.join();
+}
+
+void VentanaRed::comprobar() {
+    if (enCurso() || rutaTabla_.isEmpty())
+        return;
+    auto e = std::make_shared<Ejecucion>();
+    e->rutaNativa = QFile::encodeName(rutaTabla_);
+    e->nombre = rutaTabla_;
+    e->opciones.sep = separador_;
+    e->opciones.pendientes = pendientes_->isChecked();
+    e->opciones.conSerie = serie_.has_value();
+    e->opciones.csv = true; // kept per row for «Exportar resultados…»
+    std::string error;
+    std::optional<red::CriterioListo> base =
+        red::prepararCriterio(criterioElegido_.value_or(Criterio()), separador_, error);
+    if (!base) {
+        dialogos_.avisarError(
+            QString::fromUtf8(kTitulo),
+            QStringLiteral("El criterio no sirve: %1").arg(QString::fromStdString(error)));
+        return;
+    }
+    if (criterioElegido_ && !esPlantilla(rutaCriterio_))
+        base->rutaNativa = QFile::encodeName(rutaCriterio_);
+    e->base = std::move(*base);
+    if (serie_)
+        e->serie = *serie_;
+    e->origenCriterio = criterio_->text();
+    e->nombreSerie = nombreSerie_;
+
+    const int generacion = ++generacion_;
+    terminada_ = false;
+    empezada_ = false;
+    descripcionFormato_.clear();
+    modelo_->vaciar();
+    ejecucion_ = e;
+    progreso_->setRange(0, 0); // until the first pass has counted the rows
+    estado_->setText(QStringLiteral("Leyendo la tabla…"));
+
+    hilo_ = std::thread([this, e, generacion] {
+        // Everything the worker hands over goes through the event queue of the window; a
+        // window destroyed meanwhile drops it.
+        const auto enVentana = [this](auto funcion) {
+            QMetaObject::invokeMethod(this, std::move(funcion), Qt::QueuedConnection);
+        };
+        QString fallo;
+        bool mas = true;
+        try {
+            e->lector = std::make_unique<LectorRed>(e->rutaNativa);
+            const CabeceraRed& cab = e->lector->cabecera();
+            e->preparador = std::make_unique<red::PreparadorRed>(
+                cab, e->rutaNativa, e->base, e->opciones.conSerie ? &e->serie : nullptr,
+                e->opciones);
+            if (const std::optional<QString> falta = e->preparador->columnaQueFalta(e->nombre))
+                throw ErrorArchivo(falta->toStdString());
+            enVentana([this, e, generacion, cab] {
+                if (generacion != generacion_)
+                    return;
+                modelo_->empezar(cab, e->opciones, e);
+                empezada_ = true;
+                descripcionFormato_ = describir(cab);
+                progreso_->setRange(0, static_cast<int>(std::min<qint64>(cab.filas, INT_MAX)));
+                progreso_->setValue(0);
+                actualizarEstado();
+            });
+            const int hilos = red::nucleos();
+            const std::size_t lote = static_cast<std::size_t>(hilos) * 64;
+            std::vector<red::Trabajo> trabajos(lote);
+            while (mas && !e->cancelada) {
+                std::size_t n = 0;
+                while (n < lote && (mas = e->lector->siguiente(trabajos[n].fila))) {
+                    red::Trabajo& t = trabajos[n++];
+                    t.limpiar();
+                    e->preparador->preparar(t);
+                }
+                red::enParalelo(n, hilos, [&](std::size_t k) {
+                    red::comprobarTrabajo(trabajos[k], e->opciones, cab.dialecto);
+                });
+                std::vector<FilaRedComprobada> filas;
+                filas.reserve(n);
+                for (std::size_t k = 0; k < n; ++k)
+                    filas.push_back(filaComprobada(std::move(trabajos[k]), e->opciones.sep,
+                                                   cab.dialecto.decimal));
+                const std::lock_guard<std::mutex> cierre(e->mutex);
+                std::move(filas.begin(), filas.end(), std::back_inserter(e->llegadas));
+            }
+        } catch (const ErrorArchivo& error) {
+            fallo = QString::fromUtf8(error.what());
+        }
+        const bool cancelada = fallo.isEmpty() && mas;
+        enVentana(
+            [this, generacion, cancelada, fallo] { alTerminar(generacion, cancelada, fallo); });
+    });
+    recogida_->start();
+    ajustarBotones();
+}
+
+void VentanaRed::recoger() {
+    if (!ejecucion_ || !empezada_)
+        return;
+    std::vector<FilaRedComprobada> filas;
+    {
+        const std::lock_guard<std::mutex> cierre(ejecucion_->mutex);
+        filas.swap(ejecucion_->llegadas);
+    }
+    if (filas.empty())
+        return;
+    modelo_->anadir(std::move(filas));
+    progreso_->setValue(std::min(modelo_->filas(), progreso_->maximum()));
+    actualizarEstado();
+}
+
+void VentanaRed::alTerminar(int generacion, bool cancelada, const QString& error) {
+    if (generacion != generacion_)
+        return;
+    esperarHilo(); // it has nothing left to do but return
+    recogida_->stop();
+    recoger();
+    terminada_ = !cancelada && error.isEmpty();
+    if (!error.isEmpty()) {
+        progreso_->setRange(0, 1);
+        progreso_->setValue(0);
+    }
+    actualizarEstado();
+    if (cancelada)
+        estado_->setText(QStringLiteral("Comprobación cancelada: %1 de %2 tramos comprobados.\n")
+                             .arg(modelo_->filas())
+                             .arg(modelo_->cabecera().filas) +
+                         estado_->text());
+    ajustarBotones();
+    if (!error.isEmpty()) {
+        estado_->setText(QStringLiteral("No se ha podido comprobar la red: ") + error);
+        dialogos_.avisarError(QString::fromUtf8(kTitulo), error);
+    }
+}
+
+void VentanaRed::actualizarEstado() {
+    if (!ejecucion_)
+        return;
+    const std::array<qint64, 3>& c = modelo_->porCodigo();
+    QString texto = QStringLiteral("Tramos: %1 de %2; cumplen %3, no cumplen %4, no se han "
+                                   "podido comprobar %5")
+                        .arg(modelo_->filas())
+                        .arg(modelo_->cabecera().filas)
+                        .arg(c[0])
+                        .arg(c[1])
+                        .arg(c[2]);
+    if (!descripcionFormato_.isEmpty())
+        texto += QStringLiteral("\nFormato: ") + descripcionFormato_;
+    texto += QStringLiteral("\nCriterio: ") + ejecucion_->origenCriterio;
+    if (!ejecucion_->nombreSerie.isEmpty())
+        texto += QStringLiteral("\nSerie: ") + ejecucion_->nombreSerie;
+    estado_->setText(texto);
+}
+
+void VentanaRed::cancelar() {
+    if (ejecucion_ && enCurso()) {
+        ejecucion_->cancelada = true;
+        cancelar_->setEnabled(false);
+    }
+}
+
+void VentanaRed::closeEvent(QCloseEvent* evento) {
+    cancelar();
+    QWidget::closeEvent(evento);
+}
+
+void VentanaRed::exportarConDialogo() {
+    const QString ruta =
+        dialogos_.guardar(QStringLiteral("Exportar resultados"), carpetaDeDialogos(),
+                          QStringLiteral("Tablas CSV (*.csv);;Todos los archivos (*)"));
+    if (!ruta.isEmpty() && exportar(ruta))
+        recordarCarpetaDe(ruta);
+}
+
+bool VentanaRed::exportar(const QString& ruta) {
+    if (!terminada_ || enCurso()) {
+        dialogos_.avisarError(QString::fromUtf8(kTitulo),
+                              QStringLiteral("No hay resultados que exportar: la comprobación de "
+                                             "la red no ha terminado."));
+        return false;
+    }
+    try {
+        EscrituraAtomica escritura(QFile::encodeName(ruta), ruta);
+        std::string texto = red::cabeceraCsv(modelo_->cabecera(), modelo_->opciones());
+        for (int k = 0; k < modelo_->filas(); ++k) {
+            texto += modelo_->fila(k).csv;
+            if (texto.size() >= 64 * 1024) {
+                escritura.escribir(texto);
+                texto.clear();
+            }
+        }
+        escritura.escribir(texto);
+        escritura.confirmar();
+    } catch (const ErrorArchivo& error) {
+        dialogos_.avisarError(QString::fromUtf8(kTitulo),
+                              QStringLiteral("No se han podido exportar los resultados. ") +
+                                  QString::fromUtf8(error.what()));
+        return false;
+    }
+    return true;
+}
+
+void VentanaRed::cargarFila(int fila) {
+    if (!ejecucion_ || fila < 0 || fila >= modelo_->filas() || !cargar_)
+        return;
+    const FilaRedComprobada& f = modelo_->fila(fila);
+    const CabeceraRed& cab = modelo_->cabecera();
+    const red::CriterioListo& criterio = f.criterio ? *f.criterio : ejecucion_->base;
+    const auto celda = [&](ColumnaRed c) {
+        const int k = cab.columna(c);
+        return k < 0 ? std::string() : recortado(f.celdas[static_cast<std::size_t>(k)]);
+    };
+    // A number goes into its box as a file gives it: the cell's digits, the window's separator.
+    const auto numero = [&](std::string s) {
+        if (cab.dialecto.decimal != separador_)
+            std::replace(s.begin(), s.end(), cab.dialecto.decimal, separador_);
+        return s;
+    };
+    const std::string tramo = celda(ColumnaRed::Tramo);
+    const QString archivo = QFileInfo(ejecucion_->nombre).fileName();
+    Calculo calculo;
+    calculo.criterio = criterio.criterio;
+    // Titles without commas, which a calculation file cannot hold.
+    calculo.titulo1 = "Tramo " + tramo;
+    calculo.titulo2 = "Red " + archivo.toStdString() + " (fila " + std::to_string(f.numero) + ")";
+    calculo.colector = {numero(celda(ColumnaRed::D)), numero(celda(ColumnaRed::n)),
+                        numero(celda(ColumnaRed::i))};
+    const std::string q = celda(ColumnaRed::Q);
+    for (int k = 0; k < 7; ++k) {
+        std::string qk = celda(static_cast<ColumnaRed>(static_cast<int>(ColumnaRed::Q1) + k));
+        if (qk.empty())
+            qk = q.empty() ? std::string("0") : q;
+        calculo.caudal[static_cast<std::size_t>(k)] = numero(qk);
+    }
+    cargar_(calculo, QStringLiteral("tramo %1 (%2)").arg(QString::fromStdString(tramo), archivo),
+            criterio.rutaNativa.isEmpty() ? QString() : QFile::decodeName(criterio.rutaNativa));
+}
+
+} // namespace colvero::ui
