@@ -29,4 +29,9 @@ struct ResultadoDiametros {
 ResultadoDiametros diametrosAdmisibles(const Entradas& d, const Activas& activas,
                                        const std::vector<Tubo>& serie, char separadorDecimal);
 
+// ResultadoDiametros::menorQueCumple alone: the pipes are tried from the smallest up, without
+// their slopes, until one passes.
+std::optional<std::size_t> menorQueCumple(const Entradas& d, const Activas& activas,
+                                          const std::vector<Tubo>& serie);
+
 } // namespace colvero

@@ -205,23 +205,27 @@ void PreparadorRed::preparar(Trabajo& t) {
     }
 }
 
-std::string textoPendientes(const ResultadoPendientes& p, char sep) {
+std::string textoPendientes(const ResultadoPendientes& p, char sep, char salida) {
     if (p.fin != FinPendientes::Realizado || p.intervalos.empty())
         return p.motivo;
+    const auto numero = [&](std::string texto) {
+        cambiarDecimal(texto, sep, salida);
+        return texto;
+    };
     std::string s;
     for (const IntervaloPendientes& iv : p.intervalos) {
         if (!s.empty())
             s += ' ';
         s += !iv.minima || iv.minima->incluido ? '[' : '(';
         if (iv.minima)
-            s += iv.minima->texto + " (" + std::to_string(iv.minima->condicion) + ")";
+            s += numero(iv.minima->texto) + " (" + std::to_string(iv.minima->condicion) + ")";
         else
-            s += conversionSimple(kPendienteMinima, sep);
+            s += conversionSimple(kPendienteMinima, salida);
         s += "; ";
         if (iv.maxima)
-            s += iv.maxima->texto + " (" + std::to_string(iv.maxima->condicion) + ")";
+            s += numero(iv.maxima->texto) + " (" + std::to_string(iv.maxima->condicion) + ")";
         else
-            s += conversionSimple(kPendienteMaxima, sep);
+            s += conversionSimple(kPendienteMaxima, salida);
         s += !iv.maxima || iv.maxima->incluido ? ']' : ')';
     }
     return s;
@@ -251,10 +255,8 @@ void comprobarTrabajo(Trabajo& t, const OpcionesRed& o, const DialectoRed& diale
         if (o.pendientes)
             t.pendientes = pendientesAdmisibles(t.d, t.criterio->activas, o.sep);
         if (t.serie) {
-            const ResultadoDiametros rd =
-                diametrosAdmisibles(t.d, t.criterio->activas, *t.serie, o.sep);
-            if (rd.menorQueCumple)
-                t.menor = rd.tubos[*rd.menorQueCumple].tubo.nombre;
+            if (const auto j = menorQueCumple(t.d, t.criterio->activas, *t.serie))
+                t.menor = (*t.serie)[*j].nombre;
         }
     }
     t.codigo = codigoDe(t);
@@ -287,9 +289,8 @@ void comprobarTrabajo(Trabajo& t, const OpcionesRed& o, const DialectoRed& diale
         if (o.pendientes) {
             d += dialecto.campos;
             if (t.pendientes) {
-                std::string p = textoPendientes(*t.pendientes, o.sep);
-                cambiarDecimal(p, o.sep, dialecto.decimal);
-                anadirCeldaCsv(d, p, dialecto);
+                anadirCeldaCsv(d, textoPendientes(*t.pendientes, o.sep, dialecto.decimal),
+                               dialecto);
             }
         }
         if (o.conSerie) {

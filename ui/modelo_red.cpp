@@ -52,7 +52,7 @@ FilaRedComprobada filaComprobada(red::Trabajo&& t, char sep, char decimalTabla) 
             f.clases[k] = static_cast<std::uint8_t>(red::claseDeNota(t.r.notas[k]));
         f.estado = t.r.fin == FinCalculo::ColectorInvalido ? t.r.notaCol : t.r.notaCalC;
         if (t.pendientes)
-            f.pendientes = red::textoPendientes(*t.pendientes, sep);
+            f.pendientes = red::textoPendientes(*t.pendientes, sep, sep);
         if (t.menor)
             f.menor = std::move(*t.menor);
     }

@@ -50,6 +50,7 @@ TEST(Diametros, ElMenorQueCumpleCoincideConLaEvaluacionDeCadaTubo) {
     ASSERT_TRUE(r.menorConPendiente);
     EXPECT_LE(*r.menorConPendiente, *r.menorQueCumple);
     EXPECT_FALSE(r.tubos[*r.menorConPendiente].pendientes.intervalos.empty());
+    EXPECT_EQ(menorQueCumple(caso(), kSin8ni9, kSerie), r.menorQueCumple);
 }
 
 // A series need not be sorted; on equal diameters the first pipe wins.
@@ -58,6 +59,11 @@ TEST(Diametros, SerieDesordenadaYEmpates) {
     const ResultadoDiametros r = diametrosAdmisibles(caso(), kSin8ni9, serie, '.');
     ASSERT_TRUE(r.menorQueCumple);
     EXPECT_EQ(r.tubos[*r.menorQueCumple].tubo.nombre, "A");
+    EXPECT_EQ(menorQueCumple(caso(), kSin8ni9, serie), r.menorQueCumple);
+    // Smaller pipes listed after larger ones are still tried first.
+    const std::vector<Tubo> alReves(kSerie.rbegin(), kSerie.rend());
+    EXPECT_EQ(menorQueCumple(caso(), kSin8ni9, alReves),
+              diametrosAdmisibles(caso(), kSin8ni9, alReves, '.').menorQueCumple);
 }
 
 TEST(Diametros, NingunoCuandoElColectorNoEsValido) {
@@ -65,6 +71,7 @@ TEST(Diametros, NingunoCuandoElColectorNoEsValido) {
     d.n = 0;
     const ResultadoDiametros r = diametrosAdmisibles(d, kSin8ni9, kSerie, '.');
     EXPECT_FALSE(r.menorQueCumple);
+    EXPECT_FALSE(menorQueCumple(d, kSin8ni9, kSerie));
     EXPECT_FALSE(r.menorConPendiente);
     for (const ResultadoTubo& t : r.tubos) {
         EXPECT_FALSE(t.cumple);

@@ -321,5 +321,39 @@ TEST(Red, OrdenYTablaDeResultados) {
     EXPECT_EQ(k, filas);
 }
 
+// The slope cell of a comma table: its numbers take the decimal comma, but the reason when no
+// slope passes is a sentence, and stays as written.
+TEST(Red, CeldaDePendientesEnUnaTablaConComa) {
+    QTemporaryDir dir;
+    const QString tabla = escribir(dir, "red.csv",
+                                   "tramo;D;n;i;Q\r\n"
+                                   "bien;0,8;0,013;0,005;0,3\r\n"
+                                   "imposible;0,3;0,013;0,005;30\r\n");
+    const QString salida = dir.filePath("resultados.csv");
+    const Ejecucion e = ejecutar({"--red", tabla, "--criterio", kEjemplos + "/criterio-red.CrVek",
+                                  "--json", "--salida", salida, "--locale", "C"});
+    const std::vector<QJsonObject> o = objetos(e.salida);
+    ASSERT_EQ(o.size(), 2u) << e.errores.toStdString();
+    LectorRed leida(QFile::encodeName(salida));
+    FilaRed f;
+    ASSERT_TRUE(leida.siguiente(f));
+    const std::string bien = f.celdas.back();
+    const std::string minima = o[0]["pendientes"]
+                                   .toArray()[0]
+                                   .toObject()["minima"]
+                                   .toObject()["valor"]
+                                   .toString()
+                                   .toStdString();
+    ASSERT_NE(minima.find('.'), std::string::npos);
+    std::string conComa = minima;
+    std::replace(conComa.begin(), conComa.end(), '.', ',');
+    EXPECT_NE(bien.find(conComa), std::string::npos) << bien;
+    EXPECT_EQ(bien.find('.'), std::string::npos) << bien;
+    ASSERT_TRUE(leida.siguiente(f));
+    const std::string motivo = o[1]["motivo_pendientes"].toString().toStdString();
+    ASSERT_FALSE(motivo.empty());
+    EXPECT_EQ(f.celdas.back(), motivo);
+}
+
 } // namespace
 } // namespace colvero
