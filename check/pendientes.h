@@ -18,7 +18,7 @@ inline constexpr double kPendienteMaxima = 1.0;  // m/m
 inline constexpr int kPuntosPorDecada = 24;
 // Every kAnclasCada-th grid slope is evaluated first; the slopes between two anchors only
 // where the anchors disagree.
-inline constexpr std::size_t kAnclasCada = 12;
+inline constexpr std::size_t kAnclasCada = 24;
 
 // One end of an interval of admissible slopes.
 struct ExtremoPendiente {

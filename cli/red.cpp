@@ -268,21 +268,30 @@ int ejecutarRed(const QStringList& argumentos, QIODevice& salida, QIODevice& err
         }
         const int hilos = red::nucleos();
         const size_t lote = static_cast<size_t>(hilos) * 64;
-        std::vector<TrabajoCli> trabajos(lote);
-        for (bool mas = true; mas;) {
+        // Two batches: this thread reads and prepares the next while the others check one.
+        std::vector<TrabajoCli> trabajos(lote), siguientes(lote);
+        bool mas = true;
+        const auto leer = [&](std::vector<TrabajoCli>& destino) {
+            destino.resize(lote);
             size_t n = 0;
-            while (n < lote && (mas = lector->siguiente(trabajos[n].t.fila))) {
-                TrabajoCli& tc = trabajos[n++];
+            while (mas && n < lote && (mas = lector->siguiente(destino[n].t.fila))) {
+                TrabajoCli& tc = destino[n++];
                 tc.t.limpiar();
                 tc.json.clear();
                 preparador.preparar(tc.t);
             }
-            trabajos.resize(n);
-            red::enParalelo(trabajos.size(), hilos, [&](std::size_t k) {
-                red::comprobarTrabajo(trabajos[k].t, o.motor, cab.dialecto);
-                if (o.json)
-                    escribirJson(trabajos[k], o);
-            });
+            destino.resize(n);
+        };
+        leer(trabajos);
+        while (!trabajos.empty()) {
+            red::enParalelo(
+                trabajos.size(), hilos,
+                [&](std::size_t k) {
+                    red::comprobarTrabajo(trabajos[k].t, o.motor, cab.dialecto);
+                    if (o.json)
+                        escribirJson(trabajos[k], o);
+                },
+                [&] { leer(siguientes); });
             for (const TrabajoCli& tc : trabajos) {
                 const red::Trabajo& t = tc.t;
                 codigo = std::max(codigo, t.codigo);
@@ -327,7 +336,7 @@ int ejecutarRed(const QStringList& argumentos, QIODevice& salida, QIODevice& err
                 escritura->escribir(csv);
                 csv.clear();
             }
-            trabajos.resize(lote);
+            std::swap(trabajos, siguientes);
         }
         if (o.motor.csv) {
             escritura->escribir(csv);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <exception>
 #include <thread>
 
 #include <sched.h>
@@ -339,7 +340,8 @@ int nucleos() {
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
-void enParalelo(std::size_t cuantos, int hilos, const std::function<void(std::size_t)>& accion) {
+void enParalelo(std::size_t cuantos, int hilos, const std::function<void(std::size_t)>& accion,
+                const std::function<void()>& antes) {
     std::atomic<size_t> siguiente{0};
     const auto trabajar = [&] {
         for (size_t k = siguiente++; k < cuantos; k = siguiente++)
@@ -348,9 +350,19 @@ void enParalelo(std::size_t cuantos, int hilos, const std::function<void(std::si
     std::vector<std::thread> otros;
     for (int h = 1; h < hilos && static_cast<size_t>(h) < cuantos; ++h)
         otros.emplace_back(trabajar);
+    std::exception_ptr fallo; // raised by `antes`: again once the others are done
+    if (antes) {
+        try {
+            antes();
+        } catch (...) {
+            fallo = std::current_exception();
+        }
+    }
     trabajar();
     for (std::thread& h : otros)
         h.join();
+    if (fallo)
+        std::rethrow_exception(fallo);
 }
 
 } // namespace colvero::red

@@ -122,7 +122,9 @@ std::string cabeceraCsv(const CabeceraRed& c, const OpcionesRed& o);
 int nucleos();
 
 // Runs `accion` on every index below `cuantos` on `hilos` threads, the calling one included;
-// each index goes to one thread, once.
-void enParalelo(std::size_t cuantos, int hilos, const std::function<void(std::size_t)>& accion);
+// each index goes to one thread, once. The calling thread first runs `antes` (when given), for
+// instance to read the next rows while the others check these.
+void enParalelo(std::size_t cuantos, int hilos, const std::function<void(std::size_t)>& accion,
+                const std::function<void()>& antes = nullptr);
 
 } // namespace colvero::red
