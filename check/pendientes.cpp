@@ -254,15 +254,43 @@ private:
         L = L - std::min(L - lo, kBitsHolgura);
         H = H + std::min(hi - H, kBitsHolgura);
         std::uint64_t a = lo, b = hi;
-        while (b - a > 1) {
-            const std::uint64_t m = a + (b - a) / 2;
-            const bool comoLo =
-                m <= L || (m < H && pasa(x.k, std::bit_cast<double>(m)) == x.pasaLo);
-            (comoLo ? a : b) = m;
+        bool supuestos = mitades(x, a, b, L, H);
+        // Where the rounding of the depth search makes the verdict waver far and wide (tiny
+        // flows), a foregone answer may be wrong: then every halving is evaluated.
+        if (supuestos && (pasa(x.k, std::bit_cast<double>(a)) != x.pasaLo ||
+                          pasa(x.k, std::bit_cast<double>(b)) == x.pasaLo)) {
+            a = lo;
+            b = hi;
+            mitades(x, a, b, lo, hi);
         }
         x.lo = std::bit_cast<double>(a);
         x.hi = std::bit_cast<double>(b);
         x.refinado = true;
+    }
+
+    // Halves a < b to adjacent patterns, evaluating the halvings strictly between L and H and
+    // taking those outside as a's (at or below L) or b's (at or above H). Returns whether a or b
+    // ends on such a foregone halving.
+    bool mitades(const Cambio& x, std::uint64_t& a, std::uint64_t& b, std::uint64_t L,
+                 std::uint64_t H) {
+        bool aSupuesto = false, bSupuesto = false;
+        while (b - a > 1) {
+            const std::uint64_t m = a + (b - a) / 2;
+            if (m <= L) {
+                a = m;
+                aSupuesto = true;
+            } else if (m >= H) {
+                b = m;
+                bSupuesto = true;
+            } else if (pasa(x.k, std::bit_cast<double>(m)) == x.pasaLo) {
+                a = m;
+                aSupuesto = false;
+            } else {
+                b = m;
+                bSupuesto = false;
+            }
+        }
+        return aSupuesto || bSupuesto;
     }
 
     // Closes L < H round the change of x by false position (with the Illinois correction) on

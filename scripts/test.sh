@@ -47,6 +47,7 @@ fuzz fuzz_leer_calculo -max_len=16384
 fuzz fuzz_leer_criterio
 fuzz fuzz_leer_serie
 fuzz fuzz_leer_red
+fuzz fuzz_pendientes
 
 echo "== Compilación con AddressSanitizer y UndefinedBehaviorSanitizer =="
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCOLVERO_SANITIZE=ON

@@ -135,6 +135,27 @@ INSTANTIATE_TEST_SUITE_P(
             })),
     [](const testing::TestParamInfo<Caso>& i) { return std::string(i.param.nombre); });
 
+// With a flow of 13 ml/s the depth search stops within its 1e-10 m3/s long before the depth
+// is exact, and the verdicts waver over a stretch of slopes a million doubles wide. Each end is
+// still a change of verdict: its condition passes there, and one double outside it fails.
+TEST(Pendientes, CaudalDiminutoCadaExtremoEsUnCambio) {
+    Entradas d = casoBase();
+    d.D = 0x1.d98826240c719p-3;
+    d.n = 0x1.d2db961000792p-7;
+    d.Q.fill(0x1.c4062fededddbp-17);
+    d.Vmax = 0x1.cd9b0cc68b928p-3;
+    d.yDmax = 0x1.faa72609e132ap+0;
+    d.Fmin = 0x1.b275a5446236p-6;
+    const ResultadoPendientes r = pendientesAdmisibles(d, solo({2, 4, 6}), '.');
+    ASSERT_EQ(r.intervalos.size(), 1u) << r.motivo;
+    const IntervaloPendientes& t = r.intervalos[0];
+    ASSERT_TRUE(t.minima && t.maxima);
+    EXPECT_TRUE(cumple(d, t.minima->condicion, t.minima->valor));
+    EXPECT_FALSE(cumple(d, t.minima->condicion, std::nextafter(t.minima->valor, 0.0)));
+    EXPECT_TRUE(cumple(d, t.maxima->condicion, t.maxima->valor));
+    EXPECT_FALSE(cumple(d, t.maxima->condicion, std::nextafter(t.maxima->valor, 1.0)));
+}
+
 TEST(Pendientes, ParticulaMasLigeraQueElAguaAcotaPorArriba) {
     Entradas d = casoBase();
     d.gammaParticula = 0.9;
