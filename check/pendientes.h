@@ -13,11 +13,13 @@ namespace colvero {
 inline constexpr double kPendienteMinima = 1e-7; // m/m
 inline constexpr double kPendienteMaxima = 1.0;  // m/m
 
-// Grid points per decade of the first sweep over the range. A change of verdict and its way
-// back both inside one step (a 10 % change of slope) would go unseen.
+// Grid points per decade of the first sweep over the range: every change of verdict is found
+// between two neighbouring grid slopes, and narrowed from there.
 inline constexpr int kPuntosPorDecada = 24;
 // Every kAnclasCada-th grid slope is evaluated first; the slopes between two anchors only
-// where the anchors disagree.
+// where the anchors' outcomes differ, by halving. A change of verdict and its way back both
+// between two anchors with the same outcome would go unseen: no condition does that, each
+// comparing a quantity monotone in the slope.
 inline constexpr std::size_t kAnclasCada = 24;
 
 // One end of an interval of admissible slopes.
