@@ -2,6 +2,7 @@
 
 #include "cli/red.h"
 
+#include "cli/argumentos.h"
 #include "cli/escritura.h"
 #ifdef COLVERO_CON_GRAFICOS
 #include "cli/graficos.h"
@@ -157,68 +158,6 @@ QString errorDeUso(const QCommandLineParser& p, const QStringList& argumentos) {
         return QStringLiteral("falta el valor de la opción %1").arg(ultimo);
     }
     return QStringLiteral("argumentos no válidos");
-}
-
-// argv split as QCommandLineParser reads it with long options after one or two dashes: an
-// option with a value name takes a value after "=" or in the next argument, an unknown option
-// takes none, "--" makes the rest operands. Options and values go to the parser as text; the file
-// operands keep argv's bytes, because decoding them would replace the bytes that are not UTF-8 and
-// name another file.
-struct Argumentos {
-    QStringList opciones; // program name, options and their values
-    std::vector<const char*> archivos;
-    // The bytes of the last values of the options that name files to read.
-    std::optional<QByteArray> criterio;  // --criterio
-    std::optional<QByteArray> diametros; // --diametros
-};
-
-Argumentos separar(std::span<const char* const> argv, const QList<QCommandLineOption>& opciones,
-                   const QCommandLineOption& optCriterio, const QCommandLineOption& optDiametros) {
-    Argumentos a;
-    if (argv.empty()) {
-        return a;
-    }
-    a.opciones.append(QString::fromUtf8(argv[0]));
-    bool soloArchivos = false;
-    for (size_t k = 1; k < argv.size(); ++k) {
-        const std::string_view arg(argv[k]);
-        if (soloArchivos || !arg.starts_with('-') || arg == "-") {
-            a.archivos.push_back(argv[k]);
-            continue;
-        }
-        a.opciones.append(QString::fromUtf8(arg.data(), static_cast<qsizetype>(arg.size())));
-        if (arg == "--") {
-            soloArchivos = true;
-            continue;
-        }
-        const std::string_view nombreYValor = arg.substr(arg.starts_with("--") ? 2 : 1);
-        const size_t igual = nombreYValor.find('=');
-        const QString nombre = QString::fromUtf8(
-            nombreYValor.data(), static_cast<qsizetype>(std::min(igual, nombreYValor.size())));
-        const auto opcion =
-            std::find_if(opciones.begin(), opciones.end(),
-                         [&](const QCommandLineOption& o) { return o.names().contains(nombre); });
-        if (opcion == opciones.end() || opcion->valueName().isEmpty()) {
-            continue;
-        }
-        std::string_view valor;
-        if (igual != std::string_view::npos) {
-            valor = nombreYValor.substr(igual + 1);
-        } else if (k + 1 < argv.size()) {
-            valor = argv[++k];
-            a.opciones.append(
-                QString::fromUtf8(valor.data(), static_cast<qsizetype>(valor.size())));
-        } else {
-            continue; // the parser reports the missing value
-        }
-        const QByteArray bytes(valor.data(), static_cast<qsizetype>(valor.size()));
-        if (opcion->names() == optCriterio.names()) {
-            a.criterio = bytes;
-        } else if (opcion->names() == optDiametros.names()) {
-            a.diametros = bytes;
-        }
-    }
-    return a;
 }
 
 // The case read into the outcome where it stays: a case holds dozens of texts, not worth
@@ -441,13 +380,9 @@ int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevi
         return 2;
     };
 
-    // The network check has its own options; a table is one file, named by its text.
+    // The network check has its own options.
     if (esOrdenDeRed(argumentos)) {
-        QStringList textos;
-        for (const char* argumento : argumentos) {
-            textos << QString::fromUtf8(argumento);
-        }
-        return ejecutarRed(textos, salida, errores);
+        return ejecutarRed(argumentos, salida, errores);
     }
 
     QCommandLineParser p;
@@ -473,7 +408,7 @@ int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevi
     p.addOptions(opciones);
     p.addPositionalArgument(QStringLiteral("calculos"), QString());
 
-    const Argumentos separados = separar(argumentos, opciones, optCriterio, optDiametros);
+    const Argumentos separados = separar(argumentos, opciones);
     if (!p.parse(separados.opciones)) {
         QStringList todos;
         for (const char* a : argumentos) {
@@ -532,9 +467,9 @@ int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevi
 
     const char separador = separadorDeLocale(p.value(optLocale));
     std::optional<Criterio> criterio;
-    if (separados.criterio) {
+    if (const QByteArray* ruta = separados.valor(optCriterio)) {
         try {
-            criterio = leerCriterio(*separados.criterio, separador);
+            criterio = leerCriterio(*ruta, separador);
         } catch (const ErrorArchivo& e) {
             return fallo(QString::fromUtf8(e.what()));
         }
@@ -543,8 +478,9 @@ int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevi
 #ifdef COLVERO_CON_GRAFICOS
     if (grafico || nota) {
         const QString nombreCriterio =
-            separados.criterio ? QFileInfo(nombreVisible(*separados.criterio)).fileName()
-                               : QString();
+            separados.valor(optCriterio)
+                ? QFileInfo(nombreVisible(*separados.valor(optCriterio))).fileName()
+                : QString();
         return dibujar(grafico ? Dibujo::Grafico : Dibujo::Nota,
                        p.value(grafico ? optGrafico : optNota), QByteArray(archivos.front()),
                        criterio, nombreCriterio, separador, errores);
@@ -555,7 +491,7 @@ int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevi
         std::optional<std::vector<Tubo>> serie;
         if (diametros) {
             try {
-                serie = leerSerie(*separados.diametros);
+                serie = leerSerie(*separados.valor(optDiametros));
             } catch (const ErrorArchivo& e) {
                 return fallo(QString::fromUtf8(e.what()));
             }

@@ -1,5 +1,7 @@
 #include "cli/red.h"
 
+#include "cli/argumentos.h"
+
 #include "cli/escritura.h"
 
 #include "check/calcular.h"
@@ -147,7 +149,10 @@ bool esOrdenDeRed(std::span<const char* const> argumentos) {
     return false;
 }
 
-int ejecutarRed(const QStringList& argumentos, QIODevice& salida, QIODevice& errores) {
+int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice& errores) {
+    QStringList argumentos;
+    for (const char* a : argv)
+        argumentos << QString::fromUtf8(a);
     const auto fallo = [&](const QString& mensaje) {
         errores.write(QStringLiteral("colvero-check: %1\n").arg(mensaje).toUtf8());
         return 2;
@@ -206,6 +211,13 @@ int ejecutarRed(const QStringList& argumentos, QIODevice& salida, QIODevice& err
     o.motor.conSerie = p.isSet(optSerie);
     o.red = p.value(optRed);
     const char sep = o.motor.sep;
+    // Files are opened by the bytes that name them.
+    const Argumentos bytes = separar(argv, {optRed, optCriterio, optPlantilla, optSerie, optSalida,
+                                            optLocale, optSinPendientes, optJson, optAyuda});
+    const auto ruta = [&](const QCommandLineOption& opcion) {
+        const QByteArray* b = bytes.valor(opcion);
+        return b ? *b : QFile::encodeName(p.value(opcion));
+    };
 
     // Everything that can refuse the run is read before the first row is checked.
     Criterio criterio;
@@ -216,10 +228,10 @@ int ejecutarRed(const QStringList& argumentos, QIODevice& salida, QIODevice& err
     std::unique_ptr<LectorRed> lector;
     try {
         if (p.isSet(optCriterio)) {
-            criterio = leerCriterio(QFile::encodeName(p.value(optCriterio)), sep);
+            criterio = leerCriterio(ruta(optCriterio), sep);
             origenCriterio = p.value(optCriterio);
         } else if (p.isSet(optPlantilla)) {
-            criterio = leerCalculo(QFile::encodeName(p.value(optPlantilla)), sep).criterio;
+            criterio = leerCalculo(ruta(optPlantilla), sep).criterio;
             origenCriterio = QStringLiteral("el de la plantilla %1").arg(p.value(optPlantilla));
         }
         std::string error;
@@ -228,14 +240,14 @@ int ejecutarRed(const QStringList& argumentos, QIODevice& salida, QIODevice& err
             return fallo(
                 QStringLiteral("el criterio no sirve: %1").arg(QString::fromStdString(error)));
         if (o.motor.conSerie)
-            serie = leerSerie(QFile::encodeName(p.value(optSerie)));
-        lector = std::make_unique<LectorRed>(QFile::encodeName(o.red));
+            serie = leerSerie(ruta(optSerie));
+        lector = std::make_unique<LectorRed>(ruta(optRed));
     } catch (const ErrorArchivo& e) {
         return fallo(QString::fromUtf8(e.what()));
     }
     const CabeceraRed& cab = lector->cabecera();
-    red::PreparadorRed preparador(cab, QFile::encodeName(o.red), *base,
-                                  o.motor.conSerie ? &serie : nullptr, o.motor);
+    red::PreparadorRed preparador(cab, ruta(optRed), *base, o.motor.conSerie ? &serie : nullptr,
+                                  o.motor);
     if (const std::optional<QString> falta = preparador.columnaQueFalta(o.red))
         return fallo(*falta);
 
@@ -263,7 +275,7 @@ int ejecutarRed(const QStringList& argumentos, QIODevice& salida, QIODevice& err
     int codigo = 0;
     try {
         if (o.motor.csv) {
-            escritura.emplace(QFile::encodeName(p.value(optSalida)), p.value(optSalida));
+            escritura.emplace(ruta(optSalida), p.value(optSalida));
             csv = red::cabeceraCsv(cab, o.motor);
         }
         const int hilos = red::nucleos();

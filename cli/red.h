@@ -14,6 +14,6 @@ bool esOrdenDeRed(std::span<const char* const> argumentos);
 // The whole network command: `argumentos` as in argv. Writes the summary or the JSON lines to
 // `salida`, messages to `errores`, and returns the exit status: 0 every reach passes, 1 some
 // reach does not pass, 2 some reach could not be checked, or a usage or table error.
-int ejecutarRed(const QStringList& argumentos, QIODevice& salida, QIODevice& errores);
+int ejecutarRed(std::span<const char* const> argumentos, QIODevice& salida, QIODevice& errores);
 
 } // namespace colvero::cli

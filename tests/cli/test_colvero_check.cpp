@@ -459,7 +459,14 @@ TEST_F(ColveroCheck, NombresQueNoSonUtf8SeAbrenPorSusBytes) {
     const QByteArray criterio = carpeta + "/estricto-\xfe.CrVek";
     const QByteArray ausente = carpeta + "/ausente-\xff.caVek";
     const QByteArray serie = carpeta + "/serie-\xfd.txt";
+    const QByteArray red = carpeta + "/red-\xfc.csv";
+    const QByteArray resultados = carpeta + "/resultados-\xfb.csv";
     {
+        QFile t(QString::fromUtf8(carpeta) + "/red.csv");
+        ASSERT_TRUE(t.open(QIODevice::WriteOnly));
+        t.write("tramo,D,n,i,Q\nT1,1.0,0.013,0.005,0.3\n");
+        t.close();
+        ASSERT_EQ(::rename(QFile::encodeName(t.fileName()).constData(), red.constData()), 0);
         QFile f(QString::fromUtf8(carpeta) + "/serie.txt");
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("DN 1000;1.0\nDN 1200;1.2\n");
@@ -487,6 +494,10 @@ TEST_F(ColveroCheck, NombresQueNoSonUtf8SeAbrenPorSusBytes) {
         {"informe", {"--informe", caso}, 0, "Colector de prueba"},
         {"tras --", {"--json", "--", caso}, 0, "\"estado\":\"CÁLCULO REALIZADO\""},
         {"serie", {"--json", "--diametros", serie, caso}, 0, "\"menor_que_cumple\":\"DN 1000\""},
+        {"red",
+         {"--red", red, "--criterio", criterio, "--serie", serie, "--salida", resultados},
+         1,
+         "Tramos: 1; cumplen 0, no cumplen 1"},
     };
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.nombre);
@@ -498,6 +509,7 @@ TEST_F(ColveroCheck, NombresQueNoSonUtf8SeAbrenPorSusBytes) {
             EXPECT_EQ(objetos(e.salida).at(0)["archivo"].toString(), visible);
         }
     }
+    EXPECT_EQ(::access(resultados.constData(), F_OK), 0); // the table of results, by its bytes
 
     const Ejecucion e = ejecutarConBytes({"--json", ausente}, dir_.path());
     EXPECT_EQ(e.codigo, 2);
