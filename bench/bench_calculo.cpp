@@ -3,6 +3,7 @@
 #include "check/calcular.h"
 #include "check/pendientes.h"
 #include "hydraulics/estado_flujo.h"
+#include "tests/check/caso_base.h"
 
 #include <benchmark/benchmark.h>
 
@@ -69,23 +70,7 @@ BENCHMARK(BM_CalcularDiezCondiciones);
 
 // The admissible slopes of the case of BM_CalcularDiezCondiciones, every condition enabled.
 void BM_PendientesDiezCondiciones(benchmark::State& state) {
-    Entradas d;
-    d.D = 1;
-    d.n = 0.013;
-    d.i = 0.005;
-    d.Q.fill(1);
-    d.Vmax = 3;
-    d.Vmin = 0.6;
-    d.yDmax = 75;
-    d.gammaAgua = 1;
-    d.gammaParticula = 2.65;
-    d.dpMin = 10;
-    d.Fmin = 1;
-    d.Fmax = 2;
-    d.Imin = 0.004;
-    d.Imax = 0.01;
-    d.yD10 = 50;
-    d.Vmin10 = 0.6;
+    const Entradas d = prueba::casoBase();
     Activas activas;
     activas.fill(true);
     int evaluaciones = 0;

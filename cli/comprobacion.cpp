@@ -221,13 +221,7 @@ int codigoDeSalida(const Comprobacion& c) {
 // "campo_erroneo", present only when a text that is not a number stopped the run, and
 // "avisos", always present, come last.
 void anadirJson(const Comprobacion& c, std::string& d) {
-    const QByteArray archivo = c.archivo.toUtf8();
-    d += "{\"archivo\":";
-    anadirCadenaJson(d, std::string_view(archivo.constData(), static_cast<size_t>(archivo.size())));
-    if (c.error) {
-        d += ",\"error\":";
-        anadirCadenaJson(d, *c.error);
-        d += '}';
+    if (abrirJsonDeArchivo(d, c.archivo, c.error)) {
         return;
     }
     const ResultadoCalculo& r = c.resultado;

@@ -104,6 +104,20 @@ void anadirCadenaJson(std::string& d, std::string_view texto) {
     d += '"';
 }
 
+bool abrirJsonDeArchivo(std::string& d, const QString& archivo,
+                        const std::optional<std::string>& error) {
+    const QByteArray nombre = archivo.toUtf8();
+    d += "{\"archivo\":";
+    anadirCadenaJson(d, std::string_view(nombre.constData(), static_cast<size_t>(nombre.size())));
+    if (error) {
+        d += ",\"error\":";
+        anadirCadenaJson(d, *error);
+        d += '}';
+        return true;
+    }
+    return false;
+}
+
 void anadirTexto(std::string& d, std::string_view texto) {
     std::string apoyo;
     d.append(comoQt(texto, apoyo));

@@ -2,6 +2,8 @@
 // The hand-written writers of colvero-check's output: JSON strings and summary texts with the
 // bytes Qt's own writers give, and the buffer that hands the output to the device.
 #include <QIODevice>
+#include <QString>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,6 +13,11 @@ namespace colvero::cli {
 // forms for \b \f \n \r \t, \u00xx (lower-case hex) for the other control characters, and
 // UTF-8 for the rest. Bytes that are not UTF-8 become U+FFFD, as QString makes them.
 void anadirCadenaJson(std::string& d, std::string_view texto);
+
+// Opens the JSON object of one file: {"archivo": …. With an `error`, the file has no other key:
+// the error is written, the object closed, and true returned.
+bool abrirJsonDeArchivo(std::string& d, const QString& archivo,
+                        const std::optional<std::string>& error);
 
 // Appends `texto` as Qt would write it after reading it as UTF-8.
 void anadirTexto(std::string& d, std::string_view texto);

@@ -100,20 +100,6 @@ void anadirIntervalosJson(const std::vector<IntervaloPendientes>& intervalos, st
     d += ']';
 }
 
-// Opens the object; true when it is a file without answer, which is then complete.
-bool abrirJson(const Consulta& c, std::string& d) {
-    const QByteArray archivo = c.archivo.toUtf8();
-    d += "{\"archivo\":";
-    anadirCadenaJson(d, std::string_view(archivo.constData(), static_cast<size_t>(archivo.size())));
-    if (c.error) {
-        d += ",\"error\":";
-        anadirCadenaJson(d, *c.error);
-        d += '}';
-        return true;
-    }
-    return false;
-}
-
 // Opens the summary; true when it is a file without answer, which is then complete.
 bool abrirResumen(const Consulta& c, std::string& d) {
     d += "Archivo: ";
@@ -224,7 +210,7 @@ int codigoDeDiametros(const Consulta& c) {
 }
 
 void anadirJsonPendientes(const Consulta& c, std::string& d) {
-    if (abrirJson(c, d)) {
+    if (abrirJsonDeArchivo(d, c.archivo, c.error)) {
         return;
     }
     d += ",\"intervalos\":";
@@ -263,7 +249,7 @@ void anadirResumenPendientes(const Consulta& c, std::string& d) {
 }
 
 void anadirJsonDiametros(const Consulta& c, std::string& d) {
-    if (abrirJson(c, d)) {
+    if (abrirJsonDeArchivo(d, c.archivo, c.error)) {
         return;
     }
     const ResultadoDiametros& r = c.diametros;

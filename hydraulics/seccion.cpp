@@ -20,13 +20,21 @@ GeometriaProfundidad geometria(double y, double D) {
     return geometriaDeAngulo(TETA1(y, D), D);
 }
 
-MemoriaSeccion::MemoriaSeccion(double D) : D_(D), casillas_(1024, Casilla{0, 0, {}}) {}
-
 void MemoriaSeccion::reiniciar(double D) {
     D_ = D;
-    ocupadas_ = 0;
-    ++generacion_;
+    profundidades_.clear();
     nodos_.clear();
+}
+
+const GeometriaProfundidad& MemoriaSeccion::en(double y) {
+    for (const Profundidad& p : profundidades_) {
+        if (std::bit_cast<std::uint64_t>(p.y) == std::bit_cast<std::uint64_t>(y)) {
+            return p.g;
+        }
+    }
+    const GeometriaProfundidad g = geometria(y, D_); // may raise: then nothing is kept
+    profundidades_.push_back({y, g});
+    return profundidades_.back().g;
 }
 
 std::int32_t MemoriaSeccion::nodo(std::int32_t padre, bool arriba, double y) {
@@ -48,53 +56,6 @@ std::int32_t MemoriaSeccion::nodo(std::int32_t padre, bool arriba, double y) {
         nodos_[static_cast<std::size_t>(padre)].hijos[arriba] = nuevo;
     }
     return nuevo;
-}
-
-namespace {
-
-std::size_t posicion(std::uint64_t clave, std::size_t mascara) {
-    // Fibonacci hashing: the top bits of the product depend on every bit of the depth (the
-    // trial depths of a bisection end in long runs of zero bits).
-    return static_cast<std::size_t>((clave * 0x9E3779B97F4A7C15ULL) >> 40) & mascara;
-}
-
-} // namespace
-
-const GeometriaProfundidad& MemoriaSeccion::en(double y) {
-    const std::uint64_t clave = std::bit_cast<std::uint64_t>(y);
-    const std::size_t mascara = casillas_.size() - 1;
-    std::size_t k = posicion(clave, mascara);
-    for (; casillas_[k].generacion == generacion_; k = (k + 1) & mascara) {
-        if (casillas_[k].clave == clave) {
-            return casillas_[k].g;
-        }
-    }
-    const GeometriaProfundidad g = geometria(y, D_);
-    if (2 * (ocupadas_ + 1) > casillas_.size()) {
-        crecer();
-        k = posicion(clave, casillas_.size() - 1);
-        while (casillas_[k].generacion == generacion_) {
-            k = (k + 1) & (casillas_.size() - 1);
-        }
-    }
-    casillas_[k] = {clave, generacion_, g};
-    ++ocupadas_;
-    return casillas_[k].g;
-}
-
-void MemoriaSeccion::crecer() {
-    std::vector<Casilla> antes(casillas_.size() * 2, Casilla{0, 0, {}});
-    antes.swap(casillas_);
-    const std::size_t mascara = casillas_.size() - 1;
-    for (const Casilla& c : antes) {
-        if (c.generacion == generacion_) {
-            std::size_t k = posicion(c.clave, mascara);
-            while (casillas_[k].generacion == generacion_) {
-                k = (k + 1) & mascara;
-            }
-            casillas_[k] = c;
-        }
-    }
 }
 
 } // namespace colvero::hidraulica

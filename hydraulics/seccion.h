@@ -24,33 +24,30 @@ GeometriaProfundidad geometria(double y, double D);
 
 class MemoriaSeccion {
 public:
-    explicit MemoriaSeccion(double D);
+    explicit MemoriaSeccion(double D) : D_(D) {}
 
     // Forgets every depth and serves the section of diameter D, keeping the storage.
     void reiniciar(double D);
 
     double diametro() const { return D_; }
-    std::size_t profundidades() const { return ocupadas_; }
 
-    // geometria(y, diametro()), computed on the first call for this y. A depth whose
-    // computation raised is not kept, so it raises again.
+    // geometria(y, diametro()), computed on the first call for this y: for the few fixed depths
+    // of TEO6 (that of Qmax, the full section's, condition 10's). A depth whose computation
+    // raised is not kept, so it raises again.
     const GeometriaProfundidad& en(double y);
 
     // The trial depths of TETA3's bisection form a binary tree: each depth follows from the
     // path of halvings that leads to it. A trial is looked up by its parent node and the half
-    // taken (`arriba`: the upper half), without hashing; `padre` -1 is the first trial. y is
+    // taken (`arriba`: the upper half); `padre` -1 is the first trial. y is
     // the trial depth, from which the node is computed when it is new. Returns the node.
     std::int32_t nodo(std::int32_t padre, bool arriba, double y);
     const GeometriaProfundidad& geometriaDe(std::int32_t nodo) const { return nodos_[nodo].g; }
 
 private:
-    struct Casilla {
-        std::uint64_t clave;      // the depth's bits
-        std::uint64_t generacion; // the casilla is empty unless it equals generacion_
+    struct Profundidad {
+        double y;
         GeometriaProfundidad g;
     };
-
-    void crecer();
 
     struct Nodo {
         GeometriaProfundidad g;
@@ -58,10 +55,8 @@ private:
     };
 
     double D_;
-    std::vector<Casilla> casillas_; // open addressing, linear probing; a power of two long
-    std::size_t ocupadas_ = 0;
-    std::uint64_t generacion_ = 1;
-    std::vector<Nodo> nodos_; // nodos_[0], when present, is the first trial
+    std::vector<Profundidad> profundidades_; // searched in turn: a handful
+    std::vector<Nodo> nodos_;                // nodos_[0], when present, is the first trial
 };
 
 } // namespace colvero::hidraulica
