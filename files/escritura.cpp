@@ -139,6 +139,16 @@ void EscrituraAtomica::confirmar() {
     }
 }
 
+bool mismoArchivo(const QByteArray& a, const QByteArray& b) {
+    struct stat sa {};
+    struct stat sb {};
+    if (a.isEmpty() || b.isEmpty() || ::stat(a.constData(), &sa) != 0 ||
+        ::stat(b.constData(), &sb) != 0) {
+        return false;
+    }
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 void escribirAtomicamente(const QByteArray& ruta, const QString& nombre, std::string_view bytes) {
     EscrituraAtomica e(ruta, nombre);
     e.escribir(bytes);

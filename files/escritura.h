@@ -32,6 +32,10 @@ private:
     int fd_ = -1;
 };
 
+// Whether the two paths name one existing file (same device and inode), links followed: an
+// output that is an input of the same run must be refused before anything is written.
+bool mismoArchivo(const QByteArray& rutaNativaA, const QByteArray& rutaNativaB);
+
 // The whole of `bytes` as the content of `rutaNativa`, through EscrituraAtomica.
 void escribirAtomicamente(const QByteArray& rutaNativa, const QString& nombre,
                           std::string_view bytes);
