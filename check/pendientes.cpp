@@ -2,6 +2,7 @@
 
 #include "check/calcular.h"
 #include "check/numero.h"
+#include "check/textos_pendientes.h"
 #include "hydraulics/aritmetica.h"
 #include "hydraulics/relaciones.h"
 
@@ -467,8 +468,8 @@ std::string conflicto(Busqueda& b, const std::vector<std::vector<Tramo>>& porCon
     const Tramo* superior = nullptr;
     for (const auto& t : porCondicion) {
         if (t.size() != 1) {
-            return "Ninguna pendiente entre 1e-7 y 1 m/m cumple a la vez todas las condiciones "
-                   "activas.";
+            return "Ninguna pendiente " + textoRangoBuscado(sep) +
+                   " cumple a la vez todas las condiciones activas.";
         }
         if (!inferior || b.mayor(t[0].desde, inferior->desde)) {
             inferior = &t[0];
@@ -482,13 +483,13 @@ std::string conflicto(Busqueda& b, const std::vector<std::vector<Tramo>>& porCon
         const double desde = b.valor(t.desde);
         const double hasta = b.valor(t.hasta);
         if (k == 8) {
-            return "i > " + conversionSimple(std::nextafter(desde, 0.0), sep);
+            return "i > " + decimalLlano(conversionSimple(std::nextafter(desde, 0.0), sep), sep);
         }
         if (k == 9) {
-            return "i ≤ " + conversionSimple(hasta, sep);
+            return "i ≤ " + decimalLlano(conversionSimple(hasta, sep), sep);
         }
         return std::string(minima ? "i ≥ " : "i ≤ ") +
-               textoExtremo(minima ? desde : hasta, minima, desde, hasta, sep);
+               decimalLlano(textoExtremo(minima ? desde : hasta, minima, desde, hasta, sep), sep);
     };
     return "La condición " + condicion(b.condicion(inferior->desde)) + " pide " +
            pide(*inferior, true) + " y la " + condicion(b.condicion(superior->hasta)) + " " +
@@ -572,7 +573,8 @@ ResultadoPendientes pendientesAdmisibles(const Entradas& d, const Activas& activ
         porCondicion.push_back(busqueda.tramos(condiciones[c], m, pasaEn[c]));
         if (porCondicion.back().empty() && nunca.empty()) {
             nunca = "La condición " + condicion(condiciones[c]) +
-                    " no se cumple con ninguna pendiente entre 1e-7 y 1 m/m.";
+                    " no se cumple con ninguna pendiente " + textoRangoBuscado(separadorDecimal) +
+                    ".";
         }
         admisibles = busqueda.interseccion(admisibles, porCondicion.back());
     }

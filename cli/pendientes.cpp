@@ -1,5 +1,6 @@
 #include "cli/pendientes.h"
 
+#include "check/textos_pendientes.h"
 #include "cli/escritura.h"
 #include "files/archivos.h"
 #include "files/lectura.h"
@@ -119,24 +120,6 @@ bool abrirResumen(const Consulta& c, std::string& d) {
     return true;
 }
 
-// "0,002147 ≤ i < 0,01"; an end of the searched range shows the range's own end, 1e-7 or 1.
-std::string textoIntervalo(const IntervaloPendientes& t) {
-    std::string s = t.minima ? t.minima->texto : "1e-7";
-    s += t.minima && !t.minima->incluido ? " < i " : " ≤ i ";
-    s += t.maxima && !t.maxima->incluido ? "< " : "≤ ";
-    s += t.maxima ? t.maxima->texto : "1";
-    return s;
-}
-
-std::string textoIntervalos(const ResultadoPendientes& p) {
-    std::string s;
-    for (const IntervaloPendientes& t : p.intervalos) {
-        s += s.empty() ? "" : " y ";
-        s += textoIntervalo(t);
-    }
-    return s;
-}
-
 const std::string& nombreDe(const Consulta& c, std::size_t j) {
     return c.diametros.tubos[j].tubo.nombre;
 }
@@ -224,28 +207,12 @@ void anadirJsonPendientes(const Consulta& c, std::string& d) {
     d += '}';
 }
 
-void anadirResumenPendientes(const Consulta& c, std::string& d) {
+void anadirResumenPendientes(const Consulta& c, char separadorDecimal, std::string& d) {
     if (abrirResumen(c, d)) {
         return;
     }
-    if (c.pendientes.intervalos.empty()) {
-        d += "Pendientes admisibles: ninguna\nMotivo: ";
-        anadirTexto(d, c.pendientes.motivo);
-        d += '\n';
-        return;
-    }
-    d += "Pendientes admisibles (m/m):\n";
-    for (const IntervaloPendientes& t : c.pendientes.intervalos) {
-        d += "  ";
-        anadirTexto(d, textoIntervalo(t));
-        d += "  (mínima: ";
-        d += t.minima ? "condición (" + std::to_string(t.minima->condicion) + ")"
-                      : std::string("extremo del intervalo buscado");
-        d += "; máxima: ";
-        d += t.maxima ? "condición (" + std::to_string(t.maxima->condicion) + ")"
-                      : std::string("extremo del intervalo buscado");
-        d += ")\n";
-    }
+    anadirTexto(d, textoPendientesCompleto(c.pendientes, separadorDecimal));
+    d += '\n';
 }
 
 void anadirJsonDiametros(const Consulta& c, std::string& d) {
@@ -312,13 +279,10 @@ void anadirResumenDiametros(const Consulta& c, char separadorDecimal, std::strin
                 d += ')';
             }
         }
-        if (t.pendientes.intervalos.empty()) {
-            d += "; ninguna pendiente admisible: ";
-            anadirTexto(d, t.pendientes.motivo);
-        } else {
-            d += "; pendientes admisibles: ";
-            anadirTexto(d, textoIntervalos(t.pendientes));
-        }
+        d += "; pendientes admisibles: ";
+        std::string pendientes;
+        anadirCeldaPendientes(pendientes, t.pendientes, separadorDecimal, true);
+        anadirTexto(d, pendientes);
         d += '\n';
     }
     d += "Menor diámetro que cumple con la pendiente del cálculo: ";
@@ -348,7 +312,7 @@ int responder(const std::vector<const char*>& archivos, const std::optional<Crit
             codigo = std::max(codigo, codigoDeDiametros(c));
         } else {
             const Consulta c = consultarPendientes(QByteArray(archivo), criterio, separadorDecimal);
-            json ? anadirJsonPendientes(c, d) : anadirResumenPendientes(c, d);
+            json ? anadirJsonPendientes(c, d) : anadirResumenPendientes(c, separadorDecimal, d);
             codigo = std::max(codigo, codigoDePendientes(c));
         }
         if (json) {

@@ -47,7 +47,7 @@ int codigoDeDiametros(const Consulta& c);
 
 // One compact JSON object (no line end), and a readable Spanish summary (UTF-8, LF line ends).
 void anadirJsonPendientes(const Consulta& c, std::string& destino);
-void anadirResumenPendientes(const Consulta& c, std::string& destino);
+void anadirResumenPendientes(const Consulta& c, char separadorDecimal, std::string& destino);
 void anadirJsonDiametros(const Consulta& c, std::string& destino);
 void anadirResumenDiametros(const Consulta& c, char separadorDecimal, std::string& destino);
 

@@ -8,6 +8,7 @@
 #include "check/diametros.h"
 #include "check/numero.h"
 #include "check/pendientes.h"
+#include "check/textos_pendientes.h"
 #include "cli/comprobacion.h"
 #include "files/archivos.h"
 #include "files/escritura.h"
@@ -317,8 +318,8 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
                         "fila " + std::to_string(t.fila.numero) + ", tramo «" + t.tramo + "»";
                     std::string noCumple;
                     for (size_t k = 0; k < 10 && t.error.empty(); ++k) {
-                        const std::string& nota = t.r.notas[k];
-                        const size_t clase = static_cast<size_t>(red::claseDeNota(nota));
+                        const size_t clase = static_cast<size_t>(
+                            red::claseDeVeredicto(t.r.condiciones[k].veredicto));
                         ++cuentas[k][clase];
                         if (clase == 1)
                             noCumple += " (" + std::to_string(k + 1) + ")";
@@ -336,10 +337,7 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
                         texto += quien + ": no cumple" + noCumple + "\n";
                     if (!t.avisos.empty()) {
                         ++conAvisos;
-                        texto += quien + ": aviso: dos calados normales en";
-                        for (const int k : t.avisos)
-                            texto += " (" + std::to_string(k) + ")";
-                        texto += "; se toma el menor\n";
+                        texto += quien + ": " + avisoDosCalados(t.avisos, false) + "\n";
                     }
                 }
                 vaciar(false);

@@ -2,6 +2,7 @@
 
 #include "check/diametros.h"
 #include "check/numero.h"
+#include "check/textos_pendientes.h"
 #include "files/archivos.h"
 #include "files/serie.h"
 
@@ -15,21 +16,16 @@
 namespace colvero::red {
 namespace {
 
-void cambiarDecimal(std::string& s, char de, char a) {
-    if (de != a)
-        std::replace(s.begin(), s.end(), de, a);
-}
-
 int codigoDe(const Trabajo& t) {
     if (!t.error.empty() || t.r.fin != FinCalculo::Realizado)
         return 2;
-    bool algunNo = false;
-    for (const std::string& nota : t.r.notas) {
-        if (nota.find("[ERROR]") != std::string::npos)
-            return 2;
-        algunNo = algunNo || nota.find("[NO]") != std::string::npos;
+    int codigo = 0;
+    for (const ResultadoCondicion& c : t.r.condiciones) {
+        const int clase = claseDeVeredicto(c.veredicto);
+        if (clase < 3)
+            codigo = std::max(codigo, clase);
     }
-    return algunNo ? 1 : 0;
+    return codigo;
 }
 
 std::vector<int> dosCalados(const Evaluacion& ev) {
@@ -206,37 +202,19 @@ void PreparadorRed::preparar(Trabajo& t) {
     }
 }
 
-std::string textoPendientes(const ResultadoPendientes& p, char sep, char salida) {
-    if (p.fin != FinPendientes::Realizado || p.intervalos.empty())
-        return p.motivo;
-    const auto numero = [&](std::string texto) {
-        cambiarDecimal(texto, sep, salida);
-        return texto;
-    };
-    std::string s;
-    for (const IntervaloPendientes& iv : p.intervalos) {
-        if (!s.empty())
-            s += ' ';
-        s += !iv.minima || iv.minima->incluido ? '[' : '(';
-        if (iv.minima)
-            s += numero(iv.minima->texto) + " (" + std::to_string(iv.minima->condicion) + ")";
-        else
-            s += conversionSimple(kPendienteMinima, salida);
-        s += "; ";
-        if (iv.maxima)
-            s += numero(iv.maxima->texto) + " (" + std::to_string(iv.maxima->condicion) + ")";
-        else
-            s += conversionSimple(kPendienteMaxima, salida);
-        s += !iv.maxima || iv.maxima->incluido ? ']' : ')';
+int claseDeVeredicto(Veredicto v) {
+    switch (v) {
+    case Veredicto::Cumple:
+        return 0;
+    case Veredicto::NoCumple:
+    case Veredicto::CapacidadInsuficiente:
+        return 1;
+    case Veredicto::ErrorDeDato:
+        return 2;
+    case Veredicto::NoEvaluada:
+        break;
     }
-    return s;
-}
-
-int claseDeNota(const std::string& nota) {
-    return nota == "-"                              ? 3
-           : nota.find("[SI]") != std::string::npos ? 0
-           : nota.find("[NO]") != std::string::npos ? 1
-                                                    : 2;
+    return 3;
 }
 
 void comprobarTrabajo(Trabajo& t, const OpcionesRed& o, const DialectoRed& dialecto) {
@@ -290,8 +268,11 @@ void comprobarTrabajo(Trabajo& t, const OpcionesRed& o, const DialectoRed& diale
         if (o.pendientes) {
             d += dialecto.campos;
             if (t.pendientes) {
-                anadirCeldaCsv(d, textoPendientes(*t.pendientes, o.sep, dialecto.decimal),
-                               dialecto);
+                // One buffer per thread: no allocation per row once it has grown.
+                thread_local std::string celda;
+                celda.clear();
+                anadirCeldaPendientes(celda, *t.pendientes, dialecto.decimal, true);
+                anadirCeldaCsv(d, celda, dialecto);
             }
         }
         if (o.conSerie) {

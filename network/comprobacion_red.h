@@ -106,14 +106,8 @@ private:
 // pipe, exit code and, with OpcionesRed::csv, the output line. Pure: run it on any thread.
 void comprobarTrabajo(Trabajo& t, const OpcionesRed& o, const DialectoRed& dialecto);
 
-// The admissible slopes as one cell: "[0,0012 (8); 0,034 (2))" per interval, "[" or "]" when
-// the end itself passes; an end that is the end of the searched range has no condition. `p`
-// was computed with the separator `sep`; the numbers of the cell take `salida`. When no slope
-// passes, the cell is the reason, as written.
-std::string textoPendientes(const ResultadoPendientes& p, char sep, char salida);
-
-// Per condition: 0 "[SI]", 1 "[NO]", 2 "[ERROR]", 3 not evaluated ("-"), from its verdict line.
-int claseDeNota(const std::string& nota);
+// Per condition: 0 "[SI]", 1 "[NO]", 2 "[ERROR]", 3 not evaluated ("-").
+int claseDeVeredicto(Veredicto v);
 
 // The first line of the result table, byte-order mark included.
 std::string cabeceraCsv(const CabeceraRed& c, const OpcionesRed& o);

@@ -1,6 +1,7 @@
 #include "note/nota.h"
 
 #include "check/leyendas.h"
+#include "check/textos_pendientes.h"
 #include "report/producto.h"
 
 #include <QBuffer>
@@ -40,11 +41,6 @@ QFont fuente(double puntos, bool negrita = false) {
     // is found and copied as typed.
     f.setStyleStrategy(QFont::PreferNoShaping);
     return f;
-}
-
-// The separator of the note's own numbers (the ends of the searched slopes).
-QString conSeparador(const char* numero, char separador) {
-    return QString::fromLatin1(numero).replace(u'.', QChar::fromLatin1(separador));
 }
 
 // One row of the table of conditions.
@@ -226,52 +222,18 @@ void tablaCondiciones(QPainter& p, Pagina& pag, const CasoCalculado& caso) {
 QString avisosDosCalados(const CasoCalculado& caso) {
     QStringList lineas;
     for (int k = 2; k <= 7; ++k) {
-        const size_t i = static_cast<size_t>(k - 1);
-        if (caso.evaluacion.condiciones[i].dosCalados) {
-            lineas << QStringLiteral("Condición (%1): el caudal Q%1 = %2 m3/s está entre el de "
-                                     "sección llena (Qll) y el máximo (Qmax); la sección tiene dos "
-                                     "calados normales y se toma el menor.")
-                          .arg(k)
-                          .arg(u8(caso.calculo.caudal[i]));
-        }
+        if (caso.evaluacion.condiciones[static_cast<size_t>(k - 1)].dosCalados)
+            lineas << u8(avisoDosCalados({k}));
     }
     return lineas.join(u'\n');
 }
 
 QString pendientes(const CasoCalculado& caso, char sep) {
-    const ResultadoPendientes r =
-        pendientesAdmisibles(caso.entradas, caso.calculo.criterio.activa, sep);
-    if (r.fin != FinPendientes::Realizado) {
-        return r.motivo.empty() ? QString::fromUtf8(kDatosErroneos) : u8(r.motivo);
-    }
-    if (r.intervalos.empty()) {
-        return QStringLiteral("Ninguna pendiente cumple todas las condiciones activas") +
-               (r.motivo.empty() ? QStringLiteral(".") : QStringLiteral(": ") + u8(r.motivo));
-    }
-    QStringList lineas;
-    lineas << QStringLiteral("Pendientes entre %1 y %2 m/m con las que se cumplen todas las "
-                             "condiciones activas:")
-                  .arg(conSeparador("0.0000001", sep), QStringLiteral("1"));
-    for (const IntervaloPendientes& intervalo : r.intervalos) {
-        lineas << QStringLiteral("– ") + textoIntervalo(intervalo, sep);
-    }
-    return lineas.join(u'\n');
+    return u8(textoPendientesCompleto(
+        pendientesAdmisibles(caso.entradas, caso.calculo.criterio.activa, sep), sep));
 }
 
 } // namespace
-
-QString textoIntervalo(const IntervaloPendientes& intervalo, char sep) {
-    const auto extremo = [](const ExtremoPendiente& e) {
-        return QStringLiteral("%1 m/m%2 (condición %3)")
-            .arg(u8(e.texto), e.incluido ? QString() : QStringLiteral(" excluida"))
-            .arg(e.condicion);
-    };
-    const QString desde = intervalo.minima
-                              ? extremo(*intervalo.minima)
-                              : conSeparador("0.0000001", sep) + QStringLiteral(" m/m");
-    const QString hasta = intervalo.maxima ? extremo(*intervalo.maxima) : QStringLiteral("1 m/m");
-    return QStringLiteral("de %1 a %2").arg(desde, hasta);
-}
 
 QByteArray pdfNota(const CasoCalculado& caso, char sep, QDate fecha, const QString& criterio) {
     QByteArray bytes;

@@ -17,8 +17,4 @@ namespace colvero::nota {
 QByteArray pdfNota(const CasoCalculado& caso, char separadorDecimal, QDate fecha,
                    const QString& criterio = {});
 
-// The line of the admissible slopes as the note writes it, e.g.
-// "de 0,004 m/m (condición 8) a 0,01153 m/m (condición 2)".
-QString textoIntervalo(const IntervaloPendientes& intervalo, char separadorDecimal);
-
 } // namespace colvero::nota

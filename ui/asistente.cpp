@@ -2,6 +2,7 @@
 
 #include "check/calcular.h"
 #include "check/leyendas.h"
+#include "check/textos_pendientes.h"
 #include "files/archivos.h"
 #include "files/serie.h"
 #include "ui/controles.h"
@@ -44,41 +45,16 @@ QString tituloCondicion(int k) {
     return QString::fromUtf8(leyendas::kTitulosCondicion[k - 1]).simplified();
 }
 
-QString conSeparador(const char* texto, char separador) {
-    QString s = QString::fromLatin1(texto);
-    s.replace(QLatin1Char('.'), QLatin1Char(separador));
-    return s;
-}
-
-// The ends of the searched range as the boxes take them.
-QString textoRangoMinimo(char separador) {
-    return conSeparador("0.0000001", separador);
-}
-QString textoRangoMaximo() {
-    return QStringLiteral("1");
-}
-
-// "0,004448 ≤ i ≤ 0,01"; a missing end is the end of the searched range.
-QString textoIntervalo(const IntervaloPendientes& t, char separador) {
-    const QString menor = t.minima ? deUtf8(t.minima->texto) : textoRangoMinimo(separador);
-    const QString mayor = t.maxima ? deUtf8(t.maxima->texto) : textoRangoMaximo();
-    const bool menorIncluido = !t.minima || t.minima->incluido;
-    const bool mayorIncluido = !t.maxima || t.maxima->incluido;
-    return menor + (menorIncluido ? QStringLiteral(" ≤ ") : QStringLiteral(" < ")) +
-           QStringLiteral("i") + (mayorIncluido ? QStringLiteral(" ≤ ") : QStringLiteral(" < ")) +
-           mayor;
-}
-
-std::vector<TramoEje> tramosDe(const ResultadoPendientes& r) {
+std::vector<TramoEje> tramosDe(const ResultadoPendientes& r, char separador) {
     std::vector<TramoEje> tramos;
     for (const IntervaloPendientes& t : r.intervalos) {
         TramoEje tramo;
         tramo.desde = t.minima ? t.minima->valor : kPendienteMinima;
         tramo.hasta = t.maxima ? t.maxima->valor : kPendienteMaxima;
         if (t.minima)
-            tramo.textoDesde = deUtf8(t.minima->texto);
+            tramo.textoDesde = deUtf8(textoExtremoPendiente(*t.minima, separador));
         if (t.maxima)
-            tramo.textoHasta = deUtf8(t.maxima->texto);
+            tramo.textoHasta = deUtf8(textoExtremoPendiente(*t.maxima, separador));
         tramos.push_back(tramo);
     }
     return tramos;
@@ -88,10 +64,10 @@ std::vector<TramoEje> tramosDe(const ResultadoPendientes& r) {
 // when that end is Imin itself (excluded), the first shown value above it.
 QString pendienteAAplicar(const IntervaloPendientes& t, char separador) {
     if (!t.minima) {
-        return textoRangoMinimo(separador);
+        return deUtf8(decimalLlano(kPendienteMinima, separador));
     }
     if (t.minima->incluido) {
-        return deUtf8(t.minima->texto);
+        return deUtf8(textoExtremoPendiente(*t.minima, separador));
     }
     constexpr double kInfinito = std::numeric_limits<double>::infinity();
     const double desde = std::nextafter(t.minima->valor, kInfinito);
@@ -99,21 +75,7 @@ QString pendienteAAplicar(const IntervaloPendientes& t, char separador) {
     if (t.maxima) {
         hasta = t.maxima->incluido ? t.maxima->valor : std::nextafter(t.maxima->valor, 0.0);
     }
-    return deUtf8(textoExtremo(desde, true, desde, hasta, separador));
-}
-
-QString descripcionExtremo(const char* cual, const std::optional<ExtremoPendiente>& e,
-                           const QString& rango) {
-    QString s = QStringLiteral("Extremo ") + QString::fromUtf8(cual) + QStringLiteral(" ");
-    if (!e) {
-        return s + rango + QStringLiteral(": el del intervalo buscado; ninguna condición lo fija.");
-    }
-    s += deUtf8(e->texto);
-    if (!e->incluido) {
-        s += QStringLiteral(" (excluido)");
-    }
-    return s + QStringLiteral(": lo decide la condición ") + tituloCondicion(e->condicion) +
-           QStringLiteral(".");
+    return deUtf8(decimalLlano(textoExtremo(desde, true, desde, hasta, separador), separador));
 }
 
 QTableWidgetItem* celda(const QString& texto) {
@@ -289,7 +251,7 @@ void Asistente::mostrarPendientes(const Entradas& d, const Activas& activas,
                 deciden.insert((*e)->condicion);
         }
     }
-    FilaEje total{QStringLiteral("Todas las condiciones activas"), tramosDe(todas),
+    FilaEje total{QStringLiteral("Todas las condiciones activas"), tramosDe(todas, separador_),
                   deUtf8(todas.motivo), false};
     std::vector<FilaEje> filas;
     // Each condition's own bounds: the same search with that condition alone.
@@ -300,7 +262,8 @@ void Asistente::mostrarPendientes(const Entradas& d, const Activas& activas,
         Activas sola{};
         sola[k - 1] = true;
         const ResultadoPendientes r = pendientesAdmisibles(d, sola, separador_);
-        filas.push_back({tituloCondicion(k), tramosDe(r), deUtf8(r.motivo), deciden.count(k) > 0});
+        filas.push_back(
+            {tituloCondicion(k), tramosDe(r, separador_), deUtf8(r.motivo), deciden.count(k) > 0});
     }
     std::optional<double> actual;
     if (d.i > 0) {
@@ -310,17 +273,8 @@ void Asistente::mostrarPendientes(const Entradas& d, const Activas& activas,
 
     textoPendiente_.clear();
     QStringList lineas;
-    if (todas.intervalos.empty()) {
-        lineas << QStringLiteral("Ninguna pendiente cumple todas las condiciones activas.")
-               << deUtf8(todas.motivo);
-    } else {
-        const QString rangoMinimo = textoRangoMinimo(separador_);
-        for (const IntervaloPendientes& t : todas.intervalos) {
-            lineas << QStringLiteral("Pendientes admisibles: ") + textoIntervalo(t, separador_)
-                   << QStringLiteral("    ") + descripcionExtremo("inferior", t.minima, rangoMinimo)
-                   << QStringLiteral("    ") +
-                          descripcionExtremo("superior", t.maxima, textoRangoMaximo());
-        }
+    lineas << deUtf8(textoPendientesCompleto(todas, separador_));
+    if (!todas.intervalos.empty()) {
         textoPendiente_ = pendienteAAplicar(todas.intervalos.front(), separador_);
         const IntervaloPendientes& primero = todas.intervalos.front();
         if (primero.minima && !primero.minima->incluido) {
@@ -385,18 +339,10 @@ void Asistente::actualizarTabla() {
         itemCumple->setToolTip(detalle);
         tabla_->setItem(fila, 2, itemCumple);
 
-        QString pendientes;
-        if (t.pendientes.intervalos.empty()) {
-            pendientes = QStringLiteral("Ninguna");
-        } else {
-            QStringList textos;
-            for (const IntervaloPendientes& i : t.pendientes.intervalos) {
-                textos << textoIntervalo(i, separador_);
-            }
-            pendientes = textos.join(QStringLiteral(";  "));
-        }
-        QTableWidgetItem* itemPendientes = celda(pendientes);
-        itemPendientes->setToolTip(deUtf8(t.pendientes.motivo));
+        std::string pendientes;
+        anadirCeldaPendientes(pendientes, t.pendientes, separador_, false);
+        QTableWidgetItem* itemPendientes = celda(deUtf8(pendientes));
+        itemPendientes->setToolTip(deUtf8(textoPendientesCompleto(t.pendientes, separador_)));
         tabla_->setItem(fila, 3, itemPendientes);
     }
 

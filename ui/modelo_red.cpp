@@ -2,12 +2,14 @@
 
 #include "check/leyendas.h"
 #include "check/numero.h"
+#include "check/textos_pendientes.h"
 
 #include <QBrush>
 #include <QColor>
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 namespace colvero::ui {
 namespace {
@@ -32,9 +34,21 @@ QColor fondoDeClase(int clase) {
     }
 }
 
+// Rows by their first interval of admissible slopes, its lower end and then its upper one;
+// rows where nothing passes after those, and rows not searched last.
+std::tuple<int, double, double> clavePendientes(const FilaRedComprobada& f) {
+    if (!f.pendientes)
+        return {2, 0, 0};
+    if (f.pendientes->intervalos.empty())
+        return {1, 0, 0};
+    const IntervaloPendientes& t = f.pendientes->intervalos.front();
+    return {0, t.minima ? t.minima->valor : kPendienteMinima,
+            t.maxima ? t.maxima->valor : kPendienteMaxima};
+}
+
 } // namespace
 
-FilaRedComprobada filaComprobada(red::Trabajo&& t, char sep, char decimalTabla) {
+FilaRedComprobada filaComprobada(red::Trabajo&& t, char, char decimalTabla) {
     FilaRedComprobada f;
     f.numero = t.fila.numero;
     f.celdas = std::move(t.fila.celdas);
@@ -49,12 +63,14 @@ FilaRedComprobada filaComprobada(red::Trabajo&& t, char sep, char decimalTabla) 
         f.estado = std::move(t.error);
     } else {
         for (std::size_t k = 0; k < 10; ++k)
-            f.clases[k] = static_cast<std::uint8_t>(red::claseDeNota(t.r.notas[k]));
+            f.clases[k] =
+                static_cast<std::uint8_t>(red::claseDeVeredicto(t.r.condiciones[k].veredicto));
         f.estado = t.r.fin == FinCalculo::ColectorInvalido ? t.r.notaCol : t.r.notaCalC;
-        if (t.pendientes)
-            f.pendientes = red::textoPendientes(*t.pendientes, sep, sep);
+        f.pendientes = std::move(t.pendientes);
         if (t.menor)
             f.menor = std::move(*t.menor);
+        else
+            f.sinMenor = t.serie != nullptr;
     }
     f.csv = std::move(t.csv);
     return f;
@@ -172,10 +188,17 @@ QVariant ModeloRed::data(const QModelIndex& indice, int rol) const {
     }
     if (rol != Qt::DisplayRole && rol != kRolOrden && rol != Qt::ToolTipRole)
         return {};
-    if (c == columnaPendientes())
-        return deUtf8(f.pendientes);
+    if (c == columnaPendientes()) {
+        if (!f.pendientes)
+            return QString();
+        if (rol == Qt::ToolTipRole)
+            return deUtf8(textoPendientesCompleto(*f.pendientes, opciones_.sep));
+        std::string celda;
+        anadirCeldaPendientes(celda, *f.pendientes, opciones_.sep, false);
+        return deUtf8(celda);
+    }
     if (c == columnaMenor())
-        return deUtf8(f.menor);
+        return f.sinMenor ? QStringLiteral("ninguno") : deUtf8(f.menor);
     if (c == columnaEstado())
         return deUtf8(f.estado);
     return {};
@@ -203,10 +226,10 @@ bool ModeloRed::menorQue(int a, int b, int columna) const {
         const auto k = static_cast<std::size_t>(columna - entradas);
         return fa.clases[k] < fb.clases[k];
     }
+    if (columna == columnaPendientes())
+        return clavePendientes(fa) < clavePendientes(fb);
     const auto texto = [&](const FilaRedComprobada& f) -> const std::string& {
-        return columna == columnaPendientes() ? f.pendientes
-               : columna == columnaMenor()    ? f.menor
-                                              : f.estado;
+        return columna == columnaMenor() ? f.menor : f.estado;
     };
     return texto(fa) < texto(fb);
 }
@@ -234,8 +257,8 @@ QVariant ModeloRed::headerData(int seccion, Qt::Orientation orientacion, int rol
         if (seccion >= entradas && seccion < entradas + 10)
             return QString::fromUtf8(leyendas::kTitulosCondicion[seccion - entradas]).simplified();
         if (seccion == columnaPendientes())
-            return QStringLiteral("Pendientes admisibles: «[» o «]» cuando el extremo cumple, y "
-                                  "entre paréntesis la condición que lo decide");
+            return QStringLiteral("Pendientes admisibles y, tras «·», las condiciones que "
+                                  "deciden su extremo inferior y su superior");
         if (seccion == columnaMenor())
             return QStringLiteral("Menor tubo de la serie que cumple a la pendiente del tramo");
     }

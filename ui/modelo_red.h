@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,18 +22,19 @@ struct FilaRedComprobada {
     int numero = 0;                  // as a spreadsheet numbers it: the header is row 1
     std::vector<std::string> celdas; // as read, UTF-8
     std::vector<double> numeros;     // each cell as a number; NaN when it is not one
-    std::array<std::uint8_t, 10> clases{3, 3, 3, 3, 3, 3, 3, 3, 3, 3}; // red::claseDeNota
+    std::array<std::uint8_t, 10> clases{3, 3, 3, 3, 3, 3, 3, 3, 3, 3}; // red::claseDeVeredicto
     std::uint8_t codigo = 0; // 0 passes, 1 some condition does not, 2 not checked
+    bool sinMenor = false;   // the row was checked against a series and no pipe passes
     std::string estado;      // the row's error, or how its run ended
-    std::string pendientes;  // the admissible slopes, as the result table has them
-    std::string menor;       // smallest passing pipe; empty when none or no series
-    std::string csv;         // its line of the result table
+    std::optional<ResultadoPendientes> pendientes; // the admissible slopes, when searched
+    std::string menor; // smallest passing pipe; empty when none or no series
+    std::string csv;   // its line of the result table
     // The criterion the row ran with; nullptr when the row failed before it was settled.
     const red::CriterioListo* criterio = nullptr;
 };
 
-// What the table keeps of a checked Trabajo; `sep` is the separator of its shown values and
-// `decimalTabla` that of the table's numbers.
+// What the table keeps of a checked Trabajo; `decimalTabla` is the separator of the table's
+// numbers. The slope texts are written when shown, with the model's OpcionesRed::sep.
 FilaRedComprobada filaComprobada(red::Trabajo&& t, char sep, char decimalTabla);
 
 class ModeloRed : public QAbstractTableModel {

@@ -1,6 +1,7 @@
 #include "ui/ventana.h"
 
 #include "check/calcular.h"
+#include "check/textos_pendientes.h"
 #include "files/archivos.h"
 #include "report/informe.h"
 #include "report/producto.h"
@@ -58,8 +59,6 @@ constexpr int kAnchoBotonCabecera = 140, kAltoBotonCabecera = 24;
 // A field whose text is not a number: a red frame over a light red ground, dark text.
 // The two-depth mark sits at the right end of the verdict panels (they end at x = 992 px).
 constexpr int kXAviso = 973, kAnchoAviso = 16;
-constexpr const char* kTextoDosCalados =
-    "El caudal está entre Qll y Qmax: la sección tiene dos calados normales; se toma el menor.";
 
 constexpr const char* kEstiloErroneo = "QLineEdit { border: 2px solid rgb(220, 0, 0); "
                                        "background-color: rgb(255, 200, 200); color: black; }";
@@ -231,7 +230,7 @@ void VentanaPrincipal::crearAvisosDosCalados() {
         const QLabel* nota = controles_->etiqueta(filas()[k - 1].nota);
         auto* aviso = new QLabel(QStringLiteral("⚠"), this);
         aviso->setObjectName(QStringLiteral("AvisoDosCalados%1").arg(k));
-        aviso->setToolTip(QString::fromUtf8(kTextoDosCalados));
+        aviso->setToolTip(QString::fromStdString(avisoDosCalados({k})));
         aviso->setStyleSheet(
             QStringLiteral("QLabel { color: rgb(255, 200, 40); font-size: 11pt; }"));
         aviso->setAlignment(Qt::AlignHCenter | Qt::AlignTop);

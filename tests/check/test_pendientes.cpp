@@ -234,7 +234,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "La condición (8) pide i > 0,005 y la (9) i ≤ 0,005."},
         SinSolucion{"LlenadoImposible", solo({4, 8}), [](Entradas& d) { d.yDmax = 1; },
                     FinPendientes::Realizado,
-                    "La condición (4) no se cumple con ninguna pendiente entre 1e-7 y 1 m/m."},
+                    "La condición (4) no se cumple con ninguna pendiente entre 0,0000001 y 1 m/m."},
         SinSolucion{"CaudalNulo", solo({1, 2, 3}), [](Entradas& d) { d.Q[1] = 0; },
                     FinPendientes::Realizado,
                     "La condición (2) da «(2)  [ERROR]  Q2<=0» con cualquier pendiente."},

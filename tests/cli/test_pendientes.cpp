@@ -156,8 +156,8 @@ TEST_F(Pendientes, JsonComoElMotor) {
     // The conflict is told in the engineer's terms.
     const Ejecucion e = ejecutar(
         {"--pendientes", "--locale", "es_ES", calculo("c.caVek", {{2, " 1 ,1,Caudal punta,2"}})});
-    EXPECT_TRUE(
-        e.salida.contains("Pendientes admisibles: ninguna\nMotivo: La condición (6) pide i ≥ 0,"))
+    EXPECT_TRUE(e.salida.contains("Ninguna pendiente cumple todas las condiciones activas.\nLa "
+                                  "condición (6) pide i ≥ 0,"))
         << e.salida.toStdString();
 }
 

@@ -1,5 +1,6 @@
 #include "chart/elementos.h"
 #include "check/pendientes.h"
+#include "check/textos_pendientes.h"
 #include "note/caso.h"
 #include "note/nota.h"
 
@@ -157,7 +158,8 @@ void PruebaNota::textoDelPdf_data() {
     c.caudal[6] = "5";
     QTest::newRow("dos calados en (2), capacidad insuficiente en (7)")
         << c << ',' << QString()
-        << QStringList{"Condición (2): el caudal Q2 = 1,75 m3/s",
+        << QStringList{"Aviso (2): el caudal está entre Qll y Qmax, donde la sección tiene dos "
+                       "calados normales; se toma el menor.",
                        "(7) [NO] Capacidad insuficiente"};
 }
 
@@ -196,8 +198,9 @@ void PruebaNota::textoDelPdf() {
                      QString::fromStdString(caso->resultado.campos.Text38);
     const ResultadoPendientes p =
         pendientesAdmisibles(caso->entradas, calculo.criterio.activa, separador);
-    for (const IntervaloPendientes& i : p.intervalos) {
-        esperados << nota::textoIntervalo(i, separador);
+    for (const QString& linea :
+         QString::fromStdString(textoPendientesCompleto(p, separador)).split(u'\n')) {
+        esperados << linea.simplified();
     }
     esperados << tambien;
     for (const QString& e : esperados) {

@@ -4,6 +4,7 @@
 #include "check/leyendas.h"
 #include "check/numero.h"
 #include "check/pendientes.h"
+#include "check/textos_pendientes.h"
 #include "ui/asistente.h"
 #include "ui/controles.h"
 #include "ui/disposicion.h"
@@ -164,15 +165,19 @@ private Q_SLOTS:
         const IntervaloPendientes& t = r.intervalos.front();
         QVERIFY(t.minima && t.maxima);
         const QString intervalos = en<QLabel>(asistente, "Intervalos")->text();
-        QVERIFY2(intervalos.contains(QStringLiteral("Pendientes admisibles: ") +
-                                     deUtf8(t.minima->texto) + QStringLiteral(" ≤ i ≤ ") +
-                                     deUtf8(t.maxima->texto)),
+        QVERIFY(intervalos.startsWith(deUtf8(textoPendientesCompleto(r, ','))));
+        QVERIFY2(intervalos.startsWith(QStringLiteral("Pendientes admisibles (m/m): ") +
+                                       deUtf8(t.minima->texto) + QStringLiteral(" ≤ i ≤ ") +
+                                       deUtf8(t.maxima->texto)),
                  qPrintable(intervalos));
         QVERIFY(deUtf8(t.minima->texto).contains(QLatin1Char(',')));
         for (int k : {t.minima->condicion, t.maxima->condicion}) {
-            const QString titulo =
-                QString::fromUtf8(leyendas::kTitulosCondicion[k - 1]).simplified();
-            QVERIFY2(intervalos.contains(titulo), qPrintable(titulo));
+            const QString titulo = QString::fromUtf8(leyendas::kTitulosCondicion[k - 1])
+                                       .section(QStringLiteral(". "), 1)
+                                       .simplified();
+            QVERIFY2(
+                intervalos.contains(QStringLiteral("la condición (%1), «%2»").arg(k).arg(titulo)),
+                qPrintable(titulo));
         }
         QVERIFY(en<QPushButton>(asistente, "AplicarPendiente")->isEnabled());
         QCOMPARE(texto(w(), "NotaCalC"), estado);
@@ -367,8 +372,9 @@ private Q_SLOTS:
         }
         if (!marca)
             return;
-        QCOMPARE(aviso->toolTip(), QStringLiteral("El caudal está entre Qll y Qmax: la sección "
-                                                  "tiene dos calados normales; se toma el menor."));
+        QCOMPARE(aviso->toolTip(), QStringLiteral("Aviso (2): el caudal está entre Qll y Qmax, "
+                                                  "donde la sección tiene dos calados normales; "
+                                                  "se toma el menor."));
         // Beside the verdict, over none of its text.
         auto* nota = hijo<QLabel>(w(), "Nota2");
         QVERIFY(aviso->x() > nota->x() + nota->fontMetrics().horizontalAdvance(nota->text()));

@@ -77,6 +77,17 @@ int colveroCheck(const QStringList& argumentos) {
     return p.exitCode();
 }
 
+// The class a verdict line of the result table reads as: what the window must show for it.
+int claseDelTexto(const std::string& nota) {
+    if (nota.empty() || nota == "-")
+        return 3;
+    for (const auto& [marca, clase] : {std::pair{"[SI]", 0}, {"[NO]", 1}, {"[ERROR]", 2}}) {
+        if (nota.find(marca) != std::string::npos)
+            return clase;
+    }
+    return -1;
+}
+
 QString deUtf8(const std::string& s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
@@ -204,13 +215,30 @@ private Q_SLOTS:
             QCOMPARE(deUtf8(f.celdas[0]), deUtf8(cli.celda(k, "tramo")));
             for (int c = 1; c <= 10; ++c) {
                 const std::string& nota = cli.celda(k, "(" + std::to_string(c) + ") veredicto");
-                const int esperada = nota.empty() ? 3 : red::claseDeNota(nota);
+                const int esperada = claseDelTexto(nota);
                 QCOMPARE(m.data(m.index(k, m.columnaVeredicto(c)), ModeloRed::kRolOrden).toInt(),
                          esperada);
             }
-            if (!serie.isEmpty())
+            if (!serie.isEmpty()) {
+                // An empty cell of a checked row is a series with no passing pipe.
+                const std::string& menor = cli.celda(k, "menor que cumple");
+                const bool comprobada = cli.celda(k, "(1) veredicto") != "";
                 QCOMPARE(m.data(m.index(k, m.columnaMenor())).toString(),
-                         deUtf8(cli.celda(k, "menor que cumple")));
+                         menor.empty() && comprobada ? QStringLiteral("ninguno") : deUtf8(menor));
+            }
+            if (pendientes) {
+                // The window's slope cell is the result table's (whose numbers take the table's
+                // separator), but for the reason of a row where nothing passes, which only the
+                // tooltip gives.
+                QString celda = m.data(m.index(k, m.columnaPendientes())).toString();
+                QString enTabla = deUtf8(cli.celda(k, "pendientes admisibles (m/m)"));
+                celda.replace(QLatin1Char(','), QLatin1Char('.'));
+                enTabla.replace(QLatin1Char(','), QLatin1Char('.'));
+                QVERIFY2(enTabla.startsWith(celda) &&
+                             (enTabla == celda || celda == QStringLiteral("ninguna")),
+                         qPrintable(celda + QStringLiteral(" / ") + enTabla));
+                QVERIFY(!celda.contains(QLatin1Char('e')));
+            }
         }
         if (mezcla) {
             // Reaches that pass and reaches that do not: a verdict mix-up cannot pass unseen.
