@@ -3,6 +3,7 @@
 #include "check/calcular.h"
 #include "check/diametros.h"
 #include "check/pendientes.h"
+#include "check/textos_pendientes.h"
 #include "files/archivos.h"
 #include "files/serie.h"
 #include "report/producto.h"
@@ -277,8 +278,33 @@ TEST_F(Pendientes, AvisoDeDosCalados) {
         EXPECT_EQ(resumen.count("  Aviso ("), caso.avisos.size()) << resumen.toStdString();
         for (const QJsonValue& a : caso.avisos) {
             const int k = a["condicion"].toInt();
-            EXPECT_TRUE(resumen.contains(
-                QStringLiteral("\n  Aviso (%1): el caudal está entre Qll y Qmax").arg(k).toUtf8()));
+            const std::string linea = "\n  " + colvero::avisoDosCalados({k}) + "\n";
+            EXPECT_TRUE(resumen.contains(QByteArray::fromStdString(linea)))
+                << resumen.toStdString();
+        }
+    }
+}
+
+// The summary is the common text of the window, word for word: the assistant and the note show
+// the same lines for the same case.
+TEST_F(Pendientes, ResumenConElTextoComun) {
+    const Cambios casos[] = {
+        {},
+        {{2, " 0 ,1,Caudal punta,3"}, {7, " 0 ,1,Caudal punta,2"}, {9, " 0 ,-,0.01"}},
+        {{8, " 1 ,-,0.004"}, {6, " 0 ,1,Caudal punta,1"}},
+        {{2, " 1 ,1,Caudal punta,2"}},
+        {{2, " 1 ,1,Caudal punta,0.5"}},
+    };
+    for (const Cambios& cambios : casos) {
+        const QString ruta = calculo("caso.caVek", cambios);
+        for (const char sep : {'.', ','}) {
+            SCOPED_TRACE(sep);
+            const auto [d, activas] = entradas(ruta, sep);
+            const colvero::ResultadoPendientes r = colvero::pendientesAdmisibles(d, activas, sep);
+            const Ejecucion e =
+                ejecutar({"--pendientes", "--locale", sep == ',' ? "es_ES" : "C", ruta});
+            EXPECT_EQ(e.salida.toStdString(), "Archivo: " + ruta.toStdString() + "\n" +
+                                                  colvero::textoPendientesCompleto(r, sep) + "\n");
         }
     }
 }

@@ -1,5 +1,6 @@
 // Runs the built colvero-check --red on tables written to a temporary folder.
 #include "check/calculo.h"
+#include "check/textos_pendientes.h"
 #include "files/archivos.h"
 #include "files/red.h"
 
@@ -322,7 +323,7 @@ TEST(Red, OrdenYTablaDeResultados) {
 }
 
 // The slope cell of a comma table: its numbers take the decimal comma, but the reason when no
-// slope passes is a sentence, and stays as written.
+// slope passes is a sentence, and stays as written after «ninguna».
 TEST(Red, CeldaDePendientesEnUnaTablaConComa) {
     QTemporaryDir dir;
     const QString tabla = escribir(dir, "red.csv",
@@ -352,7 +353,35 @@ TEST(Red, CeldaDePendientesEnUnaTablaConComa) {
     ASSERT_TRUE(leida.siguiente(f));
     const std::string motivo = o[1]["motivo_pendientes"].toString().toStdString();
     ASSERT_FALSE(motivo.empty());
-    EXPECT_EQ(f.celdas.back(), motivo);
+    EXPECT_EQ(f.celdas.back(), "ninguna (" + motivo + ")");
+}
+
+// The summary words the two-depth warning as the single-file check does, and counts the reach.
+TEST(Red, AvisoDeDosCaladosConLaRedaccionComun) {
+    QTemporaryDir dir;
+    // Q = 1.75 m3/s lies between Qll (1.695) and Qmax (1.824) at this slope.
+    const QString tabla = escribir(dir, "red.csv",
+                                   "tramo,D,n,i,Q\n"
+                                   "uno,1,0.013,0.005,1.75\n"
+                                   "otro,1,0.013,0.005,0.5\n");
+    const Ejecucion e = ejecutar(
+        {"--red", tabla, "--criterio", kEjemplos + "/criterio-red.CrVek", "--sin-pendientes"});
+    const std::string salida = e.salida.toStdString();
+    // Every enabled condition of 2 to 7 with that flow has two depths.
+    const std::string linea = "fila 2, tramo «uno»: aviso (";
+    const std::size_t p = salida.find(linea);
+    ASSERT_NE(p, std::string::npos) << salida;
+    const std::string resto = salida.substr(p + linea.size() - 1);
+    std::vector<int> condiciones;
+    for (std::size_t k = 0; resto[k] == '(';) {
+        condiciones.push_back(resto[k + 1] - '0');
+        k = resto.find_first_of("(:", k + 1);
+    }
+    ASSERT_FALSE(condiciones.empty()) << resto;
+    EXPECT_EQ(resto.substr(0, resto.find('\n')),
+              avisoDosCalados(condiciones, false).substr(std::string("aviso ").size()));
+    EXPECT_EQ(salida.find("tramo «otro»"), std::string::npos) << salida;
+    EXPECT_NE(salida.find("Tramos con aviso de dos calados: 1\n"), std::string::npos) << salida;
 }
 
 } // namespace
