@@ -259,6 +259,20 @@ constexpr std::array<const char*, kColumnasRed> kNombresColumnas{
     "tramo", "d",  "n",  "i",  "q",      "q1",       "q2",   "q3",
     "q4",    "q5", "q6", "q7", "nombre", "criterio", "serie"};
 
+// The known column a normalised header name names; -1 for any other column.
+int columnaConocida(const QString& normalizado) {
+    for (int c = 0; c < kColumnasRed; ++c) {
+        if (normalizado == QLatin1String(kNombresColumnas[static_cast<size_t>(c)]))
+            return c;
+    }
+    return -1;
+}
+
+bool esNumerica(int columna) {
+    return columna >= static_cast<int>(ColumnaRed::D) &&
+           columna <= static_cast<int>(ColumnaRed::Q7);
+}
+
 struct LineaDeCabecera {
     char separador = ','; // ";" when the line holds one outside quotes
     bool soloCr = false;  // the line ends with a lone CR
@@ -413,12 +427,10 @@ LectorRed::LectorRed(const QByteArray& ruta)
             nombre = celdas[k];
         else
             anadirWindows1252(nombre, celdas[k], tablaWindows1252());
-        const QString n = normalizar(nombre);
-        if (columnaTramo < 0 && n == QLatin1String("tramo"))
+        const int conocida = columnaConocida(normalizar(nombre));
+        if (columnaTramo < 0 && conocida == static_cast<int>(ColumnaRed::Tramo))
             columnaTramo = static_cast<int>(k);
-        for (int c = static_cast<int>(ColumnaRed::D); c <= static_cast<int>(ColumnaRed::Q7); ++c)
-            numerica[k] =
-                numerica[k] || n == QLatin1String(kNombresColumnas[static_cast<size_t>(c)]);
+        numerica[k] = esNumerica(conocida);
         primeros.push_back(QString::fromStdString(textoVisible(recortar(nombre))));
     }
     int fila = 1;
@@ -449,16 +461,14 @@ LectorRed::LectorRed(const QByteArray& ruta)
 
     for (size_t k = 0; k < columnas; ++k) {
         cab.nombres.push_back(d.decodificar(cabeceraCruda[k]));
-        const QString n = normalizar(cab.nombres.back());
-        for (int c = 0; c < kColumnasRed; ++c) {
-            if (n != QLatin1String(kNombresColumnas[static_cast<size_t>(c)]))
-                continue;
-            if (cab.indice[static_cast<size_t>(c)] >= 0)
-                d.rechazar(QStringLiteral("la columna %1 aparece dos veces")
-                               .arg(QString::fromStdString(
-                                   textoVisible(recortar(cab.nombres.back(), kEspacios)))));
-            cab.indice[static_cast<size_t>(c)] = static_cast<int>(k);
-        }
+        const int c = columnaConocida(normalizar(cab.nombres.back()));
+        if (c < 0)
+            continue;
+        if (cab.indice[static_cast<size_t>(c)] >= 0)
+            d.rechazar(QStringLiteral("la columna %1 aparece dos veces")
+                           .arg(QString::fromStdString(
+                               textoVisible(recortar(cab.nombres.back(), kEspacios)))));
+        cab.indice[static_cast<size_t>(c)] = static_cast<int>(k);
     }
     for (const ColumnaRed c : {ColumnaRed::Tramo, ColumnaRed::D, ColumnaRed::n, ColumnaRed::i}) {
         if (cab.columna(c) < 0)
