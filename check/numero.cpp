@@ -1,5 +1,7 @@
 #include "check/numero.h"
 
+#include "check/recorte.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -15,17 +17,6 @@ bool esDigito(char c) {
     return c >= '0' && c <= '9';
 }
 
-std::string_view recortar(std::string_view t) {
-    const auto blanco = [](char c) { return c == ' ' || c == '\t'; };
-    while (!t.empty() && blanco(t.front())) {
-        t.remove_prefix(1);
-    }
-    while (!t.empty() && blanco(t.back())) {
-        t.remove_suffix(1);
-    }
-    return t;
-}
-
 // Powers of ten beyond these bounds are out of reach of a double whatever the digits are
 // (DBL_MAX < 1e309, the smallest subnormal > 1e-324).
 constexpr std::int64_t kExponenteDesborde = 310;
@@ -35,7 +26,9 @@ constexpr std::int64_t kExponenteTope = 1'000'000'000'000'000;
 
 } // namespace
 
-std::optional<double> leerNumero(std::string_view texto, char separadorDecimal) {
+std::optional<double> leerNumero(std::string_view texto, char separadorDecimal,
+                                 FalloNumero& fallo) {
+    fallo = FalloNumero::NoEsNumero;
     std::string_view t = recortar(texto);
     std::size_t k = 0;
     bool negativo = false;
@@ -89,6 +82,7 @@ std::optional<double> leerNumero(std::string_view texto, char separadorDecimal) 
     const std::int64_t decimal =
         static_cast<std::int64_t>(enteros) - static_cast<std::int64_t>(primero) + exponente;
     if (decimal > kExponenteDesborde) {
+        fallo = FalloNumero::FueraDeRango;
         return std::nullopt;
     }
     if (decimal < kExponenteSubdesborde) {
@@ -102,6 +96,7 @@ std::optional<double> leerNumero(std::string_view texto, char separadorDecimal) 
     const auto [fin, ec] = std::from_chars(normal.data(), normal.data() + normal.size(), valor);
     if (ec == std::errc::result_out_of_range) {
         if (decimal > 0) {
+            fallo = FalloNumero::FueraDeRango;
             return std::nullopt;
         }
         return cero;
@@ -110,6 +105,11 @@ std::optional<double> leerNumero(std::string_view texto, char separadorDecimal) 
         return std::nullopt;
     }
     return negativo ? -valor : valor;
+}
+
+std::optional<double> leerNumero(std::string_view texto, char separadorDecimal) {
+    FalloNumero fallo;
+    return leerNumero(texto, separadorDecimal, fallo);
 }
 
 std::string formato1(double x, char separadorDecimal) {

@@ -12,6 +12,10 @@ namespace colvero {
 // to represent reads as 0.
 std::optional<double> leerNumero(std::string_view texto, char separadorDecimal);
 
+// Why a field gives no number: not written as one, or written as one beyond a double's range.
+enum class FalloNumero { NoEsNumero, FueraDeRango };
+std::optional<double> leerNumero(std::string_view texto, char separadorDecimal, FalloNumero& fallo);
+
 // Formato1: "#.#####e-#" below 0.01 and above 10000, "###0.00000000" otherwise.
 std::string formato1(double x, char separadorDecimal);
 

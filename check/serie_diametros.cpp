@@ -1,6 +1,7 @@
 #include "check/serie_diametros.h"
 
 #include "check/numero.h"
+#include "check/recorte.h"
 
 #include <cmath>
 #include <optional>
@@ -8,16 +9,8 @@
 namespace colvero {
 namespace {
 
-std::string_view recortar(std::string_view t) {
-    const auto blanco = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-    while (!t.empty() && blanco(t.front())) {
-        t.remove_prefix(1);
-    }
-    while (!t.empty() && blanco(t.back())) {
-        t.remove_suffix(1);
-    }
-    return t;
-}
+// A line split at LF keeps the CR of a CR LF end.
+constexpr std::string_view kBlancosDeLinea = " \t\r";
 
 std::size_t contar(std::string_view t, char c) {
     std::size_t n = 0;
@@ -48,8 +41,8 @@ Linea leerLinea(std::string_view t) {
         }
     }
     const std::size_t corte = t.find(separador);
-    const std::string_view nombre = recortar(t.substr(0, corte));
-    const std::string_view diametro = recortar(t.substr(corte + 1));
+    const std::string_view nombre = recortar(t.substr(0, corte), kBlancosDeLinea);
+    const std::string_view diametro = recortar(t.substr(corte + 1), kBlancosDeLinea);
     if (nombre.empty()) {
         return {{}, "falta el nombre del tubo"};
     }
@@ -83,7 +76,7 @@ std::vector<Tubo> leerSerieDiametros(std::string_view texto, std::string_view no
         const std::size_t fin = texto.find('\n');
         std::string_view linea = texto.substr(0, fin);
         texto = fin == std::string_view::npos ? std::string_view{} : texto.substr(fin + 1);
-        linea = recortar(linea.substr(0, linea.find('#')));
+        linea = recortar(linea.substr(0, linea.find('#')), kBlancosDeLinea);
         if (linea.empty()) {
             continue;
         }

@@ -2,9 +2,12 @@
 
 #include "cli/comprobacion.h"
 #include "files/archivos.h"
+#include "files/escritura.h"
+#include "files/lectura.h"
 #include "note/nota.h"
 
 #include <QDate>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIODevice>
@@ -43,6 +46,14 @@ int dibujar(Dibujo dibujo, const QString& destino, const QByteArray& rutaNativa,
     if (dibujo == Dibujo::Nota && extension != QLatin1String("pdf")) {
         return fallo(QStringLiteral("la nota de cálculo se guarda como PDF: «%1» no acaba en .pdf")
                          .arg(destino));
+    }
+    if (mismoArchivo(QFile::encodeName(destino), rutaNativa)) {
+        return fallo(QStringLiteral("%1 «%2» es el mismo archivo que el cálculo «%3»: %4 lo "
+                                    "reemplazaría. Elija otro nombre para la salida.")
+                         .arg(QLatin1String(dibujo == Dibujo::Nota ? "--nota" : "--grafico"),
+                              destino, nombreVisible(rutaNativa),
+                              dibujo == Dibujo::Nota ? QStringLiteral("la nota")
+                                                     : QStringLiteral("el gráfico")));
     }
     const Comprobacion c = comprobar(rutaNativa, criterio, separadorDecimal);
     if (c.error) {

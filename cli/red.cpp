@@ -12,6 +12,7 @@
 #include "cli/comprobacion.h"
 #include "files/archivos.h"
 #include "files/escritura.h"
+#include "files/lectura.h"
 #include "files/red.h"
 #include "files/serie.h"
 #include "network/comprobacion_red.h"
@@ -210,6 +211,7 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
     o.motor.pendientes = !p.isSet(optSinPendientes);
     o.motor.csv = p.isSet(optSalida);
     o.motor.conSerie = p.isSet(optSerie);
+    o.motor.archivosLeidos = 256; // each row is done with its files once written out
     o.red = p.value(optRed);
     const char sep = o.motor.sep;
     // Files are opened by the bytes that name them.
@@ -219,6 +221,19 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
         const QByteArray* b = bytes.valor(opcion);
         return b ? *b : QFile::encodeName(p.value(opcion));
     };
+    // The result table must not replace a file the run reads.
+    if (o.motor.csv) {
+        for (const QCommandLineOption* entrada :
+             {&optRed, &optCriterio, &optPlantilla, &optSerie}) {
+            if (p.isSet(*entrada) && mismoArchivo(ruta(optSalida), ruta(*entrada)))
+                return fallo(
+                    QStringLiteral("--salida «%1» es el mismo archivo que --%2 «%3»: los "
+                                   "resultados lo reemplazarían. Elija otro nombre para "
+                                   "la salida.")
+                        .arg(p.value(optSalida), entrada->names().first(), p.value(*entrada)));
+        }
+        o.motor.salida = ruta(optSalida);
+    }
 
     // Everything that can refuse the run is read before the first row is checked.
     Criterio criterio;
@@ -314,8 +329,8 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
                 if (o.json) {
                     texto += tc.json;
                 } else {
-                    const std::string quien =
-                        "fila " + std::to_string(t.fila.numero) + ", tramo «" + t.tramo + "»";
+                    const std::string quien = "fila " + std::to_string(t.fila.numero) +
+                                              ", tramo «" + textoVisible(t.tramo) + "»";
                     std::string noCumple;
                     for (size_t k = 0; k < 10 && t.error.empty(); ++k) {
                         const size_t clase = static_cast<size_t>(

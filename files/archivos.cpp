@@ -1,6 +1,7 @@
 #include "files/archivos.h"
 
 #include "check/leyendas.h"
+#include "check/recorte.h"
 #include "files/escritura.h"
 #include "files/lectura.h"
 
@@ -188,10 +189,6 @@ template <class T> qsizetype cuentaValores(const Disposicion<T>& d) {
 
 // ---- Reading --------------------------------------------------------------------------------
 
-bool esBlanco(char b) {
-    return b == ' ' || b == '\t';
-}
-
 bool esFinDeValor(char b) {
     return b == ',' || b == '\r' || b == '\n';
 }
@@ -214,8 +211,9 @@ constexpr char kMarcaUtf8[] = "\xEF\xBB\xBF";
 // blanks before a value are skipped. Chunks may split a CR LF pair or the byte-order mark.
 class Troceador {
 public:
-    Troceador(qsizetype necesarios, const QString& nombre)
-        : necesarios_(static_cast<size_t>(necesarios)), nombre_(nombre) {
+    // `campo` names the value of an index, for messages.
+    Troceador(qsizetype necesarios, const QString& nombre, std::function<QString(size_t)> campo)
+        : necesarios_(static_cast<size_t>(necesarios)), nombre_(nombre), campo_(std::move(campo)) {
         valores_.fines.reserve(necesarios_);
         valores_.bytes.reserve(512);
     }
@@ -291,14 +289,18 @@ private:
             while (q != fin && !esFinDeValor(*q))
                 ++q;
             largo_ += q - p;
-            if (largo_ > kLargoMaximo)
-                fallo(
-                    QStringLiteral("El archivo %1 no es válido: el valor %2 pasa de %3 caracteres.")
-                        .arg(entreComillas(nombre_))
-                        .arg(valores_.fines.size() + 1)
-                        .arg(kLargoMaximo));
+            if (largo_ > kLargoMaximo) {
+                const QString campo = campo_(valores_.fines.size());
+                fallo(QStringLiteral("El archivo %1 no es válido: el valor %2%3 pasa de %4 "
+                                     "caracteres.")
+                          .arg(entreComillas(nombre_))
+                          .arg(valores_.fines.size() + 1)
+                          .arg(campo.isEmpty() ? QString()
+                                               : QStringLiteral(" (%1)").arg(entreComillas(campo)))
+                          .arg(kLargoMaximo));
+            }
             if (valores_.bytes.size() == inicio_)
-                while (p != q && esBlanco(*p))
+                while (p != q && kBlancos.find(*p) != std::string_view::npos)
                     ++p;
             valores_.bytes.append(p, q);
             p = q;
@@ -320,6 +322,7 @@ private:
 
     size_t necesarios_;
     const QString& nombre_;
+    std::function<QString(size_t)> campo_;
     Valores valores_;
     size_t inicio_ = 0;   // where the open value starts in valores_.bytes
     qsizetype largo_ = 0; // bytes of the open value, skipped blanks included
@@ -341,17 +344,6 @@ bool esArchivoUtf8(const Valores& valores) {
     return true;
 }
 
-std::string_view recortado(std::string_view v) {
-    const auto blanco = [](char c) {
-        return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-    };
-    while (!v.empty() && blanco(v.front()))
-        v.remove_prefix(1);
-    while (!v.empty() && blanco(v.back()))
-        v.remove_suffix(1);
-    return v;
-}
-
 template <class T>
 T componer(const Disposicion<T>& disposicion, const Valores& valores, const QString& nombre,
            char separadorDecimal) {
@@ -366,7 +358,7 @@ T componer(const Disposicion<T>& disposicion, const Valores& valores, const QStr
             case Tipo::Relleno:
                 break;
             case Tipo::Casilla: {
-                const std::string_view v = recortado(crudo);
+                const std::string_view v = recortar(crudo, kEspacios);
                 if (v != "0" && v != "1")
                     fallo(QStringLiteral("El archivo %1 no es válido: la casilla de la condición "
                                          "(%2) no vale 0 ni 1.")
@@ -395,10 +387,30 @@ T componer(const Disposicion<T>& disposicion, const Valores& valores, const QStr
     return resultado;
 }
 
+// The name of the value at `indice` of the layout, as messages give it; empty for a filler.
+template <class T> QString nombreDeValor(const Disposicion<T>& disposicion, size_t indice) {
+    for (const auto& linea : disposicion) {
+        if (indice >= linea.size()) {
+            indice -= linea.size();
+            continue;
+        }
+        const Campo<T>& campo = linea[indice];
+        if (campo.tipo == Tipo::Casilla)
+            return QStringLiteral("casilla de la condición (%1)").arg(campo.condicion + 1);
+        return QString::fromUtf8(campo.nombre);
+    }
+    return {};
+}
+
+template <class T> Troceador troceadorDe(const Disposicion<T>& disposicion, const QString& nombre) {
+    return Troceador(cuentaValores(disposicion), nombre,
+                     [&disposicion](size_t i) { return nombreDeValor(disposicion, i); });
+}
+
 template <class T>
 T deBytes(const Disposicion<T>& disposicion, const QByteArray& bytes, const QString& nombre,
           char separadorDecimal) {
-    Troceador troceador(cuentaValores(disposicion), nombre);
+    Troceador troceador = troceadorDe(disposicion, nombre);
     troceador.alimentar(bytes);
     return componer(disposicion, troceador.terminar(), nombre, separadorDecimal);
 }
@@ -418,18 +430,12 @@ T deArchivo(const Disposicion<T>& disposicion, const QByteArray& ruta, const QSt
         monton.resize(tamano);
         trozo = monton.data();
     }
-    Troceador troceador(cuentaValores(disposicion), nombre);
+    Troceador troceador = troceadorDe(disposicion, nombre);
     while (!troceador.completo()) {
-        const ssize_t leidos = ::read(fd.get(), trozo, static_cast<size_t>(tamano));
-        if (leidos < 0) {
-            if (errno == EINTR)
-                continue;
-            fallo(QStringLiteral("No se puede leer el archivo %1: %2.")
-                      .arg(entreComillas(nombre), causaDelError(errno)));
-        }
+        const size_t leidos = leerTrozo(fd, trozo, static_cast<size_t>(tamano), nombre);
         if (leidos == 0)
             break;
-        troceador.alimentar(QByteArrayView(trozo, leidos));
+        troceador.alimentar(QByteArrayView(trozo, static_cast<qsizetype>(leidos)));
     }
     fd.cerrar();
     return componer(disposicion, troceador.terminar(), nombre, separadorDecimal);

@@ -11,11 +11,21 @@ namespace colvero {
 // confirmar(), once every byte is written, synced and closed; any failure, or destroying the
 // object unconfirmed, removes the temporary and leaves the target as it was. A device or a
 // FIFO is written in place: it cannot be replaced, and a file put in its stead would hide it.
-// A link keeps pointing at the file it names; the file behind it is replaced. Failures raise
-// ErrorArchivo (archivos.h) naming `nombre`.
+// A link keeps pointing at the file it names; the file behind it is replaced, or created when
+// the link dangles. Failures raise ErrorArchivo (archivos.h) naming `nombre`.
+//
+// An interrupted process leaves no partial file. Where the file system allows it the
+// temporary has no name (O_TMPFILE) until it is complete, so not even SIGKILL leaves one; it
+// is then linked under a fresh name and renamed over the target. Elsewhere the temporary is
+// named, and SIGINT, SIGTERM, SIGHUP and SIGPIPE remove it before the process ends (unless
+// the program has handlers of its own for them).
 class EscrituraAtomica {
 public:
-    EscrituraAtomica(const QByteArray& rutaNativa, const QString& nombre);
+    // SinNombre falls back to ConNombre where the file system has no O_TMPFILE.
+    enum class Temporal { SinNombre, ConNombre };
+
+    EscrituraAtomica(const QByteArray& rutaNativa, const QString& nombre,
+                     Temporal temporal = Temporal::SinNombre);
     ~EscrituraAtomica();
     EscrituraAtomica(const EscrituraAtomica&) = delete;
     EscrituraAtomica& operator=(const EscrituraAtomica&) = delete;
@@ -26,9 +36,14 @@ public:
 private:
     [[noreturn]] void abandonar(int error);
 
+    void borrarTemporal();
+
     QString nombre_;
     QByteArray destino_;
-    QByteArray temporal_; // empty when written in place
+    QByteArray temporal_;    // the named temporary; empty when it has no name or in place
+    bool enSitio_ = false;   // a device or a FIFO
+    bool sinNombre_ = false; // O_TMPFILE
+    int registro_ = -1;      // the slot that names the temporary to the signal handler
     int fd_ = -1;
 };
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -35,6 +36,9 @@ bool esCarpeta(const QByteArray& ruta) {
 } // namespace
 
 void comprobarNombre(const QByteArray& ruta, const QString& nombre, const char* accion) {
+    if (ruta.isEmpty())
+        falloArchivo(QStringLiteral("No se puede %1 el archivo: el nombre está vacío.")
+                         .arg(QLatin1String(accion)));
     if (ruta.contains('\0'))
         falloArchivo(QStringLiteral("No se puede %1 el archivo %2: el nombre no es válido.")
                          .arg(QLatin1String(accion), entreComillas(nombre)));
@@ -72,19 +76,24 @@ Descriptor abrirParaLeer(const QByteArray& ruta, const QString& nombre, qint64& 
     return fd;
 }
 
+size_t leerTrozo(const Descriptor& fd, char* destino, size_t tamano, const QString& nombre) {
+    for (;;) {
+        const ssize_t leidos = ::read(fd.get(), destino, tamano);
+        if (leidos >= 0)
+            return static_cast<size_t>(leidos);
+        if (errno != EINTR)
+            falloArchivo(QStringLiteral("No se puede leer el archivo %1: %2.")
+                             .arg(entreComillas(nombre), causaDelError(errno)));
+    }
+}
+
 QByteArray leerArchivoEntero(const QByteArray& ruta, const QString& nombre, qint64 maximo) {
     qint64 tamano = 0;
     Descriptor fd = abrirParaLeer(ruta, nombre, tamano);
     QByteArray bytes;
     std::array<char, 64 * 1024> trozo;
     for (;;) {
-        const ssize_t leidos = ::read(fd.get(), trozo.data(), trozo.size());
-        if (leidos < 0) {
-            if (errno == EINTR)
-                continue;
-            falloArchivo(QStringLiteral("No se puede leer el archivo %1: %2.")
-                             .arg(entreComillas(nombre), causaDelError(errno)));
-        }
+        const auto leidos = static_cast<qint64>(leerTrozo(fd, trozo.data(), trozo.size(), nombre));
         if (leidos == 0)
             break;
         if (bytes.size() + leidos > maximo)
@@ -156,6 +165,81 @@ void anadirUtf8(std::string& destino, std::string_view s) {
             i += n;
         }
     }
+}
+
+size_t invisibleAlPrincipio(std::string_view s) {
+    const auto b = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
+    if (s.empty())
+        return 0;
+    if ((b(0) < 0x20 && b(0) != '\t') || b(0) == 0x7F)
+        return 1;
+    const size_t n = secuenciaUtf8(s);
+    if (n == 2)
+        return b(0) == 0xC2 && (b(1) < 0xA0 || b(1) == 0xAD) ? 2 : 0; // C1, soft hyphen
+    if (n != 3)
+        return 0;
+    const char32_t u =
+        (char32_t{b(0)} & 0x0F) << 12 | (char32_t{b(1)} & 0x3F) << 6 | (char32_t{b(2)} & 0x3F);
+    const bool invisible = (u >= 0x200B && u <= 0x200F) || (u >= 0x202A && u <= 0x202E) ||
+                           (u >= 0x2060 && u <= 0x2064) || u == 0x2028 || u == 0x2029 ||
+                           u == 0xFEFF;
+    return invisible ? 3 : 0;
+}
+
+namespace {
+// Code point of a valid sequence of `n` bytes at the start of `s`.
+char32_t puntoDeCodigo(std::string_view s, size_t n) {
+    const auto b = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
+    if (n == 1)
+        return b(0);
+    if (n == 2)
+        return (char32_t{b(0)} & 0x1F) << 6 | (char32_t{b(1)} & 0x3F);
+    return (char32_t{b(0)} & 0x0F) << 12 | (char32_t{b(1)} & 0x3F) << 6 | (char32_t{b(2)} & 0x3F);
+}
+} // namespace
+
+std::string textoVisible(std::string_view texto) {
+    std::string d;
+    d.reserve(texto.size());
+    for (size_t i = 0; i < texto.size();) {
+        const size_t n = invisibleAlPrincipio(texto.substr(i));
+        if (n == 0) {
+            d += texto[i++];
+            continue;
+        }
+        const char32_t u = puntoDeCodigo(texto.substr(i), n);
+        i += n;
+        switch (u) {
+        case 0:
+            d += "\\0";
+            break;
+        case '\n':
+            d += "\\n";
+            break;
+        case '\r':
+            d += "\\r";
+            break;
+        default: {
+            char cifras[8];
+            std::snprintf(cifras, sizeof cifras, "U+%04X", static_cast<unsigned>(u));
+            d += cifras;
+        }
+        }
+    }
+    return d;
+}
+
+std::string sinInvisibles(std::string_view texto) {
+    std::string d;
+    d.reserve(texto.size());
+    for (size_t i = 0; i < texto.size();) {
+        const size_t n = invisibleAlPrincipio(texto.substr(i));
+        if (n == 0)
+            d += texto[i++];
+        else
+            i += n;
+    }
+    return d;
 }
 
 void anadirWindows1252(std::string& destino, std::string_view s, const TablaWindows1252& t) {

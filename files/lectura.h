@@ -20,8 +20,8 @@ QString entreComillas(const QString& s);
 // Raises ErrorArchivo (archivos.h) with `mensaje`.
 [[noreturn]] void falloArchivo(const QString& mensaje);
 
-// A name holding a NUL byte would name a shorter path: refused, for the action `accion`
-// ("abrir", "crear").
+// An empty name, or one holding a NUL byte (it would name a shorter path), is refused for the
+// action `accion` ("abrir", "guardar").
 void comprobarNombre(const QByteArray& ruta, const QString& nombre, const char* accion);
 
 // A native path as messages show it: invalid UTF-8 bytes replaced.
@@ -56,6 +56,11 @@ private:
 // A failure raises ErrorArchivo naming `nombre` and the cause.
 Descriptor abrirParaLeer(const QByteArray& ruta, const QString& nombre, qint64& tamano);
 
+// The one read loop of the readers: up to `tamano` bytes of `fd` into `destino`, read again
+// when a signal interrupts; 0 at the end of the data. A failure raises ErrorArchivo naming
+// `nombre` and the cause.
+size_t leerTrozo(const Descriptor& fd, char* destino, size_t tamano, const QString& nombre);
+
 // The whole content of a small file, at most `maximo` bytes; a longer one is refused.
 QByteArray leerArchivoEntero(const QByteArray& ruta, const QString& nombre, qint64 maximo);
 
@@ -66,6 +71,20 @@ bool esAscii(std::string_view s);
 bool esUtf8Valido(std::string_view s);
 // Appends `s`; invalid bytes become U+FFFD.
 void anadirUtf8(std::string& destino, std::string_view s);
+
+// Characters that show nothing where they are: the C0 controls but the tab, the C1 controls,
+// DEL, the soft hyphen,
+// the zero-width spaces and joiners, the direction marks and the byte-order mark (U+FEFF). By
+// the code point at the start of `s` (valid UTF-8): the length of its sequence when it is one
+// of them, else 0.
+size_t invisibleAlPrincipio(std::string_view s);
+
+// `texto` (UTF-8) as a message shows it: a NUL as «\0», a line end as «\n» or «\r», every
+// other invisible character as «U+FEFF»; the rest as it is.
+std::string textoVisible(std::string_view texto);
+
+// `texto` without its invisible characters: two names that differ only by them are one name.
+std::string sinInvisibles(std::string_view texto);
 
 // Windows-1252 is single-byte and stateless: the UTF-8 of each byte, fixed at compile time so
 // that reading needs no converter. Bytes 0x80 to 0x9F hold the typographic characters; the five

@@ -1,5 +1,6 @@
 #include "files/red.h"
 
+#include "check/recorte.h"
 #include "files/archivos.h"
 #include "files/lectura.h"
 
@@ -29,7 +30,7 @@ public:
         : nombre_(nombre), fd_(abrirParaLeer(ruta, nombre, tamano_)) {
         struct stat st;
         if (::fstat(fd_.get(), &st) == 0 && !S_ISREG(st.st_mode)) {
-            memoria_ = leerTodo();
+            leerTodo();
             enMemoria_ = true;
         }
         reiniciar();
@@ -37,12 +38,13 @@ public:
 
     void reiniciar() {
         if (enMemoria_) {
-            p_ = memoria_.constData();
-            fin_ = p_ + memoria_.size();
+            bloque_ = 0;
+            p_ = fin_ = nullptr;
             return;
         }
         if (::lseek(fd_.get(), 0, SEEK_SET) < 0)
-            falloLectura(errno);
+            falloArchivo(QStringLiteral("No se puede leer el archivo %1: %2.")
+                             .arg(entreComillas(nombre_), causaDelError(errno)));
         p_ = fin_ = buffer_.data();
     }
 
@@ -58,49 +60,55 @@ public:
     }
 
 private:
-    [[noreturn]] void falloLectura(int error) {
-        falloArchivo(QStringLiteral("No se puede leer el archivo %1: %2.")
-                         .arg(entreComillas(nombre_), causaDelError(error)));
-    }
-
     bool llenar() {
-        if (enMemoria_)
-            return false;
-        for (;;) {
-            const ssize_t n = ::read(fd_.get(), buffer_.data(), buffer_.size());
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                falloLectura(errno);
-            p_ = buffer_.data();
-            fin_ = p_ + n;
-            return n > 0;
+        if (enMemoria_) {
+            if (bloque_ == memoria_.size())
+                return false;
+            const QByteArray& b = memoria_[bloque_++];
+            p_ = b.constData();
+            fin_ = p_ + b.size();
+            return true;
         }
+        const size_t n = leerTrozo(fd_, buffer_.data(), buffer_.size(), nombre_);
+        p_ = buffer_.data();
+        fin_ = p_ + n;
+        return n > 0;
     }
 
-    QByteArray leerTodo() {
-        QByteArray todo;
+    // Into blocks of fixed capacity, counted as they fill: no block is ever moved, so memory
+    // never holds more than the limit and one block.
+    void leerTodo() {
+        qint64 total = 0;
         for (;;) {
-            const ssize_t n = ::read(fd_.get(), buffer_.data(), buffer_.size());
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                falloLectura(errno);
-            if (n == 0)
-                return todo;
-            if (todo.size() + n > kTablaEnMemoriaMaxima)
+            if (memoria_.empty() || memoria_.back().size() == kBloque) {
+                memoria_.emplace_back();
+                memoria_.back().reserve(kBloque);
+            }
+            QByteArray& b = memoria_.back();
+            const auto hueco = std::min<qsizetype>(kBloque - b.size(), qsizetype{sizeof buffer_});
+            const size_t n = leerTrozo(fd_, buffer_.data(), static_cast<size_t>(hueco), nombre_);
+            if (n == 0) {
+                if (b.isEmpty())
+                    memoria_.pop_back();
+                return;
+            }
+            total += static_cast<qint64>(n);
+            if (total > kTablaEnMemoriaMaxima)
                 falloArchivo(QStringLiteral("El archivo %1 no es válido: pasa de %2 bytes.")
                                  .arg(entreComillas(nombre_))
                                  .arg(kTablaEnMemoriaMaxima));
-            todo.append(buffer_.data(), n);
+            b.append(buffer_.data(), static_cast<qsizetype>(n));
         }
     }
+
+    static constexpr qsizetype kBloque = qsizetype{1} << 20;
 
     QString nombre_;
     qint64 tamano_ = 0;
     Descriptor fd_;
     bool enMemoria_ = false;
-    QByteArray memoria_;
+    std::vector<QByteArray> memoria_;
+    size_t bloque_ = 0; // the next block to read
     std::array<char, 64 * 1024> buffer_{};
     const char* p_ = nullptr;
     const char* fin_ = nullptr;
@@ -108,11 +116,21 @@ private:
 
 enum class Defecto { Ninguno, ComillasSinCerrar, TextoTrasComillas, DemasiadoLarga };
 
+// A quoted field over several lines, or one whose quotes never close.
+struct ComillasLargas {
+    int columna = -1; // -1: none in the record
+    qint64 desde = 0; // line of the opening quote (1 is the first line of the file)
+    qint64 hasta = 0; // line of the closing quote, or of the last byte when open
+    bool abiertas = false;
+};
+
 // RFC 4180 records on bytes; the separators are ASCII, so this works for UTF-8 and
-// Windows-1252 alike. A line end is LF or CR LF; a quoted field may hold both.
+// Windows-1252 alike. A line end is LF or CR LF, or a lone CR in a table whose header ends
+// with one (old Mac files); a quoted field may hold any of them.
 class LectorCsv {
 public:
-    LectorCsv(Fuente& f, char separador) : f_(&f), sep_(separador) {}
+    LectorCsv(Fuente& f, char separador, bool soloCr = false)
+        : f_(&f), sep_(separador), soloCr_(soloCr) {}
 
     // False at the end of the bytes. `vacio` tells a record of empty unquoted fields only.
     bool registro(std::vector<std::string>& celdas, Defecto& defecto, bool& vacio) {
@@ -120,50 +138,75 @@ public:
         defecto = Defecto::Ninguno;
         vacio = true;
         largo_ = 0;
-        int c = f_->get();
+        comillas_ = ComillasLargas{};
+        int c = leer();
         if (c < 0)
             return false;
         for (;;) {
             std::string campo;
             if (c == '"') {
                 vacio = false;
+                const qint64 abiertas = lineaUltimo_;
                 for (;;) {
-                    c = f_->get();
+                    c = leer();
                     if (c < 0) {
                         defecto = Defecto::ComillasSinCerrar;
                         break;
                     }
                     if (c == '"') {
                         if (f_->peek() != '"') {
-                            c = f_->get();
+                            c = leer();
                             break;
                         }
-                        f_->get();
+                        leer();
                     }
                     anadir(campo, static_cast<char>(c), defecto);
                 }
+                const bool sinCerrar = defecto == Defecto::ComillasSinCerrar;
+                if (comillas_.columna < 0 && (sinCerrar || lineaCierre_ != abiertas)) {
+                    comillas_ = {static_cast<int>(celdas.size()), abiertas,
+                                 sinCerrar ? lineaUltimo_ : lineaCierre_, sinCerrar};
+                }
                 // Text after the closing quote is kept, as spreadsheets do, but marked.
-                if (c >= 0 && c != sep_ && c != '\n' && !(c == '\r' && f_->peek() == '\n') &&
-                    defecto == Defecto::Ninguno)
+                if (c >= 0 && c != sep_ && c != '\n' && !finConCr(c) && defecto == Defecto::Ninguno)
                     defecto = Defecto::TextoTrasComillas;
             }
             while (c >= 0 && c != sep_ && c != '\n') {
-                if (c == '\r' && f_->peek() == '\n') {
-                    c = f_->get();
+                if (finConCr(c)) {
+                    if (f_->peek() == '\n')
+                        leer();
+                    c = '\n';
                     break;
                 }
                 vacio = false;
                 anadir(campo, static_cast<char>(c), defecto);
-                c = f_->get();
+                c = leer();
             }
             celdas.push_back(std::move(campo));
             if (c != sep_)
                 return true;
-            c = f_->get();
+            c = leer();
         }
     }
 
+    const ComillasLargas& comillas() const { return comillas_; }
+
 private:
+    // A byte, counting lines: LF, CR LF and a lone CR each end one.
+    int leer() {
+        const int c = f_->get();
+        if (c < 0)
+            return c;
+        lineaUltimo_ = linea_;
+        if (c == '"')
+            lineaCierre_ = linea_;
+        if (c == '\n' || (c == '\r' && f_->peek() != '\n'))
+            ++linea_;
+        return c;
+    }
+
+    bool finConCr(int c) { return c == '\r' && (soloCr_ || f_->peek() == '\n'); }
+
     void anadir(std::string& campo, char c, Defecto& defecto) {
         if (++largo_ > kLargoMaximoFila) {
             defecto = Defecto::DemasiadoLarga;
@@ -174,15 +217,20 @@ private:
 
     Fuente* f_;
     char sep_;
+    bool soloCr_;
     size_t largo_ = 0;
+    qint64 linea_ = 1;       // the line of the next byte
+    qint64 lineaUltimo_ = 1; // the line of the last byte read
+    qint64 lineaCierre_ = 1; // the line of the last quote read
+    ComillasLargas comillas_;
 };
 
-std::string_view recortar(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
+// The text that tells reaches apart: without blanks around it or invisible characters
+// anywhere, which would make two names that print alike count as two. On the bytes, before
+// the encoding is known: the invisible characters are ASCII controls or UTF-8 sequences that
+// no Windows-1252 name holds.
+std::string claveDeTramo(std::string_view celda) {
+    return std::string(recortar(sinInvisibles(recortar(celda))));
 }
 
 // FNV-1a, 64 bits.
@@ -211,16 +259,51 @@ constexpr std::array<const char*, kColumnasRed> kNombresColumnas{
     "tramo", "d",  "n",  "i",  "q",      "q1",       "q2",   "q3",
     "q4",    "q5", "q6", "q7", "nombre", "criterio", "serie"};
 
-// The separator of the header line: ";" when it holds one outside quotes, else ",".
-char separadorDeCabecera(Fuente& f) {
-    bool entreComillas = false;
-    for (int c = f.get(); c >= 0 && (entreComillas || c != '\n'); c = f.get()) {
-        if (c == '"')
-            entreComillas = !entreComillas;
-        else if (c == ';' && !entreComillas)
-            return ';';
+// The known column a normalised header name names; -1 for any other column.
+int columnaConocida(const QString& normalizado) {
+    for (int c = 0; c < kColumnasRed; ++c) {
+        if (normalizado == QLatin1String(kNombresColumnas[static_cast<size_t>(c)]))
+            return c;
     }
-    return ',';
+    return -1;
+}
+
+bool esNumerica(int columna) {
+    return columna >= static_cast<int>(ColumnaRed::D) &&
+           columna <= static_cast<int>(ColumnaRed::Q7);
+}
+
+struct LineaDeCabecera {
+    char separador = ','; // ";" when the line holds one outside quotes
+    bool soloCr = false;  // the line ends with a lone CR
+};
+
+LineaDeCabecera lineaDeCabecera(Fuente& f) {
+    LineaDeCabecera l;
+    bool entreComillas = false;
+    for (int c = f.get(); c >= 0; c = f.get()) {
+        if (c == '"') {
+            entreComillas = !entreComillas;
+        } else if (c == ';' && !entreComillas) {
+            l.separador = ';';
+        } else if (!entreComillas && (c == '\n' || c == '\r')) {
+            l.soloCr = c == '\r' && f.peek() != '\n';
+            break;
+        }
+    }
+    return l;
+}
+
+// Text of UTF-16, by its byte-order mark or by ASCII letters with a NUL byte each.
+bool pareceUtf16(Fuente& f) {
+    int b[4];
+    for (int& x : b)
+        x = f.get();
+    if ((b[0] == 0xFF && b[1] == 0xFE) || (b[0] == 0xFE && b[1] == 0xFF))
+        return true;
+    const auto ascii = [](int x) { return x > 0 && x < 0x80; };
+    return (ascii(b[0]) && b[1] == 0 && ascii(b[2]) && b[3] == 0) ||
+           (b[0] == 0 && ascii(b[1]) && b[2] == 0 && ascii(b[3]));
 }
 
 std::string mensajeDefecto(Defecto d) {
@@ -255,6 +338,29 @@ struct LectorRed::Datos {
             QStringLiteral("La tabla %1 no es válida: %2.").arg(entreComillas(nombre), motivo));
     }
 
+    // A quoted field of `fila` still open at the end, or over several lines of a number.
+    [[noreturn]] void rechazarComillas(const ComillasLargas& q, int fila,
+                                       const QString& columna) const {
+        const qint64 lineas = q.hasta - q.desde + 1;
+        if (q.abiertas)
+            rechazar(QStringLiteral("las comillas abiertas en la fila %1, columna %2 (línea %3), "
+                                    "no se cierran: llegan al final del archivo, en la línea %4, "
+                                    "y ocupan %5 líneas")
+                         .arg(fila)
+                         .arg(columna)
+                         .arg(q.desde)
+                         .arg(q.hasta)
+                         .arg(lineas));
+        rechazar(QStringLiteral("las comillas abiertas en la fila %1, columna %2 (línea %3), se "
+                                "cierran en la línea %4 y ocupan %5 líneas, pero un número no "
+                                "lleva saltos de línea: sobran o faltan unas comillas")
+                     .arg(fila)
+                     .arg(columna)
+                     .arg(q.desde)
+                     .arg(q.hasta)
+                     .arg(lineas));
+    }
+
     std::string decodificar(const std::string& bytes) const {
         if (esAscii(bytes))
             return bytes;
@@ -280,12 +386,16 @@ LectorRed::LectorRed(const QByteArray& ruta)
     : d_(std::make_unique<Datos>(ruta, nombreVisible(ruta))) {
     Datos& d = *d_;
     CabeceraRed& cab = d.cabecera;
+    if (pareceUtf16(d.fuente))
+        d.rechazar(QStringLiteral("está en UTF-16, que no se lee; guárdela como CSV en UTF-8 "
+                                  "(en la hoja de cálculo, «CSV UTF-8»)"));
+    d.fuente.reiniciar();
     const bool conMarca =
         d.fuente.get() == 0xEF && d.fuente.get() == 0xBB && d.fuente.get() == 0xBF;
     d.alPrincipio(conMarca);
-    cab.dialecto =
-        separadorDeCabecera(d.fuente) == ';' ? DialectoRed{';', ','} : DialectoRed{',', '.'};
-    d.csv = LectorCsv(d.fuente, cab.dialecto.campos);
+    const LineaDeCabecera linea = lineaDeCabecera(d.fuente);
+    cab.dialecto = linea.separador == ';' ? DialectoRed{';', ','} : DialectoRed{',', '.'};
+    d.csv = LectorCsv(d.fuente, cab.dialecto.campos, linea.soloCr);
 
     // First pass: the header, the encoding, the number of rows and the fingerprints of the
     // reaches.
@@ -307,24 +417,40 @@ LectorRed::LectorRed(const QByteArray& ruta)
     std::vector<std::uint64_t> huellas;
     // The encoding of the whole table is known only after this pass: the header cell of the
     // reaches is found on its own encoding ("Trámo" in either).
+    // So are the numeric columns, where a quoted field over several lines is a stray quote.
     int columnaTramo = -1;
+    std::vector<QString> primeros; // the header cells, decoded each on its own
+    std::vector<bool> numerica(columnas);
     for (size_t k = 0; k < columnas; ++k) {
         std::string nombre;
         if (esUtf8Valido(celdas[k]))
             nombre = celdas[k];
         else
             anadirWindows1252(nombre, celdas[k], tablaWindows1252());
-        if (columnaTramo < 0 && normalizar(nombre) == QLatin1String("tramo"))
+        const int conocida = columnaConocida(normalizar(nombre));
+        if (columnaTramo < 0 && conocida == static_cast<int>(ColumnaRed::Tramo))
             columnaTramo = static_cast<int>(k);
+        numerica[k] = esNumerica(conocida);
+        primeros.push_back(QString::fromStdString(textoVisible(recortar(nombre))));
     }
+    int fila = 1;
     while (d.csv.registro(celdas, defecto, vacio)) {
+        ++fila;
+        const ComillasLargas& q = d.csv.comillas();
+        if (q.abiertas || (q.columna >= 0 && static_cast<size_t>(q.columna) < columnas &&
+                           numerica[static_cast<size_t>(q.columna)])) {
+            d.rechazarComillas(q, fila,
+                               static_cast<size_t>(q.columna) < columnas
+                                   ? primeros[static_cast<size_t>(q.columna)]
+                                   : QString::number(q.columna + 1));
+        }
         if (vacio)
             continue;
         ++cab.filas;
         for (const std::string& c : celdas)
             utf8 = utf8 && esUtf8Valido(c);
         if (columnaTramo >= 0 && static_cast<size_t>(columnaTramo) < celdas.size()) {
-            const std::string_view t = recortar(celdas[static_cast<size_t>(columnaTramo)]);
+            const std::string t = claveDeTramo(celdas[static_cast<size_t>(columnaTramo)]);
             if (!t.empty())
                 huellas.push_back(huella(t));
         }
@@ -335,15 +461,14 @@ LectorRed::LectorRed(const QByteArray& ruta)
 
     for (size_t k = 0; k < columnas; ++k) {
         cab.nombres.push_back(d.decodificar(cabeceraCruda[k]));
-        const QString n = normalizar(cab.nombres.back());
-        for (int c = 0; c < kColumnasRed; ++c) {
-            if (n != QLatin1String(kNombresColumnas[static_cast<size_t>(c)]))
-                continue;
-            if (cab.indice[static_cast<size_t>(c)] >= 0)
-                d.rechazar(QStringLiteral("la columna %1 aparece dos veces")
-                               .arg(QString::fromStdString(cab.nombres.back()).trimmed()));
-            cab.indice[static_cast<size_t>(c)] = static_cast<int>(k);
-        }
+        const int c = columnaConocida(normalizar(cab.nombres.back()));
+        if (c < 0)
+            continue;
+        if (cab.indice[static_cast<size_t>(c)] >= 0)
+            d.rechazar(QStringLiteral("la columna %1 aparece dos veces")
+                           .arg(QString::fromStdString(
+                               textoVisible(recortar(cab.nombres.back(), kEspacios)))));
+        cab.indice[static_cast<size_t>(c)] = static_cast<int>(k);
     }
     for (const ColumnaRed c : {ColumnaRed::Tramo, ColumnaRed::D, ColumnaRed::n, ColumnaRed::i}) {
         if (cab.columna(c) < 0)
@@ -369,23 +494,41 @@ LectorRed::LectorRed(const QByteArray& ruta)
     }
     huellas = {};
     if (!repetidas.empty()) {
-        std::map<std::string, int, std::less<>> vistos;
+        struct Visto {
+            int fila;
+            std::string texto;
+        };
+        std::map<std::string, Visto, std::less<>> vistos;
         d.alPrincipio(conMarca);
         d.csv.registro(celdas, defecto, vacio);
-        int fila = 1;
+        fila = 1;
         while (d.csv.registro(celdas, defecto, vacio)) {
             ++fila;
             if (vacio || static_cast<size_t>(columnaTramo) >= celdas.size())
                 continue;
-            const std::string_view t = recortar(celdas[static_cast<size_t>(columnaTramo)]);
-            if (t.empty() || !std::binary_search(repetidas.begin(), repetidas.end(), huella(t)))
+            const std::string& celda = celdas[static_cast<size_t>(columnaTramo)];
+            std::string clave = claveDeTramo(celda);
+            if (clave.empty() ||
+                !std::binary_search(repetidas.begin(), repetidas.end(), huella(clave)))
                 continue;
-            const auto [it, nuevo] = vistos.emplace(std::string(t), fila);
-            if (!nuevo)
+            const std::string texto(recortar(celda));
+            const auto [it, nuevo] = vistos.emplace(std::move(clave), Visto{fila, texto});
+            if (nuevo)
+                continue;
+            const auto visible = [&](const std::string& t) {
+                return QString::fromStdString(textoVisible(d.decodificar(t)));
+            };
+            if (it->second.texto == texto)
                 d.rechazar(QStringLiteral("el tramo «%1» aparece en las filas %2 y %3")
-                               .arg(QString::fromStdString(d.decodificar(std::string(t))))
-                               .arg(it->second)
+                               .arg(visible(texto))
+                               .arg(it->second.fila)
                                .arg(fila));
+            d.rechazar(QStringLiteral("los tramos «%1» de la fila %2 y «%3» de la fila %4 solo se "
+                                      "distinguen por caracteres invisibles")
+                           .arg(visible(it->second.texto))
+                           .arg(it->second.fila)
+                           .arg(visible(texto))
+                           .arg(fila));
         }
     }
 

@@ -2,7 +2,9 @@
 // The network table: one row per reach of a sewer network, as a spreadsheet saves it in CSV.
 // A header row names the columns (case and accents ignored); the fields are separated by ";"
 // with decimal commas, or by "," with decimal points, as the header line shows; RFC 4180
-// quoting; UTF-8 with or without byte-order mark, or Windows-1252; CR LF or LF line ends.
+// quoting; UTF-8 with or without byte-order mark, or Windows-1252 (UTF-16 is refused); CR LF
+// or LF line ends, or lone CRs when the header ends with one. A quote still open at the end of
+// the table, or a quoted number over several lines, refuses the table: it is a stray quote.
 //
 // The table is read twice: a first pass settles the encoding and refuses a table without rows
 // or with a repeated reach before any row is handed out; the second hands out the rows one by

@@ -2,8 +2,11 @@
 
 #include "check/diametros.h"
 #include "check/numero.h"
+#include "check/recorte.h"
 #include "check/textos_pendientes.h"
 #include "files/archivos.h"
+#include "files/escritura.h"
+#include "files/lectura.h"
 #include "files/serie.h"
 
 #include <algorithm>
@@ -42,7 +45,7 @@ ColumnaRed qk(int k) {
 }
 
 bool vacia(const std::string* s) {
-    return !s || QByteArray::fromStdString(*s).trimmed().isEmpty();
+    return !s || recortar(*s, kEspacios).empty();
 }
 
 } // namespace
@@ -67,13 +70,16 @@ void Trabajo::limpiar() {
     menor.reset();
     criterio = nullptr;
     serie = nullptr;
+    criterioPropio.reset();
+    seriePropia.reset();
     r = ResultadoCalculo();
 }
 
 PreparadorRed::PreparadorRed(const CabeceraRed& cabecera, const QByteArray& rutaTabla,
                              const CriterioListo& base, const std::vector<Tubo>* serie,
                              const OpcionesRed& opciones)
-    : cabecera_(cabecera), base_(base), serie_(serie), opciones_(opciones) {
+    : cabecera_(cabecera), base_(base), serie_(serie), opciones_(opciones),
+      criterios_(opciones.archivosLeidos), series_(opciones.archivosLeidos) {
     const qsizetype barra = rutaTabla.lastIndexOf('/');
     if (barra >= 0)
         carpeta_ = rutaTabla.left(barra + 1);
@@ -105,37 +111,69 @@ std::string PreparadorRed::nombreColumna(ColumnaRed c) const {
 }
 
 QByteArray PreparadorRed::rutaDe(const std::string& celda) const {
-    QByteArray r(celda.data(), static_cast<qsizetype>(celda.size()));
-    r = r.trimmed();
+    const std::string_view c = recortar(celda, kEspacios);
+    const QByteArray r(c.data(), static_cast<qsizetype>(c.size()));
     return r.startsWith('/') ? r : carpeta_ + r;
 }
 
-const PreparadorRed::Recurso<CriterioListo>& PreparadorRed::criterioDe(const std::string& celda) {
-    auto [it, nuevo] = criterios_.try_emplace(celda);
-    if (nuevo) {
-        try {
-            const QByteArray ruta = rutaDe(celda);
-            it->second.valor = prepararCriterio(leerCriterio(ruta, opciones_.sep), opciones_.sep,
-                                                it->second.error);
-            if (it->second.valor)
-                it->second.valor->rutaNativa = ruta;
-        } catch (const ErrorArchivo& e) {
-            it->second.error = e.what();
-        }
+template <class T>
+template <class F>
+const PreparadorRed::Recurso<T>& PreparadorRed::Leidos<T>::obtener(const std::string& celda,
+                                                                   F&& leer) {
+    if (const auto it = entradas_.find(celda); it != entradas_.end()) {
+        usos_.splice(usos_.begin(), usos_, it->second.uso);
+        return it->second.recurso;
     }
-    return it->second;
+    // The rows that hold a dropped value keep it alive (Trabajo::criterioPropio).
+    if (limite_ > 0 && entradas_.size() >= limite_) {
+        entradas_.erase(usos_.back());
+        usos_.pop_back();
+    }
+    usos_.push_front(celda);
+    Entrada& e = entradas_[celda];
+    e.uso = usos_.begin();
+    leer(e.recurso);
+    return e.recurso;
 }
 
-const PreparadorRed::Recurso<std::vector<Tubo>>& PreparadorRed::serieDe(const std::string& celda) {
-    auto [it, nuevo] = series_.try_emplace(celda);
-    if (nuevo) {
+void PreparadorRed::comprobarQueNoEsLaSalida(const QByteArray& ruta, const std::string& fila,
+                                             ColumnaRed c) const {
+    if (!opciones_.salida.isEmpty() && mismoArchivo(ruta, opciones_.salida))
+        throw ErrorArchivo(fila + ", columna " + nombreColumna(c) + ": «" +
+                           textoVisible(nombreVisible(ruta).toStdString()) +
+                           "» es el mismo archivo que la tabla de resultados, que lo "
+                           "reemplazaría. Elija otro nombre para la salida.");
+}
+
+const PreparadorRed::Recurso<CriterioListo>& PreparadorRed::criterioDe(const std::string& celda,
+                                                                       const std::string& fila) {
+    return criterios_.obtener(celda, [&](Recurso<CriterioListo>& r) {
+        const QByteArray ruta = rutaDe(celda);
+        comprobarQueNoEsLaSalida(ruta, fila, ColumnaRed::Criterio);
         try {
-            it->second.valor = leerSerie(rutaDe(celda));
+            std::optional<CriterioListo> c =
+                prepararCriterio(leerCriterio(ruta, opciones_.sep), opciones_.sep, r.error);
+            if (c) {
+                c->rutaNativa = ruta;
+                r.valor = std::make_shared<const CriterioListo>(std::move(*c));
+            }
         } catch (const ErrorArchivo& e) {
-            it->second.error = e.what();
+            r.error = e.what();
         }
-    }
-    return it->second;
+    });
+}
+
+const PreparadorRed::Recurso<std::vector<Tubo>>& PreparadorRed::serieDe(const std::string& celda,
+                                                                        const std::string& fila) {
+    return series_.obtener(celda, [&](Recurso<std::vector<Tubo>>& r) {
+        const QByteArray ruta = rutaDe(celda);
+        comprobarQueNoEsLaSalida(ruta, fila, ColumnaRed::Serie);
+        try {
+            r.valor = std::make_shared<const std::vector<Tubo>>(leerSerie(ruta));
+        } catch (const ErrorArchivo& e) {
+            r.error = e.what();
+        }
+    });
 }
 
 void PreparadorRed::preparar(Trabajo& t) {
@@ -153,17 +191,19 @@ void PreparadorRed::preparar(Trabajo& t) {
         return errorCelda(ColumnaRed::Tramo, "la celda está vacía");
     t.criterio = &base_;
     if (const std::string* c = celda(f, ColumnaRed::Criterio); !vacia(c)) {
-        const Recurso<CriterioListo>& r = criterioDe(*c);
+        const Recurso<CriterioListo>& r = criterioDe(*c, fila);
         if (!r.valor)
             return errorCelda(ColumnaRed::Criterio, r.error);
-        t.criterio = &*r.valor;
+        t.criterioPropio = r.valor;
+        t.criterio = r.valor.get();
     }
     t.serie = opciones_.conSerie ? serie_ : nullptr;
     if (const std::string* s = celda(f, ColumnaRed::Serie); !vacia(s)) {
-        const Recurso<std::vector<Tubo>>& r = serieDe(*s);
+        const Recurso<std::vector<Tubo>>& r = serieDe(*s, fila);
         if (!r.valor)
             return errorCelda(ColumnaRed::Serie, r.error);
-        t.serie = &*r.valor;
+        t.seriePropia = r.valor;
+        t.serie = r.valor.get();
     }
     t.d = t.criterio->limites;
     const auto numero = [&](ColumnaRed c, double& destino) {
@@ -172,9 +212,12 @@ void PreparadorRed::preparar(Trabajo& t) {
             errorCelda(c, "la celda está vacía");
             return false;
         }
-        const std::optional<double> x = leerNumero(*s, cabecera_.dialecto.decimal);
+        FalloNumero fallo;
+        const std::optional<double> x = leerNumero(*s, cabecera_.dialecto.decimal, fallo);
         if (!x) {
-            errorCelda(c, "«" + *s + "» no es un número");
+            errorCelda(c, "«" + textoVisible(*s) + "» " +
+                              (fallo == FalloNumero::FueraDeRango ? "está fuera de rango"
+                                                                  : "no es un número"));
             return false;
         }
         destino = *x;

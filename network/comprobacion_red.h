@@ -15,9 +15,12 @@
 #include <QString>
 
 #include <functional>
+#include <list>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace colvero::red {
@@ -41,6 +44,11 @@ struct OpcionesRed {
     bool pendientes = true; // the admissible slopes of each reach
     bool conSerie = false;  // a series is given: the output has the smallest-pipe column
     bool csv = false;       // each row writes its line of the result table
+    // The result table, which no file named in a row may be (the run stops).
+    QByteArray salida;
+    // How many of the files named in rows stay read; 0 keeps them all, as a caller that keeps
+    // Trabajo::criterio and Trabajo::serie past the row's turn needs.
+    std::size_t archivosLeidos = 0;
 };
 
 // One reach on its way through the check.
@@ -51,6 +59,9 @@ struct Trabajo {
     Entradas d{};
     const CriterioListo* criterio = nullptr;
     const std::vector<Tubo>* serie = nullptr;
+    // The row's own criterion and series, alive while the row holds them.
+    std::shared_ptr<const CriterioListo> criterioPropio;
+    std::shared_ptr<const std::vector<Tubo>> seriePropia;
     // Filled by comprobarTrabajo.
     ResultadoCalculo r;
     std::optional<ResultadoPendientes> pendientes;
@@ -85,12 +96,30 @@ public:
 
 private:
     template <class T> struct Recurso {
-        std::optional<T> valor;
+        std::shared_ptr<const T> valor;
         std::string error;
     };
+    // The files named in rows, by cell, the least recently used dropped past a limit.
+    template <class T> class Leidos {
+    public:
+        explicit Leidos(std::size_t limite) : limite_(limite) {}
+        // The entry of `celda`, read by `leer` when it is not held.
+        template <class F> const Recurso<T>& obtener(const std::string& celda, F&& leer);
+
+    private:
+        struct Entrada {
+            Recurso<T> recurso;
+            std::list<std::string>::iterator uso;
+        };
+        std::size_t limite_;
+        std::unordered_map<std::string, Entrada> entradas_;
+        std::list<std::string> usos_; // most recent first
+    };
     QByteArray rutaDe(const std::string& celda) const;
-    const Recurso<CriterioListo>& criterioDe(const std::string& celda);
-    const Recurso<std::vector<Tubo>>& serieDe(const std::string& celda);
+    const Recurso<CriterioListo>& criterioDe(const std::string& celda, const std::string& fila);
+    const Recurso<std::vector<Tubo>>& serieDe(const std::string& celda, const std::string& fila);
+    void comprobarQueNoEsLaSalida(const QByteArray& ruta, const std::string& fila,
+                                  ColumnaRed c) const;
     std::string nombreColumna(ColumnaRed c) const;
 
     const CabeceraRed& cabecera_;
@@ -98,8 +127,8 @@ private:
     const CriterioListo& base_;
     const std::vector<Tubo>* serie_;
     OpcionesRed opciones_;
-    std::map<std::string, Recurso<CriterioListo>> criterios_;
-    std::map<std::string, Recurso<std::vector<Tubo>>> series_;
+    Leidos<CriterioListo> criterios_;
+    Leidos<std::vector<Tubo>> series_;
 };
 
 // Checks one prepared row: evaluation, texts, two-depth list, admissible slopes, smallest

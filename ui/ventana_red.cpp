@@ -524,6 +524,16 @@ bool VentanaRed::exportar(const QString& ruta) {
                                              "la red no ha terminado."));
         return false;
     }
+    for (const QString& entrada : {ejecucion_->nombre, rutaCriterio_, nombreSerie_}) {
+        if (mismoArchivo(QFile::encodeName(ruta), QFile::encodeName(entrada))) {
+            dialogos_.avisarError(QString::fromUtf8(kTitulo),
+                                  QStringLiteral("No se han exportado los resultados: «%1» es el "
+                                                 "mismo archivo que «%2», que la comprobación ha "
+                                                 "leído. Elija otro nombre.")
+                                      .arg(ruta, entrada));
+            return false;
+        }
+    }
     try {
         EscrituraAtomica escritura(QFile::encodeName(ruta), ruta);
         std::string texto = red::cabeceraCsv(modelo_->cabecera(), modelo_->opciones());

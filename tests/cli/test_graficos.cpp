@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
+#include <tuple>
+
 namespace {
 
 struct Ejecucion {
@@ -111,6 +113,40 @@ TEST(Graficos, SinArchivoCuandoNoSePuede) {
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::NoDotAndDotDot),
               QStringList{QStringLiteral("malo.caVek")});
+}
+
+// The chart or the note never replaces the calculation it is drawn from, through a link
+// either: refused before anything is written.
+TEST(Graficos, NoReemplazaElCalculo) {
+    QTemporaryDir dir;
+    for (const auto& [opcion, nombre, enlace] :
+         {std::tuple{"--nota", "caso.pdf", false}, std::tuple{"--grafico", "caso.svg", false},
+          std::tuple{"--grafico", "enlace.png", true}}) {
+        SCOPED_TRACE(nombre);
+        const QString calculo = dir.filePath(QStringLiteral("caso.pdf"));
+        QFile::remove(calculo);
+        ASSERT_TRUE(QFile::copy(kCaso, calculo));
+        QFile original(kCaso);
+        ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+        const QByteArray bytes = original.readAll();
+        const QString salida = dir.filePath(QString::fromUtf8(nombre));
+        if (enlace)
+            ASSERT_TRUE(QFile::link(calculo, salida));
+        const QString leido = enlace || salida == calculo ? calculo : salida;
+        if (!enlace && salida != calculo)
+            ASSERT_TRUE(QFile::copy(kCaso, salida));
+        const Ejecucion e = ejecutar({QString::fromUtf8(opcion), salida, leido});
+        EXPECT_EQ(e.codigo, 2);
+        EXPECT_EQ(e.errores.toStdString(),
+                  std::string("colvero-check: ") + opcion + " «" + salida.toStdString() +
+                      "» es el mismo archivo que el cálculo «" + leido.toStdString() +
+                      "»: " + (std::string(opcion) == "--nota" ? "la nota" : "el gráfico") +
+                      " lo reemplazaría. Elija otro nombre para la salida.\n");
+        QFile f(leido);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), bytes);
+        QFile::remove(salida);
+    }
 }
 
 } // namespace

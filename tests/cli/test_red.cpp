@@ -375,5 +375,170 @@ TEST(Red, AvisoDeDosCaladosConLaRedaccionComun) {
     EXPECT_NE(salida.find("Tramos con aviso de dos calados: 1\n"), std::string::npos) << salida;
 }
 
+// What a cell holds is echoed so that it can be seen: a number too large for a double is out of
+// range, not a non-number, and invisible bytes are spelt out.
+TEST(Red, CeldasRarasSeNombranVisibles) {
+    QTemporaryDir dir;
+    const QString tabla = escribir(dir, "red.csv",
+                                   QByteArray("tramo;D;n;i;Q\r\n"
+                                              "A;1e400;0,013;0,01;1\r\n"
+                                              "B;1;0,013;-1E+999;1\r\n"
+                                              "C;1;0,013;0,01;1") +
+                                       QByteArray(1, '\0') +
+                                       "\r\n"
+                                       "D;\xEF\xBB\xBF"
+                                       "1;0,013;0,01;1\r\n"
+                                       "E;1;0,013;1e-400;1\r\n");
+    const Ejecucion e = ejecutar(
+        {"--red", tabla, "--sin-pendientes", "--criterio", kEjemplos + "/criterio-red.CrVek"});
+    EXPECT_EQ(e.codigo, 2);
+    for (const char* linea : {"fila 2, columna D: «1e400» está fuera de rango\n",
+                              "fila 3, columna i: «-1E+999» está fuera de rango\n",
+                              "fila 4, columna Q: «1\\0» no es un número\n",
+                              "fila 5, columna D: «U+FEFF1» no es un número\n"})
+        EXPECT_TRUE(e.salida.contains(linea)) << linea << "\n" << e.salida.toStdString();
+    // A value too small for a double reads as 0, as the single-file check reads it.
+    EXPECT_FALSE(e.salida.contains("fila 6, columna i")) << e.salida.toStdString();
+}
+
+// No output of a run may replace one of its inputs: refused before anything is written, the
+// input left as it was, no other file made.
+struct MismoArchivo {
+    const char* nombre;
+    const char* opcion; // the input given as --salida too
+    bool enlace;        // --salida is a symbolic link to it
+};
+
+void PrintTo(const MismoArchivo& v, std::ostream* os) {
+    *os << v.nombre;
+}
+
+class RedSalidaSobreEntrada : public ::testing::TestWithParam<MismoArchivo> {};
+
+TEST_P(RedSalidaSobreEntrada, SeRechazaSinEscribir) {
+    const MismoArchivo& m = GetParam();
+    QTemporaryDir dir;
+    const QString tabla = escribir(dir, "red.csv", "tramo;D;n;i;Q\r\nA;1;0,013;0,01;1\r\n");
+    Criterio k;
+    k.activa.fill(false);
+    k.activa[0] = true;
+    guardarCriterio(QFile::encodeName(dir.filePath("c.CrVek")), k, '.');
+    Calculo plantilla;
+    plantilla.criterio = k;
+    guardarCalculo(QFile::encodeName(dir.filePath("p.caVek")), plantilla, '.');
+    escribir(dir, "s.txt", "DN 1000;1\n");
+    const QMap<QString, QString> entradas{{"red", tabla},
+                                          {"criterio", dir.filePath("c.CrVek")},
+                                          {"plantilla", dir.filePath("p.caVek")},
+                                          {"serie", dir.filePath("s.txt")}};
+    QMap<QString, QByteArray> antes;
+    for (const QString& ruta : entradas) {
+        QFile f(ruta);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        antes[ruta] = f.readAll();
+    }
+    const QString entrada = entradas[QString::fromUtf8(m.opcion)];
+    QString salida = entrada;
+    if (m.enlace) {
+        salida = dir.filePath("enlace.csv");
+        ASSERT_TRUE(QFile::link(entrada, salida));
+    }
+    QStringList argumentos{"--red", tabla, "--salida", salida};
+    if (QString::fromUtf8(m.opcion) == "plantilla")
+        argumentos << "--plantilla" << entradas["plantilla"];
+    else
+        argumentos << "--criterio" << entradas["criterio"];
+    if (QString::fromUtf8(m.opcion) == "serie")
+        argumentos << "--serie" << entradas["serie"];
+    const Ejecucion e = ejecutar(argumentos);
+    EXPECT_EQ(e.codigo, 2);
+    EXPECT_EQ(e.errores.toStdString(),
+              "colvero-check: --salida «" + salida.toStdString() + "» es el mismo archivo que --" +
+                  m.opcion + " «" + entrada.toStdString() +
+                  "»: los resultados lo reemplazarían. Elija otro nombre para la salida.\n");
+    EXPECT_TRUE(e.salida.isEmpty()) << e.salida.toStdString();
+    for (const QString& ruta : entradas) {
+        QFile f(ruta);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), antes[ruta]) << ruta.toStdString();
+    }
+    QStringList esperados{"c.CrVek", "p.caVek", "red.csv", "s.txt"};
+    if (m.enlace)
+        esperados.insert(1, "enlace.csv");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::System | QDir::Hidden, QDir::Name),
+              esperados);
+}
+
+INSTANTIATE_TEST_SUITE_P(, RedSalidaSobreEntrada,
+                         ::testing::Values(MismoArchivo{"LaTabla", "red", false},
+                                           MismoArchivo{"ElCriterio", "criterio", false},
+                                           MismoArchivo{"LaPlantilla", "plantilla", false},
+                                           MismoArchivo{"LaSerie", "serie", false},
+                                           MismoArchivo{"UnEnlaceALaTabla", "red", true}),
+                         [](const auto& info) { return std::string(info.param.nombre); });
+
+// A criterion named in a row is an input too: the run stops at that row and the result table
+// is not written.
+TEST(Red, SalidaNombradaEnUnaFila) {
+    QTemporaryDir dir;
+    const QString salida = escribir(dir, "r.csv", "anterior\n");
+    const QString tabla = escribir(dir, "red.csv",
+                                   "tramo;D;n;i;Q;criterio\r\n"
+                                   "A;1;0,013;0,01;1;\r\n"
+                                   "B;1;0,013;0,01;1;r.csv\r\n");
+    const Ejecucion e = ejecutar({"--red", tabla, "--sin-pendientes", "--salida", salida,
+                                  "--criterio", kEjemplos + "/criterio-red.CrVek"});
+    EXPECT_EQ(e.codigo, 2);
+    EXPECT_EQ(e.errores.toStdString(),
+              "colvero-check: fila 3, columna criterio: «" + salida.toStdString() +
+                  "» es el mismo archivo que la tabla de resultados, que lo reemplazaría. Elija "
+                  "otro nombre para la salida.\n");
+    QFile f(salida);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "anterior\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+              (QStringList{"r.csv", "red.csv"}));
+}
+
+// More criterion files than the run keeps read: each row still runs with its own, read again
+// when it was dropped. Even files hold a criterion every reach passes, odd ones one that
+// none passes; rows name them out of order, each file twice.
+TEST(Red, MuchosCriteriosPorFila) {
+    QTemporaryDir dir;
+    constexpr int kArchivos = 700;
+    for (int k = 0; k < kArchivos; ++k) {
+        Criterio c;
+        c.activa.fill(false);
+        c.activa[1] = true;
+        c.Vmax = k % 2 == 0 ? "100" : "0.001";
+        guardarCriterio(QFile::encodeName(dir.filePath(QStringLiteral("c%1.CrVek").arg(k))), c,
+                        '.');
+    }
+    QByteArray tabla = "tramo;D;n;i;Q;criterio\r\n";
+    std::vector<int> archivoDeFila;
+    for (int vuelta = 0; vuelta < 2; ++vuelta) {
+        for (int j = 0; j < kArchivos; ++j) {
+            const int k = vuelta == 0 ? j : (j * 263) % kArchivos; // 263 is prime to 700
+            archivoDeFila.push_back(k);
+            tabla += QStringLiteral("t%1;1;0,013;0,01;1;c%2.CrVek\r\n")
+                         .arg(archivoDeFila.size())
+                         .arg(k)
+                         .toUtf8();
+        }
+    }
+    const Ejecucion e =
+        ejecutar({"--red", escribir(dir, "red.csv", tabla), "--sin-pendientes", "--json"});
+    EXPECT_EQ(e.codigo, 1);
+    const std::vector<QJsonObject> o = objetos(e.salida);
+    ASSERT_EQ(o.size(), archivoDeFila.size());
+    for (size_t r = 0; r < o.size(); ++r) {
+        const QJsonArray condiciones = o[r]["condiciones"].toArray();
+        ASSERT_GE(condiciones.size(), 2) << r;
+        const QString veredicto = condiciones[1].toObject()["veredicto"].toString();
+        EXPECT_EQ(veredicto.contains("[SI]"), archivoDeFila[r] % 2 == 0)
+            << "fila " << r + 2 << ": " << veredicto.toStdString();
+    }
+}
+
 } // namespace
 } // namespace colvero

@@ -309,11 +309,96 @@ TEST(ArchivoCalculoErrores, ValueLongerThan4096BytesIsRefused) {
     const QByteArray b = reemplazado(kEjemploCalculo, "Tramo 3.1", largo);
     EXPECT_EQ(calculoDeBytes(b, "c", '.').titulo2, largo.toStdString());
     EXPECT_EQ(mensajeDe([&] { calculoDeBytes(reemplazado(b, largo, largo + "x"), "c", '.'); }),
-              "El archivo «c» no es válido: el valor 2 pasa de 4096 caracteres.");
+              "El archivo «c» no es válido: el valor 2 («Título 2») pasa de 4096 caracteres.");
     // Blanks before a value count too: a file of endless blanks ends as well.
     EXPECT_EQ(mensajeDe([&] { calculoDeBytes(QByteArray(5000, ' '), "c", '.'); }),
-              "El archivo «c» no es válido: el valor 1 pasa de 4096 caracteres.");
+              "El archivo «c» no es válido: el valor 1 («Título 1») pasa de 4096 caracteres.");
 }
+
+// The value of an index is named by its place in the layout, fillers and flags included.
+struct ValorLargo {
+    const char* nombre;
+    bool criterio;
+    int indice; // 0-based, in file order
+    const char* mensaje;
+};
+
+void PrintTo(const ValorLargo& v, std::ostream* os) {
+    *os << v.nombre;
+}
+
+class ArchivoValorLargo : public testing::TestWithParam<ValorLargo> {};
+
+TEST_P(ArchivoValorLargo, NamesTheField) {
+    const ValorLargo& v = GetParam();
+    // The values before the long one, each a short text, then the long one.
+    QByteArray b;
+    for (int k = 0; k < v.indice; ++k)
+        b += "1,";
+    b += QByteArray(5000, 'x');
+    const std::string m = mensajeDe([&] {
+        if (v.criterio)
+            criterioDeBytes(b, "c", '.');
+        else
+            calculoDeBytes(b, "c", '.');
+    });
+    EXPECT_EQ(m, std::string("El archivo «c» no es válido: ") + v.mensaje);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , ArchivoValorLargo,
+    testing::Values(
+        ValorLargo{"Pendiente", false, 4,
+                   "el valor 5 («Pendiente i (m/m)») pasa de 4096 caracteres."},
+        ValorLargo{"CasillaDeLaCondicion2", false, 8,
+                   "el valor 9 («casilla de la condición (2)») pasa de 4096 caracteres."},
+        ValorLargo{"Valor43", false, 42,
+                   "el valor 43 («y/D de autolimpieza (%)») pasa de 4096 caracteres."},
+        ValorLargo{"RellenoDelCriterio", true, 0, "el valor 1 pasa de 4096 caracteres."},
+        ValorLargo{"VelocidadMaximaDelCriterio", true, 11,
+                   "el valor 12 («Velocidad máxima (m/s)») pasa de 4096 caracteres."}),
+    [](const testing::TestParamInfo<ValorLargo>& i) { return std::string(i.param.nombre); });
+
+// What messages echo of a cell: nothing invisible left as it is.
+struct Visible {
+    const char* nombre;
+    std::string texto;
+    std::string visible;
+    std::string sinInvisibles;
+};
+
+void PrintTo(const Visible& v, std::ostream* os) {
+    *os << v.nombre;
+}
+
+class TextoVisible : public testing::TestWithParam<Visible> {};
+
+TEST_P(TextoVisible, ShowsAndDropsTheInvisibleCharacters) {
+    EXPECT_EQ(textoVisible(GetParam().texto), GetParam().visible);
+    EXPECT_EQ(sinInvisibles(GetParam().texto), GetParam().sinInvisibles);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , TextoVisible,
+    testing::Values(
+        Visible{"Corriente", "Tramo ñ 3,5 €", "Tramo ñ 3,5 €", "Tramo ñ 3,5 €"},
+        Visible{"Nul",
+                std::string("1\0"
+                            "2",
+                            3),
+                "1\\02", "12"},
+        Visible{"MarcaDeOrden",
+                "\xEF\xBB\xBF"
+                "1,5",
+                "U+FEFF1,5", "1,5"},
+        Visible{"SaltosDeLinea", "a\r\nb", "a\\r\\nb", "ab"},
+        Visible{"TabulacionSeQueda", "a\tb", "a\tb", "a\tb"},
+        Visible{"AnchoCeroGuionesYDireccion", "a\xE2\x80\x8B\xC2\xAD\xE2\x80\xAEz\x7F",
+                "aU+200BU+00ADU+202EzU+007F", "az"},
+        Visible{"ControlC1", "x\xC2\x85y", "xU+0085y", "xy"},
+        // Bytes that are not UTF-8 are neither shown nor dropped here: decoding comes first.
+        Visible{"NoUtf8", "\xFF\xFE", "\xFF\xFE", "\xFF\xFE"}),
+    [](const testing::TestParamInfo<Visible>& i) { return std::string(i.param.nombre); });
 
 // ---- Calculation file: refused texts --------------------------------------------------------
 
@@ -719,8 +804,9 @@ TEST_F(ArchivoDisco, NothingAfterTheNeededValuesIsRead) {
 }
 
 TEST_F(ArchivoDisco, EndlessFileIsRefusedNotSwallowed) {
-    EXPECT_EQ(mensajeDe([&] { leerCalculo("/dev/zero", '.'); }),
-              "El archivo «/dev/zero» no es válido: el valor 1 pasa de 4096 caracteres.");
+    EXPECT_EQ(
+        mensajeDe([&] { leerCalculo("/dev/zero", '.'); }),
+        "El archivo «/dev/zero» no es válido: el valor 1 («Título 1») pasa de 4096 caracteres.");
 }
 
 TEST_F(ArchivoDisco, CrLfSplitBetweenReadChunksIsOneLineEnd) {

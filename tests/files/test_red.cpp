@@ -158,7 +158,44 @@ INSTANTIATE_TEST_SUITE_P(
                   "Tr\xE1mo;D;n;i;Q\nA;1;0,013;0,01;1\nA;1;0,013;0,01;1\n",
                   "el tramo «A» aparece en las filas 2 y 3"},
         TablaMala{"ComillasEnCabecera", "tramo;\"D;n;i;Q\n",
-                  "en la cabecera unas comillas no se cierran"}),
+                  "en la cabecera unas comillas no se cierran"},
+        TablaMala{"Utf16ConMarca", std::string("\xFF\xFEt\0r\0a\0m\0o\0", 12),
+                  "está en UTF-16, que no se lee; guárdela como CSV en UTF-8 (en la hoja de "
+                  "cálculo, «CSV UTF-8»)"},
+        TablaMala{"Utf16SinMarca", std::string("\0t\0r\0a\0m\0o\0;\0D", 16),
+                  "está en UTF-16, que no se lee; guárdela como CSV en UTF-8 (en la hoja de "
+                  "cálculo, «CSV UTF-8»)"},
+        TablaMala{"TramosQueSoloDifierenPorUnaMarcaInvisible",
+                  "tramo;D;n;i;Q\nA1;1;0,013;0,01;1\n\xEF\xBB\xBF"
+                  "A1;1;0,013;0,01;1\n",
+                  "los tramos «A1» de la fila 2 y «U+FEFFA1» de la fila 3 solo se distinguen por "
+                  "caracteres invisibles"},
+        TablaMala{"TramosQueSoloDifierenPorUnNul",
+                  std::string("tramo;D;n;i;Q\nA") + '\0' + "1;1;0,013;0,01;1\nA1;1;0,013;0,01;1\n",
+                  "los tramos «A\\01» de la fila 2 y «A1» de la fila 3 solo se distinguen por "
+                  "caracteres invisibles"},
+        TablaMala{"TramosQueSoloDifierenPorUnEspacioDeAnchoCero",
+                  "tramo;D;n;i;Q\nA\xE2\x80\x8B"
+                  "1;1;0,013;0,01;1\nB;1;0,013;0,01;1\n"
+                  "A1;1;0,013;0,01;1\n",
+                  "los tramos «AU+200B1» de la fila 2 y «A1» de la fila 4 solo se distinguen por "
+                  "caracteres invisibles"},
+        // A stray quote in row 3 would make the rest of the table one cell.
+        TablaMala{"ComillaSueltaHastaElFinal",
+                  "tramo;D;n;i;Q\nA;1;0,013;0,01;1\nB;\"1;0,013;0,01;1\nC;1;0,013;0,01;1\n"
+                  "D;1;0,013;0,01;1\n",
+                  "las comillas abiertas en la fila 3, columna D (línea 3), no se cierran: llegan "
+                  "al final del archivo, en la línea 5, y ocupan 3 líneas"},
+        TablaMala{"ComillaSueltaEnTextoHastaElFinal",
+                  "tramo;D;n;i;Q;nombre\r\nA;1;0,013;0,01;1;\"x\r\nB;1;0,013;0,01;1;y",
+                  "las comillas abiertas en la fila 2, columna nombre (línea 2), no se cierran: "
+                  "llegan al final del archivo, en la línea 3, y ocupan 2 líneas"},
+        TablaMala{"NumeroEntreComillasEnVariasLineas",
+                  "tramo,D,n,i,Q\nA,1,0.013,0.01,1\nB,1,\"0.013,0.01,1\nC,1,0.013,0.01,1\n"
+                  "D,1,0.013,0.01,1\nE,1,0.013\",0.01,1\nF,1,0.013,0.01,1\n",
+                  "las comillas abiertas en la fila 3, columna n (línea 3), se cierran en la "
+                  "línea 6 y ocupan 4 líneas, pero un número no lleva saltos de línea: sobran o "
+                  "faltan unas comillas"}),
     [](const auto& info) { return std::string(info.param.nombre); });
 
 // A bad row is handed out with what is wrong, and the rows after it still read.
@@ -170,8 +207,7 @@ TEST(FilasRed, DefectosDeUnaFilaNoParanLasDemas) {
                               "B,1,0.013,0.01,1,9\n"
                               "C,\"1\"x,0.013,0.01,1\n"
                               "D,1,0.013,0.01,1\n"
-                              "E,\"1,0.013,0.01,1\n"
-                              "F,1,0.013,0.01,1\n"));
+                              "E,1,0.013,0.01,1\n"));
     const std::vector<FilaRed> filas = todas(lector);
     ASSERT_EQ(filas.size(), 5u);
     EXPECT_EQ(filas[0].error, "tiene 4 campos y la cabecera 5");
@@ -180,9 +216,36 @@ TEST(FilasRed, DefectosDeUnaFilaNoParanLasDemas) {
     EXPECT_EQ(filas[2].error, "hay texto tras las comillas de cierre de un campo");
     EXPECT_EQ(filas[3].numero, 5);
     EXPECT_TRUE(filas[3].error.empty());
-    // An unclosed quote runs to the end of the table: the rest is that one field.
     EXPECT_EQ(filas[4].numero, 6);
-    EXPECT_EQ(filas[4].error, "unas comillas no se cierran");
+    EXPECT_EQ(filas[4].error, "");
+}
+
+// A quoted text may hold line breaks: the row counts once, the next rows go on.
+TEST(FilasRed, TextoEntreComillasConSaltosDeLinea) {
+    QTemporaryDir dir;
+    LectorRed lector(escribir(dir, "red.csv",
+                              "tramo;nombre;D;n;i;Q\r\nA;\"calle\r\nmayor\";1;0,013;0,01;1\r\n"
+                              "B;x;1;0,013;0,01;1\r\n"));
+    const std::vector<FilaRed> filas = todas(lector);
+    ASSERT_EQ(filas.size(), 2u);
+    EXPECT_EQ(filas[0].celdas[1], "calle\r\nmayor");
+    EXPECT_EQ(filas[1].numero, 3);
+    EXPECT_EQ(filas[1].celdas[0], "B");
+}
+
+// Old Mac files end their lines with a lone CR: the same rows as with CR LF.
+TEST(FilasRed, FinesDeLineaSoloCr) {
+    QTemporaryDir dir;
+    LectorRed lector(
+        escribir(dir, "red.csv", "tramo;D;n;i;Q\rA;1;0,013;0,01;1\r\rB;\"2\";0,013;0,01;1\r"));
+    EXPECT_EQ(lector.cabecera().columna(ColumnaRed::Q), 4);
+    EXPECT_EQ(lector.cabecera().filas, 2);
+    const std::vector<FilaRed> filas = todas(lector);
+    ASSERT_EQ(filas.size(), 2u);
+    EXPECT_EQ(filas[0].celdas, (std::vector<std::string>{"A", "1", "0,013", "0,01", "1"}));
+    EXPECT_EQ(filas[1].numero, 4);
+    EXPECT_EQ(filas[1].celdas[1], "2");
+    EXPECT_EQ(filas[1].error, "");
 }
 
 // A pipe cannot be read twice: its bytes are held and read like a file.

@@ -563,6 +563,36 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(destino));
     }
 
+    // The export never replaces the table, criterion or series the run read.
+    void exportarNoReemplazaUnaEntrada() {
+        VentanaRed& red = abrirRed('.');
+        const QString criterio = copia("criterio-red.CrVek");
+        const QString serie = archivo("serie.txt", "DN 1000;1\n");
+        const QString tabla = copia("red-ejemplo-coma.csv");
+        QVERIFY(red.ponerCriterio(criterio));
+        QVERIFY(red.ponerSerie(serie));
+        red.ponerTabla(tabla);
+        red.comprobar();
+        QVERIFY(esperar(red));
+        int avisos = 0;
+        for (const QString& entrada : {tabla, criterio, serie}) {
+            QFile f(entrada);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const QByteArray antes = f.readAll();
+            f.close();
+            QVERIFY(!red.exportar(entrada));
+            QCOMPARE(prueba_->dialogos->errores.size(), ++avisos);
+            QCOMPARE(prueba_->dialogos->errores.back(),
+                     QStringLiteral("No se han exportado los resultados: «%1» es el mismo archivo "
+                                    "que «%1», que la comprobación ha leído. Elija otro nombre.")
+                         .arg(entrada));
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), antes);
+        }
+        QVERIFY(red.exportar(carpeta_->filePath(QStringLiteral("resultados.csv"))));
+        QCOMPARE(prueba_->dialogos->errores.size(), avisos);
+    }
+
     // The header band's new button sits beside the other two and covers no control.
     void botonEnLaBandaDeLaCabecera() {
         prueba_ = std::make_unique<VentanaDePrueba>('.');
