@@ -1,6 +1,6 @@
 #pragma once
-// colvero-check: runs Calcular on calculation files without the window and reports the
-// outcome as a summary, as JSON lines or as the window's report text.
+// colvero-check: runs Calcular on a calculation file without the window and writes the
+// outcome as a summary or as a JSON line.
 #include "check/calcular.h"
 #include "check/calculo.h"
 #include "check/evaluacion.h"
@@ -9,10 +9,7 @@
 #include <QString>
 #include <array>
 #include <optional>
-#include <span>
 #include <string>
-
-class QIODevice;
 
 namespace colvero::cli {
 
@@ -33,6 +30,12 @@ Comprobacion comprobar(const QByteArray& rutaNativa, const std::optional<Criteri
 // '.' or ',' from a locale name (or the system locale when empty); anything else is '.'.
 char separadorDeLocale(const QString& nombre);
 
+// True when the file was read and the run completed.
+bool realizado(const Comprobacion& c);
+
+// Why a run did not complete, for messages.
+QString motivo(const Comprobacion& c);
+
 // Exit status of one outcome, from the conditions' outcomes: 0 completed and passing, 1
 // completed with some "[NO]" but no "[ERROR]", 2 otherwise (unreadable file, incomplete run,
 // an "[ERROR]"). A set of files exits with the highest status of its files.
@@ -44,9 +47,5 @@ void anadirJson(const Comprobacion& c, std::string& destino);
 
 // Appends a readable Spanish summary (UTF-8, LF line ends) to `destino`.
 void anadirResumen(const Comprobacion& c, std::string& destino);
-
-// The whole command: `argumentos` is argv (program name first); file operands are opened by
-// their bytes. Writes to `salida` and `errores` and returns the exit status.
-int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevice& errores);
 
 } // namespace colvero::cli
