@@ -1,5 +1,7 @@
 #include "cli/comprobacion.h"
 
+#include "check/numero.h"
+#include "check/plausibilidad.h"
 #include "cli/escritura.h"
 #include "files/archivos.h"
 #include "files/lectura.h"
@@ -38,11 +40,13 @@ const char* campoErroneo(const Comprobacion& c) {
 // building twice per file.
 Comprobacion leida(const QByteArray& rutaNativa, char separadorDecimal) {
     try {
+        Leido<Calculo> leido = abrirCalculo(rutaNativa, separadorDecimal);
         return Comprobacion{.archivo = nombreVisible(rutaNativa),
                             .error = std::nullopt,
-                            .calculo = leerCalculo(rutaNativa, separadorDecimal),
+                            .calculo = std::move(leido.valor),
                             .resultado = {},
-                            .guardados = {}};
+                            .guardados = {},
+                            .sinEOF = leido.sinEOF};
     } catch (const ErrorArchivo& e) {
         Comprobacion c;
         c.archivo = nombreVisible(rutaNativa);
@@ -82,11 +86,27 @@ Comprobacion comprobar(const QByteArray& rutaNativa, const std::optional<Criteri
         c.calculo.criterio = *criterio;
     }
     c.resultado = calcular(c.calculo, c.guardados, separadorDecimal);
+    const std::optional<double> D = leerNumero(c.calculo.colector.D, separadorDecimal);
+    c.diametroEnMilimetros = D && pareceMilimetros(*D);
     return c;
 }
 
-char separadorDeLocale(const QString& nombre) {
-    return separadorDecimalDe(nombre.isEmpty() ? QLocale::system() : QLocale(nombre));
+std::optional<char> separadorDeLocale(const QString& nombre) {
+    if (nombre.isEmpty()) {
+        return separadorDecimalDe(QLocale::system());
+    }
+    const QLocale locale(nombre);
+    if (locale.language() == QLocale::C && nombre != QLatin1String("C") &&
+        nombre != QLatin1String("POSIX")) {
+        return std::nullopt;
+    }
+    return separadorDecimalDe(locale);
+}
+
+QString mensajeLocaleDesconocida(const QString& nombre) {
+    return QStringLiteral("la configuración regional «%1» no existe (se admiten, por ejemplo, "
+                          "C, en_US o es_ES)")
+        .arg(nombre);
 }
 
 int codigoDeSalida(const Comprobacion& c) {
@@ -153,7 +173,108 @@ void anadirJson(const Comprobacion& c, std::string& d) {
             primero = false;
         }
     }
+    if (c.sinEOF) {
+        d += primero ? "{\"mensaje\":" : ",{\"mensaje\":";
+        anadirCadenaJson(d, avisoSinEOF());
+        d += ",\"tipo\":\"sin_eof\"}";
+        primero = false;
+    }
+    if (c.diametroEnMilimetros) {
+        d += primero ? "{\"mensaje\":" : ",{\"mensaje\":";
+        anadirCadenaJson(d, avisoDiametro(c.calculo.colector.D));
+        d += ",\"tipo\":\"diametro_en_milimetros\"}";
+    }
     d += "]}";
+}
+
+std::string avisoSinEOF() {
+    return kAvisoSinEOF;
+}
+
+std::string avisoDiametro(const std::string& textoD) {
+    return "el diámetro D = " + textoD + " pasa de 5 m: ¿está en milímetros? D se da en metros";
+}
+
+namespace {
+
+// Whether `ruta` reads whole as the other kind of file: a calculation file lacks values for a
+// criterion, and a criterion file read as a calculation goes on after its values.
+bool esCalculo(const QByteArray& ruta, char separadorDecimal) {
+    try {
+        return !abrirCalculo(ruta, separadorDecimal).sinEOF;
+    } catch (const ErrorArchivo&) {
+        return false;
+    }
+}
+
+bool esCriterio(const QByteArray& ruta, char separadorDecimal) {
+    try {
+        return !abrirCriterio(ruta, separadorDecimal).sinEOF;
+    } catch (const ErrorArchivo&) {
+        return false;
+    }
+}
+
+} // namespace
+
+std::string lineaDeAviso(const QString& archivo, const std::string& aviso) {
+    return "colvero-check: aviso: " + archivo.toStdString() + ": " + aviso + "\n";
+}
+
+Criterio criterioDeOpcion(const QByteArray& ruta, bool plantilla, char separadorDecimal,
+                          std::string& avisos) {
+    const QString nombre = nombreVisible(ruta);
+    if (plantilla) {
+        const auto esUnCriterio = [&] {
+            return ErrorArchivo(("El archivo «" + nombre +
+                                 "» es un criterio (.CrVek), no un cálculo: use --criterio " +
+                                 nombre + ".")
+                                    .toStdString());
+        };
+        Leido<Calculo> leido;
+        try {
+            leido = abrirCalculo(ruta, separadorDecimal);
+        } catch (const ErrorArchivo&) {
+            if (esCriterio(ruta, separadorDecimal)) {
+                throw esUnCriterio();
+            }
+            throw;
+        }
+        if (leido.sinEOF && esCriterio(ruta, separadorDecimal)) {
+            throw esUnCriterio();
+        }
+        if (leido.sinEOF) {
+            avisos += lineaDeAviso(nombre, avisoSinEOF());
+        }
+        return leido.valor.criterio;
+    }
+    try {
+        Leido<Criterio> leido = abrirCriterio(ruta, separadorDecimal);
+        if (leido.sinEOF) {
+            avisos += lineaDeAviso(nombre, avisoSinEOF());
+        }
+        return leido.valor;
+    } catch (const ErrorArchivo&) {
+        if (!esCalculo(ruta, separadorDecimal)) {
+            throw;
+        }
+        throw ErrorArchivo(("El archivo «" + nombre +
+                            "» es un cálculo (.caVek), no un criterio (.CrVek): para tomar el "
+                            "criterio de un cálculo, use --plantilla " +
+                            nombre + ".")
+                               .toStdString());
+    }
+}
+
+std::string avisosDeLectura(const Comprobacion& c) {
+    std::string d;
+    if (c.sinEOF) {
+        d += lineaDeAviso(c.archivo, avisoSinEOF());
+    }
+    if (c.diametroEnMilimetros) {
+        d += lineaDeAviso(c.archivo, avisoDiametro(c.calculo.colector.D));
+    }
+    return d;
 }
 
 void anadirResumen(const Comprobacion& c, std::string& d) {

@@ -46,14 +46,18 @@ se cumplen todas las condiciones activadas.
 Opciones:
   --criterio ARCHIVO  Aplica el criterio de ARCHIVO (.CrVek) a cada cálculo en lugar del
                       criterio guardado en el propio cálculo.
+  --plantilla ARCHIVO En lugar de --criterio, aplica el criterio guardado en el cálculo
+                      ARCHIVO (.caVek).
   --locale NOMBRE     Configuración regional de los números (C, en_US, es_ES...): decide el
                       separador decimal, "." o ",". Por omisión, la del sistema
-                      (LC_ALL, LC_NUMERIC o LANG).
+                      (LC_ALL, LC_NUMERIC o LANG). Un nombre que no existe es un error.
   --json              Escribe un objeto JSON por archivo y línea (UTF-8): archivo, estado,
                       colector y, para cada condición, número, veredicto y valores calculados,
                       más campo_erroneo si un campo que no es un número impide el cálculo, y
                       avisos: las condiciones cuyo caudal está entre Qll y Qmax, donde hay dos
-                      calados normales; o archivo y error si no se puede leer.
+                      calados normales, un archivo que no termina en EOF (puede estar
+                      cortado) y un diámetro de más de 5 m (¿en milímetros?); o archivo y
+                      error si no se puede leer.
                       Con --pendientes o --diametros, la respuesta de cada archivo.
   --informe           Escribe el informe del cálculo tal como lo genera el botón
                       "Generar informe" de la ventana: filas precedidas de CR, celdas de
@@ -64,7 +68,8 @@ Opciones:
                       la condición que decide cada extremo; si no hay ninguna, dice por qué.
                       La pendiente del propio cálculo no se usa.
   --diametros SERIE   Prueba cada tubo de la serie de diámetros SERIE (una línea
-                      "nombre;diámetro interior en m" por tubo; # empieza un comentario) con la
+                      "nombre;diámetro interior en m" por tubo; # empieza un comentario), o de
+                      una de las series incluidas, hormigon o pvc-sn4, con la
                       pendiente de cada cálculo: las condiciones que no cumple y sus pendientes
                       admisibles; después, el menor tubo que cumple y el menor que tiene alguna
                       pendiente admisible.
@@ -78,6 +83,10 @@ Opciones:
   -v, --version       Muestra la versión.
 
 Sin --json ni --informe escribe un resumen legible de cada archivo.
+
+Los avisos van a la salida de errores, sin cambiar ningún resultado: un archivo que no termina
+en EOF (puede estar cortado), un diámetro o un tubo de la serie de más de 5 m (probablemente en
+milímetros) y un archivo .csv, que se comprueba con --red.
 
 Para comprobar todos los tramos de una red desde una tabla: colvero-check --red RED.csv
 (véase colvero-check --red --help).
@@ -115,6 +124,23 @@ QString errorDeUso(const QCommandLineParser& p, const QStringList& argumentos) {
     }
     return QStringLiteral("argumentos no válidos");
 }
+void avisarSerie(const SerieLeida& serie, QIODevice& errores) {
+    if (const std::optional<std::string> aviso = avisoDeSerie(serie)) {
+        errores.write(("colvero-check: aviso: " + *aviso + "\n").c_str());
+    }
+}
+
+// Warnings of reading a calculation file, and the hint for a network table given as one.
+void avisarLectura(const Comprobacion& c, QIODevice& errores) {
+    std::string avisos = avisosDeLectura(c);
+    if (c.archivo.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive)) {
+        avisos += "colvero-check: " + c.archivo.toStdString() +
+                  " parece una tabla de red: compruébela con colvero-check --red " +
+                  c.archivo.toStdString() + "\n";
+    }
+    errores.write(avisos.data(), static_cast<qint64>(avisos.size()));
+}
+
 } // namespace
 
 #ifndef COLVERO_CON_GRAFICOS
@@ -172,6 +198,8 @@ int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevi
     p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption optCriterio(QStringLiteral("criterio"), QString(),
                                          QStringLiteral("ARCHIVO"));
+    const QCommandLineOption optPlantilla(QStringLiteral("plantilla"), QString(),
+                                          QStringLiteral("ARCHIVO"));
     const QCommandLineOption optLocale(QStringLiteral("locale"), QString(),
                                        QStringLiteral("NOMBRE"));
     const QCommandLineOption optJson(QStringLiteral("json"));
@@ -185,9 +213,9 @@ int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevi
     const QCommandLineOption optAyuda(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption optVersion(
         QStringList{QStringLiteral("v"), QStringLiteral("version")});
-    const QList<QCommandLineOption> opciones{optCriterio,   optLocale,    optJson,    optInforme,
-                                             optPendientes, optDiametros, optGrafico, optNota,
-                                             optAyuda,      optVersion};
+    const QList<QCommandLineOption> opciones{optCriterio, optPlantilla,  optLocale,    optJson,
+                                             optInforme,  optPendientes, optDiametros, optGrafico,
+                                             optNota,     optAyuda,      optVersion};
     p.addOptions(opciones);
     p.addPositionalArgument(QStringLiteral("calculos"), QString());
 
@@ -225,6 +253,9 @@ int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevi
             QStringLiteral("%1 y --informe no se pueden usar juntas")
                 .arg(pendientes ? QStringLiteral("--pendientes") : QStringLiteral("--diametros")));
     }
+    if (p.isSet(optCriterio) && p.isSet(optPlantilla)) {
+        return errorDeUsoCon(QStringLiteral("--criterio y --plantilla no se pueden usar juntas"));
+    }
     if (archivos.empty()) {
         return errorDeUsoCon(QStringLiteral("falta el archivo de cálculo (.caVek)"));
     }
@@ -248,11 +279,18 @@ int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevi
 #endif
     }
 
-    const char separador = separadorDeLocale(p.value(optLocale));
+    const std::optional<char> conocido = separadorDeLocale(p.value(optLocale));
+    if (!conocido) {
+        return errorDeUsoCon(mensajeLocaleDesconocida(p.value(optLocale)));
+    }
+    const char separador = *conocido;
     std::optional<Criterio> criterio;
-    if (const QByteArray* ruta = separados.valor(optCriterio)) {
+    const QCommandLineOption& optDelCriterio = p.isSet(optPlantilla) ? optPlantilla : optCriterio;
+    if (const QByteArray* ruta = separados.valor(optDelCriterio)) {
         try {
-            criterio = leerCriterio(*ruta, separador);
+            std::string avisos;
+            criterio = criterioDeOpcion(*ruta, p.isSet(optPlantilla), separador, avisos);
+            errores.write(avisos.data(), static_cast<qint64>(avisos.size()));
         } catch (const ErrorArchivo& e) {
             return fallo(QString::fromUtf8(e.what()));
         }
@@ -261,8 +299,8 @@ int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevi
 #ifdef COLVERO_CON_GRAFICOS
     if (grafico || nota) {
         const QString nombreCriterio =
-            separados.valor(optCriterio)
-                ? QFileInfo(nombreVisible(*separados.valor(optCriterio))).fileName()
+            separados.valor(optDelCriterio)
+                ? QFileInfo(nombreVisible(*separados.valor(optDelCriterio))).fileName()
                 : QString();
         return dibujar(grafico ? Dibujo::Grafico : Dibujo::Nota,
                        p.value(grafico ? optGrafico : optNota), QByteArray(archivos.front()),
@@ -274,16 +312,19 @@ int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevi
         std::optional<std::vector<Tubo>> serie;
         if (diametros) {
             try {
-                serie = leerSerie(*separados.valor(optDiametros));
+                SerieLeida leida = leerSerieDeOpcion(*separados.valor(optDiametros));
+                avisarSerie(leida, errores);
+                serie = std::move(leida.tubos);
             } catch (const ErrorArchivo& e) {
                 return fallo(QString::fromUtf8(e.what()));
             }
         }
-        return responder(archivos, criterio, serie, separador, json, salida);
+        return responder(archivos, criterio, serie, separador, json, salida, errores);
     }
 
     if (informe) {
         const Comprobacion c = comprobar(QByteArray(archivos.front()), criterio, separador);
+        avisarLectura(c, errores);
         if (!realizado(c)) {
             if (c.error) {
                 return fallo(QString::fromStdString(*c.error));
@@ -306,6 +347,7 @@ int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevi
         // argv outlives the loop: its bytes are used in place.
         const Comprobacion c =
             comprobar(QByteArray::fromRawData(archivo, qstrlen(archivo)), criterio, separador);
+        avisarLectura(c, errores);
         std::string& d = escrita.texto();
         if (json) {
             anadirJson(c, d);

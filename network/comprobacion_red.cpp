@@ -243,6 +243,7 @@ void comprobarTrabajo(Trabajo& t, const OpcionesRed& o, const DialectoRed& diale
     std::vector<int>& avisos = t.avisos;
     avisos.clear();
     ResultadoCalculo rCsv;
+    std::optional<ResultadoPendientes> pendientesCsv;
     if (t.error.empty()) {
         const Evaluacion ev = evaluar(t.d, t.criterio->activas);
         ValoresGuardados g;
@@ -253,8 +254,13 @@ void comprobarTrabajo(Trabajo& t, const OpcionesRed& o, const DialectoRed& diale
                                              : resultadoDeEvaluacion(t.d, ev, g2, dialecto.decimal);
         }
         avisos = dosCalados(ev);
-        if (o.pendientes)
+        if (o.pendientes) {
             t.pendientes = pendientesAdmisibles(t.d, t.criterio->activas, o.sep);
+            // The reason why no slope passes quotes slopes: the result table writes them with
+            // its own decimal separator. Only such rows are searched again.
+            if (o.csv && o.sep != dialecto.decimal && t.pendientes->intervalos.empty())
+                pendientesCsv = pendientesAdmisibles(t.d, t.criterio->activas, dialecto.decimal);
+        }
         if (t.serie) {
             if (const auto j = menorQueCumple(t.d, t.criterio->activas, *t.serie))
                 t.menor = (*t.serie)[*j].nombre;
@@ -290,8 +296,12 @@ void comprobarTrabajo(Trabajo& t, const OpcionesRed& o, const DialectoRed& diale
         if (o.pendientes) {
             d += dialecto.campos;
             if (t.pendientes) {
-                anadirCeldaCsv(d, textoPendientes(*t.pendientes, o.sep, dialecto.decimal),
-                               dialecto);
+                anadirCeldaCsv(
+                    d,
+                    pendientesCsv
+                        ? textoPendientes(*pendientesCsv, dialecto.decimal, dialecto.decimal)
+                        : textoPendientes(*t.pendientes, o.sep, dialecto.decimal),
+                    dialecto);
             }
         }
         if (o.conSerie) {
