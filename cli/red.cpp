@@ -43,8 +43,8 @@ La tabla lleva una fila de cabecera con las columnas tramo, D (m), n, i (m/m) y 
 (m3/s; un Qk vacío toma el valor de Q); opcionales: nombre, criterio y serie (rutas relativas
 a la carpeta de la tabla). Las cabeceras pueden llevar su unidad entre paréntesis, «D (m)»,
 «i (m/m)», «Q (m3/s)», si es esa; otra unidad, como «Q (l/s)», se rechaza. Las demás columnas
-se conservan. Campos separados por ";" con coma
-decimal o por "," con punto decimal; UTF-8 o Windows-1252.
+se conservan. Campos separados por ";" con coma decimal o por "," con punto decimal; UTF-8 o
+Windows-1252.
 
 Opciones:
   --red ARCHIVO       La tabla de la red.
