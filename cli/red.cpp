@@ -108,6 +108,9 @@ void escribirJson(TrabajoCli& tc, const Opciones& o) {
     Comprobacion c;
     c.archivo = o.red;
     c.resultado = t.r;
+    c.diametroEnMilimetros = pareceMilimetros(t.d.D);
+    if (c.diametroEnMilimetros)
+        c.calculo.colector.D = conversionSimple(t.d.D, o.motor.sep);
     anadirJson(c, d);
     d.pop_back();
     d += ",\"tramo\":";

@@ -246,7 +246,17 @@ TEST_F(Avisos, RedConDiametrosEnMilimetros) {
     EXPECT_EQ(e.errores, "colvero-check: aviso: " + tabla.toUtf8() +
                              ": 2 tramos, el primero en la fila 3, tienen un diámetro D de más de "
                              "5 m: ¿está en milímetros? D se da en metros\n");
-    EXPECT_EQ(e.salida.count('\n'), 3);
+    const QList<QByteArray> lineas = e.salida.trimmed().split('\n');
+    ASSERT_EQ(lineas.size(), 3);
+    const auto tipos = [](const QByteArray& linea) {
+        QStringList t;
+        for (const auto& a : objeto(linea)["avisos"].toArray())
+            t << a.toObject()["tipo"].toString();
+        return t;
+    };
+    EXPECT_EQ(tipos(lineas[0]), QStringList());
+    EXPECT_EQ(tipos(lineas[1]), QStringList{"diametro_en_milimetros"});
+    EXPECT_EQ(tipos(lineas[2]), QStringList{"diametro_en_milimetros"});
 }
 
 // A result table with decimal commas writes every number with them, the reasons why no slope
