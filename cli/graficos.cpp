@@ -56,6 +56,8 @@ int dibujar(Dibujo dibujo, const QString& destino, const QByteArray& rutaNativa,
                                                      : QStringLiteral("el gráfico")));
     }
     const Comprobacion c = comprobar(rutaNativa, criterio, separadorDecimal);
+    const std::string avisos = avisosDeLectura(c);
+    errores.write(avisos.data(), static_cast<qint64>(avisos.size()));
     if (c.error) {
         return fallo(QString::fromStdString(*c.error));
     }

@@ -1,4 +1,4 @@
-#include "cli/comprobacion.h"
+#include "cli/opciones.h"
 
 #include <QFile>
 #include <cstdio>

@@ -1,6 +1,8 @@
 #include "cli/pendientes.h"
 
+#include "check/plausibilidad.h"
 #include "check/textos_pendientes.h"
+#include "cli/comprobacion.h"
 #include "cli/escritura.h"
 #include "files/archivos.h"
 #include "files/lectura.h"
@@ -20,7 +22,9 @@ std::optional<Entradas> leer(Consulta& c, const QByteArray& rutaNativa,
                              Activas& activas) {
     Calculo calculo;
     try {
-        calculo = leerCalculo(rutaNativa, separadorDecimal);
+        Leido<Calculo> leido = abrirCalculo(rutaNativa, separadorDecimal);
+        calculo = std::move(leido.valor);
+        c.sinEOF = leido.sinEOF;
     } catch (const ErrorArchivo& e) {
         c.error = e.what();
         return std::nullopt;
@@ -30,6 +34,7 @@ std::optional<Entradas> leer(Consulta& c, const QByteArray& rutaNativa,
     }
     activas = calculo.criterio.activa;
     c.pendiente = calculo.colector.i;
+    c.diametro = calculo.colector.D;
     std::optional<Entradas> d = convertirEntradas(calculo, separadorDecimal, &c.campoErroneo);
     if (!d) {
         c.error = kDatosErroneos;
@@ -135,6 +140,7 @@ Consulta consultarPendientes(const QByteArray& rutaNativa, const std::optional<C
     if (!d) {
         return c;
     }
+    c.diametroEnMilimetros = pareceMilimetros(d->D);
     c.pendientes = pendientesAdmisibles(*d, activas, separadorDecimal);
     if (c.pendientes.fin != FinPendientes::Realizado) {
         c.error = c.pendientes.motivo; // the collector message, or the error exit's
@@ -294,7 +300,17 @@ void anadirResumenDiametros(const Consulta& c, char separadorDecimal, std::strin
 
 int responder(const std::vector<const char*>& archivos, const std::optional<Criterio>& criterio,
               const std::optional<std::vector<Tubo>>& serie, char separadorDecimal, bool json,
-              QIODevice& salida) {
+              QIODevice& salida, QIODevice& errores) {
+    const auto avisar = [&](const Consulta& c) {
+        std::string avisos;
+        if (c.sinEOF) {
+            avisos += lineaDeAviso(c.archivo, avisoSinEOF());
+        }
+        if (c.diametroEnMilimetros) {
+            avisos += lineaDeAviso(c.archivo, avisoDiametro(c.diametro));
+        }
+        errores.write(avisos.data(), static_cast<qint64>(avisos.size()));
+    };
     // As with the check, each file is written once answered and then forgotten.
     Salida escrita(salida);
     int codigo = 0;
@@ -308,10 +324,12 @@ int responder(const std::vector<const char*>& archivos, const std::optional<Crit
         if (serie) {
             const Consulta c =
                 consultarDiametros(QByteArray(archivo), criterio, *serie, separadorDecimal);
+            avisar(c);
             json ? anadirJsonDiametros(c, d) : anadirResumenDiametros(c, separadorDecimal, d);
             codigo = std::max(codigo, codigoDeDiametros(c));
         } else {
             const Consulta c = consultarPendientes(QByteArray(archivo), criterio, separadorDecimal);
+            avisar(c);
             json ? anadirJsonPendientes(c, d) : anadirResumenPendientes(c, separadorDecimal, d);
             codigo = std::max(codigo, codigoDePendientes(c));
         }

@@ -25,10 +25,13 @@ struct Consulta {
                                       // the error exit ("Datos de entrada erroneos")
     std::optional<CampoNumerico> campoErroneo; // the field that is not a number, if that is why
     std::string pendiente;                     // the case's slope text, as the window shows it
+    std::string diametro;                      // the case's diameter text
     ResultadoPendientes pendientes;            // --pendientes
     ResultadoDiametros diametros;              // --diametros
     // Nothing passes because an enabled condition gives "[ERROR]" at every slope and diameter.
     bool datoErroneo = false;
+    bool sinEOF = false;               // the file lacks its "EOF" line: it may have been cut
+    bool diametroEnMilimetros = false; // --pendientes: the case's D is over 5 m
 };
 
 // The admissible slopes of the case in the file at `rutaNativa` (the path's bytes), with `criterio`
@@ -51,10 +54,11 @@ void anadirResumenPendientes(const Consulta& c, char separadorDecimal, std::stri
 void anadirJsonDiametros(const Consulta& c, std::string& destino);
 void anadirResumenDiametros(const Consulta& c, char separadorDecimal, std::string& destino);
 
-// Asks every file the question, writing each answer to `salida` as soon as it is known, and
-// returns the highest exit status. Without `serie` the question is --pendientes.
+// Asks every file the question, writing each answer to `salida` as soon as it is known and
+// the warnings of reading to `errores`, and returns the highest exit status. Without `serie`
+// the question is --pendientes.
 int responder(const std::vector<const char*>& archivos, const std::optional<Criterio>& criterio,
               const std::optional<std::vector<Tubo>>& serie, char separadorDecimal, bool json,
-              QIODevice& salida);
+              QIODevice& salida, QIODevice& errores);
 
 } // namespace colvero::cli

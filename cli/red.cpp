@@ -8,6 +8,7 @@
 #include "check/diametros.h"
 #include "check/numero.h"
 #include "check/pendientes.h"
+#include "check/plausibilidad.h"
 #include "check/textos_pendientes.h"
 #include "cli/comprobacion.h"
 #include "files/archivos.h"
@@ -34,7 +35,7 @@ namespace colvero::cli {
 namespace {
 
 const char* const kAyudaRed =
-    R"(Uso: colvero-check --red RED.csv [--criterio C.CrVek | --plantilla P.caVek] [--serie S]
+    R"(Uso: colvero-check --red RED.csv (--criterio C.CrVek | --plantilla P.caVek) [--serie S]
                     [--sin-pendientes] [--locale NOMBRE] [--json] [--salida RESULTADOS.csv]
 
 Comprueba cada tramo de una red, una fila de la tabla RED.csv por tramo, con las diez
@@ -42,15 +43,19 @@ condiciones de diseño.
 
 La tabla lleva una fila de cabecera con las columnas tramo, D (m), n, i (m/m) y Q o Q1 a Q7
 (m3/s; un Qk vacío toma el valor de Q); opcionales: nombre, criterio y serie (rutas relativas
-a la carpeta de la tabla). Las demás columnas se conservan. Campos separados por ";" con coma
-decimal o por "," con punto decimal; UTF-8 o Windows-1252.
+a la carpeta de la tabla). Las cabeceras pueden llevar su unidad entre paréntesis, «D (m)»,
+«i (m/m)», «Q (m3/s)», si es esa; otra unidad, como «Q (l/s)», se rechaza. Las demás columnas
+se conservan. Campos separados por ";" con coma decimal o por "," con punto decimal; UTF-8 o
+Windows-1252.
 
 Opciones:
   --red ARCHIVO       La tabla de la red.
   --criterio ARCHIVO  El criterio (.CrVek) de todos los tramos.
   --plantilla ARCHIVO Toma el criterio de un cálculo (.caVek).
-                      Sin ninguna de las dos, los valores iniciales de la ventana.
-  --serie ARCHIVO     Serie de diámetros: añade el menor tubo que cumple a la pendiente del tramo.
+                      Hace falta una de las dos; la columna criterio, si la hay, manda en
+                      los tramos que la rellenan.
+  --serie SERIE       Serie de diámetros, un archivo o una de las incluidas (hormigon o
+                      pvc-sn4): añade el menor tubo que cumple a la pendiente del tramo.
   --sin-pendientes    No calcula las pendientes admisibles.
   --locale NOMBRE     Separador decimal de los valores calculados (C, en_US, es_ES...).
   --json              Un objeto JSON por tramo y línea en lugar del resumen.
@@ -105,6 +110,9 @@ void escribirJson(TrabajoCli& tc, const Opciones& o) {
     Comprobacion c;
     c.archivo = o.red;
     c.resultado = t.r;
+    c.diametroEnMilimetros = pareceMilimetros(t.d.D);
+    if (c.diametroEnMilimetros)
+        c.calculo.colector.D = conversionSimple(t.d.D, o.motor.sep);
     anadirJson(c, d);
     d.pop_back();
     d += ",\"tramo\":";
@@ -205,8 +213,17 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
                 QStringLiteral("la opción --%1 se ha dado dos veces").arg(o->names().first()));
     }
 
+    if (!p.isSet(optCriterio) && !p.isSet(optPlantilla))
+        return errorDeUso(QStringLiteral(
+            "falta el criterio de los tramos: dé un criterio con --criterio ARCHIVO.CrVek, o "
+            "tome el de un cálculo con --plantilla ARCHIVO.caVek (si la tabla tiene la columna "
+            "criterio, se usa en los tramos que la rellenan)"));
+    const std::optional<char> conocido = separadorDeLocale(p.value(optLocale));
+    if (!conocido)
+        return errorDeUso(mensajeLocaleDesconocida(p.value(optLocale)));
+
     Opciones o;
-    o.motor.sep = separadorDeLocale(p.value(optLocale));
+    o.motor.sep = *conocido;
     o.json = p.isSet(optJson);
     o.motor.pendientes = !p.isSet(optSinPendientes);
     o.motor.csv = p.isSet(optSalida);
@@ -237,26 +254,31 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
 
     // Everything that can refuse the run is read before the first row is checked.
     Criterio criterio;
-    QString origenCriterio =
-        QStringLiteral("valores iniciales de la ventana (no se ha dado --criterio ni --plantilla)");
+    QString origenCriterio;
     std::vector<Tubo> serie;
     std::optional<red::CriterioListo> base;
     std::unique_ptr<LectorRed> lector;
     try {
+        std::string avisos;
         if (p.isSet(optCriterio)) {
-            criterio = leerCriterio(ruta(optCriterio), sep);
+            criterio = criterioDeOpcion(ruta(optCriterio), false, sep, avisos);
             origenCriterio = p.value(optCriterio);
-        } else if (p.isSet(optPlantilla)) {
-            criterio = leerCalculo(ruta(optPlantilla), sep).criterio;
+        } else {
+            criterio = criterioDeOpcion(ruta(optPlantilla), true, sep, avisos);
             origenCriterio = QStringLiteral("el de la plantilla %1").arg(p.value(optPlantilla));
         }
+        errores.write(avisos.data(), static_cast<qint64>(avisos.size()));
         std::string error;
         base = red::prepararCriterio(criterio, sep, error);
         if (!base)
             return fallo(
                 QStringLiteral("el criterio no sirve: %1").arg(QString::fromStdString(error)));
-        if (o.motor.conSerie)
-            serie = leerSerie(ruta(optSerie));
+        if (o.motor.conSerie) {
+            SerieLeida leida = leerSerieDeOpcion(ruta(optSerie));
+            if (const std::optional<std::string> aviso = avisoDeSerie(leida))
+                errores.write(("colvero-check: aviso: " + *aviso + "\n").c_str());
+            serie = std::move(leida.tubos);
+        }
         lector = std::make_unique<LectorRed>(ruta(optRed));
     } catch (const ErrorArchivo& e) {
         return fallo(QString::fromUtf8(e.what()));
@@ -288,6 +310,8 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
     std::array<std::array<qint64, 4>, 10> cuentas{};
     std::array<qint64, 3> porCodigo{};
     qint64 conAvisos = 0;
+    qint64 enMilimetros = 0; // reaches whose D is over 5 m
+    int primeraEnMilimetros = 0;
     int codigo = 0;
     try {
         if (o.motor.csv) {
@@ -323,6 +347,8 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
             for (const TrabajoCli& tc : trabajos) {
                 const red::Trabajo& t = tc.t;
                 codigo = std::max(codigo, t.codigo);
+                if (t.error.empty() && pareceMilimetros(t.d.D) && enMilimetros++ == 0)
+                    primeraEnMilimetros = t.fila.numero;
                 ++porCodigo[static_cast<size_t>(t.codigo)];
                 if (o.motor.csv)
                     csv += t.csv;
@@ -376,7 +402,7 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
         for (size_t k = 0; k < 10; ++k) {
             char linea[96];
             std::snprintf(
-                linea, sizeof linea, "(%zu)%*s%9lld%12lld%9lld%13lld\n", k + 1, k + 1 < 10 ? 9 : 8,
+                linea, sizeof linea, "(%zu)%*s%7lld%12lld%9lld%13lld\n", k + 1, k + 1 < 10 ? 9 : 8,
                 "", static_cast<long long>(cuentas[k][0]), static_cast<long long>(cuentas[k][1]),
                 static_cast<long long>(cuentas[k][2]), static_cast<long long>(cuentas[k][3]));
             texto += linea;
@@ -390,6 +416,18 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
             texto += "Resultados: " + p.value(optSalida).toStdString() + "\n";
     }
     vaciar(true);
+    if (enMilimetros > 0) {
+        const QString quien =
+            enMilimetros == 1
+                ? QStringLiteral("un tramo, en la fila %1, tiene").arg(primeraEnMilimetros)
+                : QStringLiteral("%1 tramos, el primero en la fila %2, tienen")
+                      .arg(enMilimetros)
+                      .arg(primeraEnMilimetros);
+        errores.write(QStringLiteral("colvero-check: aviso: %1: %2 un diámetro D de más de 5 m: "
+                                     "¿está en milímetros? D se da en metros\n")
+                          .arg(o.red, quien)
+                          .toUtf8());
+    }
     return codigo;
 }
 

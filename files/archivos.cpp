@@ -197,7 +197,8 @@ bool esFinDeValor(char b) {
 struct Valores {
     std::string bytes;
     std::vector<size_t> fines;
-    bool marcaUtf8 = false; // the data began with the UTF-8 byte-order mark
+    bool marcaUtf8 = false;     // the data began with the UTF-8 byte-order mark
+    bool sinMarcaFinal = false; // no line "EOF" follows the values
 
     std::string_view operator[](size_t i) const {
         const size_t desde = i == 0 ? 0 : fines[i - 1];
@@ -220,6 +221,10 @@ public:
 
     // Complete when every value needed is there, or when the end mark ends the data early.
     bool completo() const { return marcaFinal_ || valores_.fines.size() == necesarios_; }
+    // Complete, and the line after the values has been seen: the end mark or not.
+    bool terminado() const {
+        return marcaFinal_ || (completo() && (cola_ == Cola::Hallada || cola_ == Cola::Ausente));
+    }
 
     void alimentar(QByteArrayView trozo) {
         const char* p = trozo.data();
@@ -250,6 +255,9 @@ public:
             marcaFinal_ = true;
         if (!completo() && (largo_ > 0 || trasComa_))
             cerrar(false);
+        if (cola_ == Cola::Linea)
+            cola_ = esMarcaFinal(textoCola_) ? Cola::Hallada : Cola::Ausente;
+        valores_.sinMarcaFinal = !marcaFinal_ && cola_ != Cola::Hallada;
         if (valores_.fines.size() != necesarios_)
             fallo(
                 QStringLiteral("El archivo %1 está incompleto: tiene %2 valores y hacen falta %3.")
@@ -261,12 +269,19 @@ public:
 
 private:
     enum class Marca { Pendiente, Vista, Ausente };
+    // What follows the last value: the rest of its line, then blank lines, then a line that is
+    // the end mark or is not.
+    enum class Cola { Resto, Inicio, Linea, Hallada, Ausente };
+    // Beyond this many bytes after the values, no end mark is looked for.
+    static constexpr size_t kColaMaxima = 4096;
 
     // Takes whole runs of value bytes at once; only line ends and commas go one by one.
     void procesar(const char* p, const char* const fin) {
         while (p != fin) {
-            if (completo())
+            if (completo()) {
+                procesarCola(p, fin);
                 return;
+            }
             if (crPendiente_) {
                 crPendiente_ = false;
                 if (*p == '\n') {
@@ -312,12 +327,43 @@ private:
     bool esMarcaFinal() const {
         return !trasComa_ && std::string_view(valores_.bytes).substr(inicio_) == "EOF";
     }
+    static bool esMarcaFinal(std::string_view linea) {
+        while (!linea.empty() && esBlanco(linea.back()))
+            linea.remove_suffix(1);
+        return linea == "EOF";
+    }
+
+    void procesarCola(const char* p, const char* const fin) {
+        for (; p != fin && cola_ != Cola::Hallada && cola_ != Cola::Ausente; ++p) {
+            const char b = *p;
+            const bool finDeLinea = b == '\r' || b == '\n';
+            if (++bytesCola_ > kColaMaxima) {
+                cola_ = Cola::Ausente;
+            } else if (cola_ == Cola::Resto) {
+                if (finDeLinea)
+                    cola_ = Cola::Inicio;
+            } else if (cola_ == Cola::Inicio) {
+                if (!finDeLinea && !esBlanco(b)) {
+                    textoCola_.assign(1, b);
+                    cola_ = Cola::Linea;
+                }
+            } else if (finDeLinea) {
+                cola_ = esMarcaFinal(textoCola_) ? Cola::Hallada : Cola::Ausente;
+            } else if (textoCola_.size() < 8) {
+                textoCola_ += b;
+            } else {
+                cola_ = Cola::Ausente;
+            }
+        }
+    }
 
     void cerrar(bool porComa) {
         valores_.fines.push_back(valores_.bytes.size());
         inicio_ = valores_.bytes.size();
         largo_ = 0;
         trasComa_ = porComa;
+        if (valores_.fines.size() == necesarios_)
+            cola_ = porComa ? Cola::Resto : Cola::Inicio;
     }
 
     size_t necesarios_;
@@ -331,6 +377,9 @@ private:
     bool crPendiente_ = false;
     bool trasComa_ = false;   // the open value follows a comma, not a line start
     bool marcaFinal_ = false; // the end mark came before all the values
+    Cola cola_ = Cola::Resto;
+    size_t bytesCola_ = 0;
+    std::string textoCola_; // the first bytes of the first line after the values
 };
 
 // A file is UTF-8 when it begins with the byte-order mark or when every value is valid UTF-8;
@@ -408,17 +457,23 @@ template <class T> Troceador troceadorDe(const Disposicion<T>& disposicion, cons
 }
 
 template <class T>
-T deBytes(const Disposicion<T>& disposicion, const QByteArray& bytes, const QString& nombre,
-          char separadorDecimal) {
+Leido<T> leido(const Disposicion<T>& disposicion, const Valores& valores, const QString& nombre,
+               char separadorDecimal) {
+    return {componer(disposicion, valores, nombre, separadorDecimal), valores.sinMarcaFinal};
+}
+
+template <class T>
+Leido<T> deBytes(const Disposicion<T>& disposicion, const QByteArray& bytes, const QString& nombre,
+                 char separadorDecimal) {
     Troceador troceador = troceadorDe(disposicion, nombre);
     troceador.alimentar(bytes);
-    return componer(disposicion, troceador.terminar(), nombre, separadorDecimal);
+    return leido(disposicion, troceador.terminar(), nombre, separadorDecimal);
 }
 
 // A FIFO without a writer reads as empty, and the file is reported incomplete.
 template <class T>
-T deArchivo(const Disposicion<T>& disposicion, const QByteArray& ruta, const QString& nombre,
-            char separadorDecimal) {
+Leido<T> deArchivo(const Disposicion<T>& disposicion, const QByteArray& ruta, const QString& nombre,
+                   char separadorDecimal) {
     qint64 tamanoArchivo = 0;
     Descriptor fd = abrirParaLeer(ruta, nombre, tamanoArchivo);
     // A plain file of known size is read whole in one call; anything else in chunks.
@@ -431,14 +486,14 @@ T deArchivo(const Disposicion<T>& disposicion, const QByteArray& ruta, const QSt
         trozo = monton.data();
     }
     Troceador troceador = troceadorDe(disposicion, nombre);
-    while (!troceador.completo()) {
+    while (!troceador.terminado()) {
         const size_t leidos = leerTrozo(fd, trozo, static_cast<size_t>(tamano), nombre);
         if (leidos == 0)
             break;
         troceador.alimentar(QByteArrayView(trozo, static_cast<qsizetype>(leidos)));
     }
     fd.cerrar();
-    return componer(disposicion, troceador.terminar(), nombre, separadorDecimal);
+    return leido(disposicion, troceador.terminar(), nombre, separadorDecimal);
 }
 
 // ---- Writing --------------------------------------------------------------------------------
@@ -582,29 +637,50 @@ void guardar(const Disposicion<T>& disposicion, const QByteArray& ruta, const QS
 
 } // namespace
 
-Calculo leerCalculo(const QString& ruta, char separadorDecimal) {
+Leido<Calculo> abrirCalculo(const QString& ruta, char separadorDecimal) {
     return deArchivo(disposicionCalculo(), QFile::encodeName(ruta), ruta, separadorDecimal);
 }
 
-Criterio leerCriterio(const QString& ruta, char separadorDecimal) {
+Leido<Criterio> abrirCriterio(const QString& ruta, char separadorDecimal) {
     return deArchivo(disposicionCriterio(), QFile::encodeName(ruta), ruta, separadorDecimal);
 }
 
-Calculo leerCalculo(const QByteArray& rutaNativa, char separadorDecimal) {
+Leido<Calculo> abrirCalculo(const QByteArray& rutaNativa, char separadorDecimal) {
     return deArchivo(disposicionCalculo(), rutaNativa, nombreVisible(rutaNativa), separadorDecimal);
 }
 
-Criterio leerCriterio(const QByteArray& rutaNativa, char separadorDecimal) {
+Leido<Criterio> abrirCriterio(const QByteArray& rutaNativa, char separadorDecimal) {
     return deArchivo(disposicionCriterio(), rutaNativa, nombreVisible(rutaNativa),
                      separadorDecimal);
 }
 
-Calculo calculoDeBytes(const QByteArray& bytes, const QString& nombre, char separadorDecimal) {
+Calculo leerCalculo(const QString& ruta, char separadorDecimal) {
+    return abrirCalculo(ruta, separadorDecimal).valor;
+}
+
+Criterio leerCriterio(const QString& ruta, char separadorDecimal) {
+    return abrirCriterio(ruta, separadorDecimal).valor;
+}
+
+Calculo leerCalculo(const QByteArray& rutaNativa, char separadorDecimal) {
+    return abrirCalculo(rutaNativa, separadorDecimal).valor;
+}
+
+Criterio leerCriterio(const QByteArray& rutaNativa, char separadorDecimal) {
+    return abrirCriterio(rutaNativa, separadorDecimal).valor;
+}
+
+Leido<Calculo> calculoLeidoDeBytes(const QByteArray& bytes, const QString& nombre,
+                                   char separadorDecimal) {
     return deBytes(disposicionCalculo(), bytes, nombre, separadorDecimal);
 }
 
+Calculo calculoDeBytes(const QByteArray& bytes, const QString& nombre, char separadorDecimal) {
+    return calculoLeidoDeBytes(bytes, nombre, separadorDecimal).valor;
+}
+
 Criterio criterioDeBytes(const QByteArray& bytes, const QString& nombre, char separadorDecimal) {
-    return deBytes(disposicionCriterio(), bytes, nombre, separadorDecimal);
+    return deBytes(disposicionCriterio(), bytes, nombre, separadorDecimal).valor;
 }
 
 QByteArray bytesDeCalculo(const Calculo& calculo, char separadorDecimal) {

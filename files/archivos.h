@@ -24,6 +24,15 @@ public:
     using std::runtime_error::runtime_error; // message in UTF-8
 };
 
+// A file as read, and whether a line "EOF" followed its values. The format allows a file
+// without it, which reads all the same; but a file cut short, even in the middle of its last
+// value, also lacks it, so its absence is worth a warning (kAvisoSinEOF).
+template <class T> struct Leido {
+    T valor;
+    bool sinEOF = false;
+};
+inline constexpr const char* kAvisoSinEOF = "el archivo no termina en EOF: puede estar cortado";
+
 // Calculation file: the whole case with its criterion.
 Calculo leerCalculo(const QString& ruta, char separadorDecimal);
 void guardarCalculo(const QString& ruta, const Calculo& calculo, char separadorDecimal);
@@ -36,6 +45,11 @@ void guardarCriterio(const QString& ruta, const Criterio& criterio, char separad
 // accepts works, valid UTF-8 or not. Messages show the name with invalid bytes replaced.
 Calculo leerCalculo(const QByteArray& rutaNativa, char separadorDecimal);
 Criterio leerCriterio(const QByteArray& rutaNativa, char separadorDecimal);
+// The same, telling whether the file ends in "EOF".
+Leido<Calculo> abrirCalculo(const QString& ruta, char separadorDecimal);
+Leido<Criterio> abrirCriterio(const QString& ruta, char separadorDecimal);
+Leido<Calculo> abrirCalculo(const QByteArray& rutaNativa, char separadorDecimal);
+Leido<Criterio> abrirCriterio(const QByteArray& rutaNativa, char separadorDecimal);
 void guardarCalculo(const QByteArray& rutaNativa, const Calculo& calculo, char separadorDecimal);
 void guardarCriterio(const QByteArray& rutaNativa, const Criterio& criterio, char separadorDecimal);
 
@@ -64,6 +78,8 @@ QString causaDelError(int numeroError);
 
 // The same readers on the bytes of a file; `nombre` is used in messages.
 Calculo calculoDeBytes(const QByteArray& bytes, const QString& nombre, char separadorDecimal);
+Leido<Calculo> calculoLeidoDeBytes(const QByteArray& bytes, const QString& nombre,
+                                   char separadorDecimal);
 Criterio criterioDeBytes(const QByteArray& bytes, const QString& nombre, char separadorDecimal);
 
 // The bytes the writers store.

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string_view>
 
 #include <sys/stat.h>
@@ -259,6 +260,69 @@ constexpr std::array<const char*, kColumnasRed> kNombresColumnas{
     "tramo", "d",  "n",  "i",  "q",      "q1",       "q2",   "q3",
     "q4",    "q5", "q6", "q7", "nombre", "criterio", "serie"};
 
+// A normalised header name split into the column's name and the unit a spreadsheet writes after
+// it in parentheses or brackets ("d (m)", "q1 [m3/s]"); the unit without blanks, "³" as "3".
+struct NombreYUnidad {
+    QString nombre;
+    std::optional<QString> unidad;
+};
+
+NombreYUnidad separarUnidad(const QString& n) {
+    for (const auto& [abre, cierra] : {std::pair{u'(', u')'}, std::pair{u'[', u']'}}) {
+        const qsizetype k = n.indexOf(abre);
+        if (k > 0 && n.endsWith(cierra)) {
+            QString unidad = n.mid(k + 1, n.size() - k - 2);
+            unidad.remove(u' ').remove(u'\t').replace(u'\u00B3', u'3');
+            return {n.left(k).trimmed(), unidad};
+        }
+    }
+    return {n, std::nullopt};
+}
+
+// The units each numeric column is read in, as a header may write them; the first one is the
+// one messages name. Text columns take none.
+std::vector<QString> unidadesDe(ColumnaRed c) {
+    switch (c) {
+    case ColumnaRed::D:
+        return {QStringLiteral("m")};
+    case ColumnaRed::n:
+        return {QStringLiteral("s/m1/3"),    QStringLiteral("-"),       QStringLiteral("s/m^1/3"),
+                QStringLiteral("s/m^(1/3)"), QStringLiteral("s·m-1/3"), QStringLiteral("s·m^-1/3")};
+    case ColumnaRed::i:
+        return {QStringLiteral("m/m")};
+    case ColumnaRed::Tramo:
+    case ColumnaRed::Nombre:
+    case ColumnaRed::Criterio:
+    case ColumnaRed::Serie:
+        return {};
+    default:
+        return {QStringLiteral("m3/s"), QStringLiteral("m^3/s")};
+    }
+}
+
+// The column's name as the help writes it: "D", "n", "i", "Q1".
+QString comoSeEscribe(ColumnaRed c) {
+    const QString n = QLatin1String(kNombresColumnas[static_cast<size_t>(c)]);
+    return c == ColumnaRed::n || c == ColumnaRed::i ? n : n.toUpper();
+}
+
+// "falta la columna D (la cabecera tiene «tramo», «diam»; ...)": what was read and what is read.
+QString columnaQueFalta(const QString& falta, const std::vector<std::string>& nombres) {
+    constexpr size_t kMostrados = 12;
+    QString leidas;
+    for (size_t k = 0; k < nombres.size() && k < kMostrados; ++k) {
+        if (k > 0)
+            leidas += QStringLiteral(", ");
+        leidas += QStringLiteral("«%1»").arg(QString::fromStdString(nombres[k]).trimmed());
+    }
+    if (nombres.size() > kMostrados)
+        leidas += QStringLiteral(" y %1 más").arg(nombres.size() - kMostrados);
+    return QStringLiteral("falta la columna %1 (la cabecera tiene %2; se leen las columnas "
+                          "tramo, D (m), n, i (m/m) y Q o Q1 a Q7 (m3/s), con la unidad entre "
+                          "paréntesis o sin ella, y las opcionales nombre, criterio y serie)")
+        .arg(falta, leidas);
+}
+
 // The known column a normalised header name names; -1 for any other column.
 int columnaConocida(const QString& normalizado) {
     for (int c = 0; c < kColumnasRed; ++c) {
@@ -427,7 +491,7 @@ LectorRed::LectorRed(const QByteArray& ruta)
             nombre = celdas[k];
         else
             anadirWindows1252(nombre, celdas[k], tablaWindows1252());
-        const int conocida = columnaConocida(normalizar(nombre));
+        const int conocida = columnaConocida(separarUnidad(normalizar(nombre)).nombre);
         if (columnaTramo < 0 && conocida == static_cast<int>(ColumnaRed::Tramo))
             columnaTramo = static_cast<int>(k);
         numerica[k] = esNumerica(conocida);
@@ -461,27 +525,39 @@ LectorRed::LectorRed(const QByteArray& ruta)
 
     for (size_t k = 0; k < columnas; ++k) {
         cab.nombres.push_back(d.decodificar(cabeceraCruda[k]));
-        const int c = columnaConocida(normalizar(cab.nombres.back()));
+        const auto [nombre, unidad] = separarUnidad(normalizar(cab.nombres.back()));
+        const int c = columnaConocida(nombre);
         if (c < 0)
             continue;
+        const QString visible =
+            QString::fromStdString(textoVisible(recortar(cab.nombres.back(), kEspacios)));
+        if (unidad) {
+            const std::vector<QString> unidades = unidadesDe(static_cast<ColumnaRed>(c));
+            // A text column with a unit is some other column, kept as it is.
+            if (unidades.empty())
+                continue;
+            if (std::find(unidades.begin(), unidades.end(), *unidad) == unidades.end())
+                d.rechazar(QStringLiteral("la columna «%1» está en %2, y %3 se lee en %4: "
+                                          "pase los valores a %4 y escriba la cabecera "
+                                          "«%3 (%4)» o «%3»")
+                               .arg(visible, *unidad, comoSeEscribe(static_cast<ColumnaRed>(c)),
+                                    unidades.front()));
+        }
         if (cab.indice[static_cast<size_t>(c)] >= 0)
-            d.rechazar(QStringLiteral("la columna %1 aparece dos veces")
-                           .arg(QString::fromStdString(
-                               textoVisible(recortar(cab.nombres.back(), kEspacios)))));
+            d.rechazar(QStringLiteral("la columna %1 aparece dos veces").arg(visible));
         cab.indice[static_cast<size_t>(c)] = static_cast<int>(k);
     }
     for (const ColumnaRed c : {ColumnaRed::Tramo, ColumnaRed::D, ColumnaRed::n, ColumnaRed::i}) {
         if (cab.columna(c) < 0)
-            d.rechazar(QStringLiteral("falta la columna %1")
-                           .arg(QLatin1String(c == ColumnaRed::D
-                                                  ? "D"
-                                                  : kNombresColumnas[static_cast<size_t>(c)])));
+            d.rechazar(columnaQueFalta(
+                QLatin1String(c == ColumnaRed::D ? "D" : kNombresColumnas[static_cast<size_t>(c)]),
+                cab.nombres));
     }
     bool algunCaudal = false;
     for (int c = static_cast<int>(ColumnaRed::Q); c <= static_cast<int>(ColumnaRed::Q7); ++c)
         algunCaudal = algunCaudal || cab.indice[static_cast<size_t>(c)] >= 0;
     if (!algunCaudal)
-        d.rechazar(QStringLiteral("falta la columna de caudal (Q, o Q1 a Q7)"));
+        d.rechazar(columnaQueFalta(QStringLiteral("de caudal (Q, o Q1 a Q7)"), cab.nombres));
     if (cab.filas == 0)
         d.rechazar(QStringLiteral("no tiene filas de tramos"));
 

@@ -264,6 +264,7 @@ void comprobarTrabajo(Trabajo& t, const OpcionesRed& o, const DialectoRed& diale
     std::vector<int>& avisos = t.avisos;
     avisos.clear();
     ResultadoCalculo rCsv;
+    std::optional<ResultadoPendientes> pendientesCsv;
     if (t.error.empty()) {
         const Evaluacion ev = evaluar(t.d, t.criterio->activas);
         ValoresGuardados g;
@@ -274,8 +275,13 @@ void comprobarTrabajo(Trabajo& t, const OpcionesRed& o, const DialectoRed& diale
                                              : resultadoDeEvaluacion(t.d, ev, g2, dialecto.decimal);
         }
         avisos = dosCalados(ev);
-        if (o.pendientes)
+        if (o.pendientes) {
             t.pendientes = pendientesAdmisibles(t.d, t.criterio->activas, o.sep);
+            // The reason why no slope passes quotes slopes: the result table writes them with
+            // its own decimal separator. Only such rows are searched again.
+            if (o.csv && o.sep != dialecto.decimal && t.pendientes->intervalos.empty())
+                pendientesCsv = pendientesAdmisibles(t.d, t.criterio->activas, dialecto.decimal);
+        }
         if (t.serie) {
             if (const auto j = menorQueCumple(t.d, t.criterio->activas, *t.serie))
                 t.menor = (*t.serie)[*j].nombre;
@@ -314,7 +320,8 @@ void comprobarTrabajo(Trabajo& t, const OpcionesRed& o, const DialectoRed& diale
                 // One buffer per thread: no allocation per row once it has grown.
                 thread_local std::string celda;
                 celda.clear();
-                anadirCeldaPendientes(celda, *t.pendientes, dialecto.decimal, true);
+                anadirCeldaPendientes(celda, pendientesCsv ? *pendientesCsv : *t.pendientes,
+                                      dialecto.decimal, true);
                 anadirCeldaCsv(d, celda, dialecto);
             }
         }

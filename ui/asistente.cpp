@@ -86,16 +86,6 @@ QTableWidgetItem* celda(const QString& texto) {
 
 } // namespace
 
-std::vector<Tubo> leerSerieIncluida(const SerieIncluida& serie) {
-    QFile archivo(QString::fromLatin1(serie.recurso));
-    if (!archivo.open(QIODevice::ReadOnly)) {
-        throw ErrorSerie(std::string("No se encuentra la serie incluida ") + serie.recurso);
-    }
-    const QByteArray texto = archivo.readAll();
-    return leerSerieDiametros(std::string_view(texto.constData(), texto.size()),
-                              QFileInfo(archivo.fileName()).fileName().toStdString());
-}
-
 QString textoDiametro(double diametro, char separadorDecimal) {
     char buf[64];
     const auto fin = std::to_chars(buf, buf + sizeof buf, diametro).ptr;

@@ -6,6 +6,7 @@
 #include "check/diametros.h"
 #include "check/evaluacion.h"
 #include "check/pendientes.h"
+#include "files/serie.h"
 
 #include <QString>
 #include <QWidget>
@@ -22,19 +23,6 @@ namespace colvero::ui {
 class Controles;
 class Dialogos;
 class EjePendientes;
-
-// The two series that ship with the program, in the order the assistant offers them.
-struct SerieIncluida {
-    const char* nombre;  // shown in the list
-    const char* recurso; // Qt resource path
-};
-inline constexpr SerieIncluida kSeriesIncluidas[] = {
-    {"Tubos de hormigón (DN 300 a DN 2000)", ":/series/hormigon-dn.txt"},
-    {"Tubos de PVC-U SN4 (DN 160 a DN 1000)", ":/series/pvc-sn4.txt"},
-};
-
-// Reads a shipped series from the program's resources.
-std::vector<Tubo> leerSerieIncluida(const SerieIncluida& serie);
 
 // A diameter as the diameter box takes it: the shortest text that reads back as exactly
 // `diametro`, with `separadorDecimal`.

@@ -461,8 +461,12 @@ bool VentanaPrincipal::completarArchivo(const OperacionArchivo& operacion, const
     if (!(this->*operacion.operacion)(ruta)) {
         return false;
     }
-    // The labels name only a file that was really read or written.
-    controles_->etiqueta(operacion.etiquetaPropia)->setText(ruta);
+    // The labels name only a file that was really read or written, and what looked wrong in it.
+    controles_->etiqueta(operacion.etiquetaPropia)
+        ->setText(avisoLectura_.isEmpty()
+                      ? ruta
+                      : QStringLiteral("%1  (aviso: %2)").arg(ruta, avisoLectura_));
+    avisoLectura_.clear();
     controles_->etiqueta(operacion.otraEtiqueta)->setText(QStringLiteral("-"));
     recordarCarpetaDe(ruta);
     return true;
@@ -508,14 +512,15 @@ void VentanaPrincipal::dropEvent(QDropEvent* evento) {
 }
 
 bool VentanaPrincipal::leerArchivoCalculo(const QString& ruta) {
-    Calculo calculo;
+    Leido<Calculo> leido;
     try {
-        calculo = leerCalculo(ruta, separador_);
+        leido = abrirCalculo(ruta, separador_);
     } catch (const ErrorArchivo& error) {
         avisar(error);
         return false;
     }
-    aplicarCalculo(calculo);
+    avisoLectura_ = leido.sinEOF ? QString::fromUtf8(kAvisoSinEOF) : QString();
+    aplicarCalculo(leido.valor);
     return true;
 }
 
@@ -537,14 +542,15 @@ bool VentanaPrincipal::guardarArchivoCalculo(const QString& ruta) {
 }
 
 bool VentanaPrincipal::leerArchivoCriterio(const QString& ruta) {
-    Criterio criterio;
+    Leido<Criterio> leido;
     try {
-        criterio = leerCriterio(ruta, separador_);
+        leido = abrirCriterio(ruta, separador_);
     } catch (const ErrorArchivo& error) {
         avisar(error);
         return false;
     }
-    ponerCriterio(*controles_, criterio);
+    avisoLectura_ = leido.sinEOF ? QString::fromUtf8(kAvisoSinEOF) : QString();
+    ponerCriterio(*controles_, leido.valor);
     reiniciar();
     return true;
 }

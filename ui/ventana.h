@@ -97,6 +97,8 @@ private:
     std::unique_ptr<Dialogos> dialogos_;
     std::unique_ptr<Controles> controles_;
     ValoresGuardados guardados_;
+    // What the last file read had wrong without failing (no "EOF"), for the status line.
+    QString avisoLectura_;
     QPixmap fondo_;
     bool enlaceDobleClic_ = false;
     QLineEdit* erroneo_ = nullptr; // the field marked as not holding a number

@@ -65,6 +65,13 @@ transcripcion() {
     ejecutar --diametros tests/cli/casos/pasa.caVek examples/colector-1m.caVek
     ejecutar examples/colector-1m.caVek --diametros
     ejecutar --pendientes=1 examples/colector-1m.caVek
+    ejecutar --diametros hormigon examples/colector-1m.caVek
+    ejecutar --diametros hormigón examples/colector-1m.caVek
+    ejecutar --plantilla examples/colector-1m-punta.caVek examples/colector-1m.caVek
+    ejecutar --plantilla examples/criterio-estricto.CrVek examples/colector-1m.caVek
+    ejecutar --locale xx_ZZ examples/colector-1m.caVek
+    ejecutar examples/red-ejemplo-coma.csv
+    ejecutar --red examples/red-ejemplo-coma.csv
     ejecutar --version
 }
 

@@ -247,10 +247,12 @@ TEST(Red, CodigosDeSalida) {
                                            "la condición (1).\n");
     EXPECT_EQ(ejecutar({"--red", pasa, "--criterio", criterio, "--plantilla", criterio}).codigo, 2);
     EXPECT_EQ(ejecutar({"--red", pasa, "otro.caVek"}).codigo, 2);
-    // Without a criterion, the window's initial values: every limit 0, so [ERROR]s.
-    const Ejecucion inicial = ejecutar({"--red", pasa});
-    EXPECT_EQ(inicial.codigo, 2);
-    EXPECT_TRUE(inicial.salida.contains("Criterio: valores iniciales de la ventana"));
+    // Without a criterion nothing is checked: the window's initial limits are all 0, and every
+    // reach would come out "[ERROR]".
+    const Ejecucion sinCriterio = ejecutar({"--red", pasa});
+    EXPECT_EQ(sinCriterio.codigo, 2);
+    EXPECT_EQ(sinCriterio.salida, "");
+    EXPECT_TRUE(sinCriterio.errores.contains("falta el criterio de los tramos"));
 }
 
 // A template's criterion is the one used.

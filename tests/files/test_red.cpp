@@ -120,6 +120,10 @@ INSTANTIATE_TEST_SUITE_P(
                  CodificacionRed::Utf8ConMarca)),
     [](const auto& info) { return std::string(info.param.nombre); });
 
+const std::string kSeLeen =
+    "; se leen las columnas tramo, D (m), n, i (m/m) y Q o Q1 a Q7 (m3/s), con la unidad entre "
+    "paréntesis o sin ella, y las opcionales nombre, criterio y serie)";
+
 struct TablaMala {
     const char* nombre;
     std::string bytes;
@@ -145,10 +149,28 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         TablaMala{"Vacia", "", "no tiene fila de cabecera"},
         TablaMala{"SinFilas", "tramo;D;n;i;Q\r\n;;;;\r\n", "no tiene filas de tramos"},
-        TablaMala{"FaltaPendiente", "tramo;D;n;Q\n1;1;0,013;1\n", "falta la columna i"},
-        TablaMala{"FaltaTramo", "D;n;i;Q\n1;0,013;0,01;1\n", "falta la columna tramo"},
-        TablaMala{"SinCaudal", "tramo;D;n;i\nA;1;0,013;0,01\n",
-                  "falta la columna de caudal (Q, o Q1 a Q7)"},
+        TablaMala{"FaltaPendiente", "tramo;D;n;Q\n1;1;0,013;1\n",
+                  "falta la columna i (la cabecera tiene «tramo», «D», «n», «Q»" + kSeLeen},
+        TablaMala{"FaltaTramo", "D;n;i;Q\n1;0,013;0,01;1\n",
+                  "falta la columna tramo (la cabecera tiene «D», «n», «i», «Q»" + kSeLeen},
+        TablaMala{"SinCaudal", "tramo;D;n;i;Q (l)s\nA;1;0,013;0,01;1\n",
+                  "falta la columna de caudal (Q, o Q1 a Q7) (la cabecera tiene «tramo», «D», "
+                  "«n», «i», «Q (l)s»" +
+                      kSeLeen},
+        TablaMala{"MuchasColumnasSinDiametro",
+                  "tramo;n;i;Q;a;b;c;d m;e;f;g;h;k;l\nA;0,013;0,01;1;;;;;;;;;;\n",
+                  "falta la columna D (la cabecera tiene «tramo», «n», «i», «Q», «a», «b», «c», "
+                  "«d m», «e», «f», «g», «h» y 2 más" +
+                      kSeLeen},
+        TablaMala{"DiametroEnMilimetros", "tramo;D (mm);n;i;Q\nA;300;0,013;0,01;1\n",
+                  "la columna «D (mm)» está en mm, y D se lee en m: pase los valores a m y "
+                  "escriba la cabecera «D (m)» o «D»"},
+        TablaMala{"CaudalEnLitros", "tramo;D;n;i;Q1 [L/s]\nA;0,3;0,013;0,01;1\n",
+                  "la columna «Q1 [L/s]» está en l/s, y Q1 se lee en m3/s: pase los valores a "
+                  "m3/s y escriba la cabecera «Q1 (m3/s)» o «Q1»"},
+        TablaMala{"PendienteEnPorCiento", "tramo;D;n;i (%);Q\nA;0,3;0,013;1;1\n",
+                  "la columna «i (%)» está en %, y i se lee en m/m: pase los valores a m/m y "
+                  "escriba la cabecera «i (m/m)» o «i»"},
         TablaMala{"ColumnaRepetida", "tramo;D;n;i;Q;d\nA;1;0,013;0,01;1;1\n",
                   "la columna d aparece dos veces"},
         TablaMala{"TramoRepetido",
@@ -197,6 +219,25 @@ INSTANTIATE_TEST_SUITE_P(
                   "línea 6 y ocupan 4 líneas, pero un número no lleva saltos de línea: sobran o "
                   "faltan unas comillas"}),
     [](const auto& info) { return std::string(info.param.nombre); });
+
+// Spreadsheets write the unit after the name; the program's own units are the same column.
+TEST(CabeceraRed, NombresConLaUnidadDelPrograma) {
+    QTemporaryDir dir;
+    LectorRed lector(escribir(dir, "red.csv",
+                              "Tramo ;D (m);n (-);I [m/m];Q1 (m³/s);q2(M3/S);Q3 ( m3 / s );"
+                              "Nombre (texto);Notas (m)\nA;0,3;0,013;0,01;1;2;3;x;y\n"));
+    const CabeceraRed& c = lector.cabecera();
+    EXPECT_EQ(c.columna(ColumnaRed::Tramo), 0);
+    EXPECT_EQ(c.columna(ColumnaRed::D), 1);
+    EXPECT_EQ(c.columna(ColumnaRed::n), 2);
+    EXPECT_EQ(c.columna(ColumnaRed::i), 3);
+    EXPECT_EQ(c.columna(ColumnaRed::Q1), 4);
+    EXPECT_EQ(c.columna(ColumnaRed::Q2), 5);
+    EXPECT_EQ(c.columna(ColumnaRed::Q3), 6);
+    // A text column with a unit is some other column of the user's, kept as it is.
+    EXPECT_EQ(c.columna(ColumnaRed::Nombre), -1);
+    EXPECT_EQ(c.nombres.at(7), "Nombre (texto)");
+}
 
 // A bad row is handed out with what is wrong, and the rows after it still read.
 TEST(FilasRed, DefectosDeUnaFilaNoParanLasDemas) {

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMimeData>
 #include <QPushButton>
@@ -165,6 +166,39 @@ private Q_SLOTS:
                                             "criterio (.CrVek).")
                                  .arg(otro)});
         QCOMPARE(texto(w(), "Label3ap"), criterio);
+    }
+
+    // A file without its "EOF" line opens as the whole file would, and the status line says it
+    // may have been cut; the next file that ends properly clears the warning.
+    void archivoSinEofAvisaEnLaLineaDeEstado() {
+        QFile ejemplo(QStringLiteral(COLVERO_EJEMPLOS "/colector-1m.caVek"));
+        QVERIFY(ejemplo.open(QIODevice::ReadOnly));
+        const QByteArray entero = ejemplo.readAll();
+        QVERIFY(entero.endsWith("\r\nEOF\r\n"));
+        const QString sinEof = ruta(QStringLiteral("sin-eof.caVek"));
+        QFile f(sinEof);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(entero.chopped(5));
+        f.close();
+        const QString caso = ruta(QStringLiteral("entero.caVek"));
+        QVERIFY(QFile::copy(ejemplo.fileName(), caso));
+
+        const auto campos = [&] {
+            QStringList t;
+            for (const QLineEdit* e : w().findChildren<QLineEdit*>())
+                t << e->objectName() + QLatin1Char('=') + e->text();
+            return t;
+        };
+        QVERIFY(prueba_->ventana->abrirArchivo(caso));
+        const QStringList delEntero = campos();
+        QVERIFY(prueba_->ventana->abrirArchivo(sinEof));
+        QCOMPARE(texto(w(), "Label1ap"),
+                 sinEof + QStringLiteral(
+                              "  (aviso: el archivo no termina en EOF: puede estar cortado)"));
+        QCOMPARE(campos(), delEntero);
+        QVERIFY(dialogos().errores.isEmpty());
+        QVERIFY(prueba_->ventana->abrirArchivo(caso));
+        QCOMPARE(texto(w(), "Label1ap"), caso);
     }
 
     void cancelarNoCambiaNada_data() { dialogo_data(); }

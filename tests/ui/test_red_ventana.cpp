@@ -190,6 +190,11 @@ private Q_SLOTS:
             argumentos << QLatin1String(criterio.endsWith(QLatin1String(".caVek")) ? "--plantilla"
                                                                                    : "--criterio")
                        << ruta;
+        } else {
+            // colvero-check needs a criterion: the window's initial one, as a template.
+            const QString inicial = carpeta_->filePath(QStringLiteral("inicial.caVek"));
+            guardarCalculo(inicial, Calculo{}, '.');
+            argumentos << QStringLiteral("--plantilla") << inicial;
         }
         if (!serie.isEmpty()) {
             const QString ruta = QStringLiteral(COLVERO_SERIES "/") + serie;
