@@ -7,6 +7,7 @@
 #include "ui/controles.h"
 #include "ui/dialogos.h"
 #include "ui/eje_pendientes.h"
+#include "ui/marco.h"
 #include "ui/puente.h"
 
 #include <QComboBox>
@@ -19,7 +20,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -116,6 +119,26 @@ QString descripcionExtremo(const char* cual, const std::optional<ExtremoPendient
            QStringLiteral(".");
 }
 
+// A scroll area that asks for room for its whole content (a plain one asks for at most 24
+// lines) and can shrink to a few lines of it.
+class AreaAjustada : public QScrollArea {
+public:
+    explicit AreaAjustada(QWidget* padre) : QScrollArea(padre) {
+        setWidgetResizable(true);
+        setFrameShape(QFrame::NoFrame);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    }
+    QSize sizeHint() const override {
+        const QSize contenido = widget() ? widget()->sizeHint() : QSize();
+        return contenido + QSize(verticalScrollBar()->sizeHint().width(), 0);
+    }
+    QSize minimumSizeHint() const override {
+        const QSize contenido = widget() ? widget()->minimumSizeHint() : QSize();
+        return {contenido.width() + verticalScrollBar()->sizeHint().width(),
+                std::min(contenido.height(), 5 * fontMetrics().height())};
+    }
+};
+
 QTableWidgetItem* celda(const QString& texto) {
     auto* item = new QTableWidgetItem(texto);
     item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
@@ -181,25 +204,39 @@ void Asistente::construir() {
     error_->hide();
     raiz->addWidget(error_);
 
-    auto* grupoPendientes = new QGroupBox(QStringLiteral("Pendientes admisibles"), this);
+    // The two groups share the height in a splitter; on a low screen the axis and its texts
+    // scroll and the pipe table shrinks, while the buttons stay in view.
+    auto* divisor = new QSplitter(Qt::Vertical, this);
+    divisor->setObjectName(QStringLiteral("Divisor"));
+    divisor->setChildrenCollapsible(false);
+    auto* grupoPendientes = new QGroupBox(QStringLiteral("Pendientes admisibles"), divisor);
     auto* pendientes = new QVBoxLayout(grupoPendientes);
-    eje_ = new EjePendientes(grupoPendientes);
-    pendientes->addWidget(eje_);
+    auto* desplazable = new AreaAjustada(grupoPendientes);
+    desplazable->setObjectName(QStringLiteral("DesplazamientoEje"));
+    auto* contenidoEje = new QWidget(desplazable);
+    auto* columnaEje = new QVBoxLayout(contenidoEje);
+    columnaEje->setContentsMargins(0, 0, 0, 0);
+    eje_ = new EjePendientes(contenidoEje);
+    columnaEje->addWidget(eje_);
     auto* bajoEje = new QHBoxLayout;
-    intervalos_ = new QLabel(grupoPendientes);
+    intervalos_ = new QLabel(contenidoEje);
     intervalos_->setObjectName(QStringLiteral("Intervalos"));
     intervalos_->setTextFormat(Qt::PlainText);
     intervalos_->setWordWrap(true);
     intervalos_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    columnaEje->addWidget(intervalos_);
+    columnaEje->addStretch(1);
+    desplazable->setWidget(contenidoEje);
+    pendientes->addWidget(desplazable, 1);
     aplicarPendiente_ = new QPushButton(QStringLiteral("Aplicar pendiente"), grupoPendientes);
     aplicarPendiente_->setObjectName(QStringLiteral("AplicarPendiente"));
     connect(aplicarPendiente_, &QPushButton::clicked, this, &Asistente::aplicarPendiente);
-    bajoEje->addWidget(intervalos_, 1);
-    bajoEje->addWidget(aplicarPendiente_, 0, Qt::AlignBottom);
+    bajoEje->addStretch(1);
+    bajoEje->addWidget(aplicarPendiente_);
     pendientes->addLayout(bajoEje);
-    raiz->addWidget(grupoPendientes);
+    divisor->addWidget(grupoPendientes);
 
-    auto* grupoSerie = new QGroupBox(QStringLiteral("Diámetros de una serie"), this);
+    auto* grupoSerie = new QGroupBox(QStringLiteral("Diámetros de una serie"), divisor);
     auto* serie = new QVBoxLayout(grupoSerie);
     auto* eleccion = new QHBoxLayout;
     series_ = new QComboBox(grupoSerie);
@@ -246,14 +283,13 @@ void Asistente::construir() {
     bajoTabla->addStretch(1);
     bajoTabla->addWidget(aplicarDiametro_);
     serie->addLayout(bajoTabla);
-    raiz->addWidget(grupoSerie, 1);
+    divisor->addWidget(grupoSerie);
+    divisor->setStretchFactor(0, 0);
+    divisor->setStretchFactor(1, 1);
+    raiz->addWidget(divisor, 1);
 
     // Tall enough for the axis with ten conditions and a dozen pipes, within the screen.
-    int alto = 900;
-    if (const QScreen* pantalla = screen()) {
-        alto = std::min(alto, pantalla->availableGeometry().height() - 40);
-    }
-    resize(900, alto);
+    ajustarAPantalla(*this, QSize(900, 900), parentWidget());
 }
 
 void Asistente::actualizar() {
