@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
         colvero::nota::Encabezado encabezado;
         encabezado.archivo = QFileInfo(QString::fromLocal8Bit(argv[1])).fileName();
         encabezado.autor = QStringLiteral("Ingeniera de ejemplo");
-        encabezado.proyecto = QStringLiteral("Proyecto de saneamiento de ejemplo");
+        encabezado.proyecto = QStringLiteral("Red de saneamiento de Villanueva, fase 2");
         colvero::guardarBytes(QByteArray(argv[2]),
                               colvero::grafico::pngGrafico(QSize(900, 675), 2.0,
                                                            colvero::nota::datosGrafico(*caso),
