@@ -139,6 +139,29 @@ public:
     }
 };
 
+// The axis gets the height of all its rows when the window has it, the table what is left, and
+// at least its minimum. Done again only when the number of rows changes, so that a split the
+// user has dragged stays while the case is edited.
+void repartirAltura(QSplitter& divisor, int filas) {
+    if (divisor.property("filasEje").toInt() == filas + 1 || divisor.height() <= 0) {
+        return;
+    }
+    divisor.setProperty("filasEje", filas + 1);
+    QWidget* ejes = divisor.widget(0);
+    QWidget* serie = divisor.widget(1);
+    // A scroll area does not hear of its content's new size: ask again.
+    if (auto* area = ejes->findChild<QScrollArea*>(QStringLiteral("DesplazamientoEje"))) {
+        area->updateGeometry();
+    }
+    ejes->layout()->invalidate();
+    ejes->layout()->activate();
+    const int total = divisor.height() - divisor.handleWidth();
+    const int arriba =
+        std::max(ejes->minimumSizeHint().height(),
+                 std::min(ejes->sizeHint().height(), total - serie->minimumSizeHint().height()));
+    divisor.setSizes({arriba, std::max(0, total - arriba)});
+}
+
 QTableWidgetItem* celda(const QString& texto) {
     auto* item = new QTableWidgetItem(texto);
     item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
@@ -342,7 +365,9 @@ void Asistente::mostrarPendientes(const Entradas& d, const Activas& activas,
     if (d.i > 0) {
         actual = d.i;
     }
+    const int filasEje = static_cast<int>(filas.size());
     eje_->mostrar(std::move(total), std::move(filas), actual, textoI);
+    repartirAltura(*findChild<QSplitter*>(QStringLiteral("Divisor")), filasEje);
 
     textoPendiente_.clear();
     QStringList lineas;
