@@ -202,6 +202,14 @@ private Q_SLOTS:
                 w->visibleRegion().boundingRect() == w->rect(),
                 qPrintable(w->objectName() + ": " + describir(w->visibleRegion().boundingRect())));
         }
+        // From 720 pixels up the assistant's axis shows every condition and its scale unscrolled.
+        if (auto* eje = abierta->findChild<QWidget*>(QStringLiteral("EjePendientes"));
+            eje && libre.height() >= 720) {
+            QCOMPARE(eje->height(), eje->sizeHint().height());
+            QVERIFY(eje->sizeHint().height() > 10 * 20);
+            QVERIFY2(eje->visibleRegion().boundingRect() == eje->rect(),
+                     qPrintable(describir(eje->visibleRegion().boundingRect())));
+        }
         // Its layout lets it shrink within the free area.
         QVERIFY(abierta->minimumSizeHint().width() <= libre.width() - kMarcoSupuesto.width());
         QVERIFY(abierta->minimumSizeHint().height() <= libre.height() - kMarcoSupuesto.height());
