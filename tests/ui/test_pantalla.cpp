@@ -215,44 +215,6 @@ private Q_SLOTS:
         QVERIFY(abierta->minimumSizeHint().height() <= libre.height() - kMarcoSupuesto.height());
     }
 
-    void posicionEnPantalla_data() {
-        QTest::addColumn<QSize>("exterior");
-        QTest::addColumn<QPoint>("centro");
-        QTest::addColumn<QPoint>("esquina");
-        const QRect libre(0, 0, 800, 560);
-        QTest::newRow("centrada sobre la principal")
-            << QSize(400, 300) << QPoint(400, 280) << QPoint(200, 130);
-        QTest::newRow("se sale por la derecha y por abajo")
-            << QSize(400, 300) << QPoint(790, 550) << QPoint(400, 260);
-        QTest::newRow("se sale por arriba a la izquierda")
-            << QSize(400, 300) << QPoint(10, -40) << QPoint(0, 0);
-        QTest::newRow("exactamente del tamaño libre")
-            << QSize(800, 560) << QPoint(0, 0) << QPoint(0, 0);
-    }
-    void posicionEnPantalla() {
-        QFETCH(QSize, exterior);
-        QFETCH(QPoint, centro);
-        QFETCH(QPoint, esquina);
-        QCOMPARE(colvero::ui::posicionEnPantalla(exterior, centro, QRect(0, 0, 800, 560)), esquina);
-    }
-
-    void tamanoEnPantalla_data() {
-        QTest::addColumn<QSize>("deseado");
-        QTest::addColumn<QSize>("minimo");
-        QTest::addColumn<QSize>("esperado");
-        QTest::newRow("cabe entera") << QSize(700, 500) << QSize(300, 200) << QSize(700, 500);
-        QTest::newRow("demasiado alta") << QSize(900, 900) << QSize(300, 200) << QSize(784, 560);
-        QTest::newRow("el mínimo del contenido manda")
-            << QSize(900, 900) << QSize(300, 700) << QSize(784, 700);
-    }
-    void tamanoEnPantalla() {
-        QFETCH(QSize, deseado);
-        QFETCH(QSize, minimo);
-        QFETCH(QSize, esperado);
-        QCOMPARE(colvero::ui::tamanoEnPantalla(deseado, QSize(800, 600), kMarcoSupuesto, minimo),
-                 esperado);
-    }
-
     // The start-up path, on whatever screen the test runs on (ctest runs it on two).
     void ventanaCabeEnLaPantalla() {
         const QSize disponible = QGuiApplication::primaryScreen()->availableGeometry().size();
