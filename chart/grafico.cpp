@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStringList>
 #include <QSvgGenerator>
 
 #include <algorithm>
@@ -91,6 +92,68 @@ struct Marcador {
     QString titulo;
 };
 
+// The arrow of design flows above the capacity: its tip on the plot's edge, the conditions
+// whose flows share it.
+struct Flecha {
+    QPointF punta;
+    bool haciaArriba = true; // on the upper edge; false: on the right edge, off the axis
+    std::vector<const CaudalExcedido*> caudales;
+};
+
+// One arrow per place: flows within the axis share the arrow at their Q/Qll when they are as
+// good as equal; each flow off the axis gets its own arrow on the right edge.
+std::vector<std::vector<const CaudalExcedido*>> gruposExcedidos(const DatosGrafico& d) {
+    std::vector<const CaudalExcedido*> orden;
+    for (const CaudalExcedido& c : d.excedidos) {
+        if (std::isfinite(c.qQll)) {
+            orden.push_back(&c);
+        }
+    }
+    std::stable_sort(
+        orden.begin(), orden.end(),
+        [](const CaudalExcedido* a, const CaudalExcedido* b) { return a->qQll < b->qQll; });
+    std::vector<std::vector<const CaudalExcedido*>> grupos;
+    for (const CaudalExcedido* c : orden) {
+        const bool dentro = c->qQll <= kXMax;
+        if (dentro && !grupos.empty() && grupos.back().front()->qQll <= kXMax &&
+            c->qQll - grupos.back().front()->qQll < 0.005) {
+            grupos.back().push_back(c);
+        } else {
+            grupos.push_back({c});
+        }
+    }
+    for (auto& grupo : grupos) {
+        std::sort(grupo.begin(), grupo.end(), [](const CaudalExcedido* a, const CaudalExcedido* b) {
+            return a->condicion < b->condicion;
+        });
+    }
+    return grupos;
+}
+
+QString condicionesDe(const std::vector<const CaudalExcedido*>& grupo) {
+    QStringList k;
+    for (const CaudalExcedido* c : grupo) {
+        k << QString::number(c->condicion);
+    }
+    return k.join(QStringLiteral(", "));
+}
+
+// Draws an arrow from `cola` to `punta` with a filled head.
+void dibujarFlecha(QPainter& p, QPointF cola, QPointF punta, double pt, const QColor& color) {
+    p.setPen(QPen(color, 1.6 * pt, Qt::SolidLine, Qt::FlatCap));
+    const QPointF dir = (punta - cola) / std::hypot(punta.x() - cola.x(), punta.y() - cola.y());
+    const QPointF normal(-dir.y(), dir.x());
+    const double largo = 6 * pt;
+    const double ancho = 3.2 * pt;
+    p.drawLine(cola, punta - dir * largo * 0.8);
+    const QPointF base = punta - dir * largo;
+    const QPointF cabeza[3] = {punta, base + normal * ancho, base - normal * ancho};
+    p.setPen(Qt::NoPen);
+    p.setBrush(color);
+    p.drawPolygon(cabeza, 3);
+    p.setBrush(Qt::NoBrush);
+}
+
 struct Fuentes {
     QFont titulo;
     QFont texto;
@@ -111,6 +174,7 @@ struct Disposicion {
     QPointF tituloEn;
     std::vector<EntradaLeyenda> entradas;
     std::vector<Marcador> marcadores;
+    std::vector<Flecha> flechas;
 
     QPointF punto(double x, double yD) const {
         return {grafico.left() + x / kXMax * grafico.width(),
@@ -219,6 +283,17 @@ std::vector<EntradaLeyenda> entradasLeyenda(const DatosGrafico& d, const Disposi
             {QStringLiteral("Caudal Q/Qll de la condición k"), marca(Marca::Circulo, Qt::white)});
         e.push_back({QStringLiteral("Velocidad v/vll de la condición k"),
                      marca(Marca::Cuadrado, Qt::white)});
+    }
+    for (const auto& grupo : gruposExcedidos(d)) {
+        const double q = grupo.front()->qQll;
+        e.push_back({QStringLiteral("(%1) Q/Qll = %2 > Qmáx/Qll: capacidad insuficiente")
+                             .arg(condicionesDe(grupo), textoNumero(q, 3, sep)) +
+                         fueraDeEscala(q),
+                     [pt](QPainter& p, const QRectF& r) {
+                         dibujarFlecha(p, QPointF(r.left() + 2 * pt, r.center().y()),
+                                       QPointF(r.right() - 2 * pt, r.center().y()), pt,
+                                       kColorNoCumple);
+                     }});
     }
     if (!d.puntos.empty() || d.condicion10) {
         e.push_back(
@@ -338,6 +413,21 @@ Disposicion disponer(const QPaintDevice* dispositivo, const QRectF& rect, const 
                                       tituloPunto(QStringLiteral("velocidad"), p.condicion, p.vVll,
                                                   QStringLiteral("v/vll"), p.yD, p.cumple, sep)});
         }
+    }
+    // Arrows of flows above the capacity: up through the upper edge at their Q/Qll, or, off
+    // the axis, right through the right edge, one below the other.
+    int fuera = 0;
+    for (const auto& grupo : gruposExcedidos(d)) {
+        Flecha f;
+        f.caudales = grupo;
+        const double q = grupo.front()->qQll;
+        if (q >= 0.0 && q <= kXMax) {
+            f.punta = dis.punto(q, 1.0);
+        } else {
+            f.haciaArriba = false;
+            f.punta = QPointF(dis.grafico.right(), dis.grafico.top() + (14 + 14 * fuera++) * pt);
+        }
+        dis.flechas.push_back(f);
     }
     if (d.condicion10 && dentroDeEjes(d.condicion10->vVll, d.condicion10->yD)) {
         const Condicion10& c = *d.condicion10;
@@ -578,6 +668,28 @@ void dibujarPuntos(QPainter& p, const Disposicion& dis) {
     }
 }
 
+void dibujarFlechas(QPainter& p, const Disposicion& dis) {
+    const double pt = dis.pt;
+    const double largo = 22 * pt;
+    p.setFont(dis.fuentes.etiqueta);
+    const QFontMetricsF fm(dis.fuentes.etiqueta, p.device());
+    for (const Flecha& f : dis.flechas) {
+        const QPointF cola = f.punta + (f.haciaArriba ? QPointF(0, largo) : QPointF(-largo, 0));
+        dibujarFlecha(p, cola, f.punta, pt, kColorNoCumple);
+        const QString texto = condicionesDe(f.caudales);
+        const QPointF en = f.haciaArriba ? QPointF(cola.x() + 3 * pt, cola.y())
+                                         : QPointF(cola.x() - 3 * pt - fm.horizontalAdvance(texto),
+                                                   cola.y() + fm.ascent() / 2 - fm.descent() / 2);
+        QPainterPath camino;
+        camino.addText(en, dis.fuentes.etiqueta, texto);
+        p.setPen(
+            QPen(QColor(255, 255, 255, 230), 2.4 * pt, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawPath(camino);
+        p.setPen(kColorNoCumple.darker(125));
+        p.drawText(en, texto);
+    }
+}
+
 void dibujarLeyenda(QPainter& p, const Disposicion& dis) {
     const double pt = dis.pt;
     const double hueco = 5 * pt;
@@ -688,6 +800,10 @@ void dibujarGrafico(QPainter& painter, const QRectF& rect, const DatosGrafico& d
     painter.restore();
 
     dibujarPuntos(painter, dis);
+    painter.save();
+    painter.setClipRect(dis.grafico.adjusted(-1, -1, 1, 1), Qt::IntersectClip);
+    dibujarFlechas(painter, dis);
+    painter.restore();
     dibujarLeyenda(painter, dis);
     painter.restore();
 }
@@ -761,6 +877,18 @@ QByteArray svgGrafico(QSize tamano, const DatosGrafico& datos, char separadorDec
                     .arg(m.id, QString::number(m.centro.x(), 'f', 2),
                          QString::number(m.centro.y(), 'f', 2), QString::number(4 * dis.pt, 'f', 2),
                          m.titulo.toHtmlEscaped());
+    }
+    for (const Flecha& f : dis.flechas) {
+        for (const CaudalExcedido* c : f.caudales) {
+            capa +=
+                QStringLiteral("<circle id=\"punto-excedido-%1\" cx=\"%2\" cy=\"%3\" r=\"%4\" "
+                               "fill=\"#000\" fill-opacity=\"0\"><title>Condición %1: caudal "
+                               "Q/Qll = %5, mayor que el máximo de la sección: capacidad "
+                               "insuficiente</title></circle>\n")
+                    .arg(QString::number(c->condicion), QString::number(f.punta.x(), 'f', 2),
+                         QString::number(f.punta.y(), 'f', 2), QString::number(4 * dis.pt, 'f', 2),
+                         textoNumero(c->qQll, 3, separadorDecimal));
+        }
     }
     capa += QStringLiteral("</g>\n");
     const qsizetype fin = bytes.lastIndexOf("</svg>");

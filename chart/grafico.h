@@ -48,12 +48,21 @@ struct RegionAdmisible {
     double vVllMax = 1.2;
 };
 
+// A design flow (conditions 2 to 7) above the largest flow of the section: it has no normal
+// depth, so the chart marks it with an arrow at its upper edge, at its Q/Qll (at the right edge
+// when that is off the axis).
+struct CaudalExcedido {
+    int condicion = 0; // k, 2 to 7
+    double qQll = 0;   // Q/Qll of the design flow, above Qmax/Qll
+};
+
 // Everything the chart shows beyond the curves of the section. Absent criteria are not drawn.
 struct DatosGrafico {
-    std::vector<PuntoDiseno> puntos; // evaluated conditions 2 to 7 only
-    std::optional<double> yDMax;     // (y/D)max of condition 4, fraction
-    std::optional<double> vVllMax;   // Vmax/vll of condition 2
-    std::optional<double> vVllMin;   // Vmin/vll of condition 3
+    std::vector<PuntoDiseno> puntos;       // evaluated conditions 2 to 7 only
+    std::vector<CaudalExcedido> excedidos; // "Capacidad insuficiente" among them
+    std::optional<double> yDMax;           // (y/D)max of condition 4, fraction
+    std::optional<double> vVllMax;         // Vmax/vll of condition 2
+    std::optional<double> vVllMin;         // Vmin/vll of condition 3
     std::optional<Condicion10> condicion10;
     std::optional<RegionAdmisible> region; // shaded when present (see regionDeLosLimites)
 };
@@ -91,7 +100,8 @@ QByteArray pngGrafico(QSize tamano, double escala, const DatosGrafico& datos,
 
 // The chart as an SVG document of `tamano` pixels at 96 DPI. Each design point also gets an
 // element with id "punto-caudal-k" or "punto-velocidad-k" (and "punto-condicion-10") holding a
-// <title> that names the condition, its coordinates and its verdict.
+// <title> that names the condition, its coordinates and its verdict; the tip of the arrow of a
+// flow above the capacity gets "punto-excedido-k".
 QByteArray svgGrafico(QSize tamano, const DatosGrafico& datos, char separadorDecimal);
 
 } // namespace colvero::grafico

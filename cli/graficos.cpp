@@ -80,7 +80,12 @@ int dibujar(Dibujo dibujo, const QString& destino, const QByteArray& rutaNativa,
     const QGuiApplication aplicacion(argc, argv);
     QByteArray bytes;
     if (dibujo == Dibujo::Nota) {
-        bytes = nota::pdfNota(*caso, separadorDecimal, QDate::currentDate(), nombreCriterio);
+        // The command line has no author or project: those lines come from the window's
+        // preferences only.
+        nota::Encabezado encabezado;
+        encabezado.archivo = QFileInfo(c.archivo).fileName();
+        encabezado.criterio = nombreCriterio;
+        bytes = nota::pdfNota(*caso, separadorDecimal, QDate::currentDate(), encabezado);
     } else if (png) {
         bytes =
             grafico::pngGrafico(kTamanoImagen, 1.0, nota::datosGrafico(*caso), separadorDecimal);

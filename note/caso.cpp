@@ -45,6 +45,8 @@ grafico::DatosGrafico datosGrafico(const Entradas& d, const Activas& activas,
         if (comparada(r) && std::isfinite(normal.Q) && std::isfinite(normal.yD)) {
             datos.puntos.push_back(
                 grafico::puntoDiseno(k, normal, llena, r.veredicto == Veredicto::Cumple));
+        } else if (r.veredicto == Veredicto::CapacidadInsuficiente) {
+            datos.excedidos.push_back({k, d.Q[static_cast<size_t>(k - 1)] / llena.Q});
         }
     }
     if (activas[1]) {

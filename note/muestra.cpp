@@ -5,6 +5,7 @@
 #include "note/nota.h"
 
 #include <QDate>
+#include <QFileInfo>
 #include <QGuiApplication>
 
 #include <cstdio>
@@ -23,12 +24,17 @@ int main(int argc, char** argv) {
             std::fputs("el cálculo no se completa\n", stderr);
             return 1;
         }
+        colvero::nota::Encabezado encabezado;
+        encabezado.archivo = QFileInfo(QString::fromLocal8Bit(argv[1])).fileName();
+        encabezado.autor = QStringLiteral("Ingeniera de ejemplo");
+        encabezado.proyecto = QStringLiteral("Red de saneamiento de Villanueva, fase 2");
         colvero::guardarBytes(QByteArray(argv[2]),
                               colvero::grafico::pngGrafico(QSize(900, 675), 2.0,
                                                            colvero::nota::datosGrafico(*caso),
                                                            kSeparador));
-        colvero::guardarBytes(QByteArray(argv[3]),
-                              colvero::nota::pdfNota(*caso, kSeparador, QDate::currentDate()));
+        colvero::guardarBytes(
+            QByteArray(argv[3]),
+            colvero::nota::pdfNota(*caso, kSeparador, QDate::currentDate(), encabezado));
     } catch (const colvero::ErrorArchivo& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

@@ -133,13 +133,36 @@ public:
     void parrafo(const QString& texto, const QFont& f, double antes = 0,
                  Qt::Alignment alineacion = Qt::AlignLeft) {
         p_.setFont(f);
+        const QString lineas = partirLineas(texto, QFontMetricsF(f, p_.device()), ancho());
         const QRectF caja(izquierda(), 0, ancho(), 1e6);
-        const QRectF medida = p_.boundingRect(caja, alineacion | Qt::TextWordWrap, texto);
+        const QRectF medida = p_.boundingRect(caja, alineacion, lineas);
         asegurar(antes + medida.height());
         y_ += antes;
-        p_.drawText(QRectF(izquierda(), y_, ancho(), medida.height()),
-                    alineacion | Qt::TextWordWrap, texto);
+        p_.drawText(QRectF(izquierda(), y_, ancho(), medida.height()), alineacion, lineas);
         y_ += medida.height();
+    }
+
+    // A paragraph in a tinted box with a coloured bar on its left, for the overall verdict.
+    void recuadro(const QString& texto, const QFont& f, const QColor& color, double antes) {
+        const double relleno = mm(2);
+        p_.setFont(f);
+        const double dentro = ancho() - 2 * relleno - mm(1);
+        const QString lineas = partirLineas(texto, QFontMetricsF(f, p_.device()), dentro);
+        const double alto =
+            p_.boundingRect(QRectF(0, 0, dentro, 1e6), Qt::AlignLeft, lineas).height() +
+            2 * relleno;
+        asegurar(antes + alto);
+        y_ += antes;
+        const QRectF caja(izquierda(), y_, ancho(), alto);
+        QColor fondo = color;
+        fondo.setAlpha(28);
+        p_.fillRect(caja, fondo);
+        p_.fillRect(QRectF(caja.left(), caja.top(), mm(1), alto), color);
+        p_.setPen(color.darker(130));
+        p_.drawText(caja.adjusted(relleno + mm(1), relleno, -relleno, -relleno), Qt::AlignLeft,
+                    lineas);
+        p_.setPen(Qt::black);
+        y_ += alto;
     }
 
     void titulo(const QString& texto) { parrafo(texto, fuente(11, true), mm(5)); }
@@ -189,12 +212,15 @@ void tablaCondiciones(QPainter& p, Pagina& pag, const CasoCalculado& caso) {
         p.setFont(f);
         double alto = 0;
         std::array<QRectF, 6> cajas;
+        std::array<QString, 6> lineas;
         double x = pag.izquierda();
         for (size_t c = 0; c < celdas.size(); ++c) {
             const double w = anchos[c];
             cajas[c] = QRectF(x, 0, w, 0);
-            const QRectF m = p.boundingRect(QRectF(0, 0, w - 2 * relleno, 1e6),
-                                            Qt::AlignLeft | Qt::TextWordWrap, celdas[c]);
+            lineas[c] =
+                partirLineas(celdas[c], QFontMetricsF(f, p.device()), w - 2 * relleno - mm(0.3));
+            const QRectF m =
+                p.boundingRect(QRectF(0, 0, w - 2 * relleno, 1e6), Qt::AlignLeft, lineas[c]);
             alto = std::max(alto, m.height() + 2 * relleno);
             x += w;
         }
@@ -208,7 +234,7 @@ void tablaCondiciones(QPainter& p, Pagina& pag, const CasoCalculado& caso) {
             p.drawRect(caja);
             p.setPen(Qt::black);
             p.drawText(caja.adjusted(relleno, relleno, -relleno, -relleno),
-                       Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, celdas[c]);
+                       Qt::AlignLeft | Qt::AlignTop, lineas[c]);
         }
         pag.bajar(alto);
     };
@@ -233,9 +259,139 @@ QString pendientes(const CasoCalculado& caso, char sep) {
         pendientesAdmisibles(caso.entradas, caso.calculo.criterio.activa, sep), sep));
 }
 
+// A word that is a unit ("m3/s", "t/m3)", "%,"): the blank before it never breaks, so that
+// no unit stands apart from its number.
+bool esUnidad(QStringView palabra) {
+    while (!palabra.isEmpty() && QStringLiteral(".,;:)").contains(palabra.back())) {
+        palabra.chop(1);
+    }
+    static const QStringList kUnidades{
+        QStringLiteral("m3/s"), QStringLiteral("m/s"), QStringLiteral("m/s²"),
+        QStringLiteral("m/m"),  QStringLiteral("mm"),  QStringLiteral("m"),
+        QStringLiteral("t/m3"), QStringLiteral("%"),   QStringLiteral("rad")};
+    return kUnidades.contains(palabra.toString());
+}
+
+// The "Método" paragraph: what the conditions compute and how, with the formulas.
+QString textoMetodo(char sep) {
+    const auto n = [sep](const char* numero) { return conSeparador(numero, sep); };
+    return QStringLiteral(
+               "Cada caudal de diseño se estudia en régimen uniforme con la fórmula de Manning, "
+               "v = Rh^(2/3) · i^(1/2) / n, y la continuidad Q = v · A, en la sección circular "
+               "parcialmente llena: con θ el ángulo central que abarca el perímetro mojado, "
+               "A = D² · (θ − sen θ) / 8, P = D · θ / 2 y Rh = A / P. "
+               "El calado normal de cada caudal se busca por bisección sobre el calado, entre 0 "
+               "y %1 · D (el calado del caudal máximo Qmax), hasta que el caudal calculado "
+               "difiere del de diseño en menos de 10⁻¹⁰ m3/s. Un caudal mayor que Qmax no cabe "
+               "en la sección («Capacidad insuficiente»); uno entre el de sección llena Qll "
+               "(calculado con el calado D − 10⁻¹¹ m) y Qmax tiene dos calados normales, y se "
+               "toma el menor. "
+               "Las condiciones (2) y (3) comparan la velocidad v del calado normal y la (4) su "
+               "llenado y/D. La (5) aplica el criterio de Shields: la mayor partícula que "
+               "arrastra el flujo tiene dp = 1000 · Rh · γw · i / (%2 · (γs − γw)) mm, con γw "
+               "y γs los pesos específicos del agua y de la partícula (t/m3), y cumple si "
+               "supera el diámetro exigido. Las (6) y (7) usan el número de Froude "
+               "F = v / √(g · L), con g = %3 m/s² y L = A / T el calado hidráulico (T, ancho "
+               "de la lámina libre). Las (8) y (9) comparan la pendiente i con sus límites, y "
+               "la (10) la velocidad de régimen uniforme al llenado y/D fijado con la mínima "
+               "de autolimpieza.")
+        .arg(n("0.938"), n("0.047"), n("9.81"));
+}
+
 } // namespace
 
-QByteArray pdfNota(const CasoCalculado& caso, char sep, QDate fecha, const QString& criterio) {
+QString partirLineas(const QString& texto, const QFontMetricsF& medidas, double ancho) {
+    QStringList salida;
+    for (const QString& parrafo : texto.split(u'\n')) {
+        // Words with the blanks that precede them; a unit's blanks join it to the word before.
+        QStringList trozos;
+        qsizetype k = 0;
+        while (k < parrafo.size()) {
+            qsizetype inicio = k;
+            while (k < parrafo.size() && parrafo[k] == u' ') {
+                ++k;
+            }
+            const qsizetype palabra = k;
+            while (k < parrafo.size() && parrafo[k] != u' ') {
+                ++k;
+            }
+            const QString trozo = parrafo.mid(inicio, k - inicio);
+            if (!trozos.isEmpty() && esUnidad(QStringView(parrafo).mid(palabra, k - palabra))) {
+                trozos.back() += trozo;
+            } else {
+                trozos << trozo;
+            }
+        }
+        QString linea;
+        for (qsizetype t = 0; t < trozos.size(); ++t) {
+            if (t == 0 || medidas.horizontalAdvance(linea + trozos[t]) <= ancho) {
+                linea += trozos[t];
+            } else {
+                salida << linea;
+                linea = trozos[t].trimmed();
+            }
+        }
+        salida << linea;
+    }
+    return salida.join(u'\n');
+}
+
+bool cumpleTodas(const std::array<ResultadoCondicion, 10>& condiciones, const Activas& activas) {
+    bool alguna = false;
+    for (size_t k = 0; k < condiciones.size(); ++k) {
+        if (activas[k]) {
+            alguna = true;
+            if (condiciones[k].veredicto != Veredicto::Cumple) {
+                return false;
+            }
+        }
+    }
+    return alguna;
+}
+
+QString veredictoGeneral(const std::array<ResultadoCondicion, 10>& condiciones,
+                         const Activas& activas) {
+    if (std::none_of(activas.begin(), activas.end(), [](bool a) { return a; })) {
+        return QStringLiteral("Ninguna condición activa");
+    }
+    if (cumpleTodas(condiciones, activas)) {
+        return QStringLiteral("Cumple todas las condiciones activas");
+    }
+    QStringList noCumplen, erroneas, sinEvaluar;
+    for (size_t k = 0; k < condiciones.size(); ++k) {
+        if (!activas[k]) {
+            continue;
+        }
+        const QString numero = QStringLiteral("(%1)").arg(k + 1);
+        switch (condiciones[k].veredicto) {
+        case Veredicto::NoCumple:
+        case Veredicto::CapacidadInsuficiente:
+            noCumplen << numero;
+            break;
+        case Veredicto::ErrorDeDato:
+            erroneas << numero;
+            break;
+        case Veredicto::NoEvaluada:
+            sinEvaluar << numero;
+            break;
+        case Veredicto::Cumple:
+            break;
+        }
+    }
+    QStringList partes;
+    if (!noCumplen.isEmpty()) {
+        partes << QStringLiteral("No cumple: ") + noCumplen.join(QStringLiteral(", "));
+    }
+    if (!erroneas.isEmpty()) {
+        partes << QStringLiteral("Datos erróneos: ") + erroneas.join(QStringLiteral(", "));
+    }
+    if (!sinEvaluar.isEmpty()) {
+        partes << QStringLiteral("Sin evaluar: ") + sinEvaluar.join(QStringLiteral(", "));
+    }
+    return partes.join(QStringLiteral(". "));
+}
+
+QByteArray pdfNota(const CasoCalculado& caso, char sep, QDate fecha, const Encabezado& encabezado) {
     QByteArray bytes;
     QBuffer salida(&bytes);
     salida.open(QIODevice::WriteOnly);
@@ -266,6 +422,24 @@ QByteArray pdfNota(const CasoCalculado& caso, char sep, QDate fecha, const QStri
         pag.parrafo(u8(c.titulo1), fuente(12, true), mm(4));
         pag.parrafo(u8(c.titulo2), fuente(10), mm(1));
 
+        QStringList datos;
+        if (!encabezado.proyecto.isEmpty()) {
+            datos << QStringLiteral("Proyecto: ") + encabezado.proyecto;
+        }
+        if (!encabezado.autor.isEmpty()) {
+            datos << QStringLiteral("Autor: ") + encabezado.autor;
+        }
+        datos << QStringLiteral("Archivo de cálculo: ") + (encabezado.archivo.isEmpty()
+                                                               ? QStringLiteral("sin guardar")
+                                                               : encabezado.archivo);
+        pag.parrafo(datos.join(u'\n'), fuente(9), mm(3));
+
+        const bool cumple = cumpleTodas(caso.resultado.condiciones, c.criterio.activa);
+        pag.recuadro(QStringLiteral("Resultado: ") +
+                         veredictoGeneral(caso.resultado.condiciones, c.criterio.activa),
+                     fuente(11, true), cumple ? QColor(0x1a, 0x7a, 0x36) : QColor(0xb0, 0x10, 0x10),
+                     mm(3));
+
         pag.titulo(QStringLiteral("Colector"));
         pag.parrafo(QStringLiteral("%1: %2        %3: %4        %5: %6")
                         .arg(QString::fromUtf8(leyendas::kDiametro), u8(c.colector.D),
@@ -280,13 +454,20 @@ QByteArray pdfNota(const CasoCalculado& caso, char sep, QDate fecha, const QStri
                 activas << QString::number(k + 1);
             }
         }
-        pag.parrafo((criterio.isEmpty() ? QStringLiteral("Límites introducidos en el cálculo.")
-                                        : QStringLiteral("Criterio: ") + criterio) +
+        const QString& criterio = encabezado.criterio;
+        pag.parrafo((criterio.isEmpty()
+                         ? QStringLiteral("Límites introducidos en el cálculo.")
+                         : QStringLiteral("Criterio: ") + criterio +
+                               (encabezado.criterioModificado ? QStringLiteral(" (modificado).")
+                                                              : QStringLiteral("."))) +
                         QStringLiteral(" Condiciones activas: ") +
                         (activas.isEmpty() ? QStringLiteral("ninguna")
                                            : activas.join(QStringLiteral(", "))) +
                         QStringLiteral("."),
                     fuente(9), mm(1));
+
+        pag.titulo(QStringLiteral("Método"));
+        pag.parrafo(textoMetodo(sep), fuente(8.5), mm(1));
 
         pag.titulo(QStringLiteral("Condiciones"));
         pag.bajar(mm(1));

@@ -8,6 +8,7 @@
 #include "ui/controles.h"
 #include "ui/dialogos.h"
 #include "ui/eje_pendientes.h"
+#include "ui/marco.h"
 #include "ui/puente.h"
 
 #include <QComboBox>
@@ -20,7 +21,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -78,6 +81,49 @@ QString pendienteAAplicar(const IntervaloPendientes& t, char separador) {
     return deUtf8(decimalLlano(textoExtremo(desde, true, desde, hasta, separador), separador));
 }
 
+// A scroll area that asks for room for its whole content (a plain one asks for at most 24
+// lines) and can shrink to a few lines of it.
+class AreaAjustada : public QScrollArea {
+public:
+    explicit AreaAjustada(QWidget* padre) : QScrollArea(padre) {
+        setWidgetResizable(true);
+        setFrameShape(QFrame::NoFrame);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    }
+    QSize sizeHint() const override {
+        const QSize contenido = widget() ? widget()->sizeHint() : QSize();
+        return contenido + QSize(verticalScrollBar()->sizeHint().width(), 0);
+    }
+    QSize minimumSizeHint() const override {
+        const QSize contenido = widget() ? widget()->minimumSizeHint() : QSize();
+        return {contenido.width() + verticalScrollBar()->sizeHint().width(),
+                std::min(contenido.height(), 5 * fontMetrics().height())};
+    }
+};
+
+// The axis gets the height of all its rows when the window has it, the table what is left, and
+// at least its minimum. Done again only when the number of rows changes, so that a split the
+// user has dragged stays while the case is edited.
+void repartirAltura(QSplitter& divisor, int filas) {
+    if (divisor.property("filasEje").toInt() == filas + 1 || divisor.height() <= 0) {
+        return;
+    }
+    divisor.setProperty("filasEje", filas + 1);
+    QWidget* ejes = divisor.widget(0);
+    QWidget* serie = divisor.widget(1);
+    // A scroll area does not hear of its content's new size: ask again.
+    if (auto* area = ejes->findChild<QScrollArea*>(QStringLiteral("DesplazamientoEje"))) {
+        area->updateGeometry();
+    }
+    ejes->layout()->invalidate();
+    ejes->layout()->activate();
+    const int total = divisor.height() - divisor.handleWidth();
+    const int arriba =
+        std::max(ejes->minimumSizeHint().height(),
+                 std::min(ejes->sizeHint().height(), total - serie->minimumSizeHint().height()));
+    divisor.setSizes({arriba, std::max(0, total - arriba)});
+}
+
 QTableWidgetItem* celda(const QString& texto) {
     auto* item = new QTableWidgetItem(texto);
     item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
@@ -133,25 +179,39 @@ void Asistente::construir() {
     error_->hide();
     raiz->addWidget(error_);
 
-    auto* grupoPendientes = new QGroupBox(QStringLiteral("Pendientes admisibles"), this);
+    // The two groups share the height in a splitter; on a low screen the axis and its texts
+    // scroll and the pipe table shrinks, while the buttons stay in view.
+    auto* divisor = new QSplitter(Qt::Vertical, this);
+    divisor->setObjectName(QStringLiteral("Divisor"));
+    divisor->setChildrenCollapsible(false);
+    auto* grupoPendientes = new QGroupBox(QStringLiteral("Pendientes admisibles"), divisor);
     auto* pendientes = new QVBoxLayout(grupoPendientes);
-    eje_ = new EjePendientes(grupoPendientes);
-    pendientes->addWidget(eje_);
+    auto* desplazable = new AreaAjustada(grupoPendientes);
+    desplazable->setObjectName(QStringLiteral("DesplazamientoEje"));
+    auto* contenidoEje = new QWidget(desplazable);
+    auto* columnaEje = new QVBoxLayout(contenidoEje);
+    columnaEje->setContentsMargins(0, 0, 0, 0);
+    eje_ = new EjePendientes(contenidoEje);
+    columnaEje->addWidget(eje_);
     auto* bajoEje = new QHBoxLayout;
-    intervalos_ = new QLabel(grupoPendientes);
+    intervalos_ = new QLabel(contenidoEje);
     intervalos_->setObjectName(QStringLiteral("Intervalos"));
     intervalos_->setTextFormat(Qt::PlainText);
     intervalos_->setWordWrap(true);
     intervalos_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    columnaEje->addWidget(intervalos_);
+    columnaEje->addStretch(1);
+    desplazable->setWidget(contenidoEje);
+    pendientes->addWidget(desplazable, 1);
     aplicarPendiente_ = new QPushButton(QStringLiteral("Aplicar pendiente"), grupoPendientes);
     aplicarPendiente_->setObjectName(QStringLiteral("AplicarPendiente"));
     connect(aplicarPendiente_, &QPushButton::clicked, this, &Asistente::aplicarPendiente);
-    bajoEje->addWidget(intervalos_, 1);
-    bajoEje->addWidget(aplicarPendiente_, 0, Qt::AlignBottom);
+    bajoEje->addStretch(1);
+    bajoEje->addWidget(aplicarPendiente_);
     pendientes->addLayout(bajoEje);
-    raiz->addWidget(grupoPendientes);
+    divisor->addWidget(grupoPendientes);
 
-    auto* grupoSerie = new QGroupBox(QStringLiteral("Diámetros de una serie"), this);
+    auto* grupoSerie = new QGroupBox(QStringLiteral("Diámetros de una serie"), divisor);
     auto* serie = new QVBoxLayout(grupoSerie);
     auto* eleccion = new QHBoxLayout;
     series_ = new QComboBox(grupoSerie);
@@ -198,14 +258,13 @@ void Asistente::construir() {
     bajoTabla->addStretch(1);
     bajoTabla->addWidget(aplicarDiametro_);
     serie->addLayout(bajoTabla);
-    raiz->addWidget(grupoSerie, 1);
+    divisor->addWidget(grupoSerie);
+    divisor->setStretchFactor(0, 0);
+    divisor->setStretchFactor(1, 1);
+    raiz->addWidget(divisor, 1);
 
     // Tall enough for the axis with ten conditions and a dozen pipes, within the screen.
-    int alto = 900;
-    if (const QScreen* pantalla = screen()) {
-        alto = std::min(alto, pantalla->availableGeometry().height() - 40);
-    }
-    resize(900, alto);
+    ajustarAPantalla(*this, QSize(900, 900), parentWidget());
 }
 
 void Asistente::actualizar() {
@@ -259,7 +318,9 @@ void Asistente::mostrarPendientes(const Entradas& d, const Activas& activas,
     if (d.i > 0) {
         actual = d.i;
     }
+    const int filasEje = static_cast<int>(filas.size());
     eje_->mostrar(std::move(total), std::move(filas), actual, textoI);
+    repartirAltura(*findChild<QSplitter*>(QStringLiteral("Divisor")), filasEje);
 
     textoPendiente_.clear();
     QStringList lineas;

@@ -124,7 +124,8 @@ QSize EjePendientes::sizeHint() const {
 }
 
 QSize EjePendientes::minimumSizeHint() const {
-    return {nombres_ + 360 + kDerecha, sizeHint().height()};
+    // Room for three decades at least, so that the assistant fits an 800-pixel screen.
+    return {nombres_ + 240 + kDerecha, sizeHint().height()};
 }
 
 double EjePendientes::xDe(double pendiente) const {

@@ -3,8 +3,10 @@
 #include "ui/disposicion.h"
 #include "ui/ventana.h"
 
+#include <QScreen>
 #include <QScrollArea>
 #include <QStyle>
+#include <algorithm>
 
 namespace colvero::ui {
 
@@ -45,6 +47,33 @@ std::unique_ptr<QWidget> ventanaParaPantalla(std::unique_ptr<VentanaPrincipal> v
     area->setMaximumSize(contenido + barras);
     area->resize(tamanoDesplazado(disponible, marco, contenido, barras));
     return area;
+}
+
+QSize tamanoEnPantalla(QSize deseado, QSize disponible, QSize marco, QSize minimo) {
+    return deseado.boundedTo(disponible - marco).expandedTo(minimo).expandedTo(QSize(1, 1));
+}
+
+QPoint posicionEnPantalla(QSize exterior, QPoint centro, const QRect& libre) {
+    const QPoint esquina = centro - QPoint(exterior.width() / 2, exterior.height() / 2);
+    // The left and top edges win when the window is larger than the area.
+    return {std::max(libre.left(), std::min(esquina.x(), libre.right() + 1 - exterior.width())),
+            std::max(libre.top(), std::min(esquina.y(), libre.bottom() + 1 - exterior.height()))};
+}
+
+void ajustarAPantalla(QWidget& ventana, QSize deseado, const QWidget* sobre) {
+    const QWidget* referencia = sobre ? sobre->window() : &ventana;
+    const QScreen* pantalla = referencia->screen();
+    if (!pantalla) {
+        ventana.resize(deseado);
+        return;
+    }
+    const QRect libre = pantalla->availableGeometry();
+    const QSize marco =
+        (ventana.frameGeometry().size() - ventana.size()).expandedTo(kMarcoSupuesto);
+    const QSize tamano = tamanoEnPantalla(deseado, libre.size(), marco, ventana.minimumSizeHint());
+    ventana.resize(tamano);
+    const QPoint centro = sobre ? referencia->frameGeometry().center() : libre.center();
+    ventana.move(posicionEnPantalla(tamano + marco, centro, libre));
 }
 
 } // namespace colvero::ui

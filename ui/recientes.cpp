@@ -10,15 +10,15 @@ namespace {
 
 constexpr const char* kClave = "dialogos/carpeta";
 
-QSettings ajustes() {
+} // namespace
+
+QSettings ajustesDelPrograma() {
     return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Fluvenor"),
                      QStringLiteral("Colvero"));
 }
 
-} // namespace
-
 QString carpetaDeDialogos() {
-    const QString recordada = ajustes().value(QLatin1String(kClave)).toString();
+    const QString recordada = ajustesDelPrograma().value(QLatin1String(kClave)).toString();
     if (!recordada.isEmpty() && QFileInfo(recordada).isDir()) {
         return recordada;
     }
@@ -27,7 +27,7 @@ QString carpetaDeDialogos() {
 }
 
 void recordarCarpetaDe(const QString& rutaArchivo) {
-    ajustes().setValue(QLatin1String(kClave), QFileInfo(rutaArchivo).absolutePath());
+    ajustesDelPrograma().setValue(QLatin1String(kClave), QFileInfo(rutaArchivo).absolutePath());
 }
 
 } // namespace colvero::ui

@@ -9,6 +9,7 @@
 #include "ui/dibujos.h"
 #include "ui/disposicion.h"
 #include "ui/estilos.h"
+#include "ui/preferencias.h"
 #include "ui/puente.h"
 #include "ui/recientes.h"
 #include "ui/ventana_grafico.h"
@@ -34,6 +35,7 @@
 #include <QScrollArea>
 #include <QShortcut>
 #include <QUrl>
+#include <string_view>
 #include <utility>
 
 namespace colvero::ui {
@@ -54,6 +56,8 @@ constexpr const char* kVigilados[] = {
 // side by side and clear of the maker's panel of the background (px). The band right of the
 // chart's button is the maker's panel: the network's button goes left of the assistant's.
 constexpr int kXBotonRed = 322, kXBotonAsistente = 470, kXBotonGrafico = 618, kYBotonCabecera = 152;
+// «Preferencias…» sits in the free band above the chart's button.
+constexpr int kYBotonPreferencias = 124;
 constexpr int kAnchoBotonCabecera = 140, kAltoBotonCabecera = 24;
 
 // A field whose text is not a number: a red frame over a light red ground, dark text.
@@ -116,6 +120,7 @@ VentanaPrincipal::VentanaPrincipal(char separadorDecimal, std::unique_ptr<Dialog
     crearAvisosDosCalados();
     crearBotonGrafico();
     crearBotonRed();
+    crearBotonPreferencias();
     conectarReacciones();
     conectarTeclado();
     setAcceptDrops(true);
@@ -164,7 +169,7 @@ void VentanaPrincipal::abrirGrafico() {
     if (!ventanaGrafico_) {
         ventanaGrafico_ = new VentanaGrafico(separador_, *dialogos_, this);
         if (ultimoCaso_) {
-            ventanaGrafico_->mostrarCaso(*ultimoCaso_, criterioDelCaso_);
+            ventanaGrafico_->mostrarCaso(*ultimoCaso_, encabezadoDelCaso_);
         }
     }
     ventanaGrafico_->show();
@@ -176,7 +181,7 @@ void VentanaPrincipal::actualizarGrafico() {
     botonGrafico_->setToolTip(
         QStringLiteral("Gráfico de elementos hidráulicos del último cálculo realizado"));
     if (ventanaGrafico_) {
-        ventanaGrafico_->mostrarCaso(*ultimoCaso_, criterioDelCaso_);
+        ventanaGrafico_->mostrarCaso(*ultimoCaso_, encabezadoDelCaso_);
     }
 }
 
@@ -200,6 +205,21 @@ void VentanaPrincipal::crearBotonRed() {
     connect(boton, &QPushButton::clicked, this, &VentanaPrincipal::abrirRed);
 }
 
+void VentanaPrincipal::crearBotonPreferencias() {
+    QPushButton* boton =
+        botonCabecera(QStringLiteral("Preferencias…"), "BotonPreferencias", kXBotonGrafico);
+    boton->move(kXBotonGrafico, kYBotonPreferencias);
+    boton->setToolTip(QStringLiteral("Autor y proyecto de las notas de cálculo (Ctrl+,)"));
+    boton->setFocusPolicy(Qt::ClickFocus);
+    boton->installEventFilter(this);
+    connect(boton, &QPushButton::clicked, this, &VentanaPrincipal::abrirPreferencias);
+}
+
+void VentanaPrincipal::abrirPreferencias() {
+    DialogoPreferencias dialogo(this);
+    dialogo.exec();
+}
+
 void VentanaPrincipal::abrirRed() {
     if (!ventanaRed_) {
         ventanaRed_ = new VentanaRed(
@@ -221,6 +241,10 @@ void VentanaPrincipal::cargarCalculo(const Calculo& calculo, const QString& desc
     controles_->etiqueta("Label1ap")->setText(descripcion);
     controles_->etiqueta("Label3ap")
         ->setText(rutaCriterio.isEmpty() ? QStringLiteral("-") : rutaCriterio);
+    criterioDelArchivo_.reset();
+    if (!rutaCriterio.isEmpty()) {
+        criterioDelArchivo_ = calculoDe(*controles_).criterio;
+    }
     raise();
     activateWindow();
 }
@@ -305,6 +329,7 @@ void VentanaPrincipal::conectarTeclado() {
         {QKeySequence(Qt::Key_F9), "Command13"},
         {QKeySequence(Qt::CTRL | Qt::Key_D), "BotonAsistente"},
         {QKeySequence(Qt::CTRL | Qt::Key_R), "BotonRed"},
+        {QKeySequence(Qt::CTRL | Qt::Key_Comma), "BotonPreferencias"},
     };
     for (const auto& [tecla, boton] : kAtajos) {
         auto* atajo = new QShortcut(tecla, this);
@@ -399,9 +424,19 @@ void VentanaPrincipal::calcular() {
     if (resultado.habilitaInforme()) {
         controles_->boton("Command6")->setEnabled(true);
         ultimoCaso_ = nota::casoCalculado(calculo, resultado, separador_);
+        encabezadoDelCaso_ = {};
+        const QString archivo = controles_->etiqueta("Label1ap")->text();
+        if (archivo != QLatin1String("-")) {
+            // A path the window read or wrote, or what a case from the network came from.
+            encabezadoDelCaso_.archivo =
+                QFileInfo::exists(archivo) ? QFileInfo(archivo).fileName() : archivo;
+        }
         const QString criterio = controles_->etiqueta("Label3ap")->text();
-        criterioDelCaso_ =
-            criterio == QLatin1String("-") ? QString() : QFileInfo(criterio).fileName();
+        if (criterio != QLatin1String("-")) {
+            encabezadoDelCaso_.criterio = QFileInfo(criterio).fileName();
+            encabezadoDelCaso_.criterioModificado =
+                !criterioDelArchivo_ || calculo.criterio != *criterioDelArchivo_;
+        }
         if (ultimoCaso_) {
             actualizarGrafico();
         }
@@ -468,6 +503,10 @@ bool VentanaPrincipal::completarArchivo(const OperacionArchivo& operacion, const
                       : QStringLiteral("%1  (aviso: %2)").arg(ruta, avisoLectura_));
     avisoLectura_.clear();
     controles_->etiqueta(operacion.otraEtiqueta)->setText(QStringLiteral("-"));
+    criterioDelArchivo_.reset();
+    if (operacion.etiquetaPropia == std::string_view("Label3ap")) {
+        criterioDelArchivo_ = calculoDe(*controles_).criterio;
+    }
     recordarCarpetaDe(ruta);
     return true;
 }

@@ -4,6 +4,7 @@
 #include "check/calcular.h"
 #include "check/calculo.h"
 #include "note/caso.h"
+#include "note/nota.h"
 #include "ui/controles.h"
 #include "ui/dialogos.h"
 
@@ -67,6 +68,8 @@ private:
     void conectarTeclado();
     void crearBotonAsistente();
     void crearBotonRed();
+    void crearBotonPreferencias();
+    void abrirPreferencias();                    // author and project of the notes (Ctrl+,)
     void aplicarCalculo(const Calculo& calculo); // the fields of a read calculation
     void crearAvisosDosCalados();
     void mostrarAvisosDosCalados(const std::array<ResultadoCondicion, 10>& condiciones);
@@ -106,9 +109,12 @@ private:
     QPushButton* botonGrafico_ = nullptr;
     VentanaGrafico* ventanaGrafico_ = nullptr;      // child window, created on first use
     std::optional<nota::CasoCalculado> ultimoCaso_; // of the last completed Calcular
-    QString criterioDelCaso_;                       // its criterion file's name, if any
-    Asistente* asistente_ = nullptr;                // built on first use, owned as a child window
-    VentanaRed* ventanaRed_ = nullptr;              // the same
+    nota::Encabezado encabezadoDelCaso_;            // its files, as the note names them
+    // The criterion as the «Criterio:» file holds it, once read or saved: limits that differ
+    // from it are "(modificado)" in the note. Nothing when the label names no file.
+    std::optional<Criterio> criterioDelArchivo_;
+    Asistente* asistente_ = nullptr;   // built on first use, owned as a child window
+    VentanaRed* ventanaRed_ = nullptr; // the same
     // Beside the verdicts of conditions 2 to 7: the flow had two normal depths. Index 0 is
     // condition 1; conditions without a mark hold nullptr.
     std::array<QLabel*, 10> avisosDosCalados_{};

@@ -1,5 +1,7 @@
 #include "ui/ventana_grafico.h"
 
+#include "ui/marco.h"
+#include "ui/preferencias.h"
 #include "ui/recientes.h"
 
 #include "files/archivos.h"
@@ -33,7 +35,8 @@ class VentanaGrafico::Lienzo : public QWidget {
 public:
     Lienzo(const VentanaGrafico& ventana, QWidget* padre) : QWidget(padre), ventana_(ventana) {
         setObjectName(QStringLiteral("lienzo"));
-        setMinimumSize(600, 450);
+        // Small enough for the window to fit an 800 × 600 screen with its buttons.
+        setMinimumSize(320, 240);
         setAutoFillBackground(true);
         QPalette paleta = palette();
         paleta.setColor(QPalette::Window, Qt::white);
@@ -74,7 +77,7 @@ VentanaGrafico::VentanaGrafico(char separadorDecimal, Dialogos& dialogos, QWidge
     columna->addWidget(aviso_);
     columna->addWidget(lienzo_, 1);
     columna->addLayout(botones);
-    resize(900, 760);
+    ajustarAPantalla(*this, QSize(900, 760), padre);
 
     connect(guardarImagen, &QPushButton::clicked, this, &VentanaGrafico::guardarImagen);
     connect(guardarNota_, &QPushButton::clicked, this, &VentanaGrafico::guardarNota);
@@ -86,9 +89,10 @@ QString VentanaGrafico::sinCalculo() {
                           "límites del criterio.");
 }
 
-void VentanaGrafico::mostrarCaso(const nota::CasoCalculado& caso, const QString& criterio) {
+void VentanaGrafico::mostrarCaso(const nota::CasoCalculado& caso,
+                                 const nota::Encabezado& encabezado) {
     caso_ = caso;
-    criterio_ = criterio;
+    encabezado_ = encabezado;
     datos_ = nota::datosGrafico(caso);
     aviso_->setText(QStringLiteral("Último cálculo realizado (%1): %2")
                         .arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")),
@@ -149,7 +153,11 @@ void VentanaGrafico::guardarNota() {
                                              "nombre con la extensión .pdf."));
         return;
     }
-    guardar(ruta, nota::pdfNota(*caso_, separador_, QDate::currentDate(), criterio_));
+    nota::Encabezado encabezado = encabezado_;
+    const Preferencias preferencias = leerPreferencias();
+    encabezado.autor = preferencias.autor;
+    encabezado.proyecto = preferencias.proyecto;
+    guardar(ruta, nota::pdfNota(*caso_, separador_, QDate::currentDate(), encabezado));
 }
 
 } // namespace colvero::ui

@@ -3,6 +3,7 @@
 // that save it as a picture (PNG or SVG) and save the calculation note (PDF).
 #include "chart/grafico.h"
 #include "note/caso.h"
+#include "note/nota.h"
 #include "ui/dialogos.h"
 
 #include <QWidget>
@@ -18,11 +19,12 @@ public:
     // `dialogos` belongs to the main window and outlives this one.
     VentanaGrafico(char separadorDecimal, Dialogos& dialogos, QWidget* padre = nullptr);
 
-    // The case of a completed Calcular; `criterio` names its criterion file, empty for limits
-    // typed in the window.
-    void mostrarCaso(const nota::CasoCalculado& caso, const QString& criterio);
+    // The case of a completed Calcular; `encabezado` names its calculation and criterion
+    // files. The note takes its author and project from the preferences when it is saved.
+    void mostrarCaso(const nota::CasoCalculado& caso, const nota::Encabezado& encabezado);
 
     const std::optional<nota::CasoCalculado>& caso() const { return caso_; }
+    const nota::Encabezado& encabezado() const { return encabezado_; }
     const grafico::DatosGrafico& datos() const { return datos_; }
 
     // Why the chart shows no design points before a completed Calcular.
@@ -38,7 +40,7 @@ private:
     char separador_;
     Dialogos& dialogos_;
     std::optional<nota::CasoCalculado> caso_;
-    QString criterio_;
+    nota::Encabezado encabezado_;
     grafico::DatosGrafico datos_;
     QLabel* aviso_;
     Lienzo* lienzo_;

@@ -7,6 +7,7 @@
 #include "network/comprobacion_red.h"
 #include "ui/asistente.h"
 #include "ui/dialogos.h"
+#include "ui/marco.h"
 #include "ui/modelo_red.h"
 #include "ui/recientes.h"
 
@@ -241,7 +242,7 @@ void VentanaRed::construir() {
     estado_->setWordWrap(true);
     estado_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     raiz->addWidget(estado_);
-    resize(1200, 720);
+    ajustarAPantalla(*this, QSize(1200, 720), parentWidget());
 }
 
 void VentanaRed::ajustarBotones() {

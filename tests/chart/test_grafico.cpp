@@ -201,6 +201,70 @@ private Q_SLOTS:
         QVERIFY(elementos.count(QStringLiteral("punto-condicion-10")));
     }
 
+    // A flow above the capacity has no depth: an arrow at the upper edge at its Q/Qll, or on the
+    // right edge when that is off the axis, and a line in the legend.
+    void caudalExcedidoConFlecha_data() {
+        QTest::addColumn<double>("qQll");
+        QTest::addColumn<bool>("enEscala");
+        QTest::newRow("dentro del eje, a la derecha de Qmáx") << 1.12 << true;
+        QTest::newRow("fuera del eje") << 2.95 << false;
+    }
+    void caudalExcedidoConFlecha() {
+        QFETCH(double, qQll);
+        QFETCH(bool, enEscala);
+        DatosGrafico datos = ejemplo();
+        datos.excedidos = {{5, qQll}};
+        std::map<QString, ElementoSvg> elementos;
+        QStringList textos;
+        QVERIFY(leerSvg(svgGrafico(QSize(1200, 900), datos, ','), elementos, textos));
+        const auto flecha = elementos.find(QStringLiteral("punto-excedido-5"));
+        QVERIFY(flecha != elementos.end());
+        QVERIFY(flecha->second.titulo.contains(textoNumero(qQll, 3, ',')));
+
+        const QImage dispositivo = dispositivoDe96(QSize(1200, 900), 1.0);
+        const QRectF area = areaDelGrafico(dispositivo, QRectF(0, 0, 1200, 900), datos, ',');
+        const QPointF punta = enEscala
+                                  ? QPointF(area.left() + qQll / 1.2 * area.width(), area.top())
+                                  : QPointF(area.right(), flecha->second.cy);
+        QVERIFY(std::abs(flecha->second.cx - punta.x()) < 0.01);
+        QVERIFY(std::abs(flecha->second.cy - punta.y()) < 0.01);
+        if (!enEscala) {
+            QVERIFY(punta.y() > area.top() && punta.y() < area.center().y());
+        }
+        const QString leyenda = QStringLiteral("(5) Q/Qll = %1 > Qmáx/Qll: capacidad insuficiente")
+                                    .arg(textoNumero(qQll, 3, ','));
+        QVERIFY2(
+            textos.contains(enEscala ? leyenda : leyenda + QStringLiteral(", fuera de escala")),
+            qPrintable(textos.join(QStringLiteral(" | "))));
+
+        // The red arrow is painted just inside the edge, along its shaft.
+        const QImage img = QImage::fromData(pngGrafico(QSize(1200, 900), 1.0, datos, ','), "PNG");
+        const QPointF dentro = punta + (enEscala ? QPointF(0, 12) : QPointF(-12, 0));
+        const auto rojo = [](QColor c) { return c.red() > 150 && c.green() < 80 && c.blue() < 80; };
+        QVERIFY(hayColorCerca(img, dentro, 2, rojo));
+        datos.excedidos.clear();
+        const QImage sin = QImage::fromData(pngGrafico(QSize(1200, 900), 1.0, datos, ','), "PNG");
+        QVERIFY(!hayColorCerca(sin, dentro, 2, rojo));
+    }
+
+    // Flows that meet at one place share an arrow and a legend line.
+    void caudalesExcedidosIgualesComparten() {
+        DatosGrafico datos = ejemplo();
+        datos.excedidos = {{7, 1.1}, {2, 1.1}, {4, 3.0}, {6, 4.0}};
+        std::map<QString, ElementoSvg> elementos;
+        QStringList textos;
+        QVERIFY(leerSvg(svgGrafico(QSize(1200, 900), datos, '.'), elementos, textos));
+        QCOMPARE(elementos.at(QStringLiteral("punto-excedido-2")).cx,
+                 elementos.at(QStringLiteral("punto-excedido-7")).cx);
+        QVERIFY(textos.contains(
+            QStringLiteral("(2, 7) Q/Qll = 1.100 > Qmáx/Qll: capacidad insuficiente")));
+        // Off the axis, each has its own arrow, one below the other.
+        QCOMPARE(elementos.at(QStringLiteral("punto-excedido-4")).cx,
+                 elementos.at(QStringLiteral("punto-excedido-6")).cx);
+        QVERIFY(elementos.at(QStringLiteral("punto-excedido-4")).cy <
+                elementos.at(QStringLiteral("punto-excedido-6")).cy);
+    }
+
     void separadorEnLasEtiquetas_data() {
         QTest::addColumn<char>("separador");
         QTest::addColumn<char>("otro");

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
@@ -75,6 +76,28 @@ TEST(Graficos, NotaPdfConLosVeredictosComoTexto) {
     EXPECT_TRUE(t.contains(QStringLiteral("(1) [SI] Qll > Q1"))) << t.toStdString();
     EXPECT_TRUE(t.contains(QStringLiteral("(2) [NO] V2 > Vmax"))) << t.toStdString();
     EXPECT_TRUE(t.contains(QStringLiteral("criterio-estricto.CrVek"))) << t.toStdString();
+    // The heading: the file checked and the overall verdict; no author nor project, which only
+    // the window's preferences give.
+    EXPECT_TRUE(t.contains(QStringLiteral("Archivo de cálculo: colector-1m.caVek")))
+        << t.toStdString();
+    EXPECT_TRUE(
+        t.contains(QRegularExpression(QStringLiteral("Resultado: No cumple: [^.]*\\(2\\)"))))
+        << t.toStdString();
+    EXPECT_FALSE(t.contains(QStringLiteral("Autor:"))) << t.toStdString();
+}
+
+// A design flow above the capacity gets its arrow in the chart the command draws.
+TEST(Graficos, SvgConFlechaDelCaudalExcedido) {
+    QTemporaryDir dir;
+    const QString svg = dir.filePath(QStringLiteral("grafico.svg"));
+    const Ejecucion e = ejecutar({QStringLiteral("--grafico"), svg,
+                                  QStringLiteral(COLVERO_EJEMPLOS "/colector-1m-punta.caVek")});
+    EXPECT_EQ(e.codigo, 1) << e.errores.toStdString();
+    QFile f(svg);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    EXPECT_TRUE(bytes.contains("id=\"punto-excedido-2\"")) << bytes.size();
+    EXPECT_FALSE(bytes.contains("id=\"punto-caudal-2\""));
 }
 
 // Nothing is written for a wrong extension, an unwritable place or a run that does not

@@ -4,6 +4,8 @@
 #include "note/caso.h"
 #include "note/nota.h"
 
+#include <QFont>
+#include <QFontMetricsF>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -13,6 +15,7 @@
 #include <cmath>
 
 Q_DECLARE_METATYPE(colvero::Calculo)
+Q_DECLARE_METATYPE(colvero::nota::Encabezado)
 
 using namespace colvero;
 
@@ -72,6 +75,11 @@ private Q_SLOTS:
     void puntosDeDiseno();
     void textoDelPdf_data();
     void textoDelPdf();
+    void veredictoGeneral_data();
+    void veredictoGeneral();
+    void partirLineas_data();
+    void partirLineas();
+    void unidadesSinPartir();
 };
 
 void PruebaNota::puntosDeDiseno_data() {
@@ -143,34 +151,73 @@ void PruebaNota::puntosDeDiseno() {
 void PruebaNota::textoDelPdf_data() {
     QTest::addColumn<Calculo>("calculo");
     QTest::addColumn<char>("separador");
-    QTest::addColumn<QString>("criterio");
+    QTest::addColumn<nota::Encabezado>("encabezado");
     QTest::addColumn<QStringList>("tambien");
-    QTest::newRow("coma decimal, todo cumple")
-        << casoBase(',') << ',' << QString() << QStringList{"0,013", "0,005", "Caudal mínimo"};
+    QTest::addColumn<QStringList>("nunca");
+    nota::Encabezado firmado;
+    firmado.archivo = QStringLiteral("colector-1m.caVek");
+    firmado.autor = QStringLiteral("Ana Pérez Núñez");
+    firmado.proyecto = QStringLiteral("Saneamiento de Villanueva, fase 2");
+    QTest::newRow("coma decimal, todo cumple, firmado")
+        << casoBase(',') << ',' << firmado
+        << QStringList{"0,013",
+                       "0,005",
+                       "Caudal mínimo",
+                       "Resultado: Cumple todas las condiciones activas",
+                       "Archivo de cálculo: colector-1m.caVek",
+                       "Autor: Ana Pérez Núñez",
+                       "Proyecto: Saneamiento de Villanueva, fase 2",
+                       "Límites introducidos en el cálculo.",
+                       "0,938 · D",
+                       "g = 9,81 m/s²"}
+        << QStringList{"No cumple", "(modificado)", "0.938"};
     Calculo c = casoBase('.');
     c.criterio.activa[2] = false;
     c.criterio.Vmax = "1.2";
+    nota::Encabezado conCriterio;
+    conCriterio.criterio = QStringLiteral("criterio-estricto.CrVek");
     QTest::newRow("punto decimal, (2) no cumple y (3) desactivada")
-        << c << '.' << QStringLiteral("criterio-estricto.CrVek")
-        << QStringList{"0.013", "Criterio: criterio-estricto.CrVek", "v (m/s) < 1.2"};
+        << c << '.' << conCriterio
+        << QStringList{"0.013",
+                       "Criterio: criterio-estricto.CrVek.",
+                       "v (m/s) < 1.2",
+                       "Resultado: No cumple: (2)",
+                       "Archivo de cálculo: sin guardar",
+                       "0.938 · D"}
+        << QStringList{"Cumple todas", "(modificado)", "Autor:", "Proyecto:", "0,938"};
+    conCriterio.criterioModificado = true;
+    c.caudal[3] = "0";
+    QTest::newRow("criterio modificado, (2) no cumple y (4) con error de datos")
+        << c << '.' << conCriterio
+        << QStringList{"Criterio: criterio-estricto.CrVek (modificado).",
+                       "Resultado: No cumple: (2). Datos erróneos: (4)"}
+        << QStringList{"Cumple todas"};
     c = casoBase(',');
     c.caudal[1] = "1,75";
     c.caudal[6] = "5";
     QTest::newRow("dos calados en (2), capacidad insuficiente en (7)")
-        << c << ',' << QString()
+        << c << ',' << nota::Encabezado{}
         << QStringList{"Aviso (2): el caudal está entre Qll y Qmax, donde la sección tiene dos "
                        "calados normales; se toma el menor.",
-                       "(7) [NO] Capacidad insuficiente"};
+                       "(7) [NO] Capacidad insuficiente", "Resultado: No cumple: (7)"}
+        << QStringList{"Cumple todas"};
+    c = casoBase(',');
+    c.criterio.activa.fill(false);
+    QTest::newRow("ninguna condición activa")
+        << c << ',' << nota::Encabezado{}
+        << QStringList{"Resultado: Ninguna condición activa", "Condiciones activas: ninguna."}
+        << QStringList{"Cumple todas", "No cumple"};
 }
 
 void PruebaNota::textoDelPdf() {
     QFETCH(Calculo, calculo);
     QFETCH(char, separador);
-    QFETCH(QString, criterio);
+    QFETCH(nota::Encabezado, encabezado);
     QFETCH(QStringList, tambien);
+    QFETCH(QStringList, nunca);
     const auto caso = nota::calcularCaso(calculo, separador);
     QVERIFY(caso.has_value());
-    const QByteArray pdf = nota::pdfNota(*caso, separador, QDate(2026, 12, 9), criterio);
+    const QByteArray pdf = nota::pdfNota(*caso, separador, QDate(2026, 12, 9), encabezado);
     QVERIFY(pdf.startsWith("%PDF"));
 
     QTemporaryDir dir;
@@ -209,6 +256,12 @@ void PruebaNota::textoDelPdf() {
         }
     }
 
+    for (const QString& e : nunca) {
+        if (texto.contains(e)) {
+            QFAIL(qPrintable(QStringLiteral("sobra «%1» en: %2").arg(e, texto)));
+        }
+    }
+
     const QString paginas = ejecutar(QStringLiteral("pdfinfo"), {ruta});
     QVERIFY2(paginas.contains(QRegularExpression(QStringLiteral("Pages:\\s+[12]\\n"))),
              qPrintable(paginas));
@@ -222,6 +275,126 @@ void PruebaNota::textoDelPdf() {
         QVERIFY2(columnas.size() >= 7 && columnas[columnas.size() - 5] == QLatin1String("yes"),
                  qPrintable(fuentes[i]));
     }
+}
+
+void PruebaNota::veredictoGeneral_data() {
+    using V = Veredicto;
+    QTest::addColumn<QList<int>>("veredictos"); // Veredicto of conditions 1 to 10
+    QTest::addColumn<QList<bool>>("activas");
+    QTest::addColumn<QString>("esperado");
+    const QList<bool> todas(10, true);
+    const auto v = [](std::initializer_list<V> l) {
+        QList<int> r;
+        for (V x : l) {
+            r << static_cast<int>(x);
+        }
+        return r;
+    };
+    const QList<int> cumplen = v({V::Cumple, V::Cumple, V::Cumple, V::Cumple, V::Cumple, V::Cumple,
+                                  V::Cumple, V::Cumple, V::Cumple, V::Cumple});
+    QTest::newRow("todas cumplen")
+        << cumplen << todas << QStringLiteral("Cumple todas las condiciones activas");
+    QList<int> algunas = cumplen;
+    algunas[1] = static_cast<int>(V::NoCumple);
+    algunas[3] = static_cast<int>(V::CapacidadInsuficiente);
+    QTest::newRow("(2) no cumple, (4) sin capacidad")
+        << algunas << todas << QStringLiteral("No cumple: (2), (4)");
+    algunas[9] = static_cast<int>(V::NoCumple);
+    algunas[4] = static_cast<int>(V::ErrorDeDato);
+    QTest::newRow("con un error de datos")
+        << algunas << todas << QStringLiteral("No cumple: (2), (4), (10). Datos erróneos: (5)");
+    QList<int> soloError = cumplen;
+    soloError[6] = static_cast<int>(V::ErrorDeDato);
+    QTest::newRow("solo un error de datos")
+        << soloError << todas << QStringLiteral("Datos erróneos: (7)");
+    // A disabled condition is not looked at, whatever value it holds.
+    QList<bool> sinLa2 = todas;
+    sinLa2[1] = false;
+    QList<int> desactivada = cumplen;
+    desactivada[1] = static_cast<int>(V::NoEvaluada);
+    QTest::newRow("(2) desactivada")
+        << desactivada << sinLa2 << QStringLiteral("Cumple todas las condiciones activas");
+    // An enabled condition that was not evaluated has not passed.
+    QList<int> sinEvaluar = cumplen;
+    sinEvaluar[2] = static_cast<int>(V::NoEvaluada);
+    QTest::newRow("activa sin evaluar no cumple")
+        << sinEvaluar << todas << QStringLiteral("Sin evaluar: (3)");
+    QTest::newRow("ninguna activa")
+        << QList<int>(10, static_cast<int>(V::NoEvaluada)) << QList<bool>(10, false)
+        << QStringLiteral("Ninguna condición activa");
+}
+
+void PruebaNota::veredictoGeneral() {
+    QFETCH(QList<int>, veredictos);
+    QFETCH(QList<bool>, activas);
+    QFETCH(QString, esperado);
+    std::array<ResultadoCondicion, 10> condiciones{};
+    Activas a{};
+    for (size_t k = 0; k < 10; ++k) {
+        condiciones[k].veredicto = static_cast<Veredicto>(veredictos[static_cast<qsizetype>(k)]);
+        a[k] = activas[static_cast<qsizetype>(k)];
+    }
+    QCOMPARE(nota::veredictoGeneral(condiciones, a), esperado);
+    QCOMPARE(nota::cumpleTodas(condiciones, a), esperado.startsWith(QStringLiteral("Cumple")));
+}
+
+void PruebaNota::partirLineas_data() {
+    QTest::addColumn<QString>("texto");
+    QTest::addColumn<int>("caracteres"); // width of the line, in letters "x"
+    QTest::newRow("unidades con barra en una celda estrecha")
+        << QStringLiteral("Peso esp. partícula (t/m3) = 2,65\nPeso esp. agua (t/m3) = 1\n"
+                          "dp (mm) > 10")
+        << 18;
+    QTest::newRow("número y unidad juntos")
+        << QStringLiteral("Condición (2): el caudal Q2 = 1,75 m3/s está entre el de sección "
+                          "llena y el máximo, con g = 9,81 m/s² y 0,5 %.")
+        << 27;
+    QTest::newRow("línea de veredicto con dos blancos")
+        << QStringLiteral("(10) [SI]  V10 > Vmin10") << 200;
+    QTest::newRow("palabra más ancha que la línea") << QStringLiteral("a Q/Qll,v/vll,y/D b") << 4;
+}
+
+void PruebaNota::partirLineas() {
+    QFETCH(QString, texto);
+    QFETCH(int, caracteres);
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPointSizeF(8);
+    const QFontMetricsF m(f);
+    const double ancho = m.horizontalAdvance(QString(caracteres, u'x'));
+    const QString partido = nota::partirLineas(texto, m, ancho);
+    // Only blanks become breaks: joined again, the text is the same word for word.
+    QCOMPARE(partido.split(u'\n').join(u' ').simplified(), texto.simplified());
+    QCOMPARE(partido.count(u'\n') >= texto.count(u'\n'), true);
+    const QRegularExpression unidad(QStringLiteral("^(m3/s|m/s|m/m|mm|t/m3|%)(\\W|$)|/$"));
+    for (const QString& linea : partido.split(u'\n')) {
+        QVERIFY2(!unidad.match(linea).hasMatch(), qPrintable(partido));
+        QVERIFY2(m.horizontalAdvance(linea) <= ancho || !linea.trimmed().contains(u' '),
+                 qPrintable(linea));
+    }
+    if (caracteres >= 200) {
+        QCOMPARE(partido, texto);
+    }
+}
+
+// In the PDF itself no unit is cut by a line break and none stands apart from its number.
+void PruebaNota::unidadesSinPartir() {
+    Calculo c = casoBase(',');
+    c.caudal[1] = "1,75";
+    c.caudal[4] = "0,123456789";
+    const auto caso = nota::calcularCaso(c, ',');
+    QVERIFY(caso.has_value());
+    QTemporaryDir dir;
+    const QString ruta = dir.filePath(QStringLiteral("nota.pdf"));
+    QFile archivo(ruta);
+    QVERIFY(archivo.open(QIODevice::WriteOnly));
+    archivo.write(nota::pdfNota(*caso, ',', QDate(2026, 12, 9)));
+    archivo.close();
+    const QString texto = ejecutar(QStringLiteral("pdftotext"), {ruta, QStringLiteral("-")});
+    QVERIFY2(texto.contains(QStringLiteral("(t/m3)")), qPrintable(texto));
+    const QRegularExpression corte(QStringLiteral("/\\s*\\n|\\n\\s*(m3/s|m/s|m/m|mm|t/m3)\\b"));
+    const QRegularExpressionMatch m = corte.match(texto);
+    QVERIFY2(!m.hasMatch(),
+             qPrintable(texto.mid(std::max<qsizetype>(0, m.capturedStart() - 60), 120)));
 }
 
 QTEST_MAIN(PruebaNota)

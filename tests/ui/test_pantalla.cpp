@@ -2,6 +2,7 @@
 #include "apoyo.h"
 #include "ui/marco.h"
 
+#include <QCheckBox>
 #include <QLocale>
 #include <QPushButton>
 #include <QScreen>
@@ -137,6 +138,81 @@ private Q_SLOTS:
         const QRect cursor = caja->inputMethodQuery(Qt::ImCursorRectangle).toRect();
         const QRect enVista(caja->mapTo(area->viewport(), cursor.topLeft()), cursor.size());
         QVERIFY(area->viewport()->rect().contains(enVista));
+    }
+
+    // Every other window opens with its frame, its buttons and its status lines inside the
+    // free area of the screen, none of them cut off by a scroll area (ctest runs it on screens
+    // of 1280 x 720 and 800 x 600 too).
+    void ventanasCabenEnLaPantalla_data() {
+        QTest::addColumn<QString>("nombre");
+        QTest::addColumn<QStringList>("estados");
+        QTest::newRow("asistente") << QStringLiteral("Asistente") << QStringList{"Caso"};
+        QTest::newRow("red") << QStringLiteral("VentanaRed") << QStringList{"Estado"};
+        QTest::newRow("gráfico") << QStringLiteral("VentanaGrafico") << QStringList{"aviso"};
+    }
+    void ventanasCabenEnLaPantalla() {
+        QFETCH(QString, nombre);
+        QFETCH(QStringList, estados);
+        const QRect libre = QGuiApplication::primaryScreen()->availableGeometry();
+        VentanaPrincipal* ventana = nullptr;
+        const auto visible = mostrar(libre.size(), ventana);
+        if (nombre == QLatin1String("Asistente")) {
+            ventana->abrirAsistente();
+        } else if (nombre == QLatin1String("VentanaRed")) {
+            ventana->abrirRed();
+        } else {
+            hijo<QPushButton>(*ventana, "CommandGrafico")->click();
+        }
+        auto* abierta = ventana->findChild<QWidget*>(nombre, Qt::FindDirectChildrenOnly);
+        QVERIFY(abierta && abierta->isWindow() && abierta->isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(abierta));
+        const auto describir = [](const QRect& r) {
+            return QStringLiteral("%1,%2 %3x%4")
+                .arg(r.x())
+                .arg(r.y())
+                .arg(r.width())
+                .arg(r.height());
+        };
+        QVERIFY2(libre.contains(abierta->frameGeometry()),
+                 qPrintable(describir(abierta->frameGeometry()) + " en " + describir(libre)));
+        // The frame the window manager will add fits too.
+        QVERIFY((abierta->size() + kMarcoSupuesto).width() <= libre.width());
+        QVERIFY((abierta->size() + kMarcoSupuesto).height() <= libre.height());
+
+        QList<QWidget*> vigilados;
+        for (QAbstractButton* b : abierta->findChildren<QAbstractButton*>()) {
+            if (qobject_cast<QPushButton*>(b) || qobject_cast<QCheckBox*>(b)) {
+                vigilados << b;
+            }
+        }
+        for (const QString& estado : estados) {
+            vigilados << abierta->findChild<QWidget*>(estado);
+        }
+        QVERIFY(vigilados.size() > estados.size());
+        for (QWidget* w : vigilados) {
+            QVERIFY(w);
+            if (!w->isVisibleTo(abierta)) {
+                continue;
+            }
+            const QRect global(w->mapToGlobal(QPoint(0, 0)), w->size());
+            QVERIFY2(libre.contains(global),
+                     qPrintable(w->objectName() + ": " + describir(global)));
+            // Wholly shown: no scroll area or parent cuts it.
+            QVERIFY2(
+                w->visibleRegion().boundingRect() == w->rect(),
+                qPrintable(w->objectName() + ": " + describir(w->visibleRegion().boundingRect())));
+        }
+        // From 720 pixels up the assistant's axis shows every condition and its scale unscrolled.
+        if (auto* eje = abierta->findChild<QWidget*>(QStringLiteral("EjePendientes"));
+            eje && libre.height() >= 720) {
+            QCOMPARE(eje->height(), eje->sizeHint().height());
+            QVERIFY(eje->sizeHint().height() > 10 * 20);
+            QVERIFY2(eje->visibleRegion().boundingRect() == eje->rect(),
+                     qPrintable(describir(eje->visibleRegion().boundingRect())));
+        }
+        // Its layout lets it shrink within the free area.
+        QVERIFY(abierta->minimumSizeHint().width() <= libre.width() - kMarcoSupuesto.width());
+        QVERIFY(abierta->minimumSizeHint().height() <= libre.height() - kMarcoSupuesto.height());
     }
 
     // The start-up path, on whatever screen the test runs on (ctest runs it on two).
