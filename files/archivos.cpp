@@ -328,9 +328,7 @@ private:
         return !trasComa_ && std::string_view(valores_.bytes).substr(inicio_) == "EOF";
     }
     static bool esMarcaFinal(std::string_view linea) {
-        while (!linea.empty() && esBlanco(linea.back()))
-            linea.remove_suffix(1);
-        return linea == "EOF";
+        return recortar(linea) == "EOF";
     }
 
     void procesarCola(const char* p, const char* const fin) {
@@ -343,7 +341,7 @@ private:
                 if (finDeLinea)
                     cola_ = Cola::Inicio;
             } else if (cola_ == Cola::Inicio) {
-                if (!finDeLinea && !esBlanco(b)) {
+                if (!finDeLinea && kBlancos.find(b) == std::string_view::npos) {
                     textoCola_.assign(1, b);
                     cola_ = Cola::Linea;
                 }

@@ -274,7 +274,7 @@ bool esUnidad(QStringView palabra) {
 
 // The "Método" paragraph: what the conditions compute and how, with the formulas.
 QString textoMetodo(char sep) {
-    const auto n = [sep](const char* numero) { return conSeparador(numero, sep); };
+    const auto n = [sep](const char* numero) { return u8(decimalLlano(numero, sep)); };
     return QStringLiteral(
                "Cada caudal de diseño se estudia en régimen uniforme con la fórmula de Manning, "
                "v = Rh^(2/3) · i^(1/2) / n, y la continuidad Q = v · A, en la sección circular "
