@@ -34,6 +34,9 @@ public:
 
     const Controles& controles() const { return *controles_; }
     const ValoresGuardados& guardados() const { return guardados_; }
+    // Whether the case holds edits made since a calculation file was last opened or saved
+    // (or a reach loaded).
+    bool cambiosSinGuardar() const { return sinGuardar_; }
 
     // Opens a calculation (.caVek) or criterion (.CrVek) file as its "Abrir" button would,
     // errors included; the type comes from the extension, in either case. For a file named
@@ -92,6 +95,12 @@ private:
     void avisar(const std::exception& error);
     void marcarErroneo(CampoNumerico campo);
     void desmarcarErroneo();
+    // Any change of the case: the edits are unsaved, and the chart shows an older case.
+    void casoCambiado();
+    // The tooltip of a numeric field: which decimal separator it takes.
+    QString ayudaNumero() const;
+    void crearAvisoDiametro();
+    void revisarDiametro(); // the mark beside a diameter that looks like millimetres
 
     char separador_;
     std::unique_ptr<Dialogos> dialogos_;
@@ -105,8 +114,12 @@ private:
     VentanaGrafico* ventanaGrafico_ = nullptr;      // child window, created on first use
     std::optional<nota::CasoCalculado> ultimoCaso_; // of the last completed Calcular
     QString criterioDelCaso_;                       // its criterion file's name, if any
-    Asistente* asistente_ = nullptr;                // built on first use, owned as a child window
-    VentanaRed* ventanaRed_ = nullptr;              // the same
+    QString archivoDelCaso_;                        // its calculation file's name, if any
+    bool sinGuardar_ = false; // the case has changed since it was opened, saved or loaded
+    bool casoCambiadoDesdeCalculo_ = false; // since the case of ultimoCaso_
+    QLabel* avisoDiametro_ = nullptr;
+    Asistente* asistente_ = nullptr;   // built on first use, owned as a child window
+    VentanaRed* ventanaRed_ = nullptr; // the same
     // Beside the verdicts of conditions 2 to 7: the flow had two normal depths. Index 0 is
     // condition 1; conditions without a mark hold nullptr.
     std::array<QLabel*, 10> avisosDosCalados_{};

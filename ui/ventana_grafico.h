@@ -19,10 +19,16 @@ public:
     VentanaGrafico(char separadorDecimal, Dialogos& dialogos, QWidget* padre = nullptr);
 
     // The case of a completed Calcular; `criterio` names its criterion file, empty for limits
-    // typed in the window.
-    void mostrarCaso(const nota::CasoCalculado& caso, const QString& criterio);
+    // typed in the window, and `archivo` its calculation file, empty for none.
+    void mostrarCaso(const nota::CasoCalculado& caso, const QString& criterio,
+                     const QString& archivo = {});
+    // The main window's case is no longer the one shown: the window says so, and keeps
+    // showing its own case whole.
+    void casoCambiado();
+    bool cambiado() const { return cambiado_; }
 
     const std::optional<nota::CasoCalculado>& caso() const { return caso_; }
+    const QString& archivo() const { return archivo_; }
     const grafico::DatosGrafico& datos() const { return datos_; }
 
     // Why the chart shows no design points before a completed Calcular.
@@ -39,6 +45,9 @@ private:
     Dialogos& dialogos_;
     std::optional<nota::CasoCalculado> caso_;
     QString criterio_;
+    QString archivo_;
+    QString descripcion_; // of the case shown: when it was calculated, its title and file
+    bool cambiado_ = false;
     grafico::DatosGrafico datos_;
     QLabel* aviso_;
     Lienzo* lienzo_;

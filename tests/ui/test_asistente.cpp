@@ -37,13 +37,13 @@ QString deUtf8(const std::string& s) {
 
 } // namespace
 
-class TestAsistente : public QObject {
+class TestAsistente : public PruebaDeVentanas {
     Q_OBJECT
 
-    std::unique_ptr<VigilanteModal> vigilante_;
-    std::unique_ptr<VentanaDePrueba> prueba_;
-    VentanaPrincipal& w() { return *prueba_->ventana; }
+public:
+    TestAsistente() : PruebaDeVentanas(',') {}
 
+private:
     void escribirCaso(const QStringList& cambios = {}) {
         for (const QString& entrada : kCasoEjemplo + cambios) {
             const auto partes = entrada.split(QLatin1Char('='));
@@ -92,20 +92,6 @@ class TestAsistente : public QObject {
 
 private Q_SLOTS:
     void initTestCase() { registrarSustitutosDeFuentes(); }
-
-    void init() {
-        QLocale::setDefault(QLocale::c());
-        vigilante_ = std::make_unique<VigilanteModal>();
-        prueba_ = std::make_unique<VentanaDePrueba>(',');
-        QApplication::setActiveWindow(&w());
-        QVERIFY(QTest::qWaitForWindowActive(&w()));
-    }
-
-    void cleanup() {
-        prueba_.reset();
-        QVERIFY2(vigilante_->abiertos.isEmpty(), qPrintable(vigilante_->abiertos.join(", ")));
-        vigilante_.reset();
-    }
 
     // The button lies in the header's free band, over no control, with as much room again to
     // its right for a second button.

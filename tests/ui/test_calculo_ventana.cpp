@@ -13,11 +13,13 @@ using namespace colvero;
 using namespace colvero::ui;
 using namespace colvero::ui::prueba;
 
-class TestCalculoVentana : public QObject {
+class TestCalculoVentana : public PruebaDeVentanas {
     Q_OBJECT
 
-    std::unique_ptr<VigilanteModal> vigilante_;
+public:
+    TestCalculoVentana() : PruebaDeVentanas() {}
 
+private:
     // Fills "control=text" entries, unticks the listed check boxes and presses Calcular.
     static void calcularEn(QWidget& w, const QStringList& entradas, const QStringList& sinMarcar) {
         for (const QString& entrada : entradas) {
@@ -31,14 +33,6 @@ class TestCalculoVentana : public QObject {
     }
 
 private Q_SLOTS:
-    void init() {
-        QLocale::setDefault(QLocale::c());
-        vigilante_ = std::make_unique<VigilanteModal>();
-    }
-    void cleanup() {
-        QVERIFY2(vigilante_->abiertos.isEmpty(), qPrintable(vigilante_->abiertos.join(", ")));
-        vigilante_.reset();
-    }
 
     void separadorDelLocale_data() {
         QTest::addColumn<QLocale>("locale");
@@ -95,9 +89,19 @@ private Q_SLOTS:
         QTest::newRow("decimal point under a comma locale is not a number")
             << ',' << colector << QStringList{} << QStringList{"NotaCalC=Datos de entrada erroneos"}
             << false;
+        // Its field is hidden and cannot take the caret: the status line names it.
         QTest::newRow("letters in the flow of a disabled condition")
             << '.' << colector + QStringList{"Text42=abc"} << QStringList{"Check2"}
-            << QStringList{"NotaCalC=Datos de entrada erroneos", "Nota1=-", "Nota2=-"} << false;
+            << QStringList{"NotaCalC=Datos de entrada erroneos: «Caudal de la condición (2)» no "
+                           "es un número (su condición está desactivada)",
+                           "Nota1=-", "Nota2=-"}
+            << false;
+        QTest::newRow("letters in the speed limit of a disabled condition, comma locale")
+            << ',' << QStringList{"Text34=1", "Text35=0,013", "Text18=0,005", "Text39=3.5"}
+            << QStringList{"Check2"}
+            << QStringList{"NotaCalC=Datos de entrada erroneos: «Vmax (m/s) de la condición (2)» "
+                           "no es un número (su condición está desactivada)"}
+            << false;
         QTest::newRow("every condition off")
             << '.' << colector << QStringList{"Check1", "Check2", "Check3", "Check4", "Check5",
                                               "Check6", "Check7", "Check8", "Check9", "Check10"}
@@ -209,7 +213,8 @@ private Q_SLOTS:
         QCOMPARE(texto(w, "NotaCalC"), QStringLiteral("Datos de entrada erroneos"));
         auto* caja = hijo<QLineEdit>(w, campo);
         QCOMPARE(caja->property("erroneo").toBool(), true);
-        QCOMPARE(caja->toolTip(), QStringLiteral("No es un número"));
+        QCOMPARE(caja->toolTip(), QStringLiteral("No es un número. Número con punto decimal, por "
+                                                 "ejemplo 0.013 (no con coma)"));
         QVERIFY(!caja->styleSheet().isEmpty());
         QCOMPARE(QApplication::focusWidget(), caja);
         QCOMPARE(caja->selectedText(), QStringLiteral("1.5x"));
@@ -217,7 +222,8 @@ private Q_SLOTS:
         QTest::keyClick(caja, Qt::Key_2);
         QCOMPARE(caja->text(), QStringLiteral("2"));
         QCOMPARE(caja->property("erroneo").toBool(), false);
-        QVERIFY(caja->toolTip().isEmpty());
+        QCOMPARE(caja->toolTip(),
+                 QStringLiteral("Número con punto decimal, por ejemplo 0.013 (no con coma)"));
         for (QLineEdit* otra : w.findChildren<QLineEdit*>()) {
             QVERIFY2(!otra->property("erroneo").toBool(), qPrintable(otra->objectName()));
         }

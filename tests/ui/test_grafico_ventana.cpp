@@ -38,20 +38,13 @@ VentanaGrafico* abrirGrafico(QWidget& w) {
 
 } // namespace
 
-class TestGraficoVentana : public QObject {
+class TestGraficoVentana : public PruebaDeVentanas {
     Q_OBJECT
 
-    std::unique_ptr<VigilanteModal> vigilante_;
+public:
+    TestGraficoVentana() : PruebaDeVentanas() {}
 
 private Q_SLOTS:
-    void init() {
-        QLocale::setDefault(QLocale::c());
-        vigilante_ = std::make_unique<VigilanteModal>();
-    }
-    void cleanup() {
-        QVERIFY2(vigilante_->abiertos.isEmpty(), qPrintable(vigilante_->abiertos.join(", ")));
-        vigilante_.reset();
-    }
 
     void botonEnLaBandaDelTitulo() {
         VentanaDePrueba v;
@@ -72,7 +65,7 @@ private Q_SLOTS:
                 QFAIL(qPrintable(QStringLiteral("el botón tapa ") + otro->objectName()));
             }
         }
-        QCOMPARE(boton->toolTip(), VentanaGrafico::sinCalculo());
+        QCOMPARE(boton->toolTip(), VentanaGrafico::sinCalculo() + QStringLiteral(" (Ctrl+G)"));
     }
 
     void graficoSigueAlUltimoCalculo() {

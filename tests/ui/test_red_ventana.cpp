@@ -83,19 +83,15 @@ QString deUtf8(const std::string& s) {
 
 } // namespace
 
-class TestRedVentana : public QObject {
+class TestRedVentana : public PruebaDeVentanas {
     Q_OBJECT
 
-    std::unique_ptr<VigilanteModal> vigilante_;
-    std::unique_ptr<VentanaDePrueba> prueba_;
-    std::unique_ptr<QTemporaryDir> carpeta_;
+public:
+    TestRedVentana() : PruebaDeVentanas() {}
 
-    VentanaPrincipal& w() { return *prueba_->ventana; }
-
+private:
     VentanaRed& abrirRed(char separador) {
-        prueba_ = std::make_unique<VentanaDePrueba>(separador);
-        if (!QTest::qWaitForWindowActive(&w()))
-            throw std::runtime_error("la ventana no se activa");
+        nuevaVentana(separador);
         QTest::keyClick(w().focusWidget() ? w().focusWidget() : &w(), Qt::Key_R,
                         Qt::ControlModifier);
         auto* red =
@@ -128,17 +124,6 @@ class TestRedVentana : public QObject {
     }
 
 private Q_SLOTS:
-    void init() {
-        vigilante_ = std::make_unique<VigilanteModal>();
-        carpeta_ = std::make_unique<QTemporaryDir>();
-    }
-    void cleanup() {
-        prueba_.reset();
-        QVERIFY2(vigilante_->abiertos.isEmpty(), qPrintable(vigilante_->abiertos.join(", ")));
-        vigilante_.reset();
-        carpeta_.reset();
-    }
-
     // The same verdicts and the same result file as colvero-check --red --salida.
     void igualQueColveroCheck_data() {
         QTest::addColumn<QString>("tabla");
