@@ -30,6 +30,10 @@ public:
     virtual QString abrir(const QString& titulo, const QString& carpeta, const QString& filtro) = 0;
     virtual QString guardar(const QString& titulo, const QString& carpeta, const QString& filtro,
                             Guardado modo) = 0;
+    // Any file but a calculation or a criterion.
+    QString guardar(const QString& titulo, const QString& carpeta, const QString& filtro) {
+        return guardar(titulo, carpeta, filtro, Guardado::Preguntando);
+    }
     // True when the user answers yes; the answer offered first is no.
     virtual bool confirmar(const QString& titulo, const QString& pregunta) = 0;
     virtual void avisarError(const QString& titulo, const QString& mensaje) = 0;
@@ -39,6 +43,7 @@ public:
 class DialogosQt : public Dialogos {
 public:
     explicit DialogosQt(QWidget& ventana) : ventana_(ventana) {}
+    using Dialogos::guardar;
     QString abrir(const QString& titulo, const QString& carpeta, const QString& filtro) override;
     QString guardar(const QString& titulo, const QString& carpeta, const QString& filtro,
                     Guardado modo) override;

@@ -165,8 +165,10 @@ protected:
 
 private Q_SLOTS:
     void init() {
-        // What the windows remember between runs goes to a test location, emptied here.
+        // What the windows remember between runs goes to a folder of this process, emptied
+        // here: test programs that run at the same time never share it.
         QStandardPaths::setTestModeEnabled(true);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, ajustes_.path());
         QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Fluvenor"),
                   QStringLiteral("Colvero"))
             .clear();
@@ -186,6 +188,7 @@ private Q_SLOTS:
     }
 
 private:
+    QTemporaryDir ajustes_;
     std::optional<char> separador_;
     std::unique_ptr<VigilanteModal> vigilante_;
 };
