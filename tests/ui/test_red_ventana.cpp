@@ -7,6 +7,7 @@
 #include "network/comprobacion_red.h"
 #include "ui/controles.h"
 #include "ui/disposicion.h"
+#include "ui/hilo_red.h"
 #include "ui/modelo_red.h"
 #include "ui/ventana_red.h"
 
@@ -519,6 +520,58 @@ private Q_SLOTS:
                      QStringLiteral("No se han podido exportar los resultados.")),
                  qPrintable(prueba_->dialogos->errores[2]));
         QVERIFY(!QFile::exists(destino));
+    }
+
+    // The worker on its own: a check run to its end hands every row over and ends once; one
+    // destroyed while its thread runs waits for it, and nothing of it is delivered later.
+    void hiloRed_data() {
+        QTest::addColumn<bool>("destruirAMitad");
+        QTest::newRow("run to its end") << false;
+        QTest::newRow("destroyed while checking") << true;
+    }
+    void hiloRed() {
+        QFETCH(bool, destruirAMitad);
+        const auto peticion = [&] {
+            PeticionRed p;
+            p.ruta = copia("red-ejemplo-punto-y-coma.csv");
+            p.opciones.sep = ',';
+            p.opciones.pendientes = true;
+            p.opciones.csv = true;
+            std::string error;
+            p.base =
+                *red::prepararCriterio(leerCriterio(copia("criterio-red.CrVek"), ','), ',', error);
+            return p;
+        };
+        int empezadas = 0;
+        QList<bool> terminadas; // cancelled or not, one per end
+        QString fallo;
+        std::size_t filas = 0;
+        {
+            HiloRed hilo;
+            hilo.empezar(
+                peticion(), [&](const CabeceraRed& cab) { empezadas += cab.filas == 50 ? 1 : 100; },
+                [&](bool cancelada, const QString& error) {
+                    terminadas << cancelada;
+                    fallo = error;
+                });
+            QVERIFY(hilo.enCurso());
+            if (!destruirAMitad) {
+                QTRY_COMPARE_WITH_TIMEOUT(terminadas.size(), 1, 60000);
+                QVERIFY(!hilo.enCurso());
+                filas = hilo.recoger().size();
+                QVERIFY(hilo.recoger().empty());
+            }
+        }
+        QTest::qWait(100); // anything still queued would arrive now
+        if (destruirAMitad) {
+            QCOMPARE(empezadas, 0);
+            QCOMPARE(terminadas.size(), 0);
+        } else {
+            QCOMPARE(empezadas, 1);
+            QCOMPARE(terminadas, QList<bool>{false});
+            QVERIFY2(fallo.isEmpty(), qPrintable(fallo));
+            QCOMPARE(filas, std::size_t{50});
+        }
     }
 
     // A table with one reach of each kind: passes, does not pass, cannot be checked.
