@@ -7,12 +7,14 @@
 #include "files/serie.h"
 #include "ui/controles.h"
 #include "ui/dialogos.h"
+#include "ui/disposicion.h"
 #include "ui/eje_pendientes.h"
 #include "ui/marco.h"
 #include "ui/puente.h"
+#include "ui/recientes.h"
 
+#include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -25,6 +27,7 @@
 #include <QScrollBar>
 #include <QSplitter>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <charconv>
@@ -36,6 +39,9 @@ namespace colvero::ui {
 namespace {
 
 constexpr const char* kTitulo = "Asistente de diseño";
+// From the last keystroke in the main window to the recomputation (ms): a slope window costs
+// under a millisecond, so only typing is waited for.
+constexpr int kRetrasoRecalculo = 150;
 const QColor kFondoMenorQueCumple(190, 235, 195);
 const QColor kFondoMenorConPendiente(250, 235, 170);
 
@@ -146,6 +152,29 @@ Asistente::Asistente(const Controles& controles, char separadorDecimal, Dialogos
       dialogos_(dialogos) {
     construir();
     serie_ = leerSerieIncluida(kSeriesIncluidas[0]);
+    recalculo_ = new QTimer(this);
+    recalculo_->setSingleShot(true);
+    recalculo_->setInterval(kRetrasoRecalculo);
+    // Closed, it recomputes when it opens again.
+    connect(recalculo_, &QTimer::timeout, this, [this] {
+        if (isVisible())
+            actualizar();
+    });
+    for (int k = 0; k <= static_cast<int>(CampoNumerico::Vmin10); ++k) {
+        connect(controles_.texto(controlDe(static_cast<CampoNumerico>(k))), &QLineEdit::textChanged,
+                this, &Asistente::casoCambiado);
+    }
+    for (const Fila& fila : filas()) {
+        connect(controles_.casilla(fila.casilla), &QCheckBox::toggled, this,
+                &Asistente::casoCambiado);
+    }
+}
+
+void Asistente::casoCambiado() {
+    anticuado_ = true;
+    aplicarPendiente_->setEnabled(false);
+    aplicarDiametro_->setEnabled(false);
+    recalculo_->start();
 }
 
 // The table's selection may change while the children are torn down; nothing may react then.
@@ -251,8 +280,9 @@ void Asistente::construir() {
         QStringLiteral("Escribe el diámetro interior del tubo elegido en la casilla del diámetro"));
     aplicarDiametro_->setEnabled(false);
     connect(aplicarDiametro_, &QPushButton::clicked, this, &Asistente::aplicarDiametro);
-    connect(tabla_, &QTableWidget::itemSelectionChanged, this,
-            [this] { aplicarDiametro_->setEnabled(!tabla_->selectedItems().isEmpty()); });
+    connect(tabla_, &QTableWidget::itemSelectionChanged, this, [this] {
+        aplicarDiametro_->setEnabled(!anticuado_ && !tabla_->selectedItems().isEmpty());
+    });
     connect(tabla_, &QTableWidget::cellDoubleClicked, this, &Asistente::aplicarDiametro);
     auto* bajoTabla = new QHBoxLayout;
     bajoTabla->addStretch(1);
@@ -268,9 +298,11 @@ void Asistente::construir() {
 }
 
 void Asistente::actualizar() {
+    recalculo_->stop();
+    anticuado_ = false;
     const Calculo calculo = calculoDe(controles_);
     caso_->setText(QStringLiteral("Caso de la ventana principal: D = %1 m, n = %2, i = %3 m/m. "
-                                  "Tras cambiar sus datos, pulse «Actualizar».")
+                                  "Se actualiza al cambiar sus datos.")
                        .arg(deUtf8(calculo.colector.D).trimmed(),
                             deUtf8(calculo.colector.n).trimmed(),
                             deUtf8(calculo.colector.i).trimmed()));
@@ -279,9 +311,8 @@ void Asistente::actualizar() {
     if (!entradas_) {
         const QString campo =
             erroneo ? QString::fromUtf8(nombreCampo(*erroneo)) : QStringLiteral("Un campo");
-        vaciar(QStringLiteral("«%1» no es un número: corríjalo en la ventana principal y pulse "
-                              "«Actualizar».")
-                   .arg(campo));
+        vaciar(
+            QStringLiteral("«%1» no es un número: corríjalo en la ventana principal.").arg(campo));
         return;
     }
     error_->hide();
@@ -445,8 +476,8 @@ void Asistente::elegirSerie(int indice) {
         actualizarTabla();
         return;
     }
-    const QString carpeta = rutaOtraSerie_.isEmpty() ? QCoreApplication::applicationDirPath()
-                                                     : QFileInfo(rutaOtraSerie_).absolutePath();
+    const QString carpeta =
+        rutaOtraSerie_.isEmpty() ? carpetaDeDialogos() : QFileInfo(rutaOtraSerie_).absolutePath();
     const QString ruta =
         dialogos_.abrir(QStringLiteral("Abrir serie de diámetros"), carpeta,
                         QStringLiteral("Series de diámetros (*.txt);;Todos los archivos (*)"));
@@ -455,6 +486,7 @@ void Asistente::elegirSerie(int indice) {
             serie_ = leerSerie(ruta);
             serieElegida_ = otra;
             rutaOtraSerie_ = ruta;
+            recordarCarpetaDe(ruta);
             actualizarTabla();
             return;
         } catch (const ErrorArchivo& error) {

@@ -17,6 +17,7 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class QTableWidget;
+class QTimer;
 
 namespace colvero::ui {
 
@@ -36,7 +37,8 @@ public:
               QWidget* padre = nullptr);
     ~Asistente() override;
 
-    // Reads the main window's case again and recomputes everything.
+    // Reads the main window's case again and recomputes everything. It also runs by itself a
+    // moment after the last edit of the case.
     void actualizar();
 
 private:
@@ -47,6 +49,8 @@ private:
     void aplicarPendiente();
     void aplicarDiametro();
     void vaciar(const QString& mensaje);
+    // The main window's case changed: nothing can be applied until the answer is recomputed.
+    void casoCambiado();
     // Writes `texto` into the box `control` the way typing does, then refreshes.
     void escribirComoUsuario(const char* control, const QString& texto);
 
@@ -71,6 +75,8 @@ private:
     int serieElegida_ = 0;
     QString rutaOtraSerie_; // the file of "Otra serie…", once one has been read
     ResultadoDiametros diametros_;
+    QTimer* recalculo_ = nullptr;
+    bool anticuado_ = false; // the answer shown is that of an older case
 };
 
 } // namespace colvero::ui

@@ -141,6 +141,15 @@ QVariant ModeloRed::data(const QModelIndex& indice, int rol) const {
     const FilaRedComprobada& f = fila(indice.row());
     const int c = indice.column();
     const int entradas = columnasEntrada();
+    // A row that could not be checked stands out whole, not only in its verdicts.
+    const bool fuera =
+        c < entradas || c >= entradas + 10 || f.clases[static_cast<std::size_t>(c - entradas)] == 3;
+    if (f.codigo == 2 && fuera) {
+        if (rol == Qt::BackgroundRole)
+            return QBrush(fondoDeClase(2));
+        if (rol == Qt::ForegroundRole)
+            return QBrush(Qt::black);
+    }
     if (c == 0) {
         if (rol == Qt::DisplayRole || rol == kRolOrden)
             return f.numero;
@@ -269,19 +278,25 @@ FiltroRed::FiltroRed(QObject* padre) : QSortFilterProxyModel(padre) {
     setSortRole(ModeloRed::kRolOrden);
 }
 
-void FiltroRed::soloNoCumplen(bool activo) {
-    if (activo == soloNoCumplen_)
+void FiltroRed::mostrar(Mostrar filas) {
+    if (filas == mostrar_)
         return;
-    soloNoCumplen_ = activo;
+    mostrar_ = filas;
     // One rebuild of the whole mapping: row by row removals cost the view far more.
     invalidate();
 }
 
 bool FiltroRed::filterAcceptsRow(int fila, const QModelIndex&) const {
-    if (!soloNoCumplen_)
-        return true;
     const auto* modelo = static_cast<const ModeloRed*>(sourceModel());
-    return modelo->fila(fila).codigo != 0;
+    switch (mostrar_) {
+    case Mostrar::NoCumplen:
+        return modelo->fila(fila).codigo != 0;
+    case Mostrar::ConErrores:
+        return modelo->fila(fila).codigo == 2;
+    case Mostrar::Todos:
+        break;
+    }
+    return true;
 }
 
 bool FiltroRed::lessThan(const QModelIndex& izquierda, const QModelIndex& derecha) const {

@@ -86,18 +86,25 @@ private:
     std::array<qint64, 3> porCodigo_{};
 };
 
-// Sorting by kRolOrden and the filter «solo los que no cumplen».
+// Sorting by kRolOrden and the filters «solo los que no cumplen» and «solo los que tienen
+// errores».
 class FiltroRed : public QSortFilterProxyModel {
 public:
+    enum class Mostrar {
+        Todos,
+        NoCumplen,  // every row that does not pass, errors included
+        ConErrores, // the rows that could not be checked
+    };
     explicit FiltroRed(QObject* padre = nullptr);
-    void soloNoCumplen(bool activo);
+    void mostrar(Mostrar filas);
+    void soloNoCumplen(bool activo) { mostrar(activo ? Mostrar::NoCumplen : Mostrar::Todos); }
 
 protected:
     bool filterAcceptsRow(int fila, const QModelIndex& padre) const override;
     bool lessThan(const QModelIndex& izquierda, const QModelIndex& derecha) const override;
 
 private:
-    bool soloNoCumplen_ = false;
+    Mostrar mostrar_ = Mostrar::Todos;
 };
 
 } // namespace colvero::ui

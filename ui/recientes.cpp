@@ -9,6 +9,7 @@ namespace colvero::ui {
 namespace {
 
 constexpr const char* kClave = "dialogos/carpeta";
+constexpr const char* kClaveCriterioRed = "red/criterio";
 
 } // namespace
 
@@ -28,6 +29,17 @@ QString carpetaDeDialogos() {
 
 void recordarCarpetaDe(const QString& rutaArchivo) {
     ajustesDelPrograma().setValue(QLatin1String(kClave), QFileInfo(rutaArchivo).absolutePath());
+}
+
+QString criterioDeRed() {
+    return ajustes().value(QLatin1String(kClaveCriterioRed)).toString();
+}
+
+void recordarCriterioDeRed(const QString& ruta) {
+    if (ruta.isEmpty())
+        ajustes().remove(QLatin1String(kClaveCriterioRed));
+    else
+        ajustes().setValue(QLatin1String(kClaveCriterioRed), QFileInfo(ruta).absoluteFilePath());
 }
 
 } // namespace colvero::ui

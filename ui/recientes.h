@@ -12,4 +12,9 @@ QSettings ajustesDelPrograma();
 QString carpetaDeDialogos();
 void recordarCarpetaDe(const QString& rutaArchivo);
 
+// The criterion or template the network window used last, kept between runs; empty when it
+// used its initial values.
+QString criterioDeRed();
+void recordarCriterioDeRed(const QString& ruta);
+
 } // namespace colvero::ui

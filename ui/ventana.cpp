@@ -1,6 +1,7 @@
 #include "ui/ventana.h"
 
 #include "check/calcular.h"
+#include "check/numero.h"
 #include "check/textos_pendientes.h"
 #include "files/archivos.h"
 #include "report/informe.h"
@@ -64,6 +65,9 @@ constexpr int kAnchoBotonCabecera = 140, kAltoBotonCabecera = 24;
 // The two-depth mark sits at the right end of the verdict panels (they end at x = 992 px).
 constexpr int kXAviso = 973, kAnchoAviso = 16;
 
+// Over this a diameter (m) is almost certainly millimetres.
+constexpr double kDiametroPlausible = 5.0;
+
 constexpr const char* kEstiloErroneo = "QLineEdit { border: 2px solid rgb(220, 0, 0); "
                                        "background-color: rgb(255, 200, 200); color: black; }";
 
@@ -75,6 +79,7 @@ struct VentanaPrincipal::OperacionArchivo {
     const char* boton;
     bool abrir;
     const char* filtro;
+    const char* extension; // given to a name saved without one
     const char* etiquetaPropia;
     const char* otraEtiqueta;
     bool (VentanaPrincipal::*operacion)(const QString& ruta);
@@ -83,16 +88,17 @@ struct VentanaPrincipal::OperacionArchivo {
 namespace {
 constexpr const char* kFiltroCalculo = "Archivos cálculo Colvero  (*.caVek)|*.caVek|  ";
 constexpr const char* kFiltroCriterio = "Archivos cálculo Colvero  (*.CrVek)|*.CrVek|  ";
+constexpr const char* kTodos = ";;Todos los archivos (*)";
 } // namespace
 
 const VentanaPrincipal::OperacionArchivo VentanaPrincipal::kOperaciones[4] = {
-    {"Command20", true, kFiltroCalculo, "Label1ap", "Label3ap",
+    {"Command20", true, kFiltroCalculo, ".caVek", "Label1ap", "Label3ap",
      &VentanaPrincipal::leerArchivoCalculo},
-    {"Command21", false, kFiltroCalculo, "Label1ap", "Label3ap",
+    {"Command21", false, kFiltroCalculo, ".caVek", "Label1ap", "Label3ap",
      &VentanaPrincipal::guardarArchivoCalculo},
-    {"Command16", true, kFiltroCriterio, "Label3ap", "Label1ap",
+    {"Command16", true, kFiltroCriterio, ".CrVek", "Label3ap", "Label1ap",
      &VentanaPrincipal::leerArchivoCriterio},
-    {"Command17", false, kFiltroCriterio, "Label3ap", "Label1ap",
+    {"Command17", false, kFiltroCriterio, ".CrVek", "Label3ap", "Label1ap",
      &VentanaPrincipal::guardarArchivoCriterio},
 };
 
@@ -121,6 +127,10 @@ VentanaPrincipal::VentanaPrincipal(char separadorDecimal, std::unique_ptr<Dialog
     crearBotonGrafico();
     crearBotonRed();
     crearBotonPreferencias();
+    crearAvisoDiametro();
+    for (int k = 0; k <= static_cast<int>(CampoNumerico::Vmin10); ++k) {
+        controles_->texto(controlDe(static_cast<CampoNumerico>(k)))->setToolTip(ayudaNumero());
+    }
     conectarReacciones();
     conectarTeclado();
     setAcceptDrops(true);
@@ -160,7 +170,7 @@ QPushButton* VentanaPrincipal::botonCabecera(const QString& texto, const char* n
 
 void VentanaPrincipal::crearBotonGrafico() {
     botonGrafico_ = botonCabecera(QStringLiteral("Gráfico"), "CommandGrafico", kXBotonGrafico);
-    botonGrafico_->setToolTip(VentanaGrafico::sinCalculo());
+    botonGrafico_->setToolTip(VentanaGrafico::sinCalculo() + QStringLiteral(" (Ctrl+G)"));
     botonGrafico_->installEventFilter(this);
     connect(botonGrafico_, &QPushButton::clicked, this, &VentanaPrincipal::abrirGrafico);
 }
@@ -170,6 +180,8 @@ void VentanaPrincipal::abrirGrafico() {
         ventanaGrafico_ = new VentanaGrafico(separador_, *dialogos_, this);
         if (ultimoCaso_) {
             ventanaGrafico_->mostrarCaso(*ultimoCaso_, encabezadoDelCaso_);
+            if (casoCambiadoDesdeCalculo_)
+                ventanaGrafico_->casoCambiado();
         }
     }
     ventanaGrafico_->show();
@@ -179,7 +191,7 @@ void VentanaPrincipal::abrirGrafico() {
 
 void VentanaPrincipal::actualizarGrafico() {
     botonGrafico_->setToolTip(
-        QStringLiteral("Gráfico de elementos hidráulicos del último cálculo realizado"));
+        QStringLiteral("Gráfico de elementos hidráulicos del último cálculo realizado (Ctrl+G)"));
     if (ventanaGrafico_) {
         ventanaGrafico_->mostrarCaso(*ultimoCaso_, encabezadoDelCaso_);
     }
@@ -190,8 +202,6 @@ void VentanaPrincipal::crearBotonAsistente() {
         botonCabecera(QStringLiteral("Asistente de diseño"), "BotonAsistente", kXBotonAsistente);
     boton->setToolTip(QStringLiteral("Pendientes admisibles y menor diámetro de una serie para "
                                      "el caso actual (Ctrl+D)"));
-    // Out of the tab chain, which follows the layout tables; the shortcut reaches it.
-    boton->setFocusPolicy(Qt::ClickFocus);
     boton->installEventFilter(this);
     connect(boton, &QPushButton::clicked, this, &VentanaPrincipal::abrirAsistente);
 }
@@ -225,6 +235,14 @@ void VentanaPrincipal::abrirRed() {
         ventanaRed_ = new VentanaRed(
             separador_, *dialogos_,
             [this](const Calculo& calculo, const QString& descripcion, const QString& criterio) {
+                if (sinGuardar_ &&
+                    !dialogos_->confirmar(
+                        nombrePrograma(),
+                        QStringLiteral("La ventana principal tiene cambios sin guardar. ¿Desea "
+                                       "reemplazarlos por el %1?")
+                            .arg(descripcion))) {
+                    return;
+                }
                 cargarCalculo(calculo, descripcion, criterio);
             },
             this);
@@ -239,12 +257,15 @@ void VentanaPrincipal::cargarCalculo(const Calculo& calculo, const QString& desc
     aplicarCalculo(calculo);
     // The label names no file, so that saving asks for a name.
     controles_->etiqueta("Label1ap")->setText(descripcion);
+    rutaCalculo_ = descripcion;
     controles_->etiqueta("Label3ap")
         ->setText(rutaCriterio.isEmpty() ? QStringLiteral("-") : rutaCriterio);
     criterioDelArchivo_.reset();
     if (!rutaCriterio.isEmpty()) {
         criterioDelArchivo_ = calculoDe(*controles_).criterio;
     }
+    casoCambiado(); // another reach, even one with the same values
+    sinGuardar_ = false;
     raise();
     activateWindow();
 }
@@ -292,6 +313,15 @@ void VentanaPrincipal::conectarReacciones() {
         connect(c.texto(nombre), &QLineEdit::textChanged, this, &VentanaPrincipal::reiniciar);
     }
     connect(c.texto("Text72"), &QLineEdit::textChanged, this, &VentanaPrincipal::marcarSinCalcular);
+    // Every box and check box that a calculation file holds, titles and flow names included.
+    for (QLineEdit* caja : findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly)) {
+        if (caja->isEnabled() && !caja->isReadOnly())
+            connect(caja, &QLineEdit::textChanged, this, &VentanaPrincipal::casoCambiado);
+    }
+    for (const Fila& fila : filas()) {
+        connect(c.casilla(fila.casilla), &QCheckBox::toggled, this,
+                &VentanaPrincipal::casoCambiado);
+    }
     // `toggled` fires for a click and for a reader that changes the state; a state set to what
     // it already holds needs no row update, since the rows already follow it.
     for (const Fila& fila : filas()) {
@@ -330,6 +360,7 @@ void VentanaPrincipal::conectarTeclado() {
         {QKeySequence(Qt::CTRL | Qt::Key_D), "BotonAsistente"},
         {QKeySequence(Qt::CTRL | Qt::Key_R), "BotonRed"},
         {QKeySequence(Qt::CTRL | Qt::Key_Comma), "BotonPreferencias"},
+        {QKeySequence(Qt::CTRL | Qt::Key_G), "CommandGrafico"},
     };
     for (const auto& [tecla, boton] : kAtajos) {
         auto* atajo = new QShortcut(tecla, this);
@@ -425,11 +456,10 @@ void VentanaPrincipal::calcular() {
         controles_->boton("Command6")->setEnabled(true);
         ultimoCaso_ = nota::casoCalculado(calculo, resultado, separador_);
         encabezadoDelCaso_ = {};
-        const QString archivo = controles_->etiqueta("Label1ap")->text();
-        if (archivo != QLatin1String("-")) {
+        if (!rutaCalculo_.isEmpty()) {
             // A path the window read or wrote, or what a case from the network came from.
             encabezadoDelCaso_.archivo =
-                QFileInfo::exists(archivo) ? QFileInfo(archivo).fileName() : archivo;
+                QFileInfo::exists(rutaCalculo_) ? QFileInfo(rutaCalculo_).fileName() : rutaCalculo_;
         }
         const QString criterio = controles_->etiqueta("Label3ap")->text();
         if (criterio != QLatin1String("-")) {
@@ -437,6 +467,7 @@ void VentanaPrincipal::calcular() {
             encabezadoDelCaso_.criterioModificado =
                 !criterioDelArchivo_ || calculo.criterio != *criterioDelArchivo_;
         }
+        casoCambiadoDesdeCalculo_ = false;
         if (ultimoCaso_) {
             actualizarGrafico();
         }
@@ -451,7 +482,16 @@ void VentanaPrincipal::marcarErroneo(CampoNumerico campo) {
     paletaErroneo_ = erroneo_->palette();
     erroneo_->setProperty("erroneo", true);
     erroneo_->setStyleSheet(QString::fromLatin1(kEstiloErroneo));
-    erroneo_->setToolTip(QStringLiteral("No es un número"));
+    erroneo_->setToolTip(QStringLiteral("No es un número. ") + ayudaNumero());
+    if (!erroneo_->isVisibleTo(this)) {
+        // The field of a condition switched off is hidden and cannot take the caret: the
+        // status line names it.
+        controles_->etiqueta("NotaCalC")
+            ->setText(QString::fromUtf8(kDatosErroneos) +
+                      QStringLiteral(": «%1» no es un número (su condición está desactivada)")
+                          .arg(QString::fromUtf8(nombreCampo(campo))));
+        return;
+    }
     erroneo_->setFocus(Qt::OtherFocusReason);
     erroneo_->selectAll();
     // On a small screen the window scrolls: bring the field into view.
@@ -468,7 +508,50 @@ void VentanaPrincipal::desmarcarErroneo() {
         // Dropping the style sheet leaves a palette that no longer inherits the window's
         // colours, which changes the frame: give back the one the field had.
         campo->setPalette(paletaErroneo_);
-        campo->setToolTip(QString());
+        campo->setToolTip(ayudaNumero());
+    }
+}
+
+QString VentanaPrincipal::ayudaNumero() const {
+    return separador_ == ','
+               ? QStringLiteral("Número con coma decimal, por ejemplo 0,013 (no con punto)")
+               : QStringLiteral("Número con punto decimal, por ejemplo 0.013 (no con coma)");
+}
+
+void VentanaPrincipal::casoCambiado() {
+    sinGuardar_ = true;
+    if (ultimoCaso_ && !casoCambiadoDesdeCalculo_) {
+        casoCambiadoDesdeCalculo_ = true;
+        if (ventanaGrafico_)
+            ventanaGrafico_->casoCambiado();
+    }
+}
+
+void VentanaPrincipal::crearAvisoDiametro() {
+    const QLineEdit* diametro = controles_->texto("Text34");
+    avisoDiametro_ = new QLabel(QStringLiteral("⚠"), this);
+    avisoDiametro_->setObjectName(QStringLiteral("AvisoDiametro"));
+    avisoDiametro_->setStyleSheet(
+        QStringLiteral("QLabel { color: rgb(255, 200, 40); font-size: 11pt; }"));
+    avisoDiametro_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    // In the gap between the diameter box and the collector's status.
+    avisoDiametro_->setGeometry(diametro->geometry().right() + 1, diametro->y() - 2, 13,
+                                diametro->height() + 2);
+    avisoDiametro_->hide();
+    connect(diametro, &QLineEdit::textChanged, this, &VentanaPrincipal::revisarDiametro);
+}
+
+void VentanaPrincipal::revisarDiametro() {
+    QLineEdit* caja = controles_->texto("Text34");
+    const std::optional<double> d = leerNumero(caja->text().toStdString(), separador_);
+    const bool milimetros = d && *d > kDiametroPlausible;
+    avisoDiametro_->setVisible(milimetros);
+    if (milimetros) {
+        avisoDiametro_->raise();
+        avisoDiametro_->setToolTip(
+            QStringLiteral("Un diámetro de más de 5 m es casi seguro un valor en milímetros: "
+                           "el diámetro se da en metros (300 mm son 0%13 m).")
+                .arg(QLatin1Char(separador_)));
     }
 }
 
@@ -485,11 +568,20 @@ void VentanaPrincipal::ejecutarArchivo(const OperacionArchivo& operacion) {
     const QString titulo = accion + nombrePrograma();
     const QString carpeta = carpetaDeDialogos();
     const QString filtro = filtroQt(QString::fromUtf8(operacion.filtro));
-    const QString ruta = operacion.abrir ? dialogos_->abrir(titulo, carpeta, filtro)
-                                         : dialogos_->guardar(titulo, carpeta, filtro);
-    if (!ruta.isEmpty()) {
-        completarArchivo(operacion, ruta);
+    // Opening also offers every file, so that a file saved under another name is never hidden.
+    QString ruta = operacion.abrir
+                       ? dialogos_->abrir(titulo, carpeta, filtro + QString::fromUtf8(kTodos))
+                       : dialogos_->guardar(titulo, carpeta, filtro, Guardado::SinPreguntar);
+    if (ruta.isEmpty()) {
+        return;
     }
+    // A name typed without an extension takes the file's own, unless a file of exactly that
+    // name exists: that one is replaced, as the format documents.
+    if (!operacion.abrir && !QFileInfo(ruta).fileName().contains(QLatin1Char('.')) &&
+        !QFileInfo::exists(ruta)) {
+        ruta += QLatin1String(operacion.extension);
+    }
+    completarArchivo(operacion, ruta);
 }
 
 bool VentanaPrincipal::completarArchivo(const OperacionArchivo& operacion, const QString& ruta) {
@@ -503,11 +595,17 @@ bool VentanaPrincipal::completarArchivo(const OperacionArchivo& operacion, const
                       : QStringLiteral("%1  (aviso: %2)").arg(ruta, avisoLectura_));
     avisoLectura_.clear();
     controles_->etiqueta(operacion.otraEtiqueta)->setText(QStringLiteral("-"));
+    rutaCalculo_ = operacion.etiquetaPropia == std::string_view("Label1ap") ? ruta : QString();
     criterioDelArchivo_.reset();
     if (operacion.etiquetaPropia == std::string_view("Label3ap")) {
         criterioDelArchivo_ = calculoDe(*controles_).criterio;
     }
     recordarCarpetaDe(ruta);
+    if (operacion.etiquetaPropia == std::string_view("Label1ap")) {
+        if (operacion.abrir)
+            casoCambiado();  // another file, even one that holds the same values
+        sinGuardar_ = false; // the window holds what the calculation file holds
+    }
     return true;
 }
 

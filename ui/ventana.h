@@ -35,6 +35,9 @@ public:
 
     const Controles& controles() const { return *controles_; }
     const ValoresGuardados& guardados() const { return guardados_; }
+    // Whether the case holds edits made since a calculation file was last opened or saved
+    // (or a reach loaded).
+    bool cambiosSinGuardar() const { return sinGuardar_; }
 
     // Opens a calculation (.caVek) or criterion (.CrVek) file as its "Abrir" button would,
     // errors included; the type comes from the extension, in either case. For a file named
@@ -95,6 +98,12 @@ private:
     void avisar(const std::exception& error);
     void marcarErroneo(CampoNumerico campo);
     void desmarcarErroneo();
+    // Any change of the case: the edits are unsaved, and the chart shows an older case.
+    void casoCambiado();
+    // The tooltip of a numeric field: which decimal separator it takes.
+    QString ayudaNumero() const;
+    void crearAvisoDiametro();
+    void revisarDiametro(); // the mark beside a diameter that looks like millimetres
 
     char separador_;
     std::unique_ptr<Dialogos> dialogos_;
@@ -113,6 +122,12 @@ private:
     // The criterion as the «Criterio:» file holds it, once read or saved: limits that differ
     // from it are "(modificado)" in the note. Nothing when the label names no file.
     std::optional<Criterio> criterioDelArchivo_;
+    // What «Cálculo:» names: the file read or written, or where a reach came from; empty for
+    // none. The label may add a warning about the file after it.
+    QString rutaCalculo_;
+    bool sinGuardar_ = false; // the case has changed since it was opened, saved or loaded
+    bool casoCambiadoDesdeCalculo_ = false; // since the case of ultimoCaso_
+    QLabel* avisoDiametro_ = nullptr;
     Asistente* asistente_ = nullptr;   // built on first use, owned as a child window
     VentanaRed* ventanaRed_ = nullptr; // the same
     // Beside the verdicts of conditions 2 to 7: the flow had two normal depths. Index 0 is

@@ -93,13 +93,30 @@ void VentanaGrafico::mostrarCaso(const nota::CasoCalculado& caso,
                                  const nota::Encabezado& encabezado) {
     caso_ = caso;
     encabezado_ = encabezado;
+    cambiado_ = false;
     datos_ = nota::datosGrafico(caso);
-    aviso_->setText(QStringLiteral("Último cálculo realizado (%1): %2")
-                        .arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")),
-                             QString::fromStdString(caso.calculo.titulo1)));
+    descripcion_ = QStringLiteral("Último cálculo realizado (%1): %2")
+                       .arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")),
+                            QString::fromStdString(caso.calculo.titulo1));
+    if (!encabezado.archivo.isEmpty())
+        descripcion_ += QStringLiteral(" · ") + encabezado.archivo;
+    aviso_->setText(descripcion_);
     guardarNota_->setEnabled(true);
     guardarNota_->setToolTip(QString());
     lienzo_->update();
+}
+
+void VentanaGrafico::casoCambiado() {
+    if (!caso_ || cambiado_)
+        return;
+    cambiado_ = true;
+    aviso_->setText(descripcion_ +
+                    QStringLiteral("\nEl caso de la ventana principal ha cambiado desde este "
+                                   "cálculo: el gráfico y la nota son los del cálculo de arriba. "
+                                   "Pulse «Calcular» para ver el caso actual."));
+    guardarNota_->setToolTip(QStringLiteral("Guarda la nota del cálculo de «%1», no la del caso "
+                                            "actual de la ventana principal")
+                                 .arg(QString::fromStdString(caso_->calculo.titulo1)));
 }
 
 bool VentanaGrafico::guardar(const QString& ruta, const QByteArray& bytes) {
@@ -119,9 +136,9 @@ bool VentanaGrafico::guardar(const QString& ruta, const QByteArray& bytes) {
 }
 
 void VentanaGrafico::guardarImagen() {
-    const QString ruta =
-        dialogos_.guardar(titulo(QStringLiteral("Guardar imagen")), carpetaDeDialogos(),
-                          QStringLiteral("Imagen PNG (*.png);;Imagen SVG (*.svg)"));
+    const QString ruta = dialogos_.guardar(
+        titulo(QStringLiteral("Guardar imagen")), carpetaDeDialogos(),
+        QStringLiteral("Imagen PNG (*.png);;Imagen SVG (*.svg)"), Guardado::Preguntando);
     if (ruta.isEmpty()) {
         return;
     }
@@ -143,7 +160,7 @@ void VentanaGrafico::guardarNota() {
     }
     const QString ruta =
         dialogos_.guardar(titulo(QStringLiteral("Guardar nota de cálculo")), carpetaDeDialogos(),
-                          QStringLiteral("Nota de cálculo PDF (*.pdf)"));
+                          QStringLiteral("Nota de cálculo PDF (*.pdf)"), Guardado::Preguntando);
     if (ruta.isEmpty()) {
         return;
     }

@@ -22,9 +22,14 @@ public:
     // The case of a completed Calcular; `encabezado` names its calculation and criterion
     // files. The note takes its author and project from the preferences when it is saved.
     void mostrarCaso(const nota::CasoCalculado& caso, const nota::Encabezado& encabezado);
+    // The main window's case is no longer the one shown: the window says so, and keeps
+    // showing its own case whole.
+    void casoCambiado();
+    bool cambiado() const { return cambiado_; }
 
     const std::optional<nota::CasoCalculado>& caso() const { return caso_; }
     const nota::Encabezado& encabezado() const { return encabezado_; }
+    const QString& archivo() const { return encabezado_.archivo; }
     const grafico::DatosGrafico& datos() const { return datos_; }
 
     // Why the chart shows no design points before a completed Calcular.
@@ -41,6 +46,8 @@ private:
     Dialogos& dialogos_;
     std::optional<nota::CasoCalculado> caso_;
     nota::Encabezado encabezado_;
+    QString descripcion_; // of the case shown: when it was calculated, its title and file
+    bool cambiado_ = false;
     grafico::DatosGrafico datos_;
     QLabel* aviso_;
     Lienzo* lienzo_;

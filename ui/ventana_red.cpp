@@ -7,6 +7,7 @@
 #include "network/comprobacion_red.h"
 #include "ui/asistente.h"
 #include "ui/dialogos.h"
+#include "ui/hilo_red.h"
 #include "ui/marco.h"
 #include "ui/modelo_red.h"
 #include "ui/recientes.h"
@@ -22,15 +23,14 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
+#include <QStyle>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <atomic>
 #include <climits>
-#include <iterator>
-#include <mutex>
 
 namespace colvero::ui {
 namespace {
@@ -49,41 +49,26 @@ std::string recortado(const std::string& s) {
 
 } // namespace
 
-// One check: what it was started with, and the reader and the preparer of the worker thread.
-// The rows of the model point at its criteria, so the model keeps it alive.
-struct VentanaRed::Ejecucion {
-    QByteArray rutaNativa;
-    QString nombre; // the table as the user chose it
-    red::OpcionesRed opciones;
-    red::CriterioListo base;
-    std::vector<Tubo> serie;
-    QString origenCriterio;
-    QString nombreSerie;
-    std::atomic<bool> cancelada{false};
-    // Checked rows on their way to the window, which takes them all at each tick of its
-    // timer: however fast they come, the window inserts a few times a second.
-    std::mutex mutex;
-    std::vector<FilaRedComprobada> llegadas;
-    std::unique_ptr<LectorRed> lector;
-    std::unique_ptr<red::PreparadorRed> preparador;
-};
-
 VentanaRed::VentanaRed(char separadorDecimal, Dialogos& dialogos, CargarTramo cargar,
                        QWidget* padre)
     : QWidget(padre, Qt::Window), separador_(separadorDecimal), dialogos_(dialogos),
       cargar_(std::move(cargar)) {
     construir();
+    hilo_ = new HiloRed(this);
     recogida_ = new QTimer(this);
     recogida_->setInterval(100);
     connect(recogida_, &QTimer::timeout, this, &VentanaRed::recoger);
+    // The criterion used last, unless it can no longer be read.
+    if (const QString recordado = criterioDeRed(); !recordado.isEmpty()) {
+        QString error;
+        if (!leerCriterioDe(recordado, &error))
+            estado_->setText(QStringLiteral("No se ha podido leer el último criterio usado: ") +
+                             error);
+    }
     ajustarBotones();
 }
 
-VentanaRed::~VentanaRed() {
-    if (ejecucion_)
-        ejecucion_->cancelada = true;
-    esperarHilo();
-}
+VentanaRed::~VentanaRed() = default;
 
 void VentanaRed::construir() {
     setObjectName(QStringLiteral("VentanaRed"));
@@ -141,6 +126,7 @@ void VentanaRed::construir() {
     pendientes_ = new QCheckBox(QStringLiteral("&Pendientes admisibles"), this);
     pendientes_->setObjectName(QStringLiteral("Pendientes"));
     pendientes_->setChecked(true);
+    connect(pendientes_, &QCheckBox::toggled, this, &VentanaRed::descartarResultados);
     fila(2, QStringLiteral("Serie de &diámetros:"), series_, pendientes_);
     eleccion->setColumnStretch(1, 1);
     raiz->addLayout(eleccion);
@@ -163,9 +149,12 @@ void VentanaRed::construir() {
     auto* vistaArriba = new QHBoxLayout;
     soloNoCumplen_ = new QCheckBox(QStringLiteral("&Solo los que no cumplen"), this);
     soloNoCumplen_->setObjectName(QStringLiteral("SoloNoCumplen"));
+    soloErrores_ = new QCheckBox(QStringLiteral("Solo los que tienen e&rrores"), this);
+    soloErrores_->setObjectName(QStringLiteral("SoloErrores"));
     exportar_ = boton(QStringLiteral("&Exportar resultados…"), "Exportar");
     connect(exportar_, &QPushButton::clicked, this, &VentanaRed::exportarConDialogo);
     vistaArriba->addWidget(soloNoCumplen_);
+    vistaArriba->addWidget(soloErrores_);
     vistaArriba->addStretch(1);
     vistaArriba->addWidget(exportar_);
     raiz->addLayout(vistaArriba);
@@ -173,7 +162,17 @@ void VentanaRed::construir() {
     modelo_ = new ModeloRed(this);
     filtro_ = new FiltroRed(this);
     filtro_->setSourceModel(modelo_);
-    connect(soloNoCumplen_, &QCheckBox::toggled, filtro_, &FiltroRed::soloNoCumplen);
+    // The two filters exclude each other: ticking one unticks the other.
+    connect(soloNoCumplen_, &QCheckBox::toggled, this, [this](bool activo) {
+        if (activo)
+            soloErrores_->setChecked(false);
+        filtrar();
+    });
+    connect(soloErrores_, &QCheckBox::toggled, this, [this](bool activo) {
+        if (activo)
+            soloNoCumplen_->setChecked(false);
+        filtrar();
+    });
 
     vista_ = new QTableView(this);
     vista_->setObjectName(QStringLiteral("Tabla"));
@@ -190,9 +189,18 @@ void VentanaRed::construir() {
     vista_->horizontalHeader()->setResizeContentsPrecision(60); // rows measured for a width
     vista_->horizontalHeader()->setSortIndicator(0, Qt::AscendingOrder);
     vista_->setSortingEnabled(true);
-    vista_->setToolTip(QStringLiteral("Doble clic: abre el tramo en la ventana principal"));
+    vista_->setToolTip(QStringLiteral("Doble clic o Intro: abre el tramo en la ventana principal"));
     connect(vista_, &QTableView::doubleClicked, this,
             [this](const QModelIndex& indice) { cargarFila(filtro_->mapToSource(indice).row()); });
+    for (const int tecla : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto* intro = new QShortcut(QKeySequence(tecla), vista_);
+        intro->setContext(Qt::WidgetShortcut);
+        connect(intro, &QShortcut::activated, this, [this] {
+            const QModelIndex actual = vista_->currentIndex();
+            if (actual.isValid())
+                cargarFila(filtro_->mapToSource(actual).row());
+        });
+    }
     // The reach's name and pipe, then the verdicts and what follows them, then the other
     // columns of the table. Widths from the header and, once, from the first rows: never from
     // the whole table.
@@ -224,12 +232,13 @@ void VentanaRed::construir() {
             cabecera->moveSection(cabecera->visualIndex(orden[static_cast<std::size_t>(v)]), v);
     });
     connect(modelo_, &QAbstractItemModel::rowsInserted, this,
-            [this](const QModelIndex&, int primera) {
+            [this](const QModelIndex&, int primera, int ultima) {
+                ensancharEstado(primera, ultima);
                 if (primera != 0)
                     return;
                 const int veredictos = modelo_->columnaVeredicto(1);
                 for (int c = 0; c < modelo_->columnCount(); ++c) {
-                    if (c >= veredictos && c < veredictos + 10)
+                    if ((c >= veredictos && c < veredictos + 10) || c == modelo_->columnaEstado())
                         continue;
                     const int antes = vista_->columnWidth(c);
                     vista_->resizeColumnToContents(c);
@@ -267,6 +276,7 @@ void VentanaRed::elegirTabla() {
 }
 
 void VentanaRed::ponerTabla(const QString& ruta) {
+    descartarResultados();
     rutaTabla_ = ruta;
     tabla_->setText(ruta);
     tabla_->setToolTip(ruta);
@@ -277,19 +287,32 @@ void VentanaRed::elegirCriterio() {
     const QString ruta = dialogos_.abrir(
         QStringLiteral("Abrir criterio o plantilla"), carpetaDeDialogos(),
         QStringLiteral("Criterios y cálculos (*.CrVek *.caVek);;Criterios (*.CrVek);;"
-                       "Cálculos (*.caVek)"));
+                       "Cálculos (*.caVek);;Todos los archivos (*)"));
     if (!ruta.isEmpty() && ponerCriterio(ruta))
         recordarCarpetaDe(ruta);
 }
 
 bool VentanaRed::ponerCriterio(const QString& ruta) {
-    try {
-        criterioElegido_ = esPlantilla(ruta) ? leerCalculo(ruta, separador_).criterio
-                                             : leerCriterio(ruta, separador_);
-    } catch (const ErrorArchivo& error) {
-        dialogos_.avisarError(QString::fromUtf8(kTitulo), QString::fromUtf8(error.what()));
+    QString error;
+    if (!leerCriterioDe(ruta, &error)) {
+        dialogos_.avisarError(QString::fromUtf8(kTitulo), error);
         return false;
     }
+    recordarCriterioDeRed(ruta);
+    return true;
+}
+
+bool VentanaRed::leerCriterioDe(const QString& ruta, QString* error) {
+    Criterio leido;
+    try {
+        leido = esPlantilla(ruta) ? leerCalculo(ruta, separador_).criterio
+                                  : leerCriterio(ruta, separador_);
+    } catch (const ErrorArchivo& e) {
+        *error = QString::fromUtf8(e.what());
+        return false;
+    }
+    descartarResultados();
+    criterioElegido_ = std::move(leido);
     rutaCriterio_ = ruta;
     criterio_->setText(esPlantilla(ruta) ? QStringLiteral("el de la plantilla %1").arg(ruta)
                                          : ruta);
@@ -297,14 +320,53 @@ bool VentanaRed::ponerCriterio(const QString& ruta) {
 }
 
 void VentanaRed::quitarCriterio() {
+    descartarResultados();
     criterioElegido_.reset();
     rutaCriterio_.clear();
     criterio_->setText(QString::fromUtf8(kSinCriterio));
+    recordarCriterioDeRed(QString());
+}
+
+void VentanaRed::descartarResultados() {
+    if (enCurso() || (!terminada_ && modelo_->filas() == 0 && !empezada_))
+        return;
+    terminada_ = false;
+    empezada_ = false;
+    descripcionFormato_.clear();
+    modelo_->vaciar();
+    progreso_->setRange(0, 1);
+    progreso_->setValue(0);
+    estado_->setText(QStringLiteral("Los datos de la comprobación han cambiado: pulse "
+                                    "«Comprobar» para comprobar la red con ellos."));
+    ajustarBotones();
+}
+
+void VentanaRed::filtrar() {
+    filtro_->mostrar(soloErrores_->isChecked()     ? FiltroRed::Mostrar::ConErrores
+                     : soloNoCumplen_->isChecked() ? FiltroRed::Mostrar::NoCumplen
+                                                   : FiltroRed::Mostrar::Todos);
+}
+
+void VentanaRed::ensancharEstado(int primera, int ultima) {
+    const int columna = modelo_->columnaEstado();
+    const QFontMetrics medidas = vista_->fontMetrics();
+    int ancho = vista_->columnWidth(columna);
+    for (int k = primera; k <= ultima; ++k) {
+        const FilaRedComprobada& f = modelo_->fila(k);
+        if (f.codigo == 2 || k == 0)
+            ancho = std::max(ancho, medidas.horizontalAdvance(QString::fromStdString(f.estado)) +
+                                        2 * vista_->style()->pixelMetric(
+                                                QStyle::PM_FocusFrameHMargin, nullptr, vista_) +
+                                        12);
+    }
+    if (ancho != vista_->columnWidth(columna))
+        vista_->setColumnWidth(columna, ancho);
 }
 
 void VentanaRed::elegirSerie(int indice) {
     const int otra = series_->count() - 1;
     if (indice == 0) {
+        descartarResultados();
         serie_.reset();
         nombreSerie_.clear();
         serieElegida_ = 0;
@@ -312,6 +374,7 @@ void VentanaRed::elegirSerie(int indice) {
     }
     if (indice < otra) {
         const SerieIncluida& s = kSeriesIncluidas[indice - 1];
+        descartarResultados();
         serie_ = leerSerieIncluida(s);
         nombreSerie_ = QString::fromUtf8(s.nombre);
         serieElegida_ = indice;
@@ -331,6 +394,7 @@ bool VentanaRed::ponerSerie(const QString& ruta) {
         dialogos_.avisarError(QString::fromUtf8(kTitulo), QString::fromUtf8(error.what()));
         return false;
     }
+    descartarResultados();
     nombreSerie_ = ruta;
     serieElegida_ = series_->count() - 1;
     series_->setCurrentIndex(serieElegida_);
@@ -338,24 +402,18 @@ bool VentanaRed::ponerSerie(const QString& ruta) {
 }
 
 bool VentanaRed::enCurso() const {
-    return hilo_.joinable();
-}
-
-void VentanaRed::esperarHilo() {
-    if (hilo_.joinable())
-        hilo_.join();
+    return hilo_->enCurso();
 }
 
 void VentanaRed::comprobar() {
     if (enCurso() || rutaTabla_.isEmpty())
         return;
-    auto e = std::make_shared<Ejecucion>();
-    e->rutaNativa = QFile::encodeName(rutaTabla_);
-    e->nombre = rutaTabla_;
-    e->opciones.sep = separador_;
-    e->opciones.pendientes = pendientes_->isChecked();
-    e->opciones.conSerie = serie_.has_value();
-    e->opciones.csv = true; // kept per row for «Exportar resultados…»
+    PeticionRed p;
+    p.ruta = rutaTabla_;
+    p.opciones.sep = separador_;
+    p.opciones.pendientes = pendientes_->isChecked();
+    p.opciones.conSerie = serie_.has_value();
+    p.opciones.csv = true; // kept per row for «Exportar resultados…»
     std::string error;
     std::optional<red::CriterioListo> base =
         red::prepararCriterio(criterioElegido_.value_or(Criterio()), separador_, error);
@@ -367,87 +425,37 @@ void VentanaRed::comprobar() {
     }
     if (criterioElegido_ && !esPlantilla(rutaCriterio_))
         base->rutaNativa = QFile::encodeName(rutaCriterio_);
-    e->base = std::move(*base);
+    p.base = std::move(*base);
     if (serie_)
-        e->serie = *serie_;
-    e->origenCriterio = criterio_->text();
-    e->nombreSerie = nombreSerie_;
+        p.serie = *serie_;
+    p.origenCriterio = criterio_->text();
+    p.nombreSerie = nombreSerie_;
 
-    const int generacion = ++generacion_;
     terminada_ = false;
     empezada_ = false;
     descripcionFormato_.clear();
     modelo_->vaciar();
-    ejecucion_ = e;
     progreso_->setRange(0, 0); // until the first pass has counted the rows
     estado_->setText(QStringLiteral("Leyendo la tabla…"));
-
-    hilo_ = std::thread([this, e, generacion] {
-        // Everything the worker hands over goes through the event queue of the window; a
-        // window destroyed meanwhile drops it.
-        const auto enVentana = [this](auto funcion) {
-            QMetaObject::invokeMethod(this, std::move(funcion), Qt::QueuedConnection);
-        };
-        QString fallo;
-        bool mas = true;
-        try {
-            e->lector = std::make_unique<LectorRed>(e->rutaNativa);
-            const CabeceraRed& cab = e->lector->cabecera();
-            e->preparador = std::make_unique<red::PreparadorRed>(
-                cab, e->rutaNativa, e->base, e->opciones.conSerie ? &e->serie : nullptr,
-                e->opciones);
-            if (const std::optional<QString> falta = e->preparador->columnaQueFalta(e->nombre))
-                throw ErrorArchivo(falta->toStdString());
-            enVentana([this, e, generacion, cab] {
-                if (generacion != generacion_)
-                    return;
-                modelo_->empezar(cab, e->opciones, e);
-                empezada_ = true;
-                descripcionFormato_ = describir(cab);
-                progreso_->setRange(0, static_cast<int>(std::min<qint64>(cab.filas, INT_MAX)));
-                progreso_->setValue(0);
-                actualizarEstado();
-            });
-            const int hilos = red::nucleos();
-            const std::size_t lote = static_cast<std::size_t>(hilos) * 64;
-            std::vector<red::Trabajo> trabajos(lote);
-            while (mas && !e->cancelada) {
-                std::size_t n = 0;
-                while (n < lote && (mas = e->lector->siguiente(trabajos[n].fila))) {
-                    red::Trabajo& t = trabajos[n++];
-                    t.limpiar();
-                    e->preparador->preparar(t);
-                }
-                red::enParalelo(n, hilos, [&](std::size_t k) {
-                    red::comprobarTrabajo(trabajos[k], e->opciones, cab.dialecto);
-                });
-                std::vector<FilaRedComprobada> filas;
-                filas.reserve(n);
-                for (std::size_t k = 0; k < n; ++k)
-                    filas.push_back(filaComprobada(std::move(trabajos[k]), e->opciones.sep,
-                                                   cab.dialecto.decimal));
-                const std::lock_guard<std::mutex> cierre(e->mutex);
-                std::move(filas.begin(), filas.end(), std::back_inserter(e->llegadas));
-            }
-        } catch (const ErrorArchivo& error) {
-            fallo = QString::fromUtf8(error.what());
-        }
-        const bool cancelada = fallo.isEmpty() && mas;
-        enVentana(
-            [this, generacion, cancelada, fallo] { alTerminar(generacion, cancelada, fallo); });
-    });
+    hilo_->empezar(
+        std::move(p),
+        [this](const CabeceraRed& cab) {
+            modelo_->empezar(cab, hilo_->ejecucion()->peticion.opciones, hilo_->ejecucion());
+            empezada_ = true;
+            descripcionFormato_ = describir(cab);
+            progreso_->setRange(0, static_cast<int>(std::min<qint64>(cab.filas, INT_MAX)));
+            progreso_->setValue(0);
+            actualizarEstado();
+        },
+        [this](bool cancelada, const QString& fallo) { alTerminar(cancelada, fallo); });
     recogida_->start();
     ajustarBotones();
 }
 
 void VentanaRed::recoger() {
-    if (!ejecucion_ || !empezada_)
+    if (!empezada_)
         return;
-    std::vector<FilaRedComprobada> filas;
-    {
-        const std::lock_guard<std::mutex> cierre(ejecucion_->mutex);
-        filas.swap(ejecucion_->llegadas);
-    }
+    std::vector<FilaRedComprobada> filas = hilo_->recoger();
     if (filas.empty())
         return;
     modelo_->anadir(std::move(filas));
@@ -455,10 +463,7 @@ void VentanaRed::recoger() {
     actualizarEstado();
 }
 
-void VentanaRed::alTerminar(int generacion, bool cancelada, const QString& error) {
-    if (generacion != generacion_)
-        return;
-    esperarHilo(); // it has nothing left to do but return
+void VentanaRed::alTerminar(bool cancelada, const QString& error) {
     recogida_->stop();
     recoger();
     terminada_ = !cancelada && error.isEmpty();
@@ -480,7 +485,8 @@ void VentanaRed::alTerminar(int generacion, bool cancelada, const QString& error
 }
 
 void VentanaRed::actualizarEstado() {
-    if (!ejecucion_)
+    const std::shared_ptr<EjecucionRed>& e = hilo_->ejecucion();
+    if (!e)
         return;
     const std::array<qint64, 3>& c = modelo_->porCodigo();
     QString texto = QStringLiteral("Tramos: %1 de %2; cumplen %3, no cumplen %4, no se han "
@@ -492,15 +498,15 @@ void VentanaRed::actualizarEstado() {
                         .arg(c[2]);
     if (!descripcionFormato_.isEmpty())
         texto += QStringLiteral("\nFormato: ") + descripcionFormato_;
-    texto += QStringLiteral("\nCriterio: ") + ejecucion_->origenCriterio;
-    if (!ejecucion_->nombreSerie.isEmpty())
-        texto += QStringLiteral("\nSerie: ") + ejecucion_->nombreSerie;
+    texto += QStringLiteral("\nCriterio: ") + e->peticion.origenCriterio;
+    if (!e->peticion.nombreSerie.isEmpty())
+        texto += QStringLiteral("\nSerie: ") + e->peticion.nombreSerie;
     estado_->setText(texto);
 }
 
 void VentanaRed::cancelar() {
-    if (ejecucion_ && enCurso()) {
-        ejecucion_->cancelada = true;
+    if (enCurso()) {
+        hilo_->cancelar();
         cancelar_->setEnabled(false);
     }
 }
@@ -511,9 +517,9 @@ void VentanaRed::closeEvent(QCloseEvent* evento) {
 }
 
 void VentanaRed::exportarConDialogo() {
-    const QString ruta =
-        dialogos_.guardar(QStringLiteral("Exportar resultados"), carpetaDeDialogos(),
-                          QStringLiteral("Tablas CSV (*.csv);;Todos los archivos (*)"));
+    const QString ruta = dialogos_.guardar(
+        QStringLiteral("Exportar resultados"), carpetaDeDialogos(),
+        QStringLiteral("Tablas CSV (*.csv);;Todos los archivos (*)"), Guardado::Preguntando);
     if (!ruta.isEmpty() && exportar(ruta))
         recordarCarpetaDe(ruta);
 }
@@ -557,11 +563,12 @@ bool VentanaRed::exportar(const QString& ruta) {
 }
 
 void VentanaRed::cargarFila(int fila) {
-    if (!ejecucion_ || fila < 0 || fila >= modelo_->filas() || !cargar_)
+    const std::shared_ptr<EjecucionRed>& e = hilo_->ejecucion();
+    if (!e || fila < 0 || fila >= modelo_->filas() || !cargar_)
         return;
     const FilaRedComprobada& f = modelo_->fila(fila);
     const CabeceraRed& cab = modelo_->cabecera();
-    const red::CriterioListo& criterio = f.criterio ? *f.criterio : ejecucion_->base;
+    const red::CriterioListo& criterio = f.criterio ? *f.criterio : e->peticion.base;
     const auto celda = [&](ColumnaRed c) {
         const int k = cab.columna(c);
         return k < 0 ? std::string() : recortado(f.celdas[static_cast<std::size_t>(k)]);
@@ -573,7 +580,7 @@ void VentanaRed::cargarFila(int fila) {
         return s;
     };
     const std::string tramo = celda(ColumnaRed::Tramo);
-    const QString archivo = QFileInfo(ejecucion_->nombre).fileName();
+    const QString archivo = QFileInfo(e->peticion.ruta).fileName();
     Calculo calculo;
     calculo.criterio = criterio.criterio;
     // Titles without commas, which a calculation file cannot hold.

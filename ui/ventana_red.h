@@ -1,6 +1,6 @@
 #pragma once
 // "Comprobar red": every reach of a network table checked with the engine of colvero-check
-// --red, in a worker thread that hands the rows over in batches, shown in a sortable table
+// --red, by a worker (HiloRed) that hands the rows over in batches, shown in a sortable table
 // with a filter; the results can be exported as colvero-check writes them, and a reach
 // loaded into the main window.
 #include "check/calculo.h"
@@ -12,7 +12,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <thread>
 #include <vector>
 
 class QCheckBox;
@@ -27,6 +26,7 @@ namespace colvero::ui {
 
 class Dialogos;
 class FiltroRed;
+class HiloRed;
 class ModeloRed;
 
 class VentanaRed : public QWidget {
@@ -43,8 +43,9 @@ public:
     // The choices the buttons make through their dialogs; each tells whether it was taken
     // (a criterion, template or series that cannot be read is reported and not taken).
     void ponerTabla(const QString& ruta);
-    bool ponerCriterio(const QString& ruta); // .CrVek, or the criterion of a .caVek
-    void quitarCriterio();                   // back to the window's initial values
+    // .CrVek, or the criterion of a .caVek; the window starts with the last one taken.
+    bool ponerCriterio(const QString& ruta);
+    void quitarCriterio(); // back to the window's initial values
     bool ponerSerie(const QString& ruta);
 
     // Starts the check of the chosen table; the rows arrive while the window goes on.
@@ -63,17 +64,20 @@ protected:
     void closeEvent(QCloseEvent* evento) override;
 
 private:
-    struct Ejecucion;
     void construir();
     void elegirTabla();
     void elegirCriterio();
     void elegirSerie(int indice);
     void exportarConDialogo();
     void recoger(); // the rows the worker has checked since the last time
-    void alTerminar(int generacion, bool cancelada, const QString& error);
+    void alTerminar(bool cancelada, const QString& error);
     void actualizarEstado();
     void ajustarBotones();
-    void esperarHilo();
+    bool leerCriterioDe(const QString& ruta, QString* error);
+    // An input of the run changed: the results of the last check belong to other inputs.
+    void descartarResultados();
+    void filtrar();                                // after a change of the filter's boxes
+    void ensancharEstado(int primera, int ultima); // the state column shows whole messages
 
     char separador_;
     Dialogos& dialogos_;
@@ -89,6 +93,7 @@ private:
     QPushButton* cancelar_ = nullptr;
     QProgressBar* progreso_ = nullptr;
     QCheckBox* soloNoCumplen_ = nullptr;
+    QCheckBox* soloErrores_ = nullptr;
     QPushButton* exportar_ = nullptr;
     QTableView* vista_ = nullptr;
     QLabel* estado_ = nullptr;
@@ -100,9 +105,7 @@ private:
     QString nombreSerie_;
     int serieElegida_ = 0;
 
-    std::shared_ptr<Ejecucion> ejecucion_; // the last check started
-    std::thread hilo_;
-    int generacion_ = 0;
+    HiloRed* hilo_ = nullptr;
     QTimer* recogida_ = nullptr;
     bool empezada_ = false;  // the model has the columns of the last check
     bool terminada_ = false; // the last check ran to its last row

@@ -4,13 +4,16 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSettings>
@@ -23,20 +26,17 @@ using namespace colvero;
 using namespace colvero::ui;
 using namespace colvero::ui::prueba;
 
-class TestArchivosVentana : public QObject {
+class TestArchivosVentana : public PruebaDeVentanas {
     Q_OBJECT
 
-    std::unique_ptr<VigilanteModal> vigilante_;
-    std::unique_ptr<VentanaDePrueba> prueba_;
-    std::unique_ptr<QTemporaryDir> carpeta_;
-    QWidget& w() { return *prueba_->ventana; }
-    DialogosDePrueba& dialogos() { return *prueba_->dialogos; }
+public:
+    TestArchivosVentana() : PruebaDeVentanas('.') {}
 
+private:
     void pulsar(const char* boton, const QString& respuesta) {
         dialogos().respuesta = respuesta;
         QTest::mouseClick(hijo<QPushButton>(w(), boton), Qt::LeftButton);
     }
-    QString ruta(const QString& nombre) const { return carpeta_->filePath(nombre); }
 
     void calcularCasoValido() {
         teclear(w(), "Text34", "1");
@@ -48,29 +48,7 @@ class TestArchivosVentana : public QObject {
     }
 
 private Q_SLOTS:
-    void initTestCase() {
-        QVERIFY(instalarTraduccionQt(*QCoreApplication::instance()));
-        // The remembered folder goes to a test location, never the user's settings.
-        QStandardPaths::setTestModeEnabled(true);
-    }
-
-    void init() {
-        QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Fluvenor"),
-                  QStringLiteral("Colvero"))
-            .clear();
-        QLocale::setDefault(QLocale::c());
-        vigilante_ = std::make_unique<VigilanteModal>();
-        prueba_ = std::make_unique<VentanaDePrueba>('.');
-        carpeta_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(carpeta_->isValid());
-    }
-    void cleanup() {
-        prueba_.reset();
-        if (vigilante_) {
-            QVERIFY2(vigilante_->abiertos.isEmpty(), qPrintable(vigilante_->abiertos.join(", ")));
-            vigilante_.reset();
-        }
-    }
+    void initTestCase() { QVERIFY(instalarTraduccionQt(*QCoreApplication::instance())); }
 
     void dialogo_data() {
         QTest::addColumn<QString>("boton");
@@ -81,16 +59,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("otra");
         const QString calculo = QStringLiteral("Archivos cálculo Colvero  (*.caVek)");
         const QString criterio = QStringLiteral("Archivos cálculo Colvero  (*.CrVek)");
+        // Opening also offers every file, so that one saved under another name can be chosen.
+        const QString todos = QStringLiteral(";;Todos los archivos (*)");
         const QString abrir = QStringLiteral("Abrir Cálculo      Colvero 2");
         const QString guardar = QStringLiteral("Guardar Cálculo     Colvero 2");
         QTest::newRow("Abrir Cálculo") << "Command20"
-                                       << "abrir" << abrir << calculo << "Label1ap"
+                                       << "abrir" << abrir << calculo + todos << "Label1ap"
                                        << "Label3ap";
         QTest::newRow("Guardar Cálculo") << "Command21"
                                          << "guardar" << guardar << calculo << "Label1ap"
                                          << "Label3ap";
         QTest::newRow("Abrir criterio") << "Command16"
-                                        << "abrir" << abrir << criterio << "Label3ap"
+                                        << "abrir" << abrir << criterio + todos << "Label3ap"
                                         << "Label1ap";
         QTest::newRow("Guardar criterio") << "Command17"
                                           << "guardar" << guardar << criterio << "Label3ap"
@@ -111,6 +91,8 @@ private Q_SLOTS:
         QCOMPARE(llamada.tipo, tipo);
         QCOMPARE(llamada.titulo, titulo);
         QCOMPARE(llamada.filtro, filtro);
+        // Calculation and criterion files replace an existing file without a question.
+        QCOMPARE(llamada.modo, Guardado::SinPreguntar);
         QVERIFY(llamada.carpeta != QCoreApplication::applicationDirPath());
         QVERIFY(QFileInfo(llamada.carpeta).isDir());
     }
@@ -416,6 +398,184 @@ private Q_SLOTS:
     }
 
     // The toolkit's own dialogs, shown for real and closed as soon as they appear.
+    // A name typed without an extension gets the file's own, unless a file of exactly that
+    // name exists; either way the file written is the one the label names.
+    void guardarConNombreSinExtension_data() {
+        QTest::addColumn<QString>("boton");
+        QTest::addColumn<QString>("tecleado");
+        QTest::addColumn<bool>("existe"); // a file of exactly the typed name
+        QTest::addColumn<QString>("escrito");
+        QTest::addColumn<QString>("etiqueta");
+        QTest::newRow("calculation without extension") << "Command21"
+                                                       << "caso" << false << "caso.caVek"
+                                                       << "Label1ap";
+        QTest::newRow("criterion without extension") << "Command17"
+                                                     << "criterio" << false << "criterio.CrVek"
+                                                     << "Label3ap";
+        QTest::newRow("an existing file of that very name is replaced") << "Command21"
+                                                                        << "caso" << true << "caso"
+                                                                        << "Label1ap";
+        QTest::newRow("another extension stays as typed") << "Command21"
+                                                          << "caso.txt" << false << "caso.txt"
+                                                          << "Label1ap";
+        QTest::newRow("a dot in the name counts as an extension")
+            << "Command17"
+            << "criterio.v2" << false << "criterio.v2"
+            << "Label3ap";
+    }
+    void guardarConNombreSinExtension() {
+        QFETCH(QString, boton);
+        QFETCH(QString, tecleado);
+        QFETCH(bool, existe);
+        QFETCH(QString, escrito);
+        QFETCH(QString, etiqueta);
+        if (existe) {
+            QFile previo(ruta(tecleado));
+            QVERIFY(previo.open(QIODevice::WriteOnly));
+            previo.write("otro contenido\n");
+        }
+        pulsar(qPrintable(boton), ruta(tecleado));
+        QVERIFY2(dialogos().errores.isEmpty(), qPrintable(dialogos().errores.join('\n')));
+        QCOMPARE(texto(w(), etiqueta), ruta(escrito));
+        QStringList archivos = QDir(carpeta_->path()).entryList(QDir::Files);
+        QCOMPARE(archivos, QStringList{escrito});
+        QFile leido(ruta(escrito));
+        QVERIFY(leido.open(QIODevice::ReadOnly));
+        QVERIFY(leido.readAll().contains("EOF"));
+    }
+
+    void nombreConExtension_data() {
+        QTest::addColumn<QString>("tecleado");
+        QTest::addColumn<QString>("filtro");
+        QTest::addColumn<int>("elegido");      // entry of the filter list
+        QTest::addColumn<QString>("esperado"); // "" for a refusal
+        const QString imagen = QStringLiteral("Imagen PNG (*.png);;Imagen SVG (*.svg)");
+        const QString tabla = QStringLiteral("Tablas CSV (*.csv);;Todos los archivos (*)");
+        QTest::newRow("PNG chosen, no extension") << "/d/g" << imagen << 0 << "/d/g.png";
+        QTest::newRow("SVG chosen, no extension") << "/d/g" << imagen << 1 << "/d/g.svg";
+        QTest::newRow("SVG typed with PNG chosen") << "/d/g.svg" << imagen << 0 << "/d/g.svg";
+        QTest::newRow("capitals") << "/d/g.PNG" << imagen << 1 << "/d/g.PNG";
+        QTest::newRow("an extension no filter offers") << "/d/g.jpg" << imagen << 0 << "";
+        QTest::newRow("a dotted name is not extended") << "/d/nota.v2"
+                                                       << "Nota (*.pdf)" << 0 << "";
+        QTest::newRow("a dot in the folder does not count")
+            << "/d.x/g" << imagen << 0 << "/d.x/g.png";
+        QTest::newRow("CSV chosen, no extension") << "/d/r" << tabla << 0 << "/d/r.csv";
+        QTest::newRow("every file chosen, no extension") << "/d/r" << tabla << 1 << "/d/r";
+        QTest::newRow("every file on offer takes any extension")
+            << "/d/r.txt" << tabla << 0 << "/d/r.txt";
+    }
+    void nombreConExtension() {
+        QFETCH(QString, tecleado);
+        QFETCH(QString, filtro);
+        QFETCH(int, elegido);
+        QFETCH(QString, esperado);
+        const std::optional<QString> nombre =
+            colvero::ui::nombreConExtension(tecleado, filtro, filtro.split(";;").at(elegido));
+        QCOMPARE(nombre.value_or(QString()), esperado);
+        if (!nombre) {
+            QVERIFY2(extensionRechazada(tecleado, filtro).contains(QFileInfo(tecleado).fileName()),
+                     qPrintable(extensionRechazada(tecleado, filtro)));
+        }
+    }
+
+    // The toolkit's save dialog, driven as the user does: a file that exists is replaced only
+    // after a question (but for calculation files), and a refused name stays in the dialog.
+    void dialogoDeGuardarReal_data() {
+        QTest::addColumn<int>("modo");
+        QTest::addColumn<QString>("filtro");
+        QTest::addColumn<QString>("tecleado");
+        QTest::addColumn<QString>("existente");
+        QTest::addColumn<QStringList>("respuestas"); // to each message box, in turn
+        QTest::addColumn<QString>("esperado");       // "" for none chosen
+        QTest::addColumn<QStringList>("mensajes");   // a piece of each message box's text
+        const QString imagen = QStringLiteral("Imagen PNG (*.png);;Imagen SVG (*.svg)");
+        const QString calculo = QStringLiteral("Archivos cálculo Colvero  (*.caVek)");
+        const int preguntando = static_cast<int>(Guardado::Preguntando);
+        const int sinPreguntar = static_cast<int>(Guardado::SinPreguntar);
+        QTest::newRow("chart over an existing file, answered no")
+            << preguntando << imagen << "grafico"
+            << "grafico.png" << QStringList{"no"} << "" << QStringList{"grafico.png"};
+        QTest::newRow("chart over an existing file, answered yes")
+            << preguntando << imagen << "grafico"
+            << "grafico.png" << QStringList{"si"} << "grafico.png" << QStringList{"grafico.png"};
+        QTest::newRow("chart to a new name takes the filter's extension")
+            << preguntando << imagen << "grafico"
+            << "" << QStringList{} << "grafico.png" << QStringList{};
+        QTest::newRow("a refused extension keeps the dialog open")
+            << preguntando << imagen << "grafico.jpg"
+            << "" << QStringList{"ok"} << "" << QStringList{".png o .svg"};
+        QTest::newRow("calculation over an existing file, no question")
+            << sinPreguntar << calculo << "caso.caVek"
+            << "caso.caVek" << QStringList{} << "caso.caVek" << QStringList{};
+    }
+    void dialogoDeGuardarReal() {
+        QFETCH(int, modo);
+        QFETCH(QString, filtro);
+        QFETCH(QString, tecleado);
+        QFETCH(QString, existente);
+        QFETCH(QStringList, respuestas);
+        QFETCH(QString, esperado);
+        QFETCH(QStringList, mensajes);
+        if (!existente.isEmpty()) {
+            QFile previo(ruta(existente));
+            QVERIFY(previo.open(QIODevice::WriteOnly));
+        }
+        // This test answers its dialogs itself.
+        sinVigilante();
+        QStringList vistos;
+        QStringList nombreTrasAviso;
+        int tecleos = 0;
+        QTimer mano;
+        mano.setInterval(10);
+        // Each answer runs from the event queue: it may open a nested dialog, and the timer
+        // does not fire again while its own handler runs.
+        const auto despues = [&](QWidget* modal, auto accion) {
+            mano.stop();
+            QTimer::singleShot(0, modal, [&mano, accion] {
+                mano.start();
+                accion();
+            });
+        };
+        connect(&mano, &QTimer::timeout, &mano, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* caja = qobject_cast<QMessageBox*>(modal)) {
+                vistos << caja->text();
+                const QString respuesta = respuestas.value(vistos.size() - 1, "no");
+                QAbstractButton* boton =
+                    caja->button(respuesta == QLatin1String("si")   ? QMessageBox::Yes
+                                 : respuesta == QLatin1String("ok") ? QMessageBox::Ok
+                                                                    : QMessageBox::No);
+                despues(caja, [boton] { boton->click(); });
+            } else if (auto* dialogo = qobject_cast<QFileDialog*>(modal)) {
+                auto* nombre = dialogo->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                if (tecleos++ == 0) {
+                    nombre->setText(tecleado);
+                    // As the Save button does.
+                    despues(dialogo, [dialogo] { static_cast<QDialog*>(dialogo)->accept(); });
+                } else {
+                    // Back from a message box: the dialog is still open with the typed name.
+                    nombreTrasAviso << nombre->text();
+                    dialogo->reject();
+                }
+            }
+        });
+        mano.start();
+        DialogosQt dialogos(w());
+        const QString elegido = dialogos.guardar(QStringLiteral("Guardar"), carpeta_->path(),
+                                                 filtro, static_cast<Guardado>(modo));
+        mano.stop();
+        QCOMPARE(elegido, esperado.isEmpty() ? QString() : ruta(esperado));
+        QCOMPARE(vistos.size(), mensajes.size());
+        for (qsizetype k = 0; k < mensajes.size(); ++k)
+            QVERIFY2(vistos[k].contains(mensajes[k]), qPrintable(vistos[k]));
+        // Refused or not confirmed, the dialog stayed open with the name (as completed).
+        if (esperado.isEmpty()) {
+            QCOMPARE(nombreTrasAviso.size(), 1);
+            QVERIFY2(nombreTrasAviso[0].startsWith(tecleado), qPrintable(nombreTrasAviso[0]));
+        }
+    }
+
     void dialogosDelToolkitEnEspanol_data() {
         QTest::addColumn<QString>("dialogo");
         QTest::addColumn<QStringList>("textos");
@@ -429,7 +589,7 @@ private Q_SLOTS:
         QFETCH(QString, dialogo);
         QFETCH(QStringList, textos);
         // This test closes its dialog itself, reading it first.
-        vigilante_.reset();
+        sinVigilante();
         QStringList vistos;
         QString titulo;
         QTimer cierre;
@@ -456,7 +616,8 @@ private Q_SLOTS:
         if (dialogo == QLatin1String("abrir")) {
             elegido = dialogos.abrir(QStringLiteral("Abrir"), carpeta_->path(), filtro);
         } else if (dialogo == QLatin1String("guardar")) {
-            elegido = dialogos.guardar(QStringLiteral("Guardar"), carpeta_->path(), filtro);
+            elegido = dialogos.guardar(QStringLiteral("Guardar"), carpeta_->path(), filtro,
+                                       Guardado::SinPreguntar);
         } else {
             dialogos.avisarError(QStringLiteral("Colvero 2"), QStringLiteral("No se pudo leer"));
             elegido.clear();

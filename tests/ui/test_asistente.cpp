@@ -10,7 +10,9 @@
 #include "ui/disposicion.h"
 #include "ui/estilos.h"
 #include "ui/puente.h"
+#include "ui/recientes.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLocale>
 #include <QPushButton>
@@ -38,13 +40,13 @@ QString deUtf8(const std::string& s) {
 
 } // namespace
 
-class TestAsistente : public QObject {
+class TestAsistente : public PruebaDeVentanas {
     Q_OBJECT
 
-    std::unique_ptr<VigilanteModal> vigilante_;
-    std::unique_ptr<VentanaDePrueba> prueba_;
-    VentanaPrincipal& w() { return *prueba_->ventana; }
+public:
+    TestAsistente() : PruebaDeVentanas(',') {}
 
+private:
     void escribirCaso(const QStringList& cambios = {}) {
         for (const QString& entrada : kCasoEjemplo + cambios) {
             const auto partes = entrada.split(QLatin1Char('='));
@@ -93,20 +95,6 @@ class TestAsistente : public QObject {
 
 private Q_SLOTS:
     void initTestCase() { registrarSustitutosDeFuentes(); }
-
-    void init() {
-        QLocale::setDefault(QLocale::c());
-        vigilante_ = std::make_unique<VigilanteModal>();
-        prueba_ = std::make_unique<VentanaDePrueba>(',');
-        QApplication::setActiveWindow(&w());
-        QVERIFY(QTest::qWaitForWindowActive(&w()));
-    }
-
-    void cleanup() {
-        prueba_.reset();
-        QVERIFY2(vigilante_->abiertos.isEmpty(), qPrintable(vigilante_->abiertos.join(", ")));
-        vigilante_.reset();
-    }
 
     // The button lies in the header's free band, over no control, with as much room again to
     // its right for a second button.
@@ -219,6 +207,87 @@ private Q_SLOTS:
         QTest::mouseClick(en<QPushButton>(asistente, "Actualizar"), Qt::LeftButton);
         QVERIFY(!error->isVisible());
         QVERIFY(en<QTableWidget>(asistente, "Diametros")->rowCount() > 0);
+    }
+
+    // The assistant follows the main window's case by itself: the «Aplicar» buttons go off
+    // at the first keystroke, and the answer of the new case brings them back.
+    void sigueAlCasoDeLaVentana_data() {
+        QTest::addColumn<QString>("cambio");
+        QTest::addColumn<QString>("enCaso"); // in the case caption once recomputed
+        QTest::newRow("another diameter") << "Text34=1,2"
+                                          << "D = 1,2 m";
+        QTest::newRow("another slope") << "Text18=0,007"
+                                       << "i = 0,007 m/m";
+        QTest::newRow("a condition switched off") << "Check2"
+                                                  << "D = 1 m";
+        QTest::newRow("a field that is not a number") << "Text42=uno"
+                                                      << "D = 1 m";
+    }
+    void sigueAlCasoDeLaVentana() {
+        QFETCH(QString, cambio);
+        QFETCH(QString, enCaso);
+        escribirCaso();
+        QWidget* asistente = abrir();
+        QVERIFY(asistente);
+        auto* pendiente = en<QPushButton>(asistente, "AplicarPendiente");
+        auto* diametro = en<QPushButton>(asistente, "AplicarDiametro");
+        auto* tabla = en<QTableWidget>(asistente, "Diametros");
+        QVERIFY(pendiente->isEnabled());
+        QVERIFY(diametro->isEnabled());
+        if (cambio.startsWith(QLatin1String("Check"))) {
+            hijo<QCheckBox>(w(), cambio)->click();
+        } else {
+            const auto partes = cambio.split(QLatin1Char('='));
+            teclear(w(), partes[0], partes[1]);
+        }
+        // Nothing of the old answer can be applied, even by choosing a pipe again.
+        QVERIFY(!pendiente->isEnabled());
+        QVERIFY(!diametro->isEnabled());
+        tabla->selectRow(0);
+        QVERIFY(!diametro->isEnabled());
+        QTRY_VERIFY(en<QLabel>(asistente, "Caso")->text().contains(enCaso));
+        if (cambio.contains(QLatin1String("uno"))) {
+            QTRY_VERIFY(en<QLabel>(asistente, "Error")->isVisible());
+            QVERIFY(!pendiente->isEnabled());
+            QVERIFY(!diametro->isEnabled());
+            return;
+        }
+        QTRY_VERIFY(pendiente->isEnabled());
+        QVERIFY(diametro->isEnabled() || tabla->selectedItems().isEmpty());
+        // The answer shown is the engine's for the new case.
+        const ResultadoPendientes r = pendientesDelCaso();
+        QVERIFY(!r.intervalos.empty());
+        QVERIFY2(
+            en<QLabel>(asistente, "Intervalos")
+                ->text()
+                .contains(deUtf8(r.intervalos.front().maxima ? r.intervalos.front().maxima->texto
+                                                             : r.intervalos.front().minima->texto)),
+            qPrintable(en<QLabel>(asistente, "Intervalos")->text()));
+    }
+
+    // «Otra serie…» starts in the folder remembered from the last file opened or saved.
+    void otraSerieEmpiezaEnLaCarpetaRecordada() {
+        recordarCarpetaDe(ruta(QStringLiteral("caso.caVek")));
+        escribirCaso();
+        QWidget* asistente = abrir();
+        QVERIFY(asistente);
+        auto* series = en<QComboBox>(asistente, "Serie");
+        const int otra = series->count() - 1;
+        series->setCurrentIndex(otra);
+        Q_EMIT series->activated(otra);
+        QCOMPARE(prueba_->dialogos->llamadas.size(), 1);
+        QCOMPARE(prueba_->dialogos->llamadas[0].carpeta, carpeta_->path());
+    }
+
+    // The assistant's button is a stop of the tab chain, just before the chart's.
+    void botonDelAsistenteEnLaCadenaDeTabulacion() {
+        auto* boton = hijo<QPushButton>(w(), "BotonAsistente");
+        QVERIFY(boton->focusPolicy() & Qt::TabFocus);
+        hijo<QWidget>(w(), "Text18")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), boton);
+        QTest::keyClick(boton, Qt::Key_Return);
+        QVERIFY(w().findChild<QWidget*>(QStringLiteral("Asistente"))->isVisible());
     }
 
     // The applied slope resets the results as typing does, and Calcular then passes every

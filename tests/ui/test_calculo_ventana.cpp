@@ -2,22 +2,26 @@
 #include "apoyo.h"
 #include "files/separador.h"
 #include "report/informe.h"
+#include "ui/puente.h"
 
 #include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QPushButton>
+#include <QTemporaryDir>
 
 using namespace colvero;
 using namespace colvero::ui;
 using namespace colvero::ui::prueba;
 
-class TestCalculoVentana : public QObject {
+class TestCalculoVentana : public PruebaDeVentanas {
     Q_OBJECT
 
-    std::unique_ptr<VigilanteModal> vigilante_;
+public:
+    TestCalculoVentana() : PruebaDeVentanas() {}
 
+private:
     // Fills "control=text" entries, unticks the listed check boxes and presses Calcular.
     static void calcularEn(QWidget& w, const QStringList& entradas, const QStringList& sinMarcar) {
         for (const QString& entrada : entradas) {
@@ -31,14 +35,6 @@ class TestCalculoVentana : public QObject {
     }
 
 private Q_SLOTS:
-    void init() {
-        QLocale::setDefault(QLocale::c());
-        vigilante_ = std::make_unique<VigilanteModal>();
-    }
-    void cleanup() {
-        QVERIFY2(vigilante_->abiertos.isEmpty(), qPrintable(vigilante_->abiertos.join(", ")));
-        vigilante_.reset();
-    }
 
     void separadorDelLocale_data() {
         QTest::addColumn<QLocale>("locale");
@@ -95,9 +91,19 @@ private Q_SLOTS:
         QTest::newRow("decimal point under a comma locale is not a number")
             << ',' << colector << QStringList{} << QStringList{"NotaCalC=Datos de entrada erroneos"}
             << false;
+        // Its field is hidden and cannot take the caret: the status line names it.
         QTest::newRow("letters in the flow of a disabled condition")
             << '.' << colector + QStringList{"Text42=abc"} << QStringList{"Check2"}
-            << QStringList{"NotaCalC=Datos de entrada erroneos", "Nota1=-", "Nota2=-"} << false;
+            << QStringList{"NotaCalC=Datos de entrada erroneos: «Caudal de la condición (2)» no "
+                           "es un número (su condición está desactivada)",
+                           "Nota1=-", "Nota2=-"}
+            << false;
+        QTest::newRow("letters in the speed limit of a disabled condition, comma locale")
+            << ',' << QStringList{"Text34=1", "Text35=0,013", "Text18=0,005", "Text39=3.5"}
+            << QStringList{"Check2"}
+            << QStringList{"NotaCalC=Datos de entrada erroneos: «Vmax (m/s) de la condición (2)» "
+                           "no es un número (su condición está desactivada)"}
+            << false;
         QTest::newRow("every condition off")
             << '.' << colector << QStringList{"Check1", "Check2", "Check3", "Check4", "Check5",
                                               "Check6", "Check7", "Check8", "Check9", "Check10"}
@@ -209,7 +215,8 @@ private Q_SLOTS:
         QCOMPARE(texto(w, "NotaCalC"), QStringLiteral("Datos de entrada erroneos"));
         auto* caja = hijo<QLineEdit>(w, campo);
         QCOMPARE(caja->property("erroneo").toBool(), true);
-        QCOMPARE(caja->toolTip(), QStringLiteral("No es un número"));
+        QCOMPARE(caja->toolTip(), QStringLiteral("No es un número. Número con punto decimal, por "
+                                                 "ejemplo 0.013 (no con coma)"));
         QVERIFY(!caja->styleSheet().isEmpty());
         QCOMPARE(QApplication::focusWidget(), caja);
         QCOMPARE(caja->selectedText(), QStringLiteral("1.5x"));
@@ -217,7 +224,8 @@ private Q_SLOTS:
         QTest::keyClick(caja, Qt::Key_2);
         QCOMPARE(caja->text(), QStringLiteral("2"));
         QCOMPARE(caja->property("erroneo").toBool(), false);
-        QVERIFY(caja->toolTip().isEmpty());
+        QCOMPARE(caja->toolTip(),
+                 QStringLiteral("Número con punto decimal, por ejemplo 0.013 (no con coma)"));
         for (QLineEdit* otra : w.findChildren<QLineEdit*>()) {
             QVERIFY2(!otra->property("erroneo").toBool(), qPrintable(otra->objectName()));
         }
@@ -291,6 +299,96 @@ private Q_SLOTS:
         // A reset clears the tooltip with the text.
         teclear(w, "Text34", "2");
         QCOMPARE(caja->toolTip(), QStringLiteral("-"));
+    }
+
+    // Every numeric field says which decimal separator it takes; the title boxes say nothing.
+    void ayudaDelSeparadorDecimal_data() {
+        QTest::addColumn<char>("separador");
+        QTest::addColumn<QString>("ayuda");
+        QTest::newRow("comma") << ','
+                               << "Número con coma decimal, por ejemplo 0,013 (no con punto)";
+        QTest::newRow("point") << '.'
+                               << "Número con punto decimal, por ejemplo 0.013 (no con coma)";
+    }
+    void ayudaDelSeparadorDecimal() {
+        QFETCH(char, separador);
+        QFETCH(QString, ayuda);
+        VentanaDePrueba prueba(separador);
+        for (int k = 0; k <= static_cast<int>(CampoNumerico::Vmin10); ++k) {
+            const char* nombre = controlDe(static_cast<CampoNumerico>(k));
+            QCOMPARE(hijo<QLineEdit>(*prueba.ventana, QLatin1String(nombre))->toolTip(), ayuda);
+        }
+        QVERIFY(hijo<QLineEdit>(*prueba.ventana, "Text1")->toolTip().isEmpty());
+    }
+
+    // A diameter over 5 m is almost certainly millimetres: a mark beside the box, and the
+    // results exactly those of the same case without it.
+    void diametroEnMilimetros_data() {
+        QTest::addColumn<char>("separador");
+        QTest::addColumn<QString>("diametro");
+        QTest::addColumn<bool>("marca");
+        QTest::newRow("300, millimetres") << '.' << "300" << true;
+        QTest::newRow("just over 5 m") << ',' << "5,001" << true;
+        QTest::newRow("5 m itself") << '.' << "5" << false;
+        QTest::newRow("0,3 m") << ',' << "0,3" << false;
+        QTest::newRow("not a number") << '.' << "3oo" << false;
+        QTest::newRow("a point under a comma locale is not a number") << ',' << "300.5" << false;
+    }
+    void diametroEnMilimetros() {
+        QFETCH(char, separador);
+        QFETCH(QString, diametro);
+        QFETCH(bool, marca);
+        VentanaDePrueba prueba(separador);
+        QWidget& w = *prueba.ventana;
+        auto* aviso = hijo<QLabel>(w, "AvisoDiametro");
+        QVERIFY(!aviso->isVisible());
+        const QString n = separador == ',' ? QStringLiteral("0,013") : QStringLiteral("0.013");
+        calcularEn(w, {"Text34=" + diametro, "Text35=" + n, "Text18=1", "Text33=1"}, {});
+        QCOMPARE(aviso->isVisible(), marca);
+        if (marca) {
+            QVERIFY2(aviso->toolTip().contains(QStringLiteral("milímetros")),
+                     qPrintable(aviso->toolTip()));
+            // Beside the box, clear of it.
+            const QRect caja = hijo<QWidget>(w, "Text34")->geometry();
+            QVERIFY(aviso->geometry().left() > caja.right());
+            QVERIFY(qAbs(aviso->geometry().center().y() - caja.center().y()) < caja.height());
+        }
+        ValoresGuardados guardados;
+        const ResultadoCalculo esperado =
+            colvero::calcular(calculoDe(prueba.ventana->controles()), guardados, separador);
+        QCOMPARE(texto(w, "NotaCalC"), QString::fromStdString(esperado.notaCalC));
+        QCOMPARE(texto(w, "NotaCol"), QString::fromStdString(esperado.notaCol));
+        QCOMPARE(texto(w, "Nota1"), QString::fromStdString(esperado.notas[0]));
+        teclear(w, "Text34", separador == ',' ? "0,5" : "0.5");
+        QVERIFY(!aviso->isVisible());
+    }
+
+    // Edits since a calculation file was last opened or saved are unsaved; opening, saving
+    // and a criterion read over them settle it as the file operations say.
+    void cambiosSinGuardar() {
+        QTemporaryDir dir;
+        VentanaDePrueba prueba('.');
+        VentanaPrincipal& w = *prueba.ventana;
+        QVERIFY(!w.cambiosSinGuardar());
+        teclear(w, "Text1", "Colector");
+        QVERIFY(w.cambiosSinGuardar());
+        prueba.dialogos->respuesta = dir.filePath(QStringLiteral("caso.caVek"));
+        QTest::mouseClick(hijo<QPushButton>(w, "Command21"), Qt::LeftButton);
+        QVERIFY(!w.cambiosSinGuardar());
+        hijo<QCheckBox>(w, "Check4")->click();
+        QVERIFY(w.cambiosSinGuardar());
+        // Saving the criterion alone leaves the case's other edits unsaved.
+        prueba.dialogos->respuesta = dir.filePath(QStringLiteral("c.CrVek"));
+        QTest::mouseClick(hijo<QPushButton>(w, "Command17"), Qt::LeftButton);
+        QVERIFY(w.cambiosSinGuardar());
+        prueba.dialogos->respuesta = dir.filePath(QStringLiteral("caso.caVek"));
+        QTest::mouseClick(hijo<QPushButton>(w, "Command20"), Qt::LeftButton);
+        QVERIFY(!w.cambiosSinGuardar());
+        QCOMPARE(texto(w, "Text1"), QStringLiteral("Colector"));
+        prueba.dialogos->respuesta = dir.filePath(QStringLiteral("c.CrVek"));
+        QTest::mouseClick(hijo<QPushButton>(w, "Command16"), Qt::LeftButton);
+        QVERIFY(w.cambiosSinGuardar());
+        QVERIFY(prueba.dialogos->errores.isEmpty());
     }
 
     void informeDeshabilitadoNoTocaElPortapapeles() {

@@ -1,9 +1,12 @@
 // The chart button of the window and the chart window: where the button sits, what the chart
 // shows before and after Calcular, and saving its picture and the note.
 #include "apoyo.h"
+#include "files/archivos.h"
 #include "note/caso.h"
+#include "ui/puente.h"
 #include "ui/ventana_grafico.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
@@ -38,20 +41,13 @@ VentanaGrafico* abrirGrafico(QWidget& w) {
 
 } // namespace
 
-class TestGraficoVentana : public QObject {
+class TestGraficoVentana : public PruebaDeVentanas {
     Q_OBJECT
 
-    std::unique_ptr<VigilanteModal> vigilante_;
+public:
+    TestGraficoVentana() : PruebaDeVentanas() {}
 
 private Q_SLOTS:
-    void init() {
-        QLocale::setDefault(QLocale::c());
-        vigilante_ = std::make_unique<VigilanteModal>();
-    }
-    void cleanup() {
-        QVERIFY2(vigilante_->abiertos.isEmpty(), qPrintable(vigilante_->abiertos.join(", ")));
-        vigilante_.reset();
-    }
 
     void botonEnLaBandaDelTitulo() {
         VentanaDePrueba v;
@@ -72,7 +68,7 @@ private Q_SLOTS:
                 QFAIL(qPrintable(QStringLiteral("el botón tapa ") + otro->objectName()));
             }
         }
-        QCOMPARE(boton->toolTip(), VentanaGrafico::sinCalculo());
+        QCOMPARE(boton->toolTip(), VentanaGrafico::sinCalculo() + QStringLiteral(" (Ctrl+G)"));
     }
 
     void graficoSigueAlUltimoCalculo() {
@@ -103,6 +99,69 @@ private Q_SLOTS:
         QCOMPARE(g->caso()->calculo.caudal[1], std::string("1.5"));
     }
 
+    // After the main window's case changes, the chart window keeps its own case whole and
+    // says plainly that it is no longer the window's; the next Calcular brings them together.
+    void casoCambiado_data() {
+        QTest::addColumn<QString>("cambio");
+        QTest::addColumn<bool>("abiertaAntes"); // the chart window was open at the change
+        QTest::newRow("a box edited") << "Text35=0.014" << true;
+        QTest::newRow("a title edited") << "Text1=Tramo 5-6" << true;
+        QTest::newRow("a condition switched off") << "Check3" << true;
+        QTest::newRow("the same case read from a file") << "archivo" << true;
+        QTest::newRow("a box edited, chart opened later") << "Text35=0.014" << false;
+    }
+    void casoCambiado() {
+        QFETCH(QString, cambio);
+        QFETCH(bool, abiertaAntes);
+        QTemporaryDir dir;
+        VentanaDePrueba v;
+        calcularEn(*v.ventana, kCaso);
+        VentanaGrafico* g = abiertaAntes ? abrirGrafico(*v.ventana) : nullptr;
+        const QString frase =
+            QStringLiteral("El caso de la ventana principal ha cambiado desde este cálculo");
+        if (g)
+            QVERIFY(!texto(*g, "aviso").contains(frase));
+        if (cambio == QLatin1String("archivo")) {
+            const QString ruta = dir.filePath(QStringLiteral("caso.caVek"));
+            guardarCalculo(ruta, calculoDe(v.ventana->controles()), '.');
+            v.dialogos->respuesta = ruta;
+            QTest::mouseClick(hijo<QPushButton>(*v.ventana, "Command20"), Qt::LeftButton);
+            QCOMPARE(texto(*v.ventana, "Label1ap"), ruta);
+        } else if (cambio.startsWith(QLatin1String("Check"))) {
+            hijo<QCheckBox>(*v.ventana, cambio)->click();
+        } else {
+            const auto partes = cambio.split(QLatin1Char('='));
+            teclear(*v.ventana, partes[0], partes[1]);
+        }
+        if (!g)
+            g = abrirGrafico(*v.ventana);
+        QVERIFY(g->cambiado());
+        QVERIFY2(texto(*g, "aviso").contains(frase), qPrintable(texto(*g, "aviso")));
+        // Its case is still the one calculated, titles included.
+        QCOMPARE(g->caso()->calculo.titulo1, std::string("Tramo 3-4"));
+        QCOMPARE(g->caso()->calculo.colector.n, std::string("0.013"));
+        QVERIFY(hijo<QPushButton>(*g, "guardarNota")
+                    ->toolTip()
+                    .contains(QStringLiteral("«Tramo 3-4»")));
+
+        QTest::mouseClick(hijo<QPushButton>(*v.ventana, "Command13"), Qt::LeftButton);
+        QVERIFY(!g->cambiado());
+        QVERIFY(!texto(*g, "aviso").contains(frase));
+        QCOMPARE(g->caso()->calculo, calculoDe(v.ventana->controles()));
+        if (cambio == QLatin1String("archivo"))
+            QVERIFY2(texto(*g, "aviso").endsWith(QStringLiteral(" · caso.caVek")),
+                     qPrintable(texto(*g, "aviso")));
+    }
+
+    void atajoAbreElGrafico() {
+        VentanaDePrueba v;
+        QApplication::setActiveWindow(v.ventana.get());
+        QVERIFY(QTest::qWaitForWindowActive(v.ventana.get()));
+        QTest::keyClick(v.ventana->focusWidget(), Qt::Key_G, Qt::ControlModifier);
+        auto* g = v.ventana->findChild<VentanaGrafico*>(QStringLiteral("VentanaGrafico"));
+        QVERIFY(g && g->isVisible());
+    }
+
     void guardar_data() {
         QTest::addColumn<QString>("boton");
         QTest::addColumn<QString>("nombre");
@@ -128,6 +187,8 @@ private Q_SLOTS:
         QTest::mouseClick(hijo<QPushButton>(*g, boton), Qt::LeftButton);
         QCOMPARE(v.dialogos->errores, QStringList{});
         QCOMPARE(v.dialogos->llamadas.size(), 1);
+        // The dialog asks before replacing a file and completes a bare name.
+        QCOMPARE(v.dialogos->llamadas[0].modo, Guardado::Preguntando);
         QFile archivo(dir.filePath(nombre));
         QVERIFY(archivo.open(QIODevice::ReadOnly));
         QVERIFY(archivo.readAll().startsWith(inicio));

@@ -21,11 +21,13 @@ const QSize kMarco = kExterior - kCliente;
 
 } // namespace
 
-class TestPantalla : public QObject {
+class TestPantalla : public PruebaDeVentanas {
     Q_OBJECT
 
-    std::unique_ptr<VigilanteModal> vigilante_;
+public:
+    TestPantalla() : PruebaDeVentanas() {}
 
+private:
     // Shows what start-up shows for a screen whose free area is `disponible`.
     static std::unique_ptr<QWidget> mostrar(QSize disponible, VentanaPrincipal*& ventana) {
         auto nueva = std::make_unique<VentanaPrincipal>('.', std::make_unique<DialogosDePrueba>());
@@ -36,14 +38,6 @@ class TestPantalla : public QObject {
     }
 
 private Q_SLOTS:
-    void init() {
-        QLocale::setDefault(QLocale::c());
-        vigilante_ = std::make_unique<VigilanteModal>();
-    }
-    void cleanup() {
-        QVERIFY2(vigilante_->abiertos.isEmpty(), qPrintable(vigilante_->abiertos.join(", ")));
-        vigilante_.reset();
-    }
 
     void necesitaDesplazamiento_data() {
         QTest::addColumn<QSize>("disponible");

@@ -47,12 +47,13 @@ public Q_SLOTS:
 
 } // namespace
 
-class TestVentana : public QObject {
+class TestVentana : public PruebaDeVentanas {
     Q_OBJECT
 
-    std::unique_ptr<VigilanteModal> vigilante_;
-    std::unique_ptr<VentanaDePrueba> prueba_;
-    QWidget& w() { return *prueba_->ventana; }
+public:
+    TestVentana() : PruebaDeVentanas('.') {}
+
+private:
     QPushButton* informe() { return hijo<QPushButton>(w(), "Command6"); }
 
     // A completed run: condition 1 gets a value, so there are results to clear.
@@ -77,20 +78,6 @@ class TestVentana : public QObject {
 
 private Q_SLOTS:
     void initTestCase() { registrarSustitutosDeFuentes(); }
-
-    void init() {
-        QLocale::setDefault(QLocale::c());
-        vigilante_ = std::make_unique<VigilanteModal>();
-        prueba_ = std::make_unique<VentanaDePrueba>('.');
-        QApplication::setActiveWindow(&w());
-        QVERIFY(QTest::qWaitForWindowActive(&w()));
-    }
-
-    void cleanup() {
-        prueba_.reset();
-        QVERIFY2(vigilante_->abiertos.isEmpty(), qPrintable(vigilante_->abiertos.join(", ")));
-        vigilante_.reset();
-    }
 
     void leyendasAlArrancar_data() {
         QTest::addColumn<QString>("control");
@@ -381,8 +368,10 @@ private Q_SLOTS:
         for (int k = 1; k <= 10; ++k) {
             esperado << QStringLiteral("Check%1").arg(k);
         }
-        // The chart button, added later, follows every stop of the original order.
+        // The assistant's and the chart's buttons, added later, follow every stop of the
+        // original order.
         esperado << "Text18"
+                 << "BotonAsistente"
                  << "CommandGrafico"
                  << "Text1";
 
