@@ -32,14 +32,15 @@ void recordarCarpetaDe(const QString& rutaArchivo) {
 }
 
 QString criterioDeRed() {
-    return ajustes().value(QLatin1String(kClaveCriterioRed)).toString();
+    return ajustesDelPrograma().value(QLatin1String(kClaveCriterioRed)).toString();
 }
 
 void recordarCriterioDeRed(const QString& ruta) {
     if (ruta.isEmpty())
-        ajustes().remove(QLatin1String(kClaveCriterioRed));
+        ajustesDelPrograma().remove(QLatin1String(kClaveCriterioRed));
     else
-        ajustes().setValue(QLatin1String(kClaveCriterioRed), QFileInfo(ruta).absoluteFilePath());
+        ajustesDelPrograma().setValue(QLatin1String(kClaveCriterioRed),
+                                      QFileInfo(ruta).absoluteFilePath());
 }
 
 } // namespace colvero::ui

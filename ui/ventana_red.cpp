@@ -531,7 +531,7 @@ bool VentanaRed::exportar(const QString& ruta) {
                                              "la red no ha terminado."));
         return false;
     }
-    for (const QString& entrada : {ejecucion_->nombre, rutaCriterio_, nombreSerie_}) {
+    for (const QString& entrada : {rutaTabla_, rutaCriterio_, nombreSerie_}) {
         if (mismoArchivo(QFile::encodeName(ruta), QFile::encodeName(entrada))) {
             dialogos_.avisarError(QString::fromUtf8(kTitulo),
                                   QStringLiteral("No se han exportado los resultados: «%1» es el "

@@ -583,299 +583,271 @@ private Q_SLOTS:
         }
         QVERIFY(red.exportar(carpeta_->filePath(QStringLiteral("resultados.csv"))));
         QCOMPARE(prueba_->dialogos->errores.size(), avisos);
-        // The worker on its own: a check run to its end hands every row over and ends once; one
-        // destroyed while its thread runs waits for it, and nothing of it is delivered later.
-        void hiloRed_data() {
-            QTest::addColumn<bool>("destruirAMitad");
-            QTest::newRow("run to its end") << false;
-            QTest::newRow("destroyed while checking") << true;
+    }
+
+    // The worker on its own: a check run to its end hands every row over and ends once; one
+    // destroyed while its thread runs waits for it, and nothing of it is delivered later.
+    void hiloRed_data() {
+        QTest::addColumn<bool>("destruirAMitad");
+        QTest::newRow("run to its end") << false;
+        QTest::newRow("destroyed while checking") << true;
+    }
+    void hiloRed() {
+        QFETCH(bool, destruirAMitad);
+        const auto peticion = [&] {
+            PeticionRed p;
+            p.ruta = copia("red-ejemplo-punto-y-coma.csv");
+            p.opciones.sep = ',';
+            p.opciones.pendientes = true;
+            p.opciones.csv = true;
+            std::string error;
+            p.base =
+                *red::prepararCriterio(leerCriterio(copia("criterio-red.CrVek"), ','), ',', error);
+            return p;
+        };
+        int empezadas = 0;
+        QList<bool> terminadas; // cancelled or not, one per end
+        QString fallo;
+        std::size_t filas = 0;
+        {
+            HiloRed hilo;
+            hilo.empezar(
+                peticion(), [&](const CabeceraRed& cab) { empezadas += cab.filas == 50 ? 1 : 100; },
+                [&](bool cancelada, const QString& error) {
+                    terminadas << cancelada;
+                    fallo = error;
+                });
+            QVERIFY(hilo.enCurso());
+            if (!destruirAMitad) {
+                QTRY_COMPARE_WITH_TIMEOUT(terminadas.size(), 1, 60000);
+                QVERIFY(!hilo.enCurso());
+                filas = hilo.recoger().size();
+                QVERIFY(hilo.recoger().empty());
+            }
         }
-        void hiloRed() {
-            QFETCH(bool, destruirAMitad);
-            const auto peticion = [&] {
-                PeticionRed p;
-                p.ruta = copia("red-ejemplo-punto-y-coma.csv");
-                p.opciones.sep = ',';
-                p.opciones.pendientes = true;
-                p.opciones.csv = true;
-                std::string error;
-                p.base = *red::prepararCriterio(leerCriterio(copia("criterio-red.CrVek"), ','), ',',
-                                                error);
-                return p;
-            };
-            int empezadas = 0;
-            QList<bool> terminadas; // cancelled or not, one per end
-            QString fallo;
-            std::size_t filas = 0;
-            {
-                HiloRed hilo;
-                hilo.empezar(
-                    peticion(),
-                    [&](const CabeceraRed& cab) { empezadas += cab.filas == 50 ? 1 : 100; },
-                    [&](bool cancelada, const QString& error) {
-                        terminadas << cancelada;
-                        fallo = error;
-                    });
-                QVERIFY(hilo.enCurso());
-                if (!destruirAMitad) {
-                    QTRY_COMPARE_WITH_TIMEOUT(terminadas.size(), 1, 60000);
-                    QVERIFY(!hilo.enCurso());
-                    filas = hilo.recoger().size();
-                    QVERIFY(hilo.recoger().empty());
-                }
-                QTest::qWait(100); // anything still queued would arrive now
-                if (destruirAMitad) {
-                    QCOMPARE(empezadas, 0);
-                    QCOMPARE(terminadas.size(), 0);
-                } else {
-                    QCOMPARE(empezadas, 1);
-                    QCOMPARE(terminadas, QList<bool>{false});
-                    QVERIFY2(fallo.isEmpty(), qPrintable(fallo));
-                    QCOMPARE(filas, std::size_t{50});
-                }
+        QTest::qWait(100); // anything still queued would arrive now
+        if (destruirAMitad) {
+            QCOMPARE(empezadas, 0);
+            QCOMPARE(terminadas.size(), 0);
+        } else {
+            QCOMPARE(empezadas, 1);
+            QCOMPARE(terminadas, QList<bool>{false});
+            QVERIFY2(fallo.isEmpty(), qPrintable(fallo));
+            QCOMPARE(filas, std::size_t{50});
+        }
+    }
 
-                // A table with one reach of each kind: passes, does not pass, cannot be checked.
-                QString tablaMezclada() {
-                    return archivo("mezcla.csv", "tramo;D;n;i;Q\n"
-                                                 "A;0,5;0,013;0,01;0,05\n"
-                                                 "B;0,5;0,013;abc;0,05\n"
-                                                 "C;0,3;0,013;0,001;0,3\n");
-                }
+    // A table with one reach of each kind: passes, does not pass, cannot be checked.
+    QString tablaMezclada() {
+        return archivo("mezcla.csv", "tramo;D;n;i;Q\n"
+                                     "A;0,5;0,013;0,01;0,05\n"
+                                     "B;0,5;0,013;abc;0,05\n"
+                                     "C;0,3;0,013;0,001;0,3\n");
+    }
 
-                // Rows that could not be checked: coloured whole, their whole message in the state
-                // column, a filter of their own that excludes «solo los que no cumplen».
-                void filasConErrores() {
-                    VentanaRed& red = abrirRed(',');
-                    QVERIFY(red.ponerCriterio(copia("criterio-red.CrVek")));
-                    red.ponerTabla(tablaMezclada());
-                    const ModeloRed& m = red.modelo();
-                    QCOMPARE(m.filas(), 3);
-                    QCOMPARE(m.fila(1).codigo, 2);
-                    QVERIFY(m.fila(0).codigo != 2);
-                    const QColor ambar(255, 225, 150);
-                    for (int c = 0; c < m.columnCount(); ++c) {
-                        const QVariant fondo = m.data(m.index(1, c), Qt::BackgroundRole);
-                        QVERIFY2(fondo.value<QBrush>().color() == ambar,
-                                 qPrintable(QString::number(c)));
-                        QVERIFY(m.data(m.index(0, c), Qt::BackgroundRole).value<QBrush>().color() !=
-                                ambar);
-                        auto* vista = red.findChild<QTableView*>(QStringLiteral("Tabla"));
-                        const QString mensaje = m.data(m.index(1, m.columnaEstado())).toString();
-                        QVERIFY2(mensaje.contains(QStringLiteral("«abc» no es un número")),
-                                 qPrintable(mensaje));
-                        QVERIFY(vista->columnWidth(m.columnaEstado()) >
-                                vista->fontMetrics().horizontalAdvance(mensaje));
+    // Rows that could not be checked: coloured whole, their whole message in the state
+    // column, a filter of their own that excludes «solo los que no cumplen».
+    void filasConErrores() {
+        VentanaRed& red = abrirRed(',');
+        QVERIFY(red.ponerCriterio(copia("criterio-red.CrVek")));
+        red.ponerTabla(tablaMezclada());
+        red.comprobar();
+        QVERIFY(esperar(red));
+        const ModeloRed& m = red.modelo();
+        QCOMPARE(m.filas(), 3);
+        QCOMPARE(m.fila(1).codigo, 2);
+        QVERIFY(m.fila(0).codigo != 2);
+        const QColor ambar(255, 225, 150);
+        for (int c = 0; c < m.columnCount(); ++c) {
+            const QVariant fondo = m.data(m.index(1, c), Qt::BackgroundRole);
+            QVERIFY2(fondo.value<QBrush>().color() == ambar, qPrintable(QString::number(c)));
+            QVERIFY(m.data(m.index(0, c), Qt::BackgroundRole).value<QBrush>().color() != ambar);
+        }
+        auto* vista = red.findChild<QTableView*>(QStringLiteral("Tabla"));
+        const QString mensaje = m.data(m.index(1, m.columnaEstado())).toString();
+        QVERIFY2(mensaje.contains(QStringLiteral("«abc» no es un número")), qPrintable(mensaje));
+        QVERIFY(vista->columnWidth(m.columnaEstado()) >
+                vista->fontMetrics().horizontalAdvance(mensaje));
 
-                        auto* noCumplen =
-                            red.findChild<QCheckBox*>(QStringLiteral("SoloNoCumplen"));
-                        auto* errores = red.findChild<QCheckBox*>(QStringLiteral("SoloErrores"));
-                        QCOMPARE(errores->text(), QStringLiteral("Solo los que tienen e&rrores"));
-                        const FiltroRed& f = red.filtro();
-                        noCumplen->setChecked(true);
-                        QCOMPARE(f.rowCount(), 2);
-                        errores->setChecked(true);
-                        QVERIFY(!noCumplen->isChecked());
-                        QCOMPARE(f.rowCount(), 1);
-                        QCOMPARE(f.mapToSource(f.index(0, 0)).row(), 1);
-                        noCumplen->setChecked(true);
-                        QVERIFY(!errores->isChecked());
-                        QCOMPARE(f.rowCount(), 2);
-                        noCumplen->setChecked(false);
-                        QCOMPARE(f.rowCount(), 3);
-                    }
+        auto* noCumplen = red.findChild<QCheckBox*>(QStringLiteral("SoloNoCumplen"));
+        auto* errores = red.findChild<QCheckBox*>(QStringLiteral("SoloErrores"));
+        QCOMPARE(errores->text(), QStringLiteral("Solo los que tienen e&rrores"));
+        const FiltroRed& f = red.filtro();
+        noCumplen->setChecked(true);
+        QCOMPARE(f.rowCount(), 2);
+        errores->setChecked(true);
+        QVERIFY(!noCumplen->isChecked());
+        QCOMPARE(f.rowCount(), 1);
+        QCOMPARE(f.mapToSource(f.index(0, 0)).row(), 1);
+        noCumplen->setChecked(true);
+        QVERIFY(!errores->isChecked());
+        QCOMPARE(f.rowCount(), 2);
+        noCumplen->setChecked(false);
+        QCOMPARE(f.rowCount(), 3);
+    }
 
-                    // Return on a row does what the double click does; over edits never saved, both
-                    // ask first, and «no» leaves the main window as it was.
-                    void introCargaElTramoYPreguntaSiHayCambios_data() {
-                        QTest::addColumn<bool>("editado");
-                        QTest::addColumn<bool>("si");
-                        QTest::addColumn<bool>("cargado");
-                        QTest::newRow("nothing edited: no question") << false << false << true;
-                        QTest::newRow("edited, answered no") << true << false << false;
-                        QTest::newRow("edited, answered yes") << true << true << true;
-                    }
-                    void introCargaElTramoYPreguntaSiHayCambios() {
-                        QFETCH(bool, editado);
-                        QFETCH(bool, si);
-                        QFETCH(bool, cargado);
-                        VentanaRed& red = abrirRed(',');
-                        QVERIFY(red.ponerCriterio(copia("criterio-red.CrVek")));
-                        red.ponerTabla(tablaMezclada());
-                        QVERIFY(!w().cambiosSinGuardar());
-                        if (editado) {
-                            teclear(w(), "Text2", "Mi estudio");
-                            QVERIFY(w().cambiosSinGuardar());
-                            prueba_->dialogos->si = si;
-                            red.activateWindow();
-                            auto* vista = red.findChild<QTableView*>(QStringLiteral("Tabla"));
-                            vista->setFocus();
-                            vista->setCurrentIndex(red.filtro().index(2, 0));
-                            QTest::keyClick(vista, Qt::Key_Return);
-                            QCOMPARE(prueba_->dialogos->preguntas.size(), editado ? 1 : 0);
-                            if (editado)
-                                QVERIFY2(prueba_->dialogos->preguntas[0].contains(
-                                             QStringLiteral("tramo C")),
-                                         qPrintable(prueba_->dialogos->preguntas[0]));
-                            QCOMPARE(texto(w(), "Text34") == QStringLiteral("0,3"), cargado);
-                            QCOMPARE(texto(w(), "Text2") == QStringLiteral("Mi estudio"),
-                                     editado && !cargado);
-                            // A loaded reach holds no edits of its own.
-                            QCOMPARE(w().cambiosSinGuardar(), !cargado);
-                        }
+    // Return on a row does what the double click does; over edits never saved, both ask
+    // first, and «no» leaves the main window as it was.
+    void introCargaElTramoYPreguntaSiHayCambios_data() {
+        QTest::addColumn<bool>("editado");
+        QTest::addColumn<bool>("si");
+        QTest::addColumn<bool>("cargado");
+        QTest::newRow("nothing edited: no question") << false << false << true;
+        QTest::newRow("edited, answered no") << true << false << false;
+        QTest::newRow("edited, answered yes") << true << true << true;
+    }
+    void introCargaElTramoYPreguntaSiHayCambios() {
+        QFETCH(bool, editado);
+        QFETCH(bool, si);
+        QFETCH(bool, cargado);
+        VentanaRed& red = abrirRed(',');
+        QVERIFY(red.ponerCriterio(copia("criterio-red.CrVek")));
+        red.ponerTabla(tablaMezclada());
+        red.comprobar();
+        QVERIFY(esperar(red));
+        QVERIFY(!w().cambiosSinGuardar());
+        if (editado) {
+            teclear(w(), "Text2", "Mi estudio");
+            QVERIFY(w().cambiosSinGuardar());
+        }
+        prueba_->dialogos->si = si;
+        red.activateWindow();
+        auto* vista = red.findChild<QTableView*>(QStringLiteral("Tabla"));
+        vista->setFocus();
+        vista->setCurrentIndex(red.filtro().index(2, 0));
+        QTest::keyClick(vista, Qt::Key_Return);
+        QCOMPARE(prueba_->dialogos->preguntas.size(), editado ? 1 : 0);
+        if (editado)
+            QVERIFY2(prueba_->dialogos->preguntas[0].contains(QStringLiteral("tramo C")),
+                     qPrintable(prueba_->dialogos->preguntas[0]));
+        QCOMPARE(texto(w(), "Text34") == QStringLiteral("0,3"), cargado);
+        QCOMPARE(texto(w(), "Text2") == QStringLiteral("Mi estudio"), editado && !cargado);
+        // A loaded reach holds no edits of its own.
+        QCOMPARE(w().cambiosSinGuardar(), !cargado);
+    }
 
-                        // Any input of the run changed after a check: the results of the old inputs
-                        // go, and nothing can be exported under the new names until «Comprobar».
-                        void cambiarUnaEntradaDescartaLosResultados_data() {
-                            QTest::addColumn<QString>("cambio");
-                            QTest::newRow("another table") << "tabla";
-                            QTest::newRow("another criterion") << "criterio";
-                            QTest::newRow("back to the initial values") << "valores iniciales";
-                            QTest::newRow("a shipped series") << "serie";
-                            QTest::newRow("a series file") << "otra serie";
-                            QTest::newRow("no slopes") << "pendientes";
-                        }
-                        void cambiarUnaEntradaDescartaLosResultados() {
-                            QFETCH(QString, cambio);
-                            VentanaRed& red = abrirRed(',');
-                            QVERIFY(red.ponerCriterio(copia("criterio-red.CrVek")));
-                            red.ponerTabla(copia("red-ejemplo-punto-y-coma.csv"));
-                            QVERIFY(red.modelo().filas() > 0);
-                            QPushButton* exportar = boton(red, "Exportar");
-                            QVERIFY(exportar->isEnabled());
-                            auto* series = red.findChild<QComboBox*>(QStringLiteral("Serie"));
-                            if (cambio == QLatin1String("tabla")) {
-                                red.ponerTabla(copia("red-ejemplo-coma.csv"));
-                            } else if (cambio == QLatin1String("criterio")) {
-                                QVERIFY(red.ponerCriterio(copia("criterio-estricto.CrVek")));
-                            } else if (cambio == QLatin1String("valores iniciales")) {
-                                QTest::mouseClick(boton(red, "SinCriterio"), Qt::LeftButton);
-                            } else if (cambio == QLatin1String("serie")) {
-                                series->setCurrentIndex(1);
-                                Q_EMIT series->activated(1);
-                            } else if (cambio == QLatin1String("otra serie")) {
-                                QVERIFY(
-                                    red.ponerSerie(QStringLiteral(COLVERO_SERIES "/pvc-sn4.txt")));
-                            } else {
-                                red.findChild<QCheckBox*>(QStringLiteral("Pendientes"))
-                                    ->setChecked(false);
-                                QCOMPARE(red.modelo().filas(), 0);
-                                QVERIFY(!exportar->isEnabled());
-                                QVERIFY(!red.exportar(
-                                    carpeta_->filePath(QStringLiteral("viejos.csv"))));
-                                QVERIFY(!QFile::exists(
-                                    carpeta_->filePath(QStringLiteral("viejos.csv"))));
-                                prueba_->dialogos->errores.clear();
-                                const QString estado = texto(red, "Estado");
-                                QVERIFY2(estado.contains(QStringLiteral("«Comprobar»")),
-                                         qPrintable(estado));
-                                // Checked again, the results are those of the new inputs, and can
-                                // be exported.
-                                QVERIFY(red.modelo().filas() > 0);
-                                QVERIFY(exportar->isEnabled());
-                                prueba_->dialogos->respuesta =
-                                    carpeta_->filePath(QStringLiteral("nuevos.csv"));
-                                QTest::mouseClick(exportar, Qt::LeftButton);
-                                QCOMPARE(prueba_->dialogos->llamadas.last().modo,
-                                         Guardado::Preguntando);
-                                QVERIFY(QFile::exists(
-                                    carpeta_->filePath(QStringLiteral("nuevos.csv"))));
-                            }
+    // Any input of the run changed after a check: the results of the old inputs go, and
+    // nothing can be exported under the new names until «Comprobar».
+    void cambiarUnaEntradaDescartaLosResultados_data() {
+        QTest::addColumn<QString>("cambio");
+        QTest::newRow("another table") << "tabla";
+        QTest::newRow("another criterion") << "criterio";
+        QTest::newRow("back to the initial values") << "valores iniciales";
+        QTest::newRow("a shipped series") << "serie";
+        QTest::newRow("a series file") << "otra serie";
+        QTest::newRow("no slopes") << "pendientes";
+    }
+    void cambiarUnaEntradaDescartaLosResultados() {
+        QFETCH(QString, cambio);
+        VentanaRed& red = abrirRed(',');
+        QVERIFY(red.ponerCriterio(copia("criterio-red.CrVek")));
+        red.ponerTabla(copia("red-ejemplo-punto-y-coma.csv"));
+        red.comprobar();
+        QVERIFY(esperar(red));
+        QVERIFY(red.modelo().filas() > 0);
+        QPushButton* exportar = boton(red, "Exportar");
+        QVERIFY(exportar->isEnabled());
+        auto* series = red.findChild<QComboBox*>(QStringLiteral("Serie"));
+        if (cambio == QLatin1String("tabla")) {
+            red.ponerTabla(copia("red-ejemplo-coma.csv"));
+        } else if (cambio == QLatin1String("criterio")) {
+            QVERIFY(red.ponerCriterio(copia("criterio-estricto.CrVek")));
+        } else if (cambio == QLatin1String("valores iniciales")) {
+            QTest::mouseClick(boton(red, "SinCriterio"), Qt::LeftButton);
+        } else if (cambio == QLatin1String("serie")) {
+            series->setCurrentIndex(1);
+            Q_EMIT series->activated(1);
+        } else if (cambio == QLatin1String("otra serie")) {
+            QVERIFY(red.ponerSerie(QStringLiteral(COLVERO_SERIES "/pvc-sn4.txt")));
+        } else {
+            red.findChild<QCheckBox*>(QStringLiteral("Pendientes"))->setChecked(false);
+        }
+        QCOMPARE(red.modelo().filas(), 0);
+        QVERIFY(!exportar->isEnabled());
+        QVERIFY(!red.exportar(carpeta_->filePath(QStringLiteral("viejos.csv"))));
+        QVERIFY(!QFile::exists(carpeta_->filePath(QStringLiteral("viejos.csv"))));
+        prueba_->dialogos->errores.clear();
+        const QString estado = texto(red, "Estado");
+        QVERIFY2(estado.contains(QStringLiteral("«Comprobar»")), qPrintable(estado));
+        // Checked again, the results are those of the new inputs, and can be exported.
+        red.comprobar();
+        QVERIFY(esperar(red));
+        QVERIFY(red.modelo().filas() > 0);
+        QVERIFY(exportar->isEnabled());
+        prueba_->dialogos->respuesta = carpeta_->filePath(QStringLiteral("nuevos.csv"));
+        QTest::mouseClick(exportar, Qt::LeftButton);
+        QCOMPARE(prueba_->dialogos->llamadas.last().modo, Guardado::Preguntando);
+        QVERIFY(QFile::exists(carpeta_->filePath(QStringLiteral("nuevos.csv"))));
+    }
 
-                            // The window starts with the criterion used last, in this run or the
-                            // next; «Valores iniciales» is remembered too, and a remembered file
-                            // that is gone is said in the state line, without a dialog.
-                            void recuerdaElUltimoCriterio() {
-                                {
-                                    VentanaRed& red = abrirRed(',');
-                                    QCOMPARE(texto(red, "OrigenCriterio")
-                                                 .startsWith(QStringLiteral("valores iniciales")),
-                                             true);
-                                    QVERIFY(red.ponerCriterio(copia("criterio-red.CrVek")));
-                                    {
-                                        VentanaRed& red = abrirRed(',');
-                                        QCOMPARE(texto(red, "OrigenCriterio"),
-                                                 copia("criterio-red.CrVek"));
-                                        red.ponerTabla(copia("red-ejemplo-punto-y-coma.csv"));
-                                        red.comprobar();
-                                        QVERIFY(esperar(red));
-                                        // The example table passes somewhere with its criterion,
-                                        // never with zero limits.
-                                        QVERIFY(red.modelo().porCodigo()[0] > 0);
-                                        QVERIFY(red.ponerCriterio(copia("colector-1m.caVek")));
-                                        {
-                                            VentanaRed& red = abrirRed(',');
-                                            QVERIFY(texto(red, "OrigenCriterio")
-                                                        .contains(copia("colector-1m.caVek")));
-                                            QTest::mouseClick(boton(red, "SinCriterio"),
-                                                              Qt::LeftButton);
-                                            {
-                                                VentanaRed& red = abrirRed(',');
-                                                QVERIFY(texto(red, "OrigenCriterio")
-                                                            .startsWith(QStringLiteral(
-                                                                "valores iniciales")));
-                                                QVERIFY(red.ponerCriterio(
-                                                    copia("criterio-estricto.CrVek")));
-                                                QVERIFY(QFile::remove(
-                                                    copia("criterio-estricto.CrVek")));
-                                                VentanaRed& red = abrirRed(',');
-                                                QVERIFY(texto(red, "OrigenCriterio")
-                                                            .startsWith(QStringLiteral(
-                                                                "valores iniciales")));
-                                                QVERIFY2(texto(red, "Estado")
-                                                             .startsWith(QStringLiteral(
-                                                                 "No se ha podido leer el último "
-                                                                 "criterio usado: ")),
-                                                         qPrintable(texto(red, "Estado")));
-                                                QVERIFY(prueba_->dialogos->errores.isEmpty());
-                                            }
+    // The window starts with the criterion used last, in this run or the next; «Valores
+    // iniciales» is remembered too, and a remembered file that is gone is said in the state
+    // line, without a dialog.
+    void recuerdaElUltimoCriterio() {
+        {
+            VentanaRed& red = abrirRed(',');
+            QCOMPARE(texto(red, "OrigenCriterio").startsWith(QStringLiteral("valores iniciales")),
+                     true);
+            QVERIFY(red.ponerCriterio(copia("criterio-red.CrVek")));
+        }
+        {
+            VentanaRed& red = abrirRed(',');
+            QCOMPARE(texto(red, "OrigenCriterio"), copia("criterio-red.CrVek"));
+            red.ponerTabla(copia("red-ejemplo-punto-y-coma.csv"));
+            red.comprobar();
+            QVERIFY(esperar(red));
+            // The example table passes somewhere with its criterion, never with zero limits.
+            QVERIFY(red.modelo().porCodigo()[0] > 0);
+            QVERIFY(red.ponerCriterio(copia("colector-1m.caVek")));
+        }
+        {
+            VentanaRed& red = abrirRed(',');
+            QVERIFY(texto(red, "OrigenCriterio").contains(copia("colector-1m.caVek")));
+            QTest::mouseClick(boton(red, "SinCriterio"), Qt::LeftButton);
+        }
+        {
+            VentanaRed& red = abrirRed(',');
+            QVERIFY(texto(red, "OrigenCriterio").startsWith(QStringLiteral("valores iniciales")));
+            QVERIFY(red.ponerCriterio(copia("criterio-estricto.CrVek")));
+        }
+        QVERIFY(QFile::remove(copia("criterio-estricto.CrVek")));
+        VentanaRed& red = abrirRed(',');
+        QVERIFY(texto(red, "OrigenCriterio").startsWith(QStringLiteral("valores iniciales")));
+        QVERIFY2(texto(red, "Estado")
+                     .startsWith(QStringLiteral("No se ha podido leer el último criterio usado: ")),
+                 qPrintable(texto(red, "Estado")));
+        QVERIFY(prueba_->dialogos->errores.isEmpty());
+    }
 
-                                            // The header band's new button sits beside the other
-                                            // two and covers no control.
-                                            void botonEnLaBandaDeLaCabecera() {
-                                                prueba_ = std::make_unique<VentanaDePrueba>('.');
-                                                auto* boton = hijo<QPushButton>(w(), "BotonRed");
-                                                QCOMPARE(boton->text(),
-                                                         QStringLiteral("Comprobar red…"));
-                                                QVERIFY(boton->toolTip().contains(
-                                                    QStringLiteral("Ctrl+R")));
-                                                const QRect r = boton->geometry();
-                                                const QRect asistente =
-                                                    hijo<QPushButton>(w(), "BotonAsistente")
-                                                        ->geometry();
-                                                const QRect grafico =
-                                                    hijo<QPushButton>(w(), "CommandGrafico")
-                                                        ->geometry();
-                                                QCOMPARE(asistente, QRect(470, 152, 140, 24));
-                                                QCOMPARE(grafico, QRect(618, 152, 140, 24));
-                                                QCOMPARE(r.size(), asistente.size());
-                                                QCOMPARE(r.top(), asistente.top());
-                                                QVERIFY(!r.intersects(asistente));
-                                                QVERIFY(r.bottom() < hijo<QWidget>(w(), "Shape21")
-                                                                         ->geometry()
-                                                                         .top());
-                                                // Over the subtitle's label only where its text has
-                                                // ended.
-                                                const auto* subtitulo =
-                                                    hijo<QLabel>(w(), "Label32");
-                                                QVERIFY(
-                                                    subtitulo->x() +
-                                                        subtitulo->fontMetrics().horizontalAdvance(
-                                                            subtitulo->text()) <
-                                                    r.left());
-                                                for (const Control& c : todosLosControles()) {
-                                                    if (QLatin1String(c.nombre) ==
-                                                        QLatin1String("Label32"))
-                                                        continue;
-                                                    const QRect ocupado =
-                                                        w().controles()
-                                                            .control(QString::fromLatin1(c.nombre))
-                                                            ->geometry();
-                                                    QVERIFY2(!ocupado.intersects(r), c.nombre);
-                                                    QCOMPARE(ocupado.topLeft(),
-                                                             QPoint(pixeles(c.x), pixeles(c.y)));
-                                                }
-                                            }
-                                        };
+    // The header band's new button sits beside the other two and covers no control.
+    void botonEnLaBandaDeLaCabecera() {
+        prueba_ = std::make_unique<VentanaDePrueba>('.');
+        auto* boton = hijo<QPushButton>(w(), "BotonRed");
+        QCOMPARE(boton->text(), QStringLiteral("Comprobar red…"));
+        QVERIFY(boton->toolTip().contains(QStringLiteral("Ctrl+R")));
+        const QRect r = boton->geometry();
+        const QRect asistente = hijo<QPushButton>(w(), "BotonAsistente")->geometry();
+        const QRect grafico = hijo<QPushButton>(w(), "CommandGrafico")->geometry();
+        QCOMPARE(asistente, QRect(470, 152, 140, 24));
+        QCOMPARE(grafico, QRect(618, 152, 140, 24));
+        QCOMPARE(r.size(), asistente.size());
+        QCOMPARE(r.top(), asistente.top());
+        QVERIFY(!r.intersects(asistente));
+        QVERIFY(r.bottom() < hijo<QWidget>(w(), "Shape21")->geometry().top());
+        // Over the subtitle's label only where its text has ended.
+        const auto* subtitulo = hijo<QLabel>(w(), "Label32");
+        QVERIFY(subtitulo->x() + subtitulo->fontMetrics().horizontalAdvance(subtitulo->text()) <
+                r.left());
+        for (const Control& c : todosLosControles()) {
+            if (QLatin1String(c.nombre) == QLatin1String("Label32"))
+                continue;
+            const QRect ocupado =
+                w().controles().control(QString::fromLatin1(c.nombre))->geometry();
+            QVERIFY2(!ocupado.intersects(r), c.nombre);
+            QCOMPARE(ocupado.topLeft(), QPoint(pixeles(c.x), pixeles(c.y)));
+        }
+    }
+};
 
-                                        QTEST_MAIN(TestRedVentana)
+QTEST_MAIN(TestRedVentana)
 #include "test_red_ventana.moc"
