@@ -109,11 +109,11 @@ private:
 
     // Condition k's quantity at a depth y of the bracket of its normal flow, with the geometry
     // g of y; the limit as the depth goes to 0 for y = 0.
-    double cantidadEn(int k, double y, const hidraulica::GeometriaProfundidad& g) const {
+    double cantidadEn(int k, double y, const hidraulica::GeometriaProfundidad& g,
+                      double raizI) const {
         if (y == 0) {
             return 0; // v, y/D, Rh·i and F all vanish with the depth
         }
-        const double raizI = hidraulica::potencia(d_.i, 0.5);
         switch (k) {
         case 4:
             return hidraulica::PY1(hidraulica::Y1(d_.D, g.teta), d_.D);
@@ -161,8 +161,9 @@ private:
                 !monotona(k, b->bajo / d_.D, b->alto / d_.D)) {
                 return;
             }
-            const auto [m1, e1] = margenCon(k, cantidadEn(k, b->bajo, b->geometriaBajo));
-            const auto [m2, e2] = margenCon(k, cantidadEn(k, b->alto, b->geometriaAlto));
+            const double raizI = k == 4 || k == 5 ? 0 : hidraulica::potencia(d_.i, 0.5);
+            const auto [m1, e1] = margenCon(k, cantidadEn(k, b->bajo, b->geometriaBajo, raizI));
+            const auto [m2, e2] = margenCon(k, cantidadEn(k, b->alto, b->geometriaAlto, raizI));
             minimo = std::min(m1, m2);
             maximo = std::max(m1, m2);
             escala = std::max(e1, e2);

@@ -188,7 +188,10 @@ public:
                                             std::vector<Salida>(n, Salida::Desconocida));
         for (const std::size_t j : anclas) {
             for (std::size_t c = 0; c < condiciones_.size(); ++c) {
-                en[c][j] = salida(condiciones_[c], malla[j]);
+                en[c][j] = conocida(condiciones_[c], malla[j]);
+                if (en[c][j] == Salida::Desconocida) {
+                    en[c][j] = salida(condiciones_[c], malla[j]);
+                }
             }
         }
         std::vector<std::size_t> todas(condiciones_.size());
@@ -217,14 +220,13 @@ public:
         }
         std::vector<std::size_t> dudosas;
         for (const std::size_t c : cuales) {
-            bool falta = false;
-            for (std::size_t j = lo + 1; j < hi; ++j) {
-                if (en[c][j] == Salida::Desconocida) {
-                    en[c][j] = conocida(condiciones_[c], malla[j]);
-                    falta = falta || en[c][j] == Salida::Desconocida;
-                }
-            }
-            if (falta) {
+            // The slopes where an outcome is proven form one interval per outcome: two ends
+            // proven alike prove everything between them.
+            const Salida a = conocida(condiciones_[c], malla[lo + 1]);
+            if (a != Salida::Desconocida && a == conocida(condiciones_[c], malla[hi - 1])) {
+                std::fill(en[c].begin() + static_cast<std::ptrdiff_t>(lo) + 1,
+                          en[c].begin() + static_cast<std::ptrdiff_t>(hi), a);
+            } else {
                 dudosas.push_back(c);
             }
         }
@@ -233,6 +235,9 @@ public:
         }
         const std::size_t m = lo + (hi - lo) / 2;
         for (const std::size_t c : dudosas) {
+            if (en[c][m] == Salida::Desconocida) {
+                en[c][m] = conocida(condiciones_[c], malla[m]);
+            }
             if (en[c][m] == Salida::Desconocida) {
                 en[c][m] = salida(condiciones_[c], malla[m]);
             }
