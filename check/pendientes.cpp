@@ -747,7 +747,8 @@ ResultadoPendientes pendientesAdmisibles(const Entradas& d, const Activas& activ
         if (busqueda.condicion(t.desde) != 0) {
             i.minima = extremo(busqueda, t, true, desde, separadorDecimal);
             if (i.minima->incluido) {
-                desde = std::max(desde, *leerNumero(i.minima->texto, separadorDecimal));
+                desde =
+                    std::max(desde, leerNumero(i.minima->texto, separadorDecimal).value_or(desde));
             }
         }
         if (busqueda.condicion(t.hasta) != 0) {

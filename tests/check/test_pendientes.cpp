@@ -317,6 +317,20 @@ TEST(Pendientes, LimitesDeLas8Y9TalCualSon) {
     EXPECT_TRUE(t.maxima->incluido);
 }
 
+// An Imin that 15 digits do not write exactly (0.1 + 0.2 reads as 0.30000000000000004): «0,3»
+// typed back would pass (8), against the excluded end it stands for.
+TEST(Pendientes, IminExcluidaSeMuestraCifraACifra) {
+    Entradas d = casoBase();
+    d.Imin = 0.1 + 0.2;
+    const ResultadoPendientes r = pendientesAdmisibles(d, solo({8}), ',');
+    ASSERT_EQ(r.intervalos.size(), 1u);
+    ASSERT_TRUE(r.intervalos[0].minima);
+    const ExtremoPendiente& e = *r.intervalos[0].minima;
+    EXPECT_FALSE(e.incluido);
+    EXPECT_EQ(e.texto, "0,30000000000000004");
+    EXPECT_FALSE(cumple(d, 8, *leerNumero(e.texto, ',')));
+}
+
 TEST(Pendientes, SinCondicionesActivasPasaTodoElRango) {
     const ResultadoPendientes r = pendientesAdmisibles(casoBase(), Activas{}, ',');
     ASSERT_EQ(r.intervalos.size(), 1u);
