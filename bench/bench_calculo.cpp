@@ -87,6 +87,27 @@ void BM_PendientesDiezCondiciones(benchmark::State& state) {
 }
 BENCHMARK(BM_PendientesDiezCondiciones)->Unit(benchmark::kMillisecond);
 
+// The same window with every flow at 2e-11 m3/s: the depth search accepts depths far from the
+// exact one, no margin bound proves an outcome, and every grid slope and halving is evaluated.
+void BM_PendientesCaudalesDiminutos(benchmark::State& state) {
+    Entradas d = prueba::casoBase();
+    d.Q.fill(2.04e-11);
+    d.Vmax = 0.0032;
+    d.Vmin = 1e-4;
+    d.dpMin = 1e-6;
+    d.Fmin = 0.01;
+    Activas activas;
+    activas.fill(true);
+    int evaluaciones = 0;
+    for (auto _ : state) {
+        ResultadoPendientes r = pendientesAdmisibles(d, activas, ',');
+        evaluaciones = r.evaluaciones;
+        benchmark::DoNotOptimize(r);
+    }
+    state.counters["evaluaciones"] = evaluaciones;
+}
+BENCHMARK(BM_PendientesCaudalesDiminutos)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 BENCHMARK_MAIN();

@@ -7,6 +7,8 @@
 #include <cassert>
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <utility>
 
 namespace colvero {
 
@@ -36,8 +38,10 @@ EstadoFlujo estadoInicial(const Entradas& d) {
 // it is decided and its quantities as the procedures compute them.
 class Evaluador {
 public:
-    Evaluador(const Entradas& d, Evaluacion& r, bool avisos, MemoriaColector* memoria = nullptr)
-        : d_(d), r_(r), avisos_(avisos), memoria_(memoria), areaLlena_(hidraulica::All1(d.D)) {}
+    Evaluador(const Entradas& d, Evaluacion& r, bool avisos, MemoriaColector* memoria = nullptr,
+              bool cotas = false)
+        : d_(d), r_(r), avisos_(avisos), cotas_(cotas), memoria_(memoria),
+          areaLlena_(hidraulica::All1(d.D)) {}
 
     void condicion(int k) {
         switch (k) {
@@ -69,6 +73,113 @@ private:
     void decide(int k, bool cumple) {
         res(k).veredicto = cumple ? Veredicto::Cumple : Veredicto::NoCumple;
         res(k).margen = margen(k);
+        if (cotas_) {
+            try {
+                cotasMargen(k);
+            } catch (const hidraulica::ErrorAritmetico&) {
+                res(k).margenMinimo = res(k).margenMaximo = kSinCalcular;
+            }
+        }
+    }
+
+    // The margin of condition k when its quantity is q, and the size of the numbers it
+    // subtracts.
+    std::pair<double, double> margenCon(int k, double q) const {
+        double limite = 0;
+        switch (k) {
+        case 2:
+            return {d_.Vmax - q, std::abs(d_.Vmax) + std::abs(q)};
+        case 3:
+            limite = d_.Vmin;
+            break;
+        case 4:
+            // The fill ratio's rounding is absolute near an empty section.
+            return {d_.yDmax - q, std::abs(d_.yDmax) + std::abs(q) + 100.0};
+        case 5:
+            limite = d_.dpMin;
+            break;
+        case 6:
+            limite = d_.Fmin;
+            break;
+        case 7:
+            return {d_.Fmax - q, std::abs(d_.Fmax) + std::abs(q)};
+        }
+        return {q - limite, std::abs(limite) + std::abs(q)};
+    }
+
+    // Condition k's quantity at a depth y of the bracket of its normal flow, with the geometry
+    // g of y; the limit as the depth goes to 0 for y = 0.
+    double cantidadEn(int k, double y, const hidraulica::GeometriaProfundidad& g,
+                      double raizI) const {
+        if (y == 0) {
+            return 0; // v, y/D, Rh·i and F all vanish with the depth
+        }
+        switch (k) {
+        case 4:
+            return hidraulica::PY1(hidraulica::Y1(d_.D, g.teta), d_.D);
+        case 5:
+            return arrastre(g.Rh);
+        case 6:
+        case 7: {
+            const double v = hidraulica::V2Raiz(raizI, d_.n, g.Rh23);
+            return hidraulica::F1(v, hidraulica::L1(hidraulica::T1(d_.D, g.teta), g.A));
+        }
+        }
+        return hidraulica::V2Raiz(raizI, d_.n, g.Rh23);
+    }
+
+    // Whether condition k's quantity is monotone in the depth between a and b (fractions of D):
+    // the fill ratio always; the velocity and Rh up to their peak at 0.8128·D and beyond it;
+    // the Froude number at one slope up to its peak at 0.2969·D and beyond it.
+    static bool monotona(int k, double a, double b) {
+        if (k == 4) {
+            return true;
+        }
+        const double pico = k == 6 || k == 7 ? 0.2969 : 0.8128;
+        return b <= pico - 0.002 || a >= pico + 0.003;
+    }
+
+    // margenMinimo and margenMaximo of condition k, just decided by a comparison.
+    void cotasMargen(int k) {
+        ResultadoCondicion& c = res(k);
+        double minimo = c.margen, maximo = c.margen, escala = 0;
+        switch (k) {
+        case 1:
+            escala = std::abs(r_.caudalLleno) + std::abs(d_.Q[0]);
+            break;
+        case 8:
+        case 9:
+            escala = std::abs(d_.i) + std::abs(k == 8 ? d_.Imin : d_.Imax);
+            break;
+        case 10:
+            escala = std::abs(r_.flujoAutolimpieza.v) + std::abs(d_.Vmin10);
+            break;
+        default: {
+            const std::optional<hidraulica::InformeTeta3>& b = r_.busqueda[k - 2];
+            // A bracket that no trial lowered, or one that ran out, bounds nothing.
+            if (!b || b->fin != hidraulica::FinTeta3::Tolerancia || !(b->alto < d_.D) ||
+                !monotona(k, b->bajo / d_.D, b->alto / d_.D)) {
+                return;
+            }
+            const double raizI = k == 4 || k == 5 ? 0 : hidraulica::potencia(d_.i, 0.5);
+            const auto [m1, e1] = margenCon(k, cantidadEn(k, b->bajo, b->geometriaBajo, raizI));
+            const auto [m2, e2] = margenCon(k, cantidadEn(k, b->alto, b->geometriaAlto, raizI));
+            minimo = std::min(m1, m2);
+            maximo = std::max(m1, m2);
+            escala = std::max(e1, e2);
+        }
+        }
+        // The relations round to some 1e-15 of the numbers they take.
+        const double holgura = 1e-12 * escala;
+        c.margenMinimo = minimo - holgura;
+        c.margenMaximo = maximo + holgura;
+    }
+
+    // Shields: the largest particle (mm) that the flow moves at the hydraulic radius Rh.
+    double arrastre(double Rh) const {
+        const double empuje = finito(finito(Rh * d_.gammaAgua) * d_.i);
+        const double resistencia = finito(0.047 * finito(d_.gammaParticula - d_.gammaAgua));
+        return finito(1000.0 * dividir(empuje, resistencia));
     }
 
     double margen(int k) const {
@@ -228,12 +339,8 @@ private:
         if (!flujoNormal(5)) {
             return;
         }
-        // Shields: the largest particle (mm) that the flow moves. Equal specific weights make
-        // the divisor 0, an arithmetic error that ends the run.
-        const double Rh = r_.flujoNormal[3].Rh;
-        const double empuje = finito(finito(Rh * d_.gammaAgua) * d_.i);
-        const double resistencia = finito(0.047 * finito(d_.gammaParticula - d_.gammaAgua));
-        r_.diametroArrastre = finito(1000.0 * dividir(empuje, resistencia));
+        // Equal specific weights make the divisor 0, an arithmetic error that ends the run.
+        r_.diametroArrastre = arrastre(r_.flujoNormal[3].Rh);
         decide(5, r_.diametroArrastre > d_.dpMin);
         avisoDosCalados(5);
     }
@@ -261,6 +368,7 @@ private:
     const Entradas& d_;
     Evaluacion& r_;
     bool avisos_; // whether to set the two-depth flags
+    bool cotas_;  // whether to bound the margins
     MemoriaColector* memoria_;
     double areaLlena_; // m2
     double qmax_ = kSinCalcular;
@@ -342,14 +450,27 @@ void MemoriaColector::reiniciar(double D, double n) {
 ResultadoCondicion evaluarCondicion(const Entradas& d, int k, MemoriaColector* memoria) {
     if (!memoria) {
         Evaluacion r;
-        Evaluador(d, r, false).condicion(k);
+        Evaluador(d, r, false, nullptr, true).condicion(k);
         return r.condiciones[k - 1];
     }
     assert(memoria->seccion_.diametro() == d.D && memoria->n_ == d.n);
     Evaluacion& r = memoria->resultado_;
     r.condiciones[k - 1] = ResultadoCondicion{};
-    Evaluador(d, r, false, memoria).condicion(k);
+    Evaluador(d, r, false, memoria, true).condicion(k);
     return r.condiciones[k - 1];
+}
+
+int sentidoMargen(const Entradas& d, int k) {
+    switch (k) {
+    case 2:
+    case 7:
+    case 9:
+        return -1;
+    case 5:
+        // dp is Rh·i times 1000·γw / (0.047·(γp − γw)): a particle lighter than water turns it.
+        return (d.gammaAgua < 0) != (d.gammaParticula - d.gammaAgua < 0) ? -1 : 1;
+    }
+    return 1;
 }
 
 } // namespace colvero

@@ -86,7 +86,24 @@ struct ResultadoCondicion {
     double margen = std::numeric_limits<double>::quiet_NaN();
     // Conditions 2 to 7 past the flow test: Qmax − Qk, the margin of the capacity test.
     double holguraCapacidad = std::numeric_limits<double>::quiet_NaN();
+    // Bounds of the margin over every value the compared quantity can take at this slope,
+    // widened by far more than the rounding of its relations; NaN where none is known. For
+    // conditions 2 to 7 the quantity is that of the accepted depth, which may be any depth of
+    // the depth search's last bracket: these bounds take the quantity at both ends of it where
+    // the quantity is monotone over the bracket (see sentidoMargen). Set by evaluarCondicion
+    // alone; no verdict is taken from them.
+    double margenMinimo = std::numeric_limits<double>::quiet_NaN();
+    double margenMaximo = std::numeric_limits<double>::quiet_NaN();
 };
+
+// How the margin of condition k moves as the slope grows, the flows and limits held: +1 up,
+// -1 down. Along the lower branch of normal depths the velocity, the Froude number and the
+// product Rh·i grow with the slope and the fill ratio falls; condition 1's full flow and
+// condition 10's velocity grow with it. The margins at the ends of the depth search's bracket
+// at slope p therefore bound the margin of every depth the search can accept at any slope on
+// one side of p (margenMinimo on the side where the margin is larger, margenMaximo on the
+// other).
+int sentidoMargen(const Entradas& d, int k);
 
 // Computed quantities hold NaN where the run did not compute them. A field is written exactly
 // when the procedure writes it, also when a later step of the same procedure fails.

@@ -7,10 +7,13 @@
 #include "hydraulics/relaciones.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <limits>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -40,17 +43,65 @@ struct Tramo {
     Cota desde, hasta;
 };
 
+// What the slopes evaluated so far prove about the outcome of one condition at the others.
+// The compared quantity of every condition is monotone in the slope, but what the engine
+// computes for conditions 2 to 7 is the quantity at whichever depth the depth search accepts,
+// anywhere in its last bracket: with tiny flows that bracket is wide and the computed quantity
+// saw-tooths as the slope grows. Its bounds at slope p (ResultadoCondicion::margenMinimo,
+// margenMaximo) hold nonetheless for every slope on one side of p: at a slope below p the
+// accepted depth carries a flow Q' within the tolerance of the target, and the quantity of Q'
+// at slope p is at least (or at most, as the quantity falls) the one at that slope, the depth
+// of Q' at p lying in p's bracket. So a margin bound above 0 at p proves a pass, and one below
+// 0 a failure, over a whole ray of slopes; the capacity, which searches no depth, likewise.
+// Where no bound clears 0 the outcome is evaluated: the search then gives what evaluating
+// every slope gives, wavering verdicts included.
+struct Certezas {
+    int sentido = 1;   // +1 the margin grows with the slope, -1 it falls
+    bool valen = true; // false after an arithmetic error or for inputs beyond the proof
+    double capacidadDesde = std::numeric_limits<double>::infinity();  // enough at and above
+    double capacidadHasta = -std::numeric_limits<double>::infinity(); // short at and below
+    double cumple = 0; // passes at and above it (sentido +1), at and below it (-1)
+    double falla = 0;  // fails at and below it (sentido +1), at and above it (-1)
+};
+
+// Whether the proof above holds for condition k of the case d: the depth search ends on its
+// tolerance (flows far below 1e4 m3/s, whose last place stays under 1e-10 m3/s) and no
+// relation can overflow or divide by zero at one slope and not at another.
+bool demostrable(const Entradas& d, int k) {
+    if (!(d.D >= 1e-4 && d.D <= 1e3)) {
+        return false;
+    }
+    if (k >= 2 && k <= 7 && !(d.Q[k - 1] <= 1e3)) {
+        return false;
+    }
+    return k != 5 ||
+           (std::abs(d.gammaAgua) <= 1e6 && std::abs(d.gammaParticula - d.gammaAgua) >= 1e-6);
+}
+
 // The verdicts of the enabled conditions over the slope, with one memory of the collector for
 // every evaluation.
 class Busqueda {
 public:
-    Busqueda(const Entradas& d, ResultadoPendientes& r, MemoriaColector& memoria)
-        : d_(d), r_(r), memoria_(memoria) {}
+    Busqueda(const Entradas& d, const std::vector<int>& condiciones, ResultadoPendientes& r,
+             MemoriaColector& memoria)
+        : d_(d), condiciones_(condiciones), r_(r), memoria_(memoria) {
+        constexpr double inf = std::numeric_limits<double>::infinity();
+        for (int k = 1; k <= 10; ++k) {
+            Certezas& z = certezas_[k];
+            z.sentido = sentidoMargen(d, k);
+            z.valen = demostrable(d, k);
+            z.cumple = z.sentido > 0 ? inf : -inf;
+            z.falla = -z.cumple;
+            if (k == 1 || k == 8 || k == 9) {
+                z.capacidadDesde = -inf; // no capacity test
+            }
+        }
+    }
 
     bool huboError() const { return huboError_; }
 
     // The outcome of condition k at the slope i, as the grid tells them apart.
-    enum class Salida : char { Cumple, NoCumple, Capacidad, Error };
+    enum class Salida : char { Cumple, NoCumple, Capacidad, Error, Desconocida };
 
     // `margenes`, when given, receives the condition's margin and capacity margin.
     Salida salida(int k, double i, std::pair<double, double>* margenes = nullptr) {
@@ -61,6 +112,7 @@ public:
             if (margenes) {
                 *margenes = {c.margen, c.holguraCapacidad};
             }
+            aprender(k, i, c);
             switch (c.veredicto) {
             case Veredicto::Cumple:
                 return Salida::Cumple;
@@ -71,21 +123,60 @@ public:
             }
         } catch (const hidraulica::ErrorAritmetico&) {
             huboError_ = true;
+            certezas_[k].valen = false;
             return Salida::Error;
         }
     }
 
     bool pasa(int k, double i) { return salida(k, i) == Salida::Cumple; }
 
-    // Whether each of `condiciones` passes at each slope of `malla`. Every condition compares a
-    // quantity that is monotone in the slope (the capacity, a velocity, the fill ratio, the
-    // particle size, the Froude number, the slope itself), so a run of grid slopes whose two
-    // ends give the same outcome gives it throughout. The grid is evaluated at its anchors, and
-    // a run between two anchors that disagree is halved until the ends of each part agree: the
-    // same grid steps are found as by evaluating every slope, with a fraction of the
-    // normal-depth searches.
-    std::vector<std::vector<char>> barrer(const std::vector<int>& condiciones,
-                                          const std::vector<double>& malla) {
+    // The outcome of condition k at i where the slopes evaluated so far prove it; Desconocida
+    // elsewhere.
+    Salida conocida(int k, double i) const {
+        const Certezas& z = certezas_[k];
+        if (!z.valen) {
+            return Salida::Desconocida;
+        }
+        if (i <= z.capacidadHasta) {
+            return Salida::Capacidad;
+        }
+        if (i < z.capacidadDesde) {
+            return Salida::Desconocida;
+        }
+        if (z.sentido > 0 ? i >= z.cumple : i <= z.cumple) {
+            return Salida::Cumple;
+        }
+        if (z.sentido > 0 ? i <= z.falla : i >= z.falla) {
+            return Salida::NoCumple;
+        }
+        return Salida::Desconocida;
+    }
+
+    // Whether condition k passes at i: proven, or evaluated.
+    bool pasaSabido(int k, double i) {
+        Salida s = conocida(k, i);
+        if (s == Salida::Desconocida) {
+            s = salida(k, i);
+        }
+        return s == Salida::Cumple;
+    }
+
+    // Whether every enabled condition passes at the slope i, evaluated there.
+    bool cumplenTodas(double i) {
+        for (const int k : condiciones_) {
+            if (!pasa(k, i)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // Whether each enabled condition passes at each slope of `malla`, exactly as evaluating
+    // every slope tells. The grid is evaluated at its anchors first, every condition at one
+    // slope together so that they share its normal flows; a slope between them is evaluated
+    // only where the slopes evaluated so far do not prove its outcome, halving the runs still
+    // in doubt.
+    std::vector<std::vector<char>> barrer(const std::vector<double>& malla) {
         const std::size_t n = malla.size();
         std::vector<std::size_t> anclas;
         for (std::size_t j = 0; j < n; j += kAnclasCada) {
@@ -94,22 +185,25 @@ public:
         if (anclas.back() != n - 1) {
             anclas.push_back(n - 1);
         }
-        std::vector<std::vector<Salida>> en(condiciones.size(), std::vector<Salida>(n));
-        // Anchor by anchor, so that the conditions of one slope share its normal flows.
+        std::vector<std::vector<Salida>> en(condiciones_.size(),
+                                            std::vector<Salida>(n, Salida::Desconocida));
         for (const std::size_t j : anclas) {
-            for (std::size_t c = 0; c < condiciones.size(); ++c) {
-                en[c][j] = salida(condiciones[c], malla[j]);
+            for (std::size_t c = 0; c < condiciones_.size(); ++c) {
+                en[c][j] = conocida(condiciones_[c], malla[j]);
+                if (en[c][j] == Salida::Desconocida) {
+                    en[c][j] = salida(condiciones_[c], malla[j]);
+                }
             }
         }
-        std::vector<std::size_t> todas(condiciones.size());
+        std::vector<std::size_t> todas(condiciones_.size());
         for (std::size_t c = 0; c < todas.size(); ++c) {
             todas[c] = c;
         }
         for (std::size_t a = 1; a < anclas.size(); ++a) {
-            rellenar(condiciones, malla, en, anclas[a - 1], anclas[a], todas);
+            rellenar(malla, en, anclas[a - 1], anclas[a], todas);
         }
-        std::vector<std::vector<char>> pasaEn(condiciones.size(), std::vector<char>(n));
-        for (std::size_t c = 0; c < condiciones.size(); ++c) {
+        std::vector<std::vector<char>> pasaEn(condiciones_.size(), std::vector<char>(n));
+        for (std::size_t c = 0; c < condiciones_.size(); ++c) {
             for (std::size_t j = 0; j < n; ++j) {
                 pasaEn[c][j] = en[c][j] == Salida::Cumple;
             }
@@ -118,20 +212,21 @@ public:
     }
 
     // The outcomes strictly between the grid slopes lo and hi of the conditions `cuales` (by
-    // index), whose outcomes at lo and hi `en` holds. A condition whose ends disagree is
-    // evaluated at the middle slope, together with the others that need it there, so that they
-    // share its normal flows. An arithmetic error is no outcome to spread.
-    void rellenar(const std::vector<int>& condiciones, const std::vector<double>& malla,
-                  std::vector<std::vector<Salida>>& en, std::size_t lo, std::size_t hi,
-                  const std::vector<std::size_t>& cuales) {
+    // index), proven or else evaluated at the middle slope, together with the others that need
+    // it there, and so on in each half.
+    void rellenar(const std::vector<double>& malla, std::vector<std::vector<Salida>>& en,
+                  std::size_t lo, std::size_t hi, const std::vector<std::size_t>& cuales) {
         if (hi - lo < 2) {
             return;
         }
         std::vector<std::size_t> dudosas;
         for (const std::size_t c : cuales) {
-            if (en[c][lo] == en[c][hi] && en[c][lo] != Salida::Error) {
+            // The slopes where an outcome is proven form one interval per outcome: two ends
+            // proven alike prove everything between them.
+            const Salida a = conocida(condiciones_[c], malla[lo + 1]);
+            if (a != Salida::Desconocida && a == conocida(condiciones_[c], malla[hi - 1])) {
                 std::fill(en[c].begin() + static_cast<std::ptrdiff_t>(lo) + 1,
-                          en[c].begin() + static_cast<std::ptrdiff_t>(hi), en[c][lo]);
+                          en[c].begin() + static_cast<std::ptrdiff_t>(hi), a);
             } else {
                 dudosas.push_back(c);
             }
@@ -141,10 +236,15 @@ public:
         }
         const std::size_t m = lo + (hi - lo) / 2;
         for (const std::size_t c : dudosas) {
-            en[c][m] = salida(condiciones[c], malla[m]);
+            if (en[c][m] == Salida::Desconocida) {
+                en[c][m] = conocida(condiciones_[c], malla[m]);
+            }
+            if (en[c][m] == Salida::Desconocida) {
+                en[c][m] = salida(condiciones_[c], malla[m]);
+            }
         }
-        rellenar(condiciones, malla, en, lo, m, dudosas);
-        rellenar(condiciones, malla, en, m, hi, dudosas);
+        rellenar(malla, en, lo, m, dudosas);
+        rellenar(malla, en, m, hi, dudosas);
     }
 
     // The runs where condition k passes, from its verdicts `pasaEn` at the grid slopes.
@@ -222,6 +322,42 @@ public:
     }
 
 private:
+    // Learns from the outcome c of condition k at the slope i.
+    void aprender(int k, double i, const ResultadoCondicion& c) {
+        Certezas& z = certezas_[k];
+        if (!z.valen) {
+            return;
+        }
+        if (k == 10) {
+            // Whether the fill ratio's depth fits the section does not depend on the slope.
+            if (c.veredicto == Veredicto::CapacidadInsuficiente) {
+                z.capacidadHasta = std::numeric_limits<double>::infinity();
+                return;
+            }
+            z.capacidadDesde = -std::numeric_limits<double>::infinity();
+        } else if (k >= 2 && k <= 7) {
+            // Qmax, computed at a fixed depth, grows with the slope.
+            const double h = c.holguraCapacidad;
+            const double holgura = 1e-12 * (2 * std::abs(d_.Q[k - 1]) + std::abs(h));
+            if (c.veredicto == Veredicto::CapacidadInsuficiente) {
+                if (-h > holgura) {
+                    z.capacidadHasta = std::max(z.capacidadHasta, i);
+                }
+                return;
+            }
+            if (h > holgura) {
+                z.capacidadDesde = std::min(z.capacidadDesde, i);
+            }
+        }
+        const bool sube = z.sentido > 0;
+        if (c.margenMinimo > 0) {
+            z.cumple = sube ? std::min(z.cumple, i) : std::max(z.cumple, i);
+        }
+        if (c.margenMaximo < 0) {
+            z.falla = sube ? std::max(z.falla, i) : std::min(z.falla, i);
+        }
+    }
+
     // The closed range that holds the value of `c`.
     std::pair<double, double> alcance(const Cota& c) const {
         if (c.cambio < 0) {
@@ -238,69 +374,31 @@ private:
 
     // Narrows the change to two adjacent doubles by halving the bit patterns between lo and hi:
     // positive doubles are ordered as their bit patterns, so at most 64 halvings get there
-    // whatever the magnitudes. Most halvings lie far from the change, and their answer is
-    // foregone for a condition monotone in the slope: once false position on the margin has
-    // bracketed the change closely, the halvings outside the bracket take the answer of its
-    // ends, and only those inside are evaluated. The doubles found are those that evaluating
-    // every halving finds.
-    static constexpr std::uint64_t kBitsHolgura = std::uint64_t{1} << 33;
-
+    // whatever the magnitudes. False position on the margin first evaluates slopes close to the
+    // change; where their bounds prove the outcome of a halving it is not evaluated, so the
+    // doubles found are those that evaluating every halving finds.
     void refinar(Cambio& x) {
-        const std::uint64_t lo = std::bit_cast<std::uint64_t>(x.lo);
-        const std::uint64_t hi = std::bit_cast<std::uint64_t>(x.hi);
-        std::uint64_t L = lo, H = hi; // x.pasaLo at L, the other verdict at H
-        acotar(x, L, H);
-        // The bracket's ends themselves may lie where the rounding of the depth search makes
-        // the verdict waver; the halvings are foregone only well outside it.
-        L = L - std::min(L - lo, kBitsHolgura);
-        H = H + std::min(hi - H, kBitsHolgura);
-        std::uint64_t a = lo, b = hi;
-        bool supuestos = mitades(x, a, b, L, H);
-        // Where the rounding of the depth search makes the verdict waver far and wide (tiny
-        // flows), a foregone answer may be wrong: then every halving is evaluated.
-        if (supuestos && (pasa(x.k, std::bit_cast<double>(a)) != x.pasaLo ||
-                          pasa(x.k, std::bit_cast<double>(b)) == x.pasaLo)) {
-            a = lo;
-            b = hi;
-            mitades(x, a, b, lo, hi);
+        acotar(x);
+        std::uint64_t a = std::bit_cast<std::uint64_t>(x.lo);
+        std::uint64_t b = std::bit_cast<std::uint64_t>(x.hi);
+        while (b - a > 1) {
+            const std::uint64_t m = a + (b - a) / 2;
+            (pasaSabido(x.k, std::bit_cast<double>(m)) == x.pasaLo ? a : b) = m;
         }
         x.lo = std::bit_cast<double>(a);
         x.hi = std::bit_cast<double>(b);
         x.refinado = true;
     }
 
-    // Halves a < b to adjacent patterns, evaluating the halvings strictly between L and H and
-    // taking those outside as a's (at or below L) or b's (at or above H). Returns whether a or b
-    // ends on such a foregone halving.
-    bool mitades(const Cambio& x, std::uint64_t& a, std::uint64_t& b, std::uint64_t L,
-                 std::uint64_t H) {
-        bool aSupuesto = false, bSupuesto = false;
-        while (b - a > 1) {
-            const std::uint64_t m = a + (b - a) / 2;
-            if (m <= L) {
-                a = m;
-                aSupuesto = true;
-            } else if (m >= H) {
-                b = m;
-                bSupuesto = true;
-            } else if (pasa(x.k, std::bit_cast<double>(m)) == x.pasaLo) {
-                a = m;
-                aSupuesto = false;
-            } else {
-                b = m;
-                bSupuesto = false;
-            }
-        }
-        return aSupuesto || bSupuesto;
-    }
-
-    // Closes L < H round the change of x by false position (with the Illinois correction) on
-    // its margin against the logarithm of the slope, until they are kBitsAcotado apart: some
-    // 2e-7 of the slope, far wider than the rounding of the depth search. The capacity's margin
-    // serves when the capacity test decides an end. Stops early, with L and H as good as they
-    // are, when a margin is not of use.
-    void acotar(const Cambio& x, std::uint64_t& L, std::uint64_t& H) {
+    // Closes in on the change of x by false position (with the Illinois correction) on its
+    // margin against the logarithm of the slope, until the slopes evaluated are kBitsAcotado
+    // apart: some 2e-7 of the slope. The capacity's margin serves when the capacity test
+    // decides an end. Stops early when a margin is not of use: the evaluations only teach
+    // refinar() where the outcomes are proven.
+    void acotar(const Cambio& x) {
         constexpr std::uint64_t kBitsAcotado = std::uint64_t{1} << 28;
+        std::uint64_t L = std::bit_cast<std::uint64_t>(x.lo);
+        std::uint64_t H = std::bit_cast<std::uint64_t>(x.hi);
         std::pair<double, double> mL, mH;
         const Salida sL = salida(x.k, std::bit_cast<double>(L), &mL);
         const Salida sH = salida(x.k, std::bit_cast<double>(H), &mH);
@@ -347,11 +445,13 @@ private:
         }
     }
 
-    Entradas d_; // its slope is the one under test
+    Entradas d_;                   // its slope is the one under test
+    std::vector<int> condiciones_; // the enabled ones, ascending
     ResultadoPendientes& r_;
     MemoriaColector& memoria_;
     bool huboError_ = false;
     std::vector<Cambio> cambios_;
+    std::array<Certezas, 11> certezas_{}; // by condition number
 };
 
 // The geometric grid of the first sweep, with both ends of the range exact.
@@ -406,9 +506,8 @@ std::string escribir(const Decimal& x, char sep) {
     return mantisa + "e" + std::to_string(x.e);
 }
 
-// x rounded to `cifras` significant digits, up (hacia > 0) or down (< 0), judged by the value
-// that the text reads back.
-std::string redondeo(double x, int cifras, int hacia, char sep) {
+// x to `cifras` significant digits, to the nearest.
+Decimal decimal(double x, int cifras) {
     char buf[64];
     const auto fin =
         std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, cifras - 1).ptr;
@@ -420,25 +519,77 @@ std::string redondeo(double x, int cifras, int hacia, char sep) {
         }
     }
     std::from_chars(p + 1 + (p[1] == '+'), fin, d.e);
-    std::int64_t tope = 1;
-    for (int c = 0; c < cifras; ++c) {
-        tope *= 10;
-    }
-    const double leido = leerNumero(escribir(d, sep), sep).value_or(x);
-    if ((hacia > 0 && leido < x) || (hacia < 0 && leido > x)) {
-        d.m += hacia > 0 ? 1 : -1;
-        if (d.m == tope) {
-            d.m = tope / 10;
-            ++d.e;
-        } else if (d.m < tope / 10) {
-            d.m = tope - 1;
-            --d.e;
-        }
-    }
-    return escribir(d, sep);
+    return d;
 }
 
-ExtremoPendiente extremo(Busqueda& b, const Tramo& t, bool esMinima, char sep) {
+// d one unit of its last digit up (hacia > 0) or down.
+Decimal vecino(Decimal d, int hacia) {
+    std::int64_t tope = 1;
+    for (int c = 0; c < d.cifras; ++c) {
+        tope *= 10;
+    }
+    d.m += hacia > 0 ? 1 : -1;
+    if (d.m == tope) {
+        d.m = tope / 10;
+        ++d.e;
+    } else if (d.m < tope / 10) {
+        d.m = tope - 1;
+        --d.e;
+    }
+    return d;
+}
+
+// x rounded to `cifras` significant digits, up (hacia > 0) or down (< 0), judged by the value
+// that the text reads back.
+Decimal redondeo(double x, int cifras, int hacia, char sep) {
+    const Decimal d = decimal(x, cifras);
+    const double leido = leerNumero(escribir(d, sep), sep).value_or(x);
+    if ((hacia > 0 && leido < x) || (hacia < 0 && leido > x)) {
+        return vecino(d, hacia);
+    }
+    return d;
+}
+
+// The shortest text of up to 17 digits that reads back as x itself.
+std::string textoExacto(double x, char sep) {
+    std::string t = conversionSimple(x, sep);
+    for (int cifras = 16; cifras <= 17 && leerNumero(t, sep) != x; ++cifras) {
+        t = escribir(decimal(x, cifras), sep);
+    }
+    return t;
+}
+
+// Steps the shown value of an included end inward, one unit of its last digit at a time and
+// then with one digit more, inside [desde, hasta], until the value read back passes every
+// enabled condition. A run whose every such value fails (verdicts that waver, in a run narrower
+// than the wavering) gives nothing.
+std::optional<std::string> textoQueCumple(Busqueda& b, double x, bool esMinima, double desde,
+                                          double hasta, char sep) {
+    constexpr int kPasos = 32; // per number of digits
+    const int hacia = esMinima ? 1 : -1;
+    for (int cifras = 4; cifras <= 17; ++cifras) {
+        Decimal d = redondeo(x, cifras, hacia, sep);
+        for (int paso = 0; paso < kPasos; ++paso, d = vecino(d, hacia)) {
+            const std::string t = escribir(d, sep);
+            const std::optional<double> v = leerNumero(t, sep);
+            if (!v || *v < desde || *v > hasta) {
+                break;
+            }
+            if (b.cumplenTodas(*v)) {
+                return t;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// An end as shown. An included end's text, typed as the case's slope, passes every enabled
+// condition: the engine is asked at the value it reads back, and where that fails the text
+// steps inward. An excluded end (condition 8's Imin, or an end whose run holds no passing
+// value) shows the bound itself in as many digits as read back as that very double, at which
+// its deciding condition (or some condition) fails. `suelo` is the least value an upper end
+// may show: the lower end's shown value, so that the two never cross.
+ExtremoPendiente extremo(Busqueda& b, const Tramo& t, bool esMinima, double suelo, char sep) {
     ExtremoPendiente e;
     const double desde = b.valor(t.desde);
     const double hasta = b.valor(t.hasta);
@@ -448,12 +599,25 @@ ExtremoPendiente extremo(Busqueda& b, const Tramo& t, bool esMinima, char sep) {
         // i > Imin: the end is Imin itself, excluded.
         e.valor = std::nextafter(desde, 0.0);
         e.incluido = false;
-        e.texto = conversionSimple(e.valor, sep);
-    } else if (e.condicion == 9 && !esMinima) {
+        e.texto = textoExacto(e.valor, sep);
+        return e;
+    }
+    if (e.condicion == 9 && !esMinima) {
         e.texto = conversionSimple(e.valor, sep); // Imax, included
     } else {
         e.texto = textoExtremo(e.valor, esMinima, desde, hasta, sep);
     }
+    const std::optional<double> v = leerNumero(e.texto, sep);
+    if (v && *v >= std::max(desde, suelo) && *v <= hasta && b.cumplenTodas(*v)) {
+        return e;
+    }
+    if (std::optional<std::string> otro =
+            textoQueCumple(b, e.valor, esMinima, std::max(desde, suelo), hasta, sep)) {
+        e.texto = *otro;
+        return e;
+    }
+    e.incluido = false;
+    e.texto = textoExacto(e.valor, sep);
     return e;
 }
 
@@ -502,7 +666,7 @@ std::string textoExtremo(double x, bool esMinima, double minima, double maxima,
                          char separadorDecimal) {
     std::string t;
     for (int cifras = 4; cifras <= 17; ++cifras) {
-        t = redondeo(x, cifras, esMinima ? 1 : -1, separadorDecimal);
+        t = escribir(redondeo(x, cifras, esMinima ? 1 : -1, separadorDecimal), separadorDecimal);
         const std::optional<double> v = leerNumero(t, separadorDecimal);
         if (v && *v >= minima && *v <= maxima) {
             return t;
@@ -557,14 +721,14 @@ ResultadoPendientes pendientesAdmisibles(const Entradas& d, const Activas& activ
 
     // Every enabled condition over the grid, then the runs of each condition.
     const std::vector<double> m = malla();
-    Busqueda busqueda(base, r, memoria);
     std::vector<int> condiciones;
     for (int k = 1; k <= 10; ++k) {
         if (activas[k - 1]) {
             condiciones.push_back(k);
         }
     }
-    const std::vector<std::vector<char>> pasaEn = busqueda.barrer(condiciones, m);
+    Busqueda busqueda(base, condiciones, r, memoria);
+    const std::vector<std::vector<char>> pasaEn = busqueda.barrer(m);
     std::vector<Tramo> admisibles{
         {Cota{-1, true, kPendienteMinima}, Cota{-1, false, kPendienteMaxima}}};
     std::vector<std::vector<Tramo>> porCondicion;
@@ -581,11 +745,16 @@ ResultadoPendientes pendientesAdmisibles(const Entradas& d, const Activas& activ
 
     for (const Tramo& t : admisibles) {
         IntervaloPendientes i;
+        double desde = busqueda.valor(t.desde);
         if (busqueda.condicion(t.desde) != 0) {
-            i.minima = extremo(busqueda, t, true, separadorDecimal);
+            i.minima = extremo(busqueda, t, true, desde, separadorDecimal);
+            if (i.minima->incluido) {
+                desde =
+                    std::max(desde, leerNumero(i.minima->texto, separadorDecimal).value_or(desde));
+            }
         }
         if (busqueda.condicion(t.hasta) != 0) {
-            i.maxima = extremo(busqueda, t, false, separadorDecimal);
+            i.maxima = extremo(busqueda, t, false, desde, separadorDecimal);
         }
         r.intervalos.push_back(i);
     }

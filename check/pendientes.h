@@ -13,13 +13,14 @@ namespace colvero {
 inline constexpr double kPendienteMinima = 1e-7; // m/m
 inline constexpr double kPendienteMaxima = 1.0;  // m/m
 
-// Grid points per decade of the first sweep over the range: every change of verdict is found
-// between two neighbouring grid slopes, and narrowed from there.
+// Grid points per decade of the sweep over the range: the answer is what evaluating every
+// grid slope and every halving between two grid slopes of different verdict gives. A change of
+// verdict and its way back both between two neighbouring grid slopes go unseen (with tiny
+// flows the verdicts waver within a grid step).
 inline constexpr int kPuntosPorDecada = 24;
-// Every kAnclasCada-th grid slope is evaluated first; the slopes between two anchors only
-// where the anchors' outcomes differ, by halving. A change of verdict and its way back both
-// between two anchors with the same outcome would go unseen: no condition does that, each
-// comparing a quantity monotone in the slope.
+// Every kAnclasCada-th grid slope is evaluated first. Any other slope is evaluated only where
+// the margin bounds of the slopes evaluated so far do not prove its outcome (see Certezas in
+// pendientes.cpp): the answer stays the very same doubles.
 inline constexpr std::size_t kAnclasCada = 24;
 
 // One end of an interval of admissible slopes.
@@ -27,7 +28,10 @@ struct ExtremoPendiente {
     double valor = 0;     // the bound, m/m
     bool incluido = true; // whether `valor` itself is admissible
     int condicion = 0;    // the condition whose change of verdict is this end
-    std::string texto;    // shown value; typing it passes (but for condition 8's Imin)
+    // Shown value. Read back as the case's slope, it passes every enabled condition when the
+    // end is included and fails some when it is excluded (condition 8's Imin, or an end whose
+    // run holds no value that passes).
+    std::string texto;
 };
 
 // Admissible slopes from `minima` to `maxima`; an end that is the end of the searched range

@@ -1,11 +1,15 @@
 // Arbitrary cases through the search of admissible slopes. The first two bytes hold the ten
 // enable flags; then each of the 22 inputs takes three bytes, a value spread over a wide
 // logarithmic range for its kind (negative when the first byte is high), or eight raw bytes.
-// Checks that the intervals are in order inside the searched range, and that each end is a
-// change of verdict of its deciding condition, evaluated afresh without any memory: it passes
-// there exactly when the end is included, and fails one double outside.
+// Checks that the search finds the very ends of the plain search (tests/check/busqueda_llana.h),
+// that the intervals are in order inside the searched range, that each end is a change of
+// verdict of its deciding condition, evaluated afresh without any memory, and that each shown
+// value, read back as the slope, passes every enabled condition exactly when its end is
+// included.
+#include "check/numero.h"
 #include "check/pendientes.h"
 #include "hydraulics/aritmetica.h"
+#include "tests/check/busqueda_llana.h"
 
 #include <cmath>
 #include <cstddef>
@@ -62,6 +66,20 @@ bool cumple(Entradas d, int k, double i) {
     }
 }
 
+bool todasCumplen(Entradas d, const Activas& activas, double i) {
+    d.i = i;
+    const Evaluacion ev = evaluar(d, activas);
+    if (ev.fin != FinEvaluacion::Completa) {
+        return false;
+    }
+    for (int k = 1; k <= 10; ++k) {
+        if (activas[k - 1] && ev.condiciones[k - 1].veredicto != Veredicto::Cumple) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t tamano) {
@@ -92,9 +110,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t tam
     d.Vmin10 = l.valor(-1.5, 0.5);
 
     const ResultadoPendientes r = pendientesAdmisibles(d, activas, '.');
-    exige(r.evaluaciones < 20000);
-    if (r.fin != FinPendientes::Realizado) {
+    if (r.fin == FinPendientes::ColectorInvalido) {
         exige(r.intervalos.empty() && !r.motivo.empty());
+        return 0;
+    }
+    bool error = false;
+    const std::vector<prueba::Racha> llana = prueba::busquedaLlana(d, activas, error);
+    exige(prueba::mismosExtremos(r, llana));
+    if (r.fin == FinPendientes::Error) {
+        exige(r.intervalos.empty() && !r.motivo.empty() && error);
         return 0;
     }
     exige(r.intervalos.empty() != r.motivo.empty());
@@ -109,11 +133,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t tam
             exige(x.valor >= antes && x.valor <= kPendienteMaxima);
             antes = x.valor;
             const bool esMinima = e == &t.minima;
-            exige(cumple(d, x.condicion, x.valor) == x.incluido);
+            const bool imin = esMinima && x.condicion == 8;
+            exige(cumple(d, x.condicion, x.valor) != imin && !(imin && x.incluido));
             const double fuera = std::nextafter(x.valor, esMinima ? 0.0 : 2.0);
-            if (x.incluido && fuera >= kPendienteMinima && fuera <= kPendienteMaxima) {
+            if (!imin && fuera >= kPendienteMinima && fuera <= kPendienteMaxima) {
                 exige(!cumple(d, x.condicion, fuera));
             }
+            const std::optional<double> mostrado = leerNumero(x.texto, '.');
+            exige(mostrado && todasCumplen(d, activas, *mostrado) == x.incluido);
         }
     }
     return 0;

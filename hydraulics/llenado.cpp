@@ -17,12 +17,15 @@ InformeTeta3 TETA3(double D, double n, double i, double& Q, double& teta, Memori
     const double raizI = potencia(i, 0.5); // the same at every trial
     std::int32_t nodo = -1;                // the trial's node in `memoria`
     bool arriba = false;
+    InformeTeta3 informe{FinTeta3::Tolerancia, 0, lo, hi};
     for (;;) {
         const double m = (hi + lo) / 2.0;
         // Once the midpoint is one of the bounds the bracket is two adjacent doubles (or the
         // target lies beyond reach): the last trial is the best the search can give.
         if (pruebas > 0 && (m == lo || m == hi)) {
-            return {FinTeta3::IntervaloAgotado, pruebas};
+            informe.fin = FinTeta3::IntervaloAgotado;
+            informe.pruebas = pruebas;
+            return informe;
         }
         GeometriaProfundidad g;
         if (memoria) {
@@ -38,14 +41,19 @@ InformeTeta3 TETA3(double D, double n, double i, double& Q, double& teta, Memori
         ++pruebas;
         const double r = Q - objetivo;
         if (std::abs(r) < kToleranciaTeta3) {
-            return {FinTeta3::Tolerancia, pruebas};
+            informe.pruebas = pruebas;
+            return informe;
         }
         // r is finite and not 0 here (an exact hit meets the tolerance).
         arriba = r <= 0;
         if (r > 0) {
             hi = m;
+            informe.alto = m;
+            informe.geometriaAlto = g;
         } else {
             lo = m;
+            informe.bajo = m;
+            informe.geometriaBajo = g;
         }
     }
 }

@@ -1,9 +1,8 @@
 #pragma once
 // TETA3: the normal depth of a flow in a circular section, by bisection on the depth.
+#include "hydraulics/seccion.h"
 
 namespace colvero::hidraulica {
-
-class MemoriaSeccion;
 
 // Why the bisection stopped.
 enum class FinTeta3 {
@@ -14,6 +13,15 @@ enum class FinTeta3 {
 struct InformeTeta3 {
     FinTeta3 fin;
     int pruebas; // trial depths evaluated
+    // The last bracket of the bisection, m: the flow of `bajo` falls short of the target by at
+    // least the tolerance and that of `alto` exceeds it by as much, so on the lower branch
+    // (depths up to 0.938·D, where the flow grows with the depth) every depth within the
+    // tolerance lies strictly between them. `bajo` is 0 and `alto` 1.876·D where no trial
+    // moved them; their geometry is then not set.
+    double bajo = 0;
+    double alto = 0;
+    GeometriaProfundidad geometriaBajo{};
+    GeometriaProfundidad geometriaAlto{};
 };
 
 // Tolerance on the flow of the accepted trial, m3/s.

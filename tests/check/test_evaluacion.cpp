@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 #include <string>
 
 namespace colvero {
@@ -138,6 +139,56 @@ TEST(Evaluacion, CadaCondicionSolaDecideLoMismoQueLaEvaluacionCompleta) {
             EXPECT_EQ(sola.dato, ev.condiciones[k - 1].dato) << i << " " << k;
         }
     }
+}
+
+// The margin bounds at a slope p hold for the margin computed at every slope on one side of it:
+// the slope search skips evaluations on that promise. Flows from 1e-11 m3/s, where the depth
+// search accepts depths far from the exact one, to near the capacity, where the normal depth
+// passes the peaks of the velocity and of the Froude number; the slopes compared lie from
+// adjacent doubles to a factor of 3 away.
+TEST(CotasDelMargen, AcotanElMargenCalculadoATodaPendienteAUnLado) {
+    std::mt19937_64 azar(7);
+    std::uniform_real_distribution<double> u(0, 1);
+    int acotadas = 0, comparadas = 0;
+    for (int caso = 0; caso < 200; ++caso) {
+        Entradas d = casoBase();
+        d.D = 0.2 + 2 * u(azar);
+        d.Q.fill(std::pow(10.0, -11 + 11.3 * u(azar)) * d.D * d.D);
+        d.gammaParticula = u(azar) < 0.2 ? 0.9 : 2.65;
+        const double p = std::pow(10.0, -6 + 6 * u(azar));
+        for (int k = 1; k <= 10; ++k) {
+            d.i = p;
+            const ResultadoCondicion en = evaluarCondicion(d, k);
+            if (!(en.margenMinimo <= en.margenMaximo)) {
+                continue;
+            }
+            ++acotadas;
+            EXPECT_LE(en.margenMinimo, en.margen);
+            EXPECT_GE(en.margenMaximo, en.margen);
+            const int sentido = sentidoMargen(d, k);
+            for (int j = 0; j < 40; ++j) {
+                const double lejos = std::pow(3.0, 2 * u(azar) - 1);
+                d.i = j < 10 ? p + (j - 5) * p * 1e-15 : p * lejos;
+                const ResultadoCondicion c = evaluarCondicion(d, k);
+                if (std::isnan(c.margen) || c.veredicto == Veredicto::CapacidadInsuficiente) {
+                    continue;
+                }
+                ++comparadas;
+                // Where the margin grows with the slope, above p it is at least the lower
+                // bound and below p at most the upper one; the other way where it falls.
+                const bool arriba = d.i >= p;
+                SCOPED_TRACE("caso " + std::to_string(caso) + ", condición " + std::to_string(k));
+                if (arriba == (sentido > 0)) {
+                    EXPECT_GE(c.margen, en.margenMinimo) << d.i << " frente a " << p;
+                }
+                if (arriba != (sentido > 0) || d.i == p) {
+                    EXPECT_LE(c.margen, en.margenMaximo) << d.i << " frente a " << p;
+                }
+            }
+        }
+    }
+    EXPECT_GT(acotadas, 1000);
+    EXPECT_GT(comparadas, 30000);
 }
 
 } // namespace

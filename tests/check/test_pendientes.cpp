@@ -1,12 +1,15 @@
 #include "check/pendientes.h"
 
+#include "check/calcular.h"
 #include "check/numero.h"
 
 #include "caso_base.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <optional>
 #include <string>
 
 namespace colvero {
@@ -156,6 +159,121 @@ TEST(Pendientes, CaudalDiminutoCadaExtremoEsUnCambio) {
     EXPECT_FALSE(cumple(d, t.maxima->condicion, std::nextafter(t.maxima->valor, 1.0)));
 }
 
+// A case as the window holds it: texts with a decimal comma, the given conditions enabled.
+struct Tecleado {
+    const char* nombre;
+    const char* D;
+    std::array<const char*, 7> Q;
+    const char* Vmax;
+    const char* Vmin;
+    const char* yDmax;
+    const char* dpMin;
+    Activas activas;
+};
+
+Calculo calculo(const Tecleado& t) {
+    Calculo c;
+    c.colector = {t.D, "0,013", "0,005"};
+    for (std::size_t k = 0; k < 7; ++k) {
+        c.caudal[k] = t.Q[k];
+    }
+    Criterio& k = c.criterio;
+    k.activa = t.activas;
+    k.Vmax = t.Vmax;
+    k.Vmin = t.Vmin;
+    k.yDmax = t.yDmax;
+    k.gammaParticula = "2,65";
+    k.gammaAgua = "1";
+    k.dpMin = t.dpMin;
+    k.Fmin = "0,3";
+    k.Fmax = "3";
+    k.Imin = "0,0001";
+    k.Imax = "0,3";
+    k.yD10 = "50";
+    k.Vmin10 = "0,3";
+    return c;
+}
+
+class ExtremosTecleados : public testing::TestWithParam<Tecleado> {};
+
+// Every shown end, typed into the case's slope box and run through Calcular as the window does
+// it, gives what it says: every enabled condition «[SI]» if it is included, some condition not
+// if it is excluded.
+TEST_P(ExtremosTecleados, CalcularDaLoQueElExtremoPromete) {
+    Calculo c = calculo(GetParam());
+    const std::optional<Entradas> d = convertirEntradas(c, ',');
+    ASSERT_TRUE(d);
+    const ResultadoPendientes r = pendientesAdmisibles(*d, c.criterio.activa, ',');
+    ASSERT_EQ(r.fin, FinPendientes::Realizado);
+    ASSERT_FALSE(r.intervalos.empty()) << r.motivo;
+    int extremos = 0;
+    for (const IntervaloPendientes& t : r.intervalos) {
+        for (const auto* e : {&t.minima, &t.maxima}) {
+            if (!*e) {
+                continue;
+            }
+            ++extremos;
+            SCOPED_TRACE((*e)->texto);
+            c.colector.i = (*e)->texto;
+            ValoresGuardados guardados;
+            const ResultadoCalculo calculado = calcular(c, guardados, ',');
+            ASSERT_EQ(calculado.fin, FinCalculo::Realizado);
+            bool todas = true;
+            for (int k = 1; k <= 10; ++k) {
+                if (c.criterio.activa[k - 1]) {
+                    const bool si = calculado.notas[k - 1].find("[SI]") != std::string::npos;
+                    EXPECT_EQ(si, calculado.condiciones[k - 1].veredicto == Veredicto::Cumple);
+                    todas = todas && si;
+                }
+            }
+            EXPECT_EQ(todas, (*e)->incluido);
+        }
+    }
+    EXPECT_GT(extremos, 0);
+}
+
+constexpr Activas solo2{false, true};
+constexpr Activas todas{true, true, true, true, true, true, true, true, true, true};
+
+INSTANTIATE_TEST_SUITE_P(Pendientes, ExtremosTecleados,
+                         testing::Values(
+                             // 0,005577 gave v = 0,20000001 while the search's own end passed.
+                             Tecleado{"MedioMetroCon02LitrosPorSegundo",
+                                      "0,6",
+                                      {"1", "0,0002", "1", "1", "1", "1", "1"},
+                                      "0,2",
+                                      "0,1",
+                                      "80",
+                                      "1",
+                                      solo2},
+                             Tecleado{"UnMetroCon2e11MetrosCubicos",
+                                      "1",
+                                      {"1", "2,04e-11", "1", "1", "1", "1", "1"},
+                                      "0,0032",
+                                      "0,1",
+                                      "80",
+                                      "1",
+                                      solo2},
+                             Tecleado{"CaudalesDiminutosYDiezCondiciones",
+                                      "0,3",
+                                      {"1e-9", "3e-7", "2e-6", "1e-5", "4e-8", "1e-4", "2e-10"},
+                                      "0,05",
+                                      "0,002",
+                                      "3",
+                                      "1e-6",
+                                      todas},
+                             Tecleado{"CaudalesDeProyectoYDiezCondiciones",
+                                      "1",
+                                      {"1", "1", "0,2", "1", "1", "1", "1"},
+                                      "3",
+                                      "0,6",
+                                      "75",
+                                      "1",
+                                      todas}),
+                         [](const testing::TestParamInfo<Tecleado>& i) {
+                             return std::string(i.param.nombre);
+                         });
+
 TEST(Pendientes, ParticulaMasLigeraQueElAguaAcotaPorArriba) {
     Entradas d = casoBase();
     d.gammaParticula = 0.9;
@@ -197,6 +315,20 @@ TEST(Pendientes, LimitesDeLas8Y9TalCualSon) {
     EXPECT_EQ(t.maxima->texto, "0,0375");
     EXPECT_EQ(t.maxima->valor, 0.0375);
     EXPECT_TRUE(t.maxima->incluido);
+}
+
+// An Imin that 15 digits do not write exactly (0.1 + 0.2 reads as 0.30000000000000004): «0,3»
+// typed back would pass (8), against the excluded end it stands for.
+TEST(Pendientes, IminExcluidaSeMuestraCifraACifra) {
+    Entradas d = casoBase();
+    d.Imin = 0.1 + 0.2;
+    const ResultadoPendientes r = pendientesAdmisibles(d, solo({8}), ',');
+    ASSERT_EQ(r.intervalos.size(), 1u);
+    ASSERT_TRUE(r.intervalos[0].minima);
+    const ExtremoPendiente& e = *r.intervalos[0].minima;
+    EXPECT_FALSE(e.incluido);
+    EXPECT_EQ(e.texto, "0,30000000000000004");
+    EXPECT_FALSE(cumple(d, 8, *leerNumero(e.texto, ',')));
 }
 
 TEST(Pendientes, SinCondicionesActivasPasaTodoElRango) {
