@@ -10,7 +10,7 @@
 namespace colvero {
 namespace {
 
-constexpr qint64 kMaximoInforme = qint64{1} << 31; // bytes
+constexpr qint64 kMaximoInforme = qint64{1} << 30; // bytes: line numbers stay within an int
 constexpr std::string_view kTabla = "Link Flow Summary";
 
 std::vector<std::string_view> partir(std::string_view linea) {

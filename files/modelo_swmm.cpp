@@ -20,7 +20,7 @@ using red::Nodo;
 using red::TipoEnlace;
 using red::TipoNodo;
 
-constexpr qint64 kMaximoModelo = qint64{1} << 31; // bytes
+constexpr qint64 kMaximoModelo = qint64{1} << 30; // bytes: line numbers stay within an int
 
 // US gallon: 231 cubic inches of 0.0254 m.
 constexpr double kGalon = 231 * 0.0254 * 0.0254 * 0.0254; // m3

@@ -196,5 +196,41 @@ TEST(TramosGrafo, ConductoSinSeccion) {
     EXPECT_EQ((*r)[0].omitido, "");
 }
 
+// A model read from its text, with the faults the topology names: a missing node, an adverse
+// reach, a bifurcation and a loop.
+TEST(TramosGrafo, ModeloConFallosDesdeSuTexto) {
+    const ModeloSwmm m = modeloSwmmDeBytes(
+        "[OPTIONS]\nFLOW_UNITS LPS\n[JUNCTIONS]\nA 10 2\nB 9 2\nC 9.2 2\nD 8 2\nE 7.9 2\n"
+        "[OUTFALLS]\nS 5 FREE\n[CONDUITS]\nT1 A B 50 0.013\nT2 B C 50 0.013\nT3 C X 50 0.013\n"
+        "T4 B D 50 0.013\nT5 D E 50 0.013\nT6 E D 50 0.013\nT7 E S 50 0.013\n"
+        "[XSECTIONS]\nT1 CIRCULAR 0.3\nT2 CIRCULAR 0.3\nT3 CIRCULAR 0.3\nT4 CIRCULAR 0.3\n"
+        "T5 CIRCULAR 0.3\nT6 CIRCULAR 0.3\nT7 CIRCULAR 0.3\n[DWF]\nA FLOW 2\n",
+        QStringLiteral("m.inp"));
+    const Topologia t = construirTopologia(m.red);
+    std::string error;
+    const Hipotesis h;
+    EXPECT_FALSE(tramosDeModelo(m.red, t, nullptr, &h, error));
+    EXPECT_EQ(error, "del nodo «B» salen varios conductos («T2», «T4»): no se sabe por cuál "
+                     "sigue el caudal; del nodo «E» salen varios conductos («T6», «T7»): no se "
+                     "sabe por cuál sigue el caudal");
+    InformeSwmm inf;
+    for (const char* id : {"T1", "T2", "T3", "T4", "T5", "T6", "T7"})
+        inf.enlaces[id].caudal = 0.01;
+    const auto r = tramosDeModelo(m.red, t, &inf, nullptr, error);
+    ASSERT_TRUE(r) << error;
+    EXPECT_EQ((*r)[0].error, "");
+    EXPECT_NEAR((*r)[0].i, 1 / std::sqrt(2500 - 1.0), 1e-15);
+    EXPECT_EQ((*r)[1].error,
+              "pendiente negativa: la solera de aguas abajo está más alta que la de aguas arriba");
+    EXPECT_EQ((*r)[2].error, "el nodo «X» no está en el modelo");
+    EXPECT_FALSE((*r)[2].cotaFin);
+    EXPECT_EQ((*r)[5].error,
+              "pendiente negativa: la solera de aguas abajo está más alta que la de aguas arriba");
+    bool bucle = false;
+    for (const ProblemaTopologia& p : t.problemas)
+        bucle = bucle || p.mensaje == "los enlaces «T5», «T6» forman un bucle";
+    EXPECT_TRUE(bucle);
+}
+
 } // namespace
 } // namespace colvero::red
