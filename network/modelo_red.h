@@ -34,7 +34,7 @@ struct Enlace {
     // Conduits only.
     double longitud = 0;              // m; along the pipe or horizontal (ModeloRed::longitudes)
     double n = 0;                     // Manning's n
-    std::optional<double> cotaInicio; // invert at the upstream end, m (unknown end node: none)
+    std::optional<double> cotaInicio; // invert at the upstream end, m (none from an unknown node)
     std::optional<double> cotaFin;    // invert at the downstream end, m
     std::string forma;                // cross-section shape as the source writes it; empty: none
     bool circular = false;

@@ -193,12 +193,13 @@ Topologia construirTopologia(const ModeloRed& m) {
 
     // The link followed from each node, and the bifurcations.
     t.sigue.assign(nn, -1);
+    std::vector<int> conductos;
     for (size_t v = 0; v < nn; ++v) {
         const int nodo = static_cast<int>(v);
         const int total = salen.cuantos(nodo);
         if (total == 0)
             continue;
-        std::vector<int> conductos;
+        conductos.clear();
         const int* l = salen.primero(nodo);
         for (int k = 0; k < total; ++k) {
             if (m.enlaces[static_cast<size_t>(l[k])].esConducto())
