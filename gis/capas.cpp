@@ -588,10 +588,11 @@ RedSig leerRedSig(const OrigenCapa& tramos, const OrigenCapa& pozos, double tole
         extremos.emplace_back(nodoEn(t.inicio), nodoEn(t.fin));
 
     // A node without its own invert takes the lowest of the reaches' ends there.
-    std::vector<bool> sale(r.red.nodos.size(), false);
+    std::vector<bool> sale(r.red.nodos.size(), false), llega(r.red.nodos.size(), false);
     for (size_t k = 0; k < leidos.size(); ++k) {
         const auto [a, b] = extremos[k];
         sale[static_cast<size_t>(a)] = true;
+        llega[static_cast<size_t>(b)] = true;
         for (const auto& [nodo, cota] :
              {std::pair(a, leidos[k].enlace.cotaInicio), std::pair(b, leidos[k].enlace.cotaFin)}) {
             double& solera = r.red.nodos[static_cast<size_t>(nodo)].cotaSolera;
@@ -601,7 +602,7 @@ RedSig leerRedSig(const OrigenCapa& tramos, const OrigenCapa& pozos, double tole
         }
     }
     for (size_t k = 0; k < r.red.nodos.size(); ++k)
-        if (!sale[k])
+        if (llega[k] && !sale[k])
             r.red.nodos[k].tipo = red::TipoNodo::Vertido;
 
     r.red.enlaces.reserve(leidos.size());

@@ -42,9 +42,10 @@ struct RedSig {
 // Reads the reaches of `tramos` and, when `pozos.ruta` is not empty, the manholes of `pozos`.
 // Reach ends closer than `tolerancia` (layer units) to a manhole join it (the closest), else
 // they join each other; an end with no manhole near gets a generated node ("N1", "N2"… not
-// taken by a manhole) whose invert is the lowest invert of the reaches that end there. A node
-// that no reach leaves is an outfall. A layer in degrees, a reach layer without a coordinate
-// system whose lengths come from the geometry, or manholes in another system, are refused.
+// taken by a manhole) whose invert is the lowest invert of the reaches that end there (NaN when
+// nothing gives one). A node that reaches enter and none leaves is an outfall. A layer in degrees,
+// a reach layer without a coordinate system whose lengths come from the geometry, or manholes in
+// another system, are refused.
 RedSig leerRedSig(const OrigenCapa& tramos, const OrigenCapa& pozos, double tolerancia = 0.01);
 
 // The names of the layers of a vector file, as GDAL lists them.

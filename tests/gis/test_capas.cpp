@@ -184,7 +184,8 @@ TEST_F(Capas, ManholesJoinTheReachEnds) {
                      {"cota_terreno", OFTReal},
                      {"caudal_medio", OFTReal}},
                     {{"POINT (0.003 0)", {"P1", "102", "104.5", "0.002"}},
-                     {"POINT (100 0)", {"P2", "101", std::nullopt, std::nullopt}}}}});
+                     {"POINT (100 0)", {"P2", "101", std::nullopt, std::nullopt}},
+                     {"POINT (900 900)", {"P9", "90", std::nullopt, std::nullopt}}}}});
     const RedSig s = leer(tr, po);
     ASSERT_EQ(s.red.enlaces.size(), 3u);
     const red::Enlace& a = *enlace(s, "A");
@@ -198,7 +199,9 @@ TEST_F(Capas, ManholesJoinTheReachEnds) {
     EXPECT_EQ(a.cotaFin, 101.0);
     EXPECT_EQ(b.cotaFin, 101.5) << "a reach's own invert stands";
     EXPECT_EQ(c.cotaInicio, 101.0);
-    ASSERT_EQ(s.red.nodos.size(), 4u);
+    ASSERT_EQ(s.red.nodos.size(), 5u);
+    EXPECT_EQ(s.red.nodos[2].id, "P9");
+    EXPECT_EQ(s.red.nodos[2].tipo, red::TipoNodo::Pozo) << "a manhole no reach enters";
     const red::Nodo& p1 = s.red.nodos[0];
     EXPECT_EQ(p1.id, "P1");
     EXPECT_EQ(p1.cotaTerreno, 104.5);
@@ -221,7 +224,7 @@ TEST_F(Capas, ManholesJoinTheReachEnds) {
     const red::Topologia t = red::construirTopologia(s.red);
     EXPECT_NEAR(t.pendiente[0], 1.0 / 100.0, 1e-12);
     EXPECT_NEAR(t.pendiente[2], 3.0 / 100.0, 1e-12);
-    EXPECT_EQ(t.partes, 1);
+    EXPECT_EQ(t.vertidos, 1);
 }
 
 // A generated node never takes a manhole's name.
