@@ -22,22 +22,21 @@ def main():
     capa = sys.argv[2] if len(sys.argv) == 3 else "tramos"
     app = QgsApplication([], False)
     app.initQgis()
-    try:
-        layer = QgsVectorLayer(f"{ruta}|layername={capa}", capa, "ogr")
-        if not layer.isValid():
-            print(f"QGIS no abre la capa «{capa}» de «{ruta}»", file=sys.stderr)
-            return 1
-        r = layer.renderer()
-        print("renderer:", r.type())
-        atributo = r.classAttribute() if hasattr(r, "classAttribute") else ""
-        print("atributo:", atributo)
-        for c in getattr(r, "categories", lambda: [])():
-            print(f"clase: {c.value()!r} {c.label()} {c.symbol().color().name()}")
-        print("entidades:", layer.featureCount())
-        return 0 if r.type() == "categorizedSymbol" and atributo == "cumple" else 1
-    finally:
-        app.exitQgis()
-
+    layer = QgsVectorLayer(f"{ruta}|layername={capa}", capa, "ogr")
+    if not layer.isValid():
+        print(f"QGIS no abre la capa «{capa}» de «{ruta}»", file=sys.stderr)
+        return 1
+    r = layer.renderer()
+    tipo = r.type()
+    atributo = r.classAttribute() if hasattr(r, "classAttribute") else ""
+    print("renderer:", tipo)
+    print("atributo:", atributo)
+    for c in getattr(r, "categories", lambda: [])():
+        print(f"clase: {c.value()!r} {c.label()} {c.symbol().color().name()}")
+    print("entidades:", layer.featureCount())
+    sys.stdout.flush()
+    # QGIS may crash while Python tears its objects down: leave without that.
+    os._exit(0 if tipo == "categorizedSymbol" and atributo == "cumple" else 1)
 
 if __name__ == "__main__":
     sys.exit(main())
