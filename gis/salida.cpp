@@ -44,7 +44,7 @@ public:
         QByteArray plantilla = carpeta + "/.colvero-XXXXXX";
         if (!::mkdtemp(plantilla.data()))
             falloArchivo(QStringLiteral("No se puede crear %1: %2.")
-                             .arg(entreComillas(nombre), QString::fromLocal8Bit(strerror(errno))));
+                             .arg(entreComillas(nombre), causaDelError(errno)));
         ruta_ = plantilla;
     }
     ~CarpetaTemporal() { QDir(QFile::decodeName(ruta_)).removeRecursively(); }
@@ -183,7 +183,10 @@ void escribirRedSig(const QByteArray& ruta, const red::ModeloRed& modelo, const 
                                                                 : OFTString});
 
     const FormatoSig formato = formatoDe(ruta);
-    const QFileInfo destino(QFile::decodeName(ruta));
+    // A link keeps pointing at the file it names; the file behind it is replaced.
+    QFileInfo destino(QFile::decodeName(ruta));
+    if (destino.isSymLink())
+        destino = QFileInfo(destino.symLinkTarget());
     const QByteArray carpeta = QFile::encodeName(destino.absolutePath());
     CarpetaTemporal temporal(carpeta, nombre);
     const QByteArray base = QFile::encodeName(destino.fileName());
@@ -329,8 +332,7 @@ void escribirRedSig(const QByteArray& ruta, const red::ModeloRed& modelo, const 
     for (const QByteArray& h : orden)
         if (::rename((temporal.ruta() + "/" + h).constData(), (carpeta + "/" + h).constData()) != 0)
             fallo(QStringLiteral("no se puede poner en su sitio %1 (%2)")
-                      .arg(entreComillas(QFile::decodeName(h)),
-                           QString::fromLocal8Bit(strerror(errno))));
+                      .arg(entreComillas(QFile::decodeName(h)), causaDelError(errno)));
     if (formato == FormatoSig::Shapefile) {
         // Files of the old layer that the new one does not have (an index, a .prj) would
         // describe the wrong data.

@@ -232,6 +232,25 @@ TEST_F(Salida, AFailedWriteLeavesTheTargetAndNoTemporary) {
               QStringList({"entrada.gpkg", "viejo.gpkg"}));
 }
 
+TEST_F(Salida, ALinkKeepsPointingAtTheFileItNames) {
+    const RedSig s = entrada();
+    const QByteArray out = ruta("real.gpkg");
+    escribirTexto(out, "contenido anterior");
+    ASSERT_TRUE(QFile::link(QString::fromUtf8(out), QString::fromUtf8(ruta("enlace.gpkg"))));
+    escribirRedSig(ruta("enlace.gpkg"), s.red, s.crsWkt, resultados(), {});
+    EXPECT_TRUE(QFileInfo(QString::fromUtf8(ruta("enlace.gpkg"))).isSymLink());
+    EXPECT_EQ(leerRedSig({out, {}}, {}).red.enlaces.size(), 2u);
+    try {
+        escribirRedSig(ruta("no-hay/salida.gpkg"), s.red, s.crsWkt, resultados(), {});
+        ADD_FAILURE() << "escrito en una carpeta que no existe";
+    } catch (const ErrorArchivo& e) {
+        EXPECT_EQ(std::string(e.what()).rfind(
+                      "No se puede crear «" + ruta("no-hay/salida.gpkg").toStdString() + "»: ", 0),
+                  0u)
+            << e.what();
+    }
+}
+
 // A Shapefile written over an older one: no file of the old layer stays beside the new one.
 TEST_F(Salida, ShapefileReplacesEveryCompanion) {
     const RedSig s = entrada();
