@@ -394,6 +394,7 @@ TEST_F(Capas, SeveralLineLayersNeedAName) {
     EXPECT_EQ(errorAlLeer({r, {}}), "«" + r.toStdString() +
                                         "» tiene varias capas de líneas; indique cuál: «norte», "
                                         "«sur», «pozos».");
+    EXPECT_EQ(capasDe(r), (std::vector<std::string>{"norte", "sur", "pozos"}));
     EXPECT_EQ(leerRedSig({r, "sur"}, {}).capa, "sur");
     EXPECT_EQ(leerRedSig(separarArchivoCapa(r + ":norte"), {}).capa, "norte");
     // The manholes of the same file, named after a colon.
