@@ -207,11 +207,15 @@ std::string_view recortar(std::string_view s) {
 
 // A number of the field, with a decimal point or comma when the field holds text; nothing when
 // the field is NULL, unset or blank.
-std::optional<double> numero(OGRFeature& f, int campo, Lugar lugar) {
+std::optional<double> numero(OGRFeature& f, int campo, const Lugar& donde) {
     if (campo < 0 || !f.IsFieldSetAndNotNull(campo))
         return std::nullopt;
     OGRFieldDefn* defn = f.GetFieldDefnRef(campo);
-    lugar.campo = defn->GetNameRef();
+    const auto fallo = [&](const std::string& que) {
+        Lugar lugar = donde;
+        lugar.campo = defn->GetNameRef();
+        lugar.fallo(que);
+    };
     double x = 0;
     switch (defn->GetType()) {
     case OFTInteger:
@@ -229,16 +233,15 @@ std::optional<double> numero(OGRFeature& f, int campo, Lugar lugar) {
         const char* inicio = texto.data() + (texto.front() == '+' ? 1 : 0);
         const auto r = std::from_chars(inicio, fin, x);
         if (r.ec != std::errc() || r.ptr != fin)
-            lugar.fallo("«" + std::string(recortar(f.GetFieldAsString(campo))) +
-                        "» no es un número");
+            fallo("«" + std::string(recortar(f.GetFieldAsString(campo))) + "» no es un número");
         break;
     }
     default:
-        lugar.fallo(std::string("es de tipo ") + OGRFieldDefn::GetFieldTypeName(defn->GetType()) +
-                    ", no un número");
+        fallo(std::string("es de tipo ") + OGRFieldDefn::GetFieldTypeName(defn->GetType()) +
+              ", no un número");
     }
     if (!std::isfinite(x))
-        lugar.fallo("el valor no es un número finito");
+        fallo("el valor no es un número finito");
     return x;
 }
 
@@ -477,6 +480,8 @@ RedSig leerRedSig(const OrigenCapa& tramos, const OrigenCapa& pozos, double tole
             propio[static_cast<size_t>(ind[c])] = true;
 
     std::vector<TramoLeido> leidos;
+    if (const GIntBig cuantos = capa.GetFeatureCount(false); cuantos > 0 && cuantos < (1 << 26))
+        leidos.reserve(static_cast<size_t>(cuantos));
     capa.ResetReading();
     for (auto& f : capa) {
         Lugar l = lugar;
