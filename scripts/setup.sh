@@ -10,6 +10,7 @@ packages=(
     fonts-dejavu-core fonts-liberation2 fonts-urw-base35 fonts-adf-baskervald
     desktop-file-utils shared-mime-info xdg-utils libfile-mimeinfo-perl man-db libxml2-utils file
     poppler-utils
+    libgdal-dev
     dpkg-dev
 )
 
