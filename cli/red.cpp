@@ -52,8 +52,8 @@ Opciones:
   --red ARCHIVO       La tabla de la red.
   --criterio ARCHIVO  El criterio (.CrVek) de todos los tramos.
   --plantilla ARCHIVO Toma el criterio de un cálculo (.caVek).
-                      Hace falta una de las dos; la columna criterio, si la hay, manda en
-                      los tramos que la rellenan.
+                      Hace falta una de las dos, salvo que cada fila dé el suyo en la
+                      columna criterio, que manda en los tramos que la rellenan.
   --serie SERIE       Serie de diámetros, un archivo o una de las incluidas (hormigon o
                       pvc-sn4): añade el menor tubo que cumple a la pendiente del tramo.
   --sin-pendientes    No calcula las pendientes admisibles.
@@ -213,11 +213,6 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
                 QStringLiteral("la opción --%1 se ha dado dos veces").arg(o->names().first()));
     }
 
-    if (!p.isSet(optCriterio) && !p.isSet(optPlantilla))
-        return errorDeUso(QStringLiteral(
-            "falta el criterio de los tramos: dé un criterio con --criterio ARCHIVO.CrVek, o "
-            "tome el de un cálculo con --plantilla ARCHIVO.caVek (si la tabla tiene la columna "
-            "criterio, se usa en los tramos que la rellenan)"));
     const std::optional<char> conocido = separadorDeLocale(p.value(optLocale));
     if (!conocido)
         return errorDeUso(mensajeLocaleDesconocida(p.value(optLocale)));
@@ -263,6 +258,10 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
         if (p.isSet(optCriterio)) {
             criterio = criterioDeOpcion(ruta(optCriterio), false, sep, avisos);
             origenCriterio = p.value(optCriterio);
+        } else if (!p.isSet(optPlantilla)) {
+            // Each row must then name its own criterion (checked once the header is read).
+            o.motor.soloCriteriosDeFila = true;
+            origenCriterio = QStringLiteral("el de la columna criterio de cada fila");
         } else {
             criterio = criterioDeOpcion(ruta(optPlantilla), true, sep, avisos);
             origenCriterio = QStringLiteral("el de la plantilla %1").arg(p.value(optPlantilla));
@@ -284,6 +283,11 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
         return fallo(QString::fromUtf8(e.what()));
     }
     const CabeceraRed& cab = lector->cabecera();
+    if (o.motor.soloCriteriosDeFila && cab.columna(ColumnaRed::Criterio) < 0)
+        return errorDeUso(QStringLiteral(
+            "falta el criterio de los tramos: dé un criterio con --criterio ARCHIVO.CrVek, o "
+            "tome el de un cálculo con --plantilla ARCHIVO.caVek (o ponga en la tabla la columna "
+            "criterio, con el archivo de criterio de cada tramo)"));
     red::PreparadorRed preparador(cab, ruta(optRed), *base, o.motor.conSerie ? &serie : nullptr,
                                   o.motor);
     if (const std::optional<QString> falta = preparador.columnaQueFalta(o.red))

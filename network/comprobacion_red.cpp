@@ -190,7 +190,11 @@ void PreparadorRed::preparar(Trabajo& t) {
     if (vacia(celda(f, ColumnaRed::Tramo)))
         return errorCelda(ColumnaRed::Tramo, "la celda está vacía");
     t.criterio = &base_;
-    if (const std::string* c = celda(f, ColumnaRed::Criterio); !vacia(c)) {
+    if (const std::string* c = celda(f, ColumnaRed::Criterio); vacia(c)) {
+        if (opciones_.soloCriteriosDeFila)
+            return errorCelda(ColumnaRed::Criterio,
+                              "la celda está vacía y no se ha dado un criterio para toda la red");
+    } else {
         const Recurso<CriterioListo>& r = criterioDe(*c, fila);
         if (!r.valor)
             return errorCelda(ColumnaRed::Criterio, r.error);

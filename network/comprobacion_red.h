@@ -49,6 +49,8 @@ struct OpcionesRed {
     // How many of the files named in rows stay read; 0 keeps them all, as a caller that keeps
     // Trabajo::criterio and Trabajo::serie past the row's turn needs.
     std::size_t archivosLeidos = 0;
+    // No criterion was given for the whole network: a row must name its own.
+    bool soloCriteriosDeFila = false;
 };
 
 // One reach on its way through the check.

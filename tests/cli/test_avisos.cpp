@@ -214,8 +214,8 @@ INSTANTIATE_TEST_SUITE_P(
             {"--red", "$R"},
             2,
             "colvero-check: falta el criterio de los tramos: dé un criterio con --criterio "
-            "ARCHIVO.CrVek, o tome el de un cálculo con --plantilla ARCHIVO.caVek (si la tabla "
-            "tiene la columna criterio, se usa en los tramos que la rellenan)" +
+            "ARCHIVO.CrVek, o tome el de un cálculo con --plantilla ARCHIVO.caVek (o ponga en la "
+            "tabla la columna criterio, con el archivo de criterio de cada tramo)" +
                 kAyudaRed},
         Uso{"CalculoComoCriterio", {"--criterio", "$C", "$C"}, 2, kPlantilla},
         Uso{"CalculoComoCriterioEnRed", {"--red", "$R", "--criterio", "$C"}, 2, kPlantilla},

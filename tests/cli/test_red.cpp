@@ -255,6 +255,31 @@ TEST(Red, CodigosDeSalida) {
     EXPECT_TRUE(sinCriterio.errores.contains("falta el criterio de los tramos"));
 }
 
+// Without a criterion for the whole network, each row names its own: a row that leaves its
+// cell empty is that row's error, not a check against the window's zero limits.
+TEST(Red, SinCriterioGeneralCadaFilaDaElSuyo) {
+    QTemporaryDir dir;
+    Criterio c;
+    c.activa.fill(false);
+    c.activa[1] = true;
+    c.Vmax = "100";
+    guardarCriterio(QFile::encodeName(dir.filePath(QStringLiteral("c.CrVek"))), c, '.');
+    const Ejecucion e = ejecutar({"--red",
+                                  escribir(dir, "red.csv",
+                                           "tramo;D;n;i;Q;criterio\r\n"
+                                           "propio;1;0,013;0,01;1;c.CrVek\r\n"
+                                           "sin;1;0,013;0,01;1;\r\n"),
+                                  "--sin-pendientes", "--json"});
+    EXPECT_EQ(e.codigo, 2) << e.errores.toStdString();
+    const std::vector<QJsonObject> o = objetos(e.salida);
+    ASSERT_EQ(o.size(), 2u) << e.errores.toStdString();
+    EXPECT_EQ(o[0]["condiciones"].toArray()[1].toObject()["veredicto"].toString(),
+              QStringLiteral("(2)  [SI]  V2 < Vmax"));
+    EXPECT_TRUE(o[1]["error"].toString().contains(
+        QStringLiteral("la celda está vacía y no se ha dado un criterio para toda la red")))
+        << QJsonDocument(o[1]).toJson().toStdString();
+}
+
 // A template's criterion is the one used.
 TEST(Red, PlantillaAportaSuCriterio) {
     QTemporaryDir dir;
@@ -324,8 +349,8 @@ TEST(Red, OrdenYTablaDeResultados) {
     EXPECT_EQ(k, filas);
 }
 
-// The slope cell of a comma table: its numbers take the decimal comma, but the reason when no
-// slope passes is a sentence, and stays as written after «ninguna».
+// The slope cell of a comma table: its numbers take the decimal comma, the numbers inside the
+// reason when no slope passes too, as a comma locale writes that sentence; its full stop stays.
 TEST(Red, CeldaDePendientesEnUnaTablaConComa) {
     QTemporaryDir dir;
     const QString tabla = escribir(dir, "red.csv",
@@ -353,8 +378,12 @@ TEST(Red, CeldaDePendientesEnUnaTablaConComa) {
     EXPECT_NE(bien.find(conComa), std::string::npos) << bien;
     EXPECT_EQ(bien.find('.'), std::string::npos) << bien;
     ASSERT_TRUE(leida.siguiente(f));
-    const std::string motivo = o[1]["motivo_pendientes"].toString().toStdString();
-    ASSERT_FALSE(motivo.empty());
+    const Ejecucion es = ejecutar({"--red", tabla, "--criterio", kEjemplos + "/criterio-red.CrVek",
+                                   "--json", "--locale", "es_ES"});
+    const std::vector<QJsonObject> oEs = objetos(es.salida);
+    ASSERT_EQ(oEs.size(), 2u) << es.errores.toStdString();
+    const std::string motivo = oEs[1]["motivo_pendientes"].toString().toStdString();
+    ASSERT_NE(motivo.find("0,0000001"), std::string::npos) << motivo;
     EXPECT_EQ(f.celdas.back(), "ninguna (" + motivo + ")");
 }
 
