@@ -48,6 +48,8 @@ fuzz fuzz_leer_criterio
 fuzz fuzz_leer_serie
 fuzz fuzz_leer_red
 fuzz fuzz_pendientes
+fuzz fuzz_leer_modelo_swmm
+fuzz fuzz_leer_informe_swmm
 
 echo "== Compilación con AddressSanitizer y UndefinedBehaviorSanitizer =="
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCOLVERO_SANITIZE=ON
