@@ -244,18 +244,6 @@ std::uint64_t huella(std::string_view s) {
     return h;
 }
 
-// The header name without case, accents or surrounding blanks.
-QString normalizar(const std::string& nombre) {
-    const QString s =
-        QString::fromUtf8(nombre.data(), static_cast<qsizetype>(nombre.size())).trimmed();
-    QString sinMarcas;
-    for (const QChar c : s.normalized(QString::NormalizationForm_D)) {
-        if (c.category() != QChar::Mark_NonSpacing)
-            sinMarcas += c;
-    }
-    return sinMarcas.toCaseFolded();
-}
-
 constexpr std::array<const char*, kColumnasRed> kNombresColumnas{
     "tramo", "d",  "n",  "i",  "q",      "q1",       "q2",   "q3",
     "q4",    "q5", "q6", "q7", "nombre", "criterio", "serie"};
@@ -386,6 +374,17 @@ std::string mensajeDefecto(Defecto d) {
 
 } // namespace
 
+QString normalizarNombreDeColumna(const std::string& nombre) {
+    const QString s =
+        QString::fromUtf8(nombre.data(), static_cast<qsizetype>(nombre.size())).trimmed();
+    QString sinMarcas;
+    for (const QChar c : s.normalized(QString::NormalizationForm_D)) {
+        if (c.category() != QChar::Mark_NonSpacing)
+            sinMarcas += c;
+    }
+    return sinMarcas.toCaseFolded();
+}
+
 struct LectorRed::Datos {
     QString nombre;
     Fuente fuente;
@@ -491,7 +490,8 @@ LectorRed::LectorRed(const QByteArray& ruta)
             nombre = celdas[k];
         else
             anadirWindows1252(nombre, celdas[k], tablaWindows1252());
-        const int conocida = columnaConocida(separarUnidad(normalizar(nombre)).nombre);
+        const int conocida =
+            columnaConocida(separarUnidad(normalizarNombreDeColumna(nombre)).nombre);
         if (columnaTramo < 0 && conocida == static_cast<int>(ColumnaRed::Tramo))
             columnaTramo = static_cast<int>(k);
         numerica[k] = esNumerica(conocida);
@@ -525,7 +525,7 @@ LectorRed::LectorRed(const QByteArray& ruta)
 
     for (size_t k = 0; k < columnas; ++k) {
         cab.nombres.push_back(d.decodificar(cabeceraCruda[k]));
-        const auto [nombre, unidad] = separarUnidad(normalizar(cab.nombres.back()));
+        const auto [nombre, unidad] = separarUnidad(normalizarNombreDeColumna(cab.nombres.back()));
         const int c = columnaConocida(nombre);
         if (c < 0)
             continue;

@@ -72,4 +72,7 @@ private:
 // A cell of `dialecto`, quoted when it must be.
 void anadirCeldaCsv(std::string& destino, std::string_view celda, const DialectoRed& dialecto);
 
+// A column or field name without case, accents or surrounding blanks, as headers are matched.
+QString normalizarNombreDeColumna(const std::string& nombre);
+
 } // namespace colvero

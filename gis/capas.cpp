@@ -1,4 +1,5 @@
 #include "gis/capas.h"
+#include "files/red.h"
 
 #include "files/archivos.h"
 #include "files/lectura.h"
@@ -169,7 +170,7 @@ std::array<int, N> indices(OGRFeatureDefn& defn, const std::array<const char*, N
     indice.fill(-1);
     for (int k = 0; k < defn.GetFieldCount(); ++k) {
         const std::string escrito = defn.GetFieldDefn(k)->GetNameRef();
-        const QString n = normalizarNombre(escrito);
+        const QString n = normalizarNombreDeColumna(escrito);
         for (size_t c = 0; c < N; ++c) {
             const QString conocido = QString::fromLatin1(nombres[c]).toCaseFolded();
             const bool corto =

@@ -28,15 +28,4 @@ void registrarDrivers() {
     std::call_once(una, [] { GDALAllRegister(); });
 }
 
-QString normalizarNombre(const std::string& nombre) {
-    const QString s =
-        QString::fromUtf8(nombre.data(), static_cast<qsizetype>(nombre.size())).trimmed();
-    QString sinMarcas;
-    for (const QChar c : s.normalized(QString::NormalizationForm_D)) {
-        if (c.category() != QChar::Mark_NonSpacing)
-            sinMarcas += c;
-    }
-    return sinMarcas.toCaseFolded();
-}
-
 } // namespace colvero::gis

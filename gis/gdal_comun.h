@@ -31,7 +31,4 @@ private:
 // Registers GDAL's drivers once.
 void registrarDrivers();
 
-// A field or column name without case, accents or surrounding blanks.
-QString normalizarNombre(const std::string& nombre);
-
 } // namespace colvero::gis

@@ -1,4 +1,5 @@
 #include "gis/salida.h"
+#include "files/red.h"
 
 #include "files/archivos.h"
 #include "files/escritura.h"
@@ -157,12 +158,12 @@ void escribirRedSig(const QByteArray& ruta, const red::ModeloRed& modelo, const 
     const size_t numEntrada = campos.size();
     std::unordered_set<std::string> tomados;
     for (const Campo& c : campos)
-        tomados.insert(normalizarNombre(c.nombre).toStdString());
+        tomados.insert(normalizarNombreDeColumna(c.nombre).toStdString());
     for (const CampoResultado& r : resultados) {
         if (r.valores.size() != modelo.enlaces.size())
             throw std::invalid_argument("el resultado «" + r.nombre +
                                         "» no tiene un valor por tramo");
-        if (!tomados.insert(normalizarNombre(r.nombre).toStdString()).second)
+        if (!tomados.insert(normalizarNombreDeColumna(r.nombre).toStdString()).second)
             throw std::invalid_argument("el resultado «" + r.nombre + "» repite un campo");
     }
     std::vector<std::string> atributos;
@@ -170,7 +171,7 @@ void escribirRedSig(const QByteArray& ruta, const red::ModeloRed& modelo, const 
     for (const red::Enlace& e : modelo.enlaces)
         for (const auto& [n, v] : e.atributos)
             if (!indiceAtributo.count(n) &&
-                tomados.insert(normalizarNombre(n).toStdString()).second) {
+                tomados.insert(normalizarNombreDeColumna(n).toStdString()).second) {
                 indiceAtributo.emplace(n, static_cast<int>(numEntrada + atributos.size()));
                 atributos.push_back(n);
             }

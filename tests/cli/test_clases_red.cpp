@@ -9,29 +9,14 @@
 #include <functional>
 #include <string>
 
+#include "../check/caso_base.h"
+
 namespace colvero {
 namespace {
 
-// D = 1 m, n = 0.013, i = 0.005, every flow 1 m3/s: each of the ten conditions passes.
+// Each of the ten conditions passes.
 Entradas caso() {
-    Entradas d;
-    d.D = 1;
-    d.n = 0.013;
-    d.i = 0.005;
-    d.Q.fill(1);
-    d.Vmax = 3;
-    d.Vmin = 0.6;
-    d.yDmax = 75;
-    d.gammaAgua = 1;
-    d.gammaParticula = 2.65;
-    d.dpMin = 10;
-    d.Fmin = 1;
-    d.Fmax = 2;
-    d.Imin = 0.004;
-    d.Imax = 0.01;
-    d.yD10 = 50;
-    d.Vmin10 = 0.6;
-    return d;
+    return prueba::casoBase();
 }
 
 constexpr int S = 0, N = 1, E = 2, X = 3; // [SI], [NO], [ERROR], not evaluated
