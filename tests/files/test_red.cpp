@@ -184,7 +184,7 @@ INSTANTIATE_TEST_SUITE_P(
         TablaMala{"Utf16ConMarca", std::string("\xFF\xFEt\0r\0a\0m\0o\0", 12),
                   "está en UTF-16, que no se lee; guárdela como CSV en UTF-8 (en la hoja de "
                   "cálculo, «CSV UTF-8»)"},
-        TablaMala{"Utf16SinMarca", std::string("\0t\0r\0a\0m\0o\0;\0D", 16),
+        TablaMala{"Utf16SinMarca", std::string("\0t\0r\0a\0m\0o\0;\0D", 14),
                   "está en UTF-16, que no se lee; guárdela como CSV en UTF-8 (en la hoja de "
                   "cálculo, «CSV UTF-8»)"},
         TablaMala{"TramosQueSoloDifierenPorUnaMarcaInvisible",
