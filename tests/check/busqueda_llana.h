@@ -151,4 +151,17 @@ inline std::string resumen(const ResultadoPendientes& r, const std::vector<Racha
     return t;
 }
 
+// Whether a whole run at slope i passes every enabled condition.
+inline bool todasCumplen(Entradas d, const Activas& activas, double i) {
+    d.i = i;
+    const Evaluacion ev = evaluar(d, activas);
+    if (ev.fin != FinEvaluacion::Completa)
+        return false;
+    for (int k = 1; k <= 10; ++k) {
+        if (activas[k - 1] && ev.condiciones[k - 1].veredicto != Veredicto::Cumple)
+            return false;
+    }
+    return true;
+}
+
 } // namespace colvero::prueba

@@ -3,6 +3,7 @@
 #include "check/calcular.h"
 #include "check/numero.h"
 
+#include "busqueda_llana.h"
 #include "caso_base.h"
 
 #include <gtest/gtest.h>
@@ -23,21 +24,6 @@ Activas solo(std::initializer_list<int> condiciones) {
         a[k - 1] = true;
     }
     return a;
-}
-
-// Whether a whole run at slope i passes every enabled condition.
-bool todasCumplen(Entradas d, const Activas& activas, double i) {
-    d.i = i;
-    const Evaluacion ev = evaluar(d, activas);
-    if (ev.fin != FinEvaluacion::Completa) {
-        return false;
-    }
-    for (int k = 1; k <= 10; ++k) {
-        if (activas[k - 1] && ev.condiciones[k - 1].veredicto != Veredicto::Cumple) {
-            return false;
-        }
-    }
-    return true;
 }
 
 bool cumple(Entradas d, int k, double i) {
@@ -104,7 +90,7 @@ TEST_P(ExtremosDeUnIntervalo, ElValorMostradoPasaYUnaUnidadFueraFalla) {
             EXPECT_FALSE(e->incluido);
             continue;
         }
-        EXPECT_TRUE(todasCumplen(c.d, c.activas, *mostrado));
+        EXPECT_TRUE(prueba::todasCumplen(c.d, c.activas, *mostrado));
         const double paso = unidad(e->texto, c.sep);
         const double fuera = esMinima ? *mostrado - paso : *mostrado + paso;
         EXPECT_FALSE(cumple(c.d, k, fuera)) << fuera;
