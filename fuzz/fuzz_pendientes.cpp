@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -21,11 +22,14 @@ namespace {
 
 using namespace colvero;
 
-void exige(bool condicion) {
+// Stops the run, naming the check that failed.
+void exigeEn(bool condicion, int linea) {
     if (!condicion) {
+        std::fprintf(stderr, "fuzz_pendientes: falla la comprobación de la línea %d\n", linea);
         std::abort();
     }
 }
+#define exige(condicion) exigeEn((condicion), __LINE__)
 
 struct Lector {
     const std::uint8_t* datos;
@@ -102,7 +106,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t tam
     }
     bool error = false;
     const std::vector<prueba::Racha> llana = prueba::busquedaLlana(d, activas, error);
-    exige(prueba::mismosExtremos(r, llana));
+    if (!prueba::mismosExtremos(r, llana)) {
+        std::fprintf(stderr, "%s\n", prueba::resumen(r, llana).c_str());
+        exige(false);
+    }
     if (r.fin == FinPendientes::Error) {
         exige(r.intervalos.empty() && !r.motivo.empty() && error);
         return 0;

@@ -77,6 +77,14 @@ inline std::vector<Racha> rachasLlanas(const Entradas& d, int k, bool& error) {
 // The runs of slopes where every enabled condition passes; `error` tells whether any
 // evaluation ended in an arithmetic error.
 inline std::vector<Racha> busquedaLlana(const Entradas& d, const Activas& activas, bool& error) {
+    // Calcular stops at its error exit before any condition when the full section itself
+    // overflows, even with every condition off; so does the answer.
+    Entradas minima = d;
+    minima.i = kPendienteMinima;
+    if (evaluar(minima, Activas{}).fin == FinEvaluacion::ErrorAritmetico) {
+        error = true;
+        return {};
+    }
     std::vector<Racha> todas{{kPendienteMinima, kPendienteMaxima, 0, 0}};
     for (int k = 1; k <= 10; ++k) {
         if (!activas[k - 1]) {
