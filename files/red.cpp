@@ -374,6 +374,11 @@ std::string mensajeDefecto(Defecto d) {
 
 } // namespace
 
+std::optional<ColumnaRed> columnaDeNombre(const std::string& nombre) {
+    const int c = columnaConocida(separarUnidad(normalizarNombreDeColumna(nombre)).nombre);
+    return c < 0 ? std::nullopt : std::optional(static_cast<ColumnaRed>(c));
+}
+
 QString normalizarNombreDeColumna(const std::string& nombre) {
     const QString s =
         QString::fromUtf8(nombre.data(), static_cast<qsizetype>(nombre.size())).trimmed();

@@ -14,6 +14,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -74,5 +75,9 @@ void anadirCeldaCsv(std::string& destino, std::string_view celda, const Dialecto
 
 // A column or field name without case, accents or surrounding blanks, as headers are matched.
 QString normalizarNombreDeColumna(const std::string& nombre);
+
+// The known column a header name names, as a table's header is read ("Criterio", "Q1 (m3/s)");
+// nothing for any other name.
+std::optional<ColumnaRed> columnaDeNombre(const std::string& nombre);
 
 } // namespace colvero

@@ -505,6 +505,8 @@ RedSig leerRedSig(const OrigenCapa& tramos, const OrigenCapa& pozos, double tole
             }
             return *x;
         };
+        e.forma = "CIRCULAR"; // a layer of reaches holds circular pipes
+        e.circular = true;
         e.D = obligatorio(cD);
         e.n = obligatorio(cN);
         e.pendiente = numero(*f, ind[cI], l);

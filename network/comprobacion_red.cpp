@@ -1,4 +1,5 @@
 #include "network/comprobacion_red.h"
+#include "network/tramos_grafo.h"
 
 #include "check/diametros.h"
 #include "check/numero.h"
@@ -20,6 +21,8 @@ namespace colvero::red {
 namespace {
 
 int codigoDe(const Trabajo& t) {
+    if (!t.omitido.empty())
+        return 0;
     if (!t.error.empty() || t.r.fin != FinCalculo::Realizado)
         return 2;
     int codigo = 0;
@@ -65,6 +68,7 @@ std::optional<CriterioListo> prepararCriterio(const Criterio& criterio, char sep
 
 void Trabajo::limpiar() {
     error.clear();
+    omitido.clear();
     csv.clear();
     pendientes.reset();
     menor.reset();
@@ -189,26 +193,8 @@ void PreparadorRed::preparar(Trabajo& t) {
     };
     if (vacia(celda(f, ColumnaRed::Tramo)))
         return errorCelda(ColumnaRed::Tramo, "la celda está vacía");
-    t.criterio = &base_;
-    if (const std::string* c = celda(f, ColumnaRed::Criterio); vacia(c)) {
-        if (opciones_.soloCriteriosDeFila)
-            return errorCelda(ColumnaRed::Criterio,
-                              "la celda está vacía y no se ha dado un criterio para toda la red");
-    } else {
-        const Recurso<CriterioListo>& r = criterioDe(*c, fila);
-        if (!r.valor)
-            return errorCelda(ColumnaRed::Criterio, r.error);
-        t.criterioPropio = r.valor;
-        t.criterio = r.valor.get();
-    }
-    t.serie = opciones_.conSerie ? serie_ : nullptr;
-    if (const std::string* s = celda(f, ColumnaRed::Serie); !vacia(s)) {
-        const Recurso<std::vector<Tubo>>& r = serieDe(*s, fila);
-        if (!r.valor)
-            return errorCelda(ColumnaRed::Serie, r.error);
-        t.seriePropia = r.valor;
-        t.serie = r.valor.get();
-    }
+    if (!prepararRecursos(t, fila))
+        return;
     t.d = t.criterio->limites;
     const auto numero = [&](ColumnaRed c, double& destino) {
         const std::string* s = celda(f, c);
@@ -249,6 +235,62 @@ void PreparadorRed::preparar(Trabajo& t) {
     }
 }
 
+bool PreparadorRed::prepararRecursos(Trabajo& t, const std::string& fila) {
+    const FilaRed& f = t.fila;
+    const auto errorCelda = [&](ColumnaRed c, const std::string& que) {
+        t.error = fila + ", columna " + nombreColumna(c) + ": " + que;
+        return false;
+    };
+    t.criterio = &base_;
+    if (const std::string* c = celda(f, ColumnaRed::Criterio); vacia(c)) {
+        if (opciones_.soloCriteriosDeFila)
+            return errorCelda(ColumnaRed::Criterio,
+                              "la celda está vacía y no se ha dado un criterio para toda la red");
+    } else {
+        const Recurso<CriterioListo>& r = criterioDe(*c, fila);
+        if (!r.valor)
+            return errorCelda(ColumnaRed::Criterio, r.error);
+        t.criterioPropio = r.valor;
+        t.criterio = r.valor.get();
+    }
+    t.serie = opciones_.conSerie ? serie_ : nullptr;
+    if (const std::string* s = celda(f, ColumnaRed::Serie); !vacia(s)) {
+        const Recurso<std::vector<Tubo>>& r = serieDe(*s, fila);
+        if (!r.valor)
+            return errorCelda(ColumnaRed::Serie, r.error);
+        t.seriePropia = r.valor;
+        t.serie = r.valor.get();
+    }
+    return true;
+}
+
+void PreparadorRed::preparar(Trabajo& t, const TramoGrafo& tramo) {
+    const std::string quien = "tramo «" + textoVisible(tramo.tramo) + "»";
+    t.tramo = tramo.tramo;
+    if (!tramo.omitido.empty()) {
+        t.omitido = tramo.omitido;
+        return;
+    }
+    if (!tramo.error.empty()) {
+        t.error = quien + ": " + tramo.error;
+        return;
+    }
+    if (!prepararRecursos(t, quien))
+        return;
+    t.d = t.criterio->limites;
+    t.d.D = tramo.D;
+    t.d.n = tramo.n;
+    t.d.i = tramo.i;
+    for (size_t k = 0; k < 7; ++k) {
+        t.d.Q[k] = tramo.Q[k].value_or(0);
+        if (!tramo.Q[k] && t.criterio->activas[k]) {
+            t.error = quien + ": no hay caudal para la condición (" + std::to_string(k + 1) +
+                      "): ni la fuente, ni un informe, ni una hipótesis de caudales lo dan";
+            return;
+        }
+    }
+}
+
 int claseDeVeredicto(Veredicto v) {
     switch (v) {
     case Veredicto::Cumple:
@@ -269,7 +311,7 @@ void comprobarTrabajo(Trabajo& t, const OpcionesRed& o, const DialectoRed& diale
     avisos.clear();
     ResultadoCalculo rCsv;
     std::optional<ResultadoPendientes> pendientesCsv;
-    if (t.error.empty()) {
+    if (t.error.empty() && t.omitido.empty()) {
         const Evaluacion ev = evaluar(t.d, t.criterio->activas);
         ValoresGuardados g;
         t.r = resultadoDeEvaluacion(t.d, ev, g, o.sep);
@@ -299,17 +341,19 @@ void comprobarTrabajo(Trabajo& t, const OpcionesRed& o, const DialectoRed& diale
             anadirCeldaCsv(d, celda, dialecto);
             d += dialecto.campos;
         }
+        const bool sinMotor = !t.error.empty() || !t.omitido.empty();
         const std::string estado = !t.error.empty()                           ? t.error
+                                   : !t.omitido.empty()                       ? t.omitido
                                    : rCsv.fin == FinCalculo::ColectorInvalido ? rCsv.notaCol
                                                                               : rCsv.notaCalC;
         anadirCeldaCsv(d, estado, dialecto);
         for (size_t k = 0; k < 10; ++k) {
             d += dialecto.campos;
-            anadirCeldaCsv(d, t.error.empty() ? rCsv.notas[k] : std::string(), dialecto);
+            anadirCeldaCsv(d, sinMotor ? std::string() : rCsv.notas[k], dialecto);
             for (const ValorCalculado& v : kValoresCalculados[k]) {
                 d += dialecto.campos;
                 const std::string& texto = rCsv.campos.*v.campo;
-                if (t.error.empty() && texto != "-")
+                if (!sinMotor && texto != "-")
                     anadirCeldaCsv(d, texto, dialecto);
             }
         }

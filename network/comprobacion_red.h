@@ -25,6 +25,8 @@
 
 namespace colvero::red {
 
+struct TramoGrafo;
+
 // A criterion ready for the engine: its limits converted once, its texts kept for whoever
 // shows the criterion of a reach.
 struct CriterioListo {
@@ -58,6 +60,8 @@ struct Trabajo {
     FilaRed fila;
     std::string tramo;
     std::string error; // the row could not be checked: the whole message
+    // Not a pipe to check (a pump, a non-circular section), and why: no engine, no failure.
+    std::string omitido;
     Entradas d{};
     const CriterioListo* criterio = nullptr;
     const std::vector<Tubo>* serie = nullptr;
@@ -92,6 +96,9 @@ public:
 
     // Converts the cells of `t.fila`; leaves `t.error` set when the row cannot be checked.
     void preparar(Trabajo& t);
+    // The same for a reach of a network model whose row `t.fila` already holds: the criterion
+    // and series its cells name, the numbers straight from `tramo`.
+    void preparar(Trabajo& t, const TramoGrafo& tramo);
 
     // The text of a known column of `fila` (nullptr when the table lacks it).
     const std::string* celda(const FilaRed& fila, ColumnaRed c) const;
@@ -117,6 +124,8 @@ private:
         std::unordered_map<std::string, Entrada> entradas_;
         std::list<std::string> usos_; // most recent first
     };
+    // The row's criterion and series; false, and `t.error` set, when one cannot be had.
+    bool prepararRecursos(Trabajo& t, const std::string& fila);
     QByteArray rutaDe(const std::string& celda) const;
     const Recurso<CriterioListo>& criterioDe(const std::string& celda, const std::string& fila);
     const Recurso<std::vector<Tubo>>& serieDe(const std::string& celda, const std::string& fila);

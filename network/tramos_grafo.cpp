@@ -92,26 +92,4 @@ std::optional<std::vector<TramoGrafo>> tramosDeModelo(const ModeloRed& m, const 
     return tramos;
 }
 
-bool prepararTrabajo(const TramoGrafo& tramo, const CriterioListo& criterio,
-                     const std::vector<Tubo>* serie, Trabajo& t) {
-    if (!tramo.omitido.empty())
-        return false;
-    t.limpiar();
-    t.tramo = tramo.tramo;
-    t.criterio = &criterio;
-    t.serie = serie;
-    t.d = criterio.limites;
-    t.d.D = tramo.D;
-    t.d.n = tramo.n;
-    t.d.i = tramo.i;
-    t.error = tramo.error;
-    for (size_t k = 0; k < 7; ++k) {
-        t.d.Q[k] = tramo.Q[k].value_or(0);
-        if (t.error.empty() && !tramo.Q[k] && criterio.activas[k])
-            t.error = "no hay caudal para la condición (" + std::to_string(k + 1) +
-                      "): ni el modelo, ni un informe, ni una hipótesis lo dan";
-    }
-    return true;
-}
-
 } // namespace colvero::red

@@ -51,10 +51,4 @@ std::optional<std::vector<TramoGrafo>> tramosDeModelo(const ModeloRed& m, const 
                                                       const Hipotesis* hipotesis,
                                                       std::string& error);
 
-// Fills `t` (reach, row error, inputs with the limits of `criterio`, series) as
-// PreparadorRed::preparar does for a table row; an active condition without a flow is a row
-// error. False, and `t` untouched, for a reach that is not checked (TramoGrafo::omitido).
-bool prepararTrabajo(const TramoGrafo& tramo, const CriterioListo& criterio,
-                     const std::vector<Tubo>* serie, Trabajo& t);
-
 } // namespace colvero::red

@@ -1,5 +1,7 @@
 #include "network/tramos_grafo.h"
 
+#include "network/fuente_red.h"
+
 #include "check/calcular.h"
 #include "files/archivos.h"
 #include "files/informe_swmm.h"
@@ -8,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include <charconv>
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 
@@ -26,10 +28,14 @@ CriterioListo criterioDeEjemplo() {
     return *c;
 }
 
-std::string texto(double x) {
-    char b[40];
-    const auto r = std::to_chars(b, b + sizeof b, x, std::chars_format::scientific, 16);
-    return std::string(b, r.ptr);
+// Prepares a reach as a source without cells for criteria or series does.
+Trabajo preparado(const TramoGrafo& r, const CriterioListo& c) {
+    CabeceraRed cabecera;
+    cabecera.indice.fill(-1);
+    PreparadorRed p(cabecera, QByteArray(), c, nullptr, OpcionesRed{});
+    Trabajo w;
+    p.preparar(w, r);
+    return w;
 }
 
 // EPA's example 1 with its report: each conduit's full-bore flow, as the engine computes it,
@@ -39,21 +45,24 @@ TEST(TramosGrafo, Ejemplo1ConSuInforme) {
     const std::string carpeta = COLVERO_DATOS_SWMM;
     if (!std::ifstream(carpeta + "/Example1.inp") || !std::ifstream(carpeta + "/example1.rpt"))
         GTEST_SKIP() << "no están los datos compartidos de SWMM en " << carpeta;
-    const ModeloSwmm m = leerModeloSwmm(QByteArray::fromStdString(carpeta + "/Example1.inp"));
-    const InformeSwmm inf = leerInformeSwmm(QByteArray::fromStdString(carpeta + "/example1.rpt"));
-    const Topologia t = construirTopologia(m.red);
-    std::string error;
-    const auto tramos = tramosDeModelo(m.red, t, &inf, nullptr, error);
-    ASSERT_TRUE(tramos) << error;
-    ASSERT_EQ(tramos->size(), 13u);
+    OpcionesFuente o;
+    o.informe = QByteArray::fromStdString(carpeta + "/example1.rpt");
+    const QByteArray ruta = QByteArray::fromStdString(carpeta + "/Example1.inp");
+    const RedGrafo g = leerRedGrafo(ruta, o);
+    const InformeSwmm inf = leerInformeSwmm(o.informe);
+    ASSERT_EQ(g.tramos.size(), 13u);
     const CriterioListo criterio = criterioDeEjemplo();
+    PreparadorRed preparador(g.cabecera, ruta, criterio, nullptr, OpcionesRed{});
     const double pie3 = 0.3048 * 0.3048 * 0.3048;
-    for (const TramoGrafo& r : *tramos) {
+    for (std::size_t k = 0; k < g.tramos.size(); ++k) {
+        const TramoGrafo& r = g.tramos[k];
         SCOPED_TRACE(r.tramo);
         EXPECT_EQ(r.origen, OrigenCaudales::Informe);
         EXPECT_EQ(r.error, "");
         Trabajo w;
-        ASSERT_TRUE(prepararTrabajo(r, criterio, nullptr, w));
+        w.fila = g.fila(k);
+        preparador.preparar(w, r);
+        ASSERT_EQ(w.error, "");
         const FlujoInforme& f = inf.enlaces.at(r.tramo);
         for (const double q : w.d.Q)
             EXPECT_EQ(q, f.caudal);
@@ -66,14 +75,20 @@ TEST(TramosGrafo, Ejemplo1ConSuInforme) {
         EXPECT_GE(qll, (qmax - 0.005) / (razon + 0.005));
         EXPECT_LE(qll, (qmax + 0.005) / (razon - 0.005));
 
-        comprobarTrabajo(w, OpcionesRed{}, DialectoRed{});
+        // The reach's row, typed as a calculation, gives the same verdicts and values.
+        comprobarTrabajo(w, OpcionesRed{}, g.cabecera.dialecto);
+        const auto celda = [&](ColumnaRed c) {
+            std::string s = w.fila.celdas[static_cast<std::size_t>(g.cabecera.columna(c))];
+            std::replace(s.begin(), s.end(), ',', '.');
+            return s;
+        };
         Calculo c;
         c.criterio = criterio.criterio;
-        c.colector = {texto(w.d.D), texto(w.d.n), texto(w.d.i)};
-        for (size_t k = 0; k < 7; ++k)
-            c.caudal[k] = texto(w.d.Q[k]);
-        ValoresGuardados g;
-        const ResultadoCalculo tecleado = calcular(c, g, '.');
+        c.colector = {celda(ColumnaRed::D), celda(ColumnaRed::n), celda(ColumnaRed::i)};
+        for (size_t q = 0; q < 7; ++q)
+            c.caudal[q] = celda(static_cast<ColumnaRed>(static_cast<int>(ColumnaRed::Q1) + q));
+        ValoresGuardados vg;
+        const ResultadoCalculo tecleado = calcular(c, vg, '.');
         EXPECT_EQ(w.r.notas, tecleado.notas);
         EXPECT_EQ(w.r.campos, tecleado.campos);
     }
@@ -155,8 +170,8 @@ TEST(TramosGrafo, SeccionNoCircularYBifurcacion) {
     const auto r = tramosDeModelo(m, t, &inf, nullptr, error);
     ASSERT_TRUE(r);
     EXPECT_EQ((*r)[3].omitido, "sección no circular: no se comprueba (EGG)");
-    Trabajo w;
-    EXPECT_FALSE(prepararTrabajo((*r)[3], criterioDeEjemplo(), nullptr, w));
+    EXPECT_EQ(preparado((*r)[3], criterioDeEjemplo()).omitido,
+              "sección no circular: no se comprueba (EGG)");
 }
 
 TEST(TramosGrafo, ModeloRechazadoYCaudalQueFalta) {
@@ -170,14 +185,13 @@ TEST(TramosGrafo, ModeloRechazadoYCaudalQueFalta) {
     m.enlaces[0].caudales[0] = 0.1;
     const auto r = tramosDeModelo(m, construirTopologia(m), nullptr, nullptr, error);
     ASSERT_TRUE(r);
-    Trabajo w;
     CriterioListo c = criterioDeEjemplo();
-    ASSERT_TRUE(prepararTrabajo((*r)[0], c, nullptr, w));
-    EXPECT_EQ(w.error, "no hay caudal para la condición (2): ni el modelo, ni un informe, ni una "
-                       "hipótesis lo dan");
+    EXPECT_EQ(preparado((*r)[0], c).error,
+              "tramo «T1»: no hay caudal para la condición (2): ni la fuente, ni un informe, ni "
+              "una hipótesis de caudales lo dan");
     c.activas.fill(false);
     c.activas[0] = true;
-    ASSERT_TRUE(prepararTrabajo((*r)[0], c, nullptr, w));
+    const Trabajo w = preparado((*r)[0], c);
     EXPECT_EQ(w.error, "");
     EXPECT_EQ(w.d.Q[0], 0.1);
     EXPECT_EQ(w.d.Q[1], 0);
