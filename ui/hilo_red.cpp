@@ -63,8 +63,16 @@ void HiloRed::trabajar(const std::shared_ptr<EjecucionRed>& e, int generacion) {
     bool mas = true;
     try {
         const QByteArray rutaNativa = QFile::encodeName(p.ruta);
-        e->lector = std::make_unique<LectorRed>(rutaNativa);
-        const CabeceraRed& cab = e->lector->cabecera();
+        const CabeceraRed* cabecera = nullptr;
+        if (red::tipoDeFuente(rutaNativa) == red::TipoFuente::Tabla) {
+            e->lector = std::make_unique<LectorRed>(rutaNativa);
+            cabecera = &e->lector->cabecera();
+        } else {
+            e->grafo =
+                std::make_shared<const red::RedGrafo>(red::leerRedGrafo(rutaNativa, p.fuente));
+            cabecera = &e->grafo->cabecera;
+        }
+        const CabeceraRed& cab = *cabecera;
         e->preparador = std::make_unique<red::PreparadorRed>(
             cab, rutaNativa, p.base, p.opciones.conSerie ? &p.serie : nullptr, p.opciones);
         if (const std::optional<QString> falta = e->preparador->columnaQueFalta(p.ruta))
@@ -73,16 +81,30 @@ void HiloRed::trabajar(const std::shared_ptr<EjecucionRed>& e, int generacion) {
             if (alEmpezar_)
                 alEmpezar_(cab);
         });
+        // The next reach, from the table or the model; false after the last.
+        std::size_t enlace = 0;
+        const auto siguiente = [&](red::Trabajo& t) {
+            if (e->lector) {
+                if (!e->lector->siguiente(t.fila))
+                    return false;
+                t.limpiar();
+                e->preparador->preparar(t);
+                return true;
+            }
+            if (enlace == e->grafo->tramos.size())
+                return false;
+            t.limpiar();
+            t.fila = e->grafo->fila(enlace);
+            e->preparador->preparar(t, e->grafo->tramos[enlace++]);
+            return true;
+        };
         const int hilos = red::nucleos();
         const std::size_t lote = static_cast<std::size_t>(hilos) * 64;
         std::vector<red::Trabajo> trabajos(lote);
         while (mas && !e->cancelada) {
             std::size_t n = 0;
-            while (n < lote && (mas = e->lector->siguiente(trabajos[n].fila))) {
-                red::Trabajo& t = trabajos[n++];
-                t.limpiar();
-                e->preparador->preparar(t);
-            }
+            while (n < lote && (mas = siguiente(trabajos[n])))
+                ++n;
             red::enParalelo(n, hilos, [&](std::size_t k) {
                 red::comprobarTrabajo(trabajos[k], p.opciones, cab.dialecto);
             });

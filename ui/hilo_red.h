@@ -1,9 +1,10 @@
 #pragma once
-// The worker of "Comprobar red": reads a network table and checks its reaches in a thread of
-// its own, a batch at a time, and hands the checked rows to the window's thread.
+// The worker of "Comprobar red": reads a network table, model or layer and checks its reaches
+// in a thread of its own, a batch at a time, and hands the checked rows to the window's thread.
 #include "check/serie_diametros.h"
 #include "files/red.h"
 #include "network/comprobacion_red.h"
+#include "network/fuente_red.h"
 #include "ui/modelo_red.h"
 
 #include <QObject>
@@ -20,7 +21,8 @@ namespace colvero::ui {
 
 // What a check starts with.
 struct PeticionRed {
-    QString ruta; // the table as the user chose it
+    QString ruta;               // the table, model or layer as the user chose it
+    red::OpcionesFuente fuente; // report, hypothesis, layers of a graph source
     red::OpcionesRed opciones;
     red::CriterioListo base;
     std::vector<Tubo> serie; // used when opciones.conSerie
@@ -37,7 +39,8 @@ struct EjecucionRed {
     // timer: however fast they come, the window inserts a few times a second.
     std::mutex mutex;
     std::vector<FilaRedComprobada> llegadas;
-    std::unique_ptr<LectorRed> lector;
+    std::unique_ptr<LectorRed> lector;          // a table
+    std::shared_ptr<const red::RedGrafo> grafo; // a model or layers, read whole
     std::unique_ptr<red::PreparadorRed> preparador;
 };
 

@@ -61,6 +61,9 @@ FilaRedComprobada filaComprobada(red::Trabajo&& t, char, char decimalTabla) {
     f.criterio = t.criterio;
     if (!t.error.empty()) {
         f.estado = std::move(t.error);
+    } else if (!t.omitido.empty()) {
+        f.omitido = true;
+        f.estado = std::move(t.omitido);
     } else {
         for (std::size_t k = 0; k < 10; ++k)
             f.clases[k] =
@@ -86,6 +89,7 @@ void ModeloRed::empezar(const CabeceraRed& cabecera, const red::OpcionesRed& opc
     filas_.clear();
     filas_.shrink_to_fit();
     porCodigo_ = {};
+    omitidos_ = 0;
     dueno_ = std::move(dueno);
     endResetModel();
 }
@@ -100,7 +104,10 @@ void ModeloRed::anadir(std::vector<FilaRedComprobada>&& filas) {
     const int primera = this->filas();
     beginInsertRows({}, primera, primera + static_cast<int>(filas.size()) - 1);
     for (FilaRedComprobada& f : filas) {
-        ++porCodigo_[f.codigo];
+        if (f.omitido)
+            ++omitidos_;
+        else
+            ++porCodigo_[f.codigo];
         filas_.push_back(std::move(f));
     }
     endInsertRows();
@@ -150,6 +157,8 @@ QVariant ModeloRed::data(const QModelIndex& indice, int rol) const {
         if (rol == Qt::ForegroundRole)
             return QBrush(Qt::black);
     }
+    if (f.omitido && rol == Qt::ForegroundRole)
+        return QBrush(Qt::darkGray);
     if (c == 0) {
         if (rol == Qt::DisplayRole || rol == kRolOrden)
             return f.numero;

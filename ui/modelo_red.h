@@ -24,6 +24,7 @@ struct FilaRedComprobada {
     std::vector<double> numeros;     // each cell as a number; NaN when it is not one
     std::array<std::uint8_t, 10> clases{3, 3, 3, 3, 3, 3, 3, 3, 3, 3}; // red::claseDeVeredicto
     std::uint8_t codigo = 0; // 0 passes, 1 some condition does not, 2 not checked
+    bool omitido = false;    // not a pipe to check (estado says why): code 0, no verdicts
     bool sinMenor = false;   // the row was checked against a series and no pipe passes
     std::string estado;      // the row's error, or how its run ended
     std::optional<ResultadoPendientes> pendientes; // the admissible slopes, when searched
@@ -59,8 +60,9 @@ public:
     // verdicts by their class, texts by their bytes. What the sorting proxy asks, without the
     // cost of a QVariant per comparison.
     bool menorQue(int a, int b, int columna) const;
-    // Rows by code: pass, do not pass, could not be checked.
+    // Rows by code: pass, do not pass, could not be checked; the links left out count apart.
     const std::array<qint64, 3>& porCodigo() const { return porCodigo_; }
+    qint64 omitidos() const { return omitidos_; }
 
     // Column of the table's column `c` (-1 when absent), of condition k (1..10), and of the
     // columns after the verdicts (-1 when the run has none).
@@ -84,6 +86,7 @@ private:
     std::shared_ptr<const void> dueno_;
     std::vector<FilaRedComprobada> filas_;
     std::array<qint64, 3> porCodigo_{};
+    qint64 omitidos_ = 0;
 };
 
 // Sorting by kRolOrden and the filters «solo los que no cumplen» and «solo los que tienen

@@ -1,10 +1,15 @@
 #include "ui/ventana_red.h"
 
+#include "check/numero.h"
 #include "files/archivos.h"
 #include "files/escritura.h"
+#include "files/hipotesis.h"
+#include "files/lectura.h"
 #include "files/red.h"
 #include "files/serie.h"
+#include "gis/capas.h"
 #include "network/comprobacion_red.h"
+#include "network/fuente_red.h"
 #include "ui/asistente.h"
 #include "ui/dialogos.h"
 #include "ui/hilo_red.h"
@@ -15,12 +20,17 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
@@ -102,9 +112,11 @@ void VentanaRed::construir() {
 
     tabla_ = etiqueta("RutaTabla");
     tabla_->setText(QStringLiteral("(ninguna)"));
-    QPushButton* elegirTabla = boton(QStringLiteral("Elegir &tabla…"), "ElegirTabla");
+    QPushButton* elegirTabla = boton(QStringLiteral("Elegir &red…"), "ElegirTabla");
+    elegirTabla->setToolTip(QStringLiteral("Una tabla CSV, un modelo SWMM (.inp) o una capa SIG "
+                                           "de tramos (GeoPackage, Shapefile, GeoJSON…)"));
     connect(elegirTabla, &QPushButton::clicked, this, &VentanaRed::elegirTabla);
-    fila(0, QStringLiteral("Tabla (CSV):"), tabla_, elegirTabla);
+    fila(0, QStringLiteral("Red:"), tabla_, elegirTabla);
 
     criterio_ = etiqueta("OrigenCriterio");
     criterio_->setText(QString::fromUtf8(kSinCriterio));
@@ -128,6 +140,54 @@ void VentanaRed::construir() {
     pendientes_->setChecked(true);
     connect(pendientes_, &QCheckBox::toggled, this, &VentanaRed::descartarResultados);
     fila(2, QStringLiteral("Serie de &diámetros:"), series_, pendientes_);
+
+    // The companions of a model or layer, shown with the kind of source that takes them.
+    const auto anotar = [&](std::vector<QWidget*>& grupo, int k) {
+        for (int c = 0; c < 4; ++c)
+            if (QLayoutItem* item = eleccion->itemAtPosition(k, c); item && item->widget())
+                grupo.push_back(item->widget());
+    };
+    informe_ = etiqueta("RutaInforme");
+    QPushButton* elegirInforme = boton(QStringLiteral("Elegir &informe…"), "ElegirInforme");
+    connect(elegirInforme, &QPushButton::clicked, this, &VentanaRed::elegirInforme);
+    QPushButton* sinInforme = boton(QStringLiteral("Quitar"), "QuitarInforme");
+    connect(sinInforme, &QPushButton::clicked, this, [this] { ponerInforme(QString()); });
+    fila(3, QStringLiteral("Informe SWMM:"), informe_, elegirInforme, sinInforme);
+    anotar(deModelo_, 3);
+
+    capa_ = new QComboBox(this);
+    capa_->setObjectName(QStringLiteral("Capa"));
+    connect(capa_, &QComboBox::activated, this, &VentanaRed::descartarResultados);
+    tolerancia_ = new QLineEdit(this);
+    tolerancia_->setObjectName(QStringLiteral("Tolerancia"));
+    tolerancia_->setText(QStringLiteral("0") + QLatin1Char(separador_) + QStringLiteral("01"));
+    tolerancia_->setToolTip(QStringLiteral("Distancia en la que se unen los extremos de los "
+                                           "tramos entre sí y con los pozos, en las unidades "
+                                           "de la capa (m)"));
+    connect(tolerancia_, &QLineEdit::textEdited, this, &VentanaRed::descartarResultados);
+    auto* rotuloTolerancia = new QLabel(QStringLiteral("&Tolerancia de unión (m):"), this);
+    rotuloTolerancia->setBuddy(tolerancia_);
+    fila(4, QStringLiteral("Capa de tramos:"), capa_, rotuloTolerancia, tolerancia_);
+    anotar(deCapas_, 4);
+    pozos_ = etiqueta("RutaPozos");
+    QPushButton* elegirPozos = boton(QStringLiteral("Elegir &pozos…"), "ElegirPozos");
+    connect(elegirPozos, &QPushButton::clicked, this, &VentanaRed::elegirPozos);
+    QPushButton* sinPozos = boton(QStringLiteral("Quitar"), "QuitarPozos");
+    connect(sinPozos, &QPushButton::clicked, this, [this] { ponerPozos(QString()); });
+    fila(5, QStringLiteral("Pozos (capa de puntos):"), pozos_, elegirPozos, sinPozos);
+    anotar(deCapas_, 5);
+
+    textoHipotesis_ = etiqueta("OrigenHipotesis");
+    QPushButton* elegirHipotesis = boton(QStringLiteral("Elegir &hipótesis…"), "ElegirHipotesis");
+    connect(elegirHipotesis, &QPushButton::clicked, this, &VentanaRed::elegirHipotesis);
+    QPushButton* editar = boton(QStringLiteral("E&ditar…"), "EditarHipotesis");
+    connect(editar, &QPushButton::clicked, this, &VentanaRed::editarHipotesis);
+    fila(6, QStringLiteral("Hipótesis de caudales:"), textoHipotesis_, elegirHipotesis, editar);
+    anotar(deGrafo_, 6);
+    QPushButton* sinHipotesis = boton(QStringLiteral("Quitar"), "QuitarHipotesis");
+    connect(sinHipotesis, &QPushButton::clicked, this, [this] { ponerHipotesis(QString()); });
+    eleccion->addWidget(sinHipotesis, 6, 4);
+    deGrafo_.push_back(sinHipotesis);
     eleccion->setColumnStretch(1, 1);
     raiz->addLayout(eleccion);
 
@@ -251,13 +311,18 @@ void VentanaRed::construir() {
     estado_->setWordWrap(true);
     estado_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     raiz->addWidget(estado_);
+    mostrarOpcionesDeFuente();
     ajustarAPantalla(*this, QSize(1200, 720), parentWidget());
 }
 
 void VentanaRed::ajustarBotones() {
     const bool enMarcha = enCurso();
-    for (const char* nombre : {"ElegirTabla", "ElegirCriterio", "SinCriterio"})
+    for (const char* nombre :
+         {"ElegirTabla", "ElegirCriterio", "SinCriterio", "ElegirInforme", "QuitarInforme",
+          "ElegirPozos", "QuitarPozos", "ElegirHipotesis", "EditarHipotesis", "QuitarHipotesis"})
         findChild<QPushButton*>(QLatin1String(nombre))->setEnabled(!enMarcha);
+    capa_->setEnabled(!enMarcha && capa_->count() > 1);
+    tolerancia_->setEnabled(!enMarcha);
     series_->setEnabled(!enMarcha);
     pendientes_->setEnabled(!enMarcha);
     comprobar_->setEnabled(!enMarcha && !rutaTabla_.isEmpty());
@@ -266,9 +331,11 @@ void VentanaRed::ajustarBotones() {
 }
 
 void VentanaRed::elegirTabla() {
-    const QString ruta =
-        dialogos_.abrir(QStringLiteral("Abrir tabla de la red"), carpetaDeDialogos(),
-                        QStringLiteral("Tablas CSV (*.csv);;Todos los archivos (*)"));
+    const QString ruta = dialogos_.abrir(
+        QStringLiteral("Abrir la red"), carpetaDeDialogos(),
+        QStringLiteral("Redes (*.csv *.inp *.gpkg *.shp *.geojson *.json);;Tablas CSV (*.csv);;"
+                       "Modelos SWMM (*.inp);;Capas SIG (*.gpkg *.shp *.geojson *.json);;"
+                       "Todos los archivos (*)"));
     if (!ruta.isEmpty()) {
         recordarCarpetaDe(ruta);
         ponerTabla(ruta);
@@ -280,7 +347,190 @@ void VentanaRed::ponerTabla(const QString& ruta) {
     rutaTabla_ = ruta;
     tabla_->setText(ruta);
     tabla_->setToolTip(ruta);
+    capa_->clear();
+    if (red::tipoDeFuente(QFile::encodeName(ruta)) == red::TipoFuente::CapasSig) {
+        try {
+            for (const std::string& c : gis::capasDe(QFile::encodeName(ruta)))
+                capa_->addItem(QString::fromStdString(c));
+        } catch (const ErrorArchivo&) {
+            // Reported with the whole message when the check reads the file.
+        }
+    }
+    mostrarOpcionesDeFuente();
     ajustarBotones();
+}
+
+void VentanaRed::mostrarOpcionesDeFuente() {
+    const red::TipoFuente tipo = rutaTabla_.isEmpty()
+                                     ? red::TipoFuente::Tabla
+                                     : red::tipoDeFuente(QFile::encodeName(rutaTabla_));
+    for (QWidget* w : deModelo_)
+        w->setVisible(tipo == red::TipoFuente::ModeloSwmm);
+    for (QWidget* w : deCapas_)
+        w->setVisible(tipo == red::TipoFuente::CapasSig);
+    for (QWidget* w : deGrafo_)
+        w->setVisible(tipo != red::TipoFuente::Tabla);
+    const auto ruta = [](QLabel* l, const QString& r, const QString& ninguna) {
+        l->setText(r.isEmpty() ? ninguna : r);
+        l->setToolTip(r);
+    };
+    ruta(informe_, rutaInforme_,
+         QStringLiteral("(ninguno: los caudales vienen del modelo o de la hipótesis)"));
+    ruta(pozos_, rutaPozos_, QStringLiteral("(ninguna: los nodos son los extremos de los tramos)"));
+    ruta(textoHipotesis_, rutaHipotesis_,
+         hipotesis_ ? QStringLiteral("editada en esta ventana")
+                    : QStringLiteral("(ninguna: los caudales vienen de la fuente o del "
+                                     "informe)"));
+}
+
+void VentanaRed::elegirInforme() {
+    const QString ruta =
+        dialogos_.abrir(QStringLiteral("Abrir informe SWMM"), carpetaDeDialogos(),
+                        QStringLiteral("Informes SWMM (*.rpt);;Todos los archivos (*)"));
+    if (!ruta.isEmpty() && ponerInforme(ruta))
+        recordarCarpetaDe(ruta);
+}
+
+bool VentanaRed::ponerInforme(const QString& ruta) {
+    if (!ruta.isEmpty()) {
+        try {
+            (void)leerInformeSwmm(QFile::encodeName(ruta));
+        } catch (const ErrorArchivo& e) {
+            dialogos_.avisarError(QString::fromUtf8(kTitulo), QString::fromUtf8(e.what()));
+            return false;
+        }
+    }
+    descartarResultados();
+    rutaInforme_ = ruta;
+    mostrarOpcionesDeFuente();
+    return true;
+}
+
+void VentanaRed::elegirPozos() {
+    const QString ruta = dialogos_.abrir(
+        QStringLiteral("Abrir la capa de pozos"), carpetaDeDialogos(),
+        QStringLiteral("Capas SIG (*.gpkg *.shp *.geojson *.json);;Todos los archivos (*)"));
+    if (!ruta.isEmpty()) {
+        recordarCarpetaDe(ruta);
+        ponerPozos(ruta);
+    }
+}
+
+void VentanaRed::ponerPozos(const QString& ruta) {
+    descartarResultados();
+    rutaPozos_ = ruta;
+    mostrarOpcionesDeFuente();
+}
+
+void VentanaRed::elegirHipotesis() {
+    const QString ruta =
+        dialogos_.abrir(QStringLiteral("Abrir hipótesis de caudales"), carpetaDeDialogos(),
+                        QStringLiteral("Hipótesis de caudales (*.txt);;Todos los archivos (*)"));
+    if (!ruta.isEmpty() && ponerHipotesis(ruta))
+        recordarCarpetaDe(ruta);
+}
+
+bool VentanaRed::ponerHipotesis(const QString& ruta) {
+    std::optional<red::Hipotesis> leida;
+    if (!ruta.isEmpty()) {
+        try {
+            leida = leerHipotesis(QFile::encodeName(ruta));
+        } catch (const ErrorArchivo& e) {
+            dialogos_.avisarError(QString::fromUtf8(kTitulo), QString::fromUtf8(e.what()));
+            return false;
+        }
+    }
+    descartarResultados();
+    hipotesis_ = leida;
+    rutaHipotesis_ = ruta;
+    mostrarOpcionesDeFuente();
+    return true;
+}
+
+bool VentanaRed::ponerTextoHipotesis(const QString& texto, QString* error) {
+    const QByteArray bytes = texto.toUtf8();
+    red::Hipotesis h;
+    try {
+        h = hipotesisDeBytes(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
+                             QStringLiteral("la hipótesis"));
+    } catch (const ErrorArchivo& e) {
+        if (error)
+            *error = QString::fromUtf8(e.what());
+        return false;
+    }
+    if (hipotesis_ != h) {
+        descartarResultados();
+        hipotesis_ = h;
+        rutaHipotesis_.clear();
+    }
+    mostrarOpcionesDeFuente();
+    return true;
+}
+
+void VentanaRed::editarHipotesis() {
+    auto* dialogo = new QDialog(this);
+    dialogo->setObjectName(QStringLiteral("EditorHipotesis"));
+    dialogo->setWindowTitle(QStringLiteral("Hipótesis de caudales"));
+    dialogo->setAttribute(Qt::WA_DeleteOnClose);
+    auto* raiz = new QVBoxLayout(dialogo);
+    auto* ayuda = new QLabel(
+        QStringLiteral("Una «clave = valor» por línea; # empieza un comentario. Caudales en "
+                       "m3/s; las condiciones toman calculo, punta, minimo, medio o maximo."),
+        dialogo);
+    ayuda->setWordWrap(true);
+    raiz->addWidget(ayuda);
+    auto* texto = new QPlainTextEdit(dialogo);
+    texto->setObjectName(QStringLiteral("TextoHipotesis"));
+    texto->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    texto->setPlainText(
+        QString::fromStdString(textoDeHipotesis(hipotesis_.value_or(red::Hipotesis{}))));
+    raiz->addWidget(texto, 1);
+    auto* fallo = new QLabel(dialogo);
+    fallo->setObjectName(QStringLiteral("FalloHipotesis"));
+    fallo->setWordWrap(true);
+    fallo->setTextFormat(Qt::PlainText);
+    raiz->addWidget(fallo);
+    auto* botones = new QDialogButtonBox(
+        QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Save, dialogo);
+    botones->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Aceptar"));
+    botones->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Cancelar"));
+    botones->button(QDialogButtonBox::Save)->setText(QStringLiteral("Guardar como…"));
+    raiz->addWidget(botones);
+    connect(botones, &QDialogButtonBox::rejected, dialogo, &QDialog::reject);
+    connect(botones, &QDialogButtonBox::accepted, dialogo, [this, dialogo, texto, fallo] {
+        QString error;
+        if (ponerTextoHipotesis(texto->toPlainText(), &error))
+            dialogo->accept();
+        else
+            fallo->setText(error);
+    });
+    connect(botones->button(QDialogButtonBox::Save), &QPushButton::clicked, dialogo,
+            [this, texto, fallo] {
+                QString error;
+                if (!ponerTextoHipotesis(texto->toPlainText(), &error)) {
+                    fallo->setText(error);
+                    return;
+                }
+                const QString ruta = dialogos_.guardar(
+                    QStringLiteral("Guardar hipótesis de caudales"), carpetaDeDialogos(),
+                    QStringLiteral("Hipótesis de caudales (*.txt);;Todos los archivos (*)"));
+                if (ruta.isEmpty())
+                    return;
+                try {
+                    EscrituraAtomica escritura(QFile::encodeName(ruta), ruta);
+                    escritura.escribir(textoDeHipotesis(*hipotesis_));
+                    escritura.confirmar();
+                } catch (const ErrorArchivo& e) {
+                    fallo->setText(QString::fromUtf8(e.what()));
+                    return;
+                }
+                recordarCarpetaDe(ruta);
+                rutaHipotesis_ = ruta;
+                mostrarOpcionesDeFuente();
+                fallo->setText(QStringLiteral("Guardada en %1").arg(ruta));
+            });
+    ajustarAPantalla(*dialogo, QSize(520, 420), this);
+    dialogo->open();
 }
 
 void VentanaRed::elegirCriterio() {
@@ -333,6 +583,7 @@ void VentanaRed::descartarResultados() {
     terminada_ = false;
     empezada_ = false;
     descripcionFormato_.clear();
+    avisosFuente_.clear();
     modelo_->vaciar();
     progreso_->setRange(0, 1);
     progreso_->setValue(0);
@@ -410,6 +661,24 @@ void VentanaRed::comprobar() {
         return;
     PeticionRed p;
     p.ruta = rutaTabla_;
+    p.fuente.dialecto = separador_ == ',' ? DialectoRed{';', ','} : DialectoRed{',', '.'};
+    p.fuente.informe = QFile::encodeName(rutaInforme_);
+    p.fuente.pozos = QFile::encodeName(rutaPozos_);
+    p.fuente.hipotesisDada = hipotesis_;
+    if (capa_->count() > 1)
+        p.fuente.capa = capa_->currentText().toStdString();
+    if (red::tipoDeFuente(QFile::encodeName(rutaTabla_)) == red::TipoFuente::CapasSig) {
+        const std::optional<double> t = leerNumero(tolerancia_->text().toStdString(), separador_);
+        if (!t || !(*t > 0)) {
+            dialogos_.avisarError(QString::fromUtf8(kTitulo),
+                                  QStringLiteral("La tolerancia de unión «%1» no sirve: escriba "
+                                                 "una distancia positiva en metros, como 0")
+                                          .arg(tolerancia_->text()) +
+                                      QLatin1Char(separador_) + QStringLiteral("01."));
+            return;
+        }
+        p.fuente.tolerancia = *t;
+    }
     p.opciones.sep = separador_;
     p.opciones.pendientes = pendientes_->isChecked();
     p.opciones.conSerie = serie_.has_value();
@@ -434,6 +703,7 @@ void VentanaRed::comprobar() {
     terminada_ = false;
     empezada_ = false;
     descripcionFormato_.clear();
+    avisosFuente_.clear();
     modelo_->vaciar();
     progreso_->setRange(0, 0); // until the first pass has counted the rows
     estado_->setText(QStringLiteral("Leyendo la tabla…"));
@@ -442,7 +712,18 @@ void VentanaRed::comprobar() {
         [this](const CabeceraRed& cab) {
             modelo_->empezar(cab, hilo_->ejecucion()->peticion.opciones, hilo_->ejecucion());
             empezada_ = true;
-            descripcionFormato_ = describir(cab);
+            const std::shared_ptr<const red::RedGrafo>& g = hilo_->ejecucion()->grafo;
+            descripcionFormato_ = g ? QString::fromStdString(red::describir(*g)) : describir(cab);
+            avisosFuente_.clear();
+            if (g) {
+                // The counts first, then a few of the problems: the rest in colvero-check.
+                constexpr std::size_t kMostrados = 6;
+                for (std::size_t k = 0; k < g->avisos.size() && k < kMostrados; ++k)
+                    avisosFuente_ += QStringLiteral("\n") + QString::fromStdString(g->avisos[k]);
+                if (g->avisos.size() > kMostrados)
+                    avisosFuente_ += QStringLiteral("\n… y %1 avisos más de la red.")
+                                         .arg(g->avisos.size() - kMostrados);
+            }
             progreso_->setRange(0, static_cast<int>(std::min<qint64>(cab.filas, INT_MAX)));
             progreso_->setValue(0);
             actualizarEstado();
@@ -496,8 +777,10 @@ void VentanaRed::actualizarEstado() {
                         .arg(c[0])
                         .arg(c[1])
                         .arg(c[2]);
+    if (modelo_->omitidos() > 0)
+        texto += QStringLiteral(", no se comprueban %1").arg(modelo_->omitidos());
     if (!descripcionFormato_.isEmpty())
-        texto += QStringLiteral("\nFormato: ") + descripcionFormato_;
+        texto += QStringLiteral("\nFormato: ") + descripcionFormato_ + avisosFuente_;
     texto += QStringLiteral("\nCriterio: ") + e->peticion.origenCriterio;
     if (!e->peticion.nombreSerie.isEmpty())
         texto += QStringLiteral("\nSerie: ") + e->peticion.nombreSerie;
@@ -583,6 +866,14 @@ void VentanaRed::cargarFila(int fila) {
     const QString archivo = QFileInfo(e->peticion.ruta).fileName();
     Calculo calculo;
     calculo.criterio = criterio.criterio;
+    // Flows derived from loads take the names of their kinds («Caudal punta»...).
+    if (e->grafo && f.numero >= 1 &&
+        static_cast<std::size_t>(f.numero) <= e->grafo->tramos.size()) {
+        const red::TramoGrafo& t = e->grafo->tramos[static_cast<std::size_t>(f.numero - 1)];
+        for (std::size_t k = 0; k < 7; ++k)
+            if (!t.denominacion[k].empty())
+                calculo.criterio.denominacion[k] = t.denominacion[k];
+    }
     // Titles without commas, which a calculation file cannot hold.
     calculo.titulo1 = "Tramo " + tramo;
     calculo.titulo2 = "Red " + archivo.toStdString() + " (fila " + std::to_string(f.numero) + ")";

@@ -1,10 +1,11 @@
 #pragma once
-// "Comprobar red": every reach of a network table checked with the engine of colvero-check
-// --red, by a worker (HiloRed) that hands the rows over in batches, shown in a sortable table
-// with a filter; the results can be exported as colvero-check writes them, and a reach
-// loaded into the main window.
+// "Comprobar red": every reach of a network table, SWMM model or GIS layer checked with the
+// engine of colvero-check --red, by a worker (HiloRed) that hands the rows over in batches,
+// shown in a sortable table with a filter; the results can be exported as colvero-check writes
+// them, and a reach loaded into the main window.
 #include "check/calculo.h"
 #include "check/serie_diametros.h"
+#include "network/acumulacion.h"
 
 #include <QString>
 #include <QWidget>
@@ -17,6 +18,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTableView;
@@ -47,6 +49,14 @@ public:
     bool ponerCriterio(const QString& ruta);
     void quitarCriterio(); // back to the window's initial values
     bool ponerSerie(const QString& ruta);
+    // The companions of a model or layer; an empty path takes each away. A report or
+    // hypothesis that cannot be read is reported and not taken.
+    bool ponerInforme(const QString& ruta);
+    void ponerPozos(const QString& ruta); // "ARCHIVO" or "ARCHIVO:CAPA"
+    bool ponerHipotesis(const QString& ruta);
+    // The hypothesis as the text of its file, as the editor gives it; false, and `error` says
+    // why, when the text is not a valid hypothesis.
+    bool ponerTextoHipotesis(const QString& texto, QString* error);
 
     // Starts the check of the chosen table; the rows arrive while the window goes on.
     void comprobar();
@@ -68,6 +78,12 @@ private:
     void elegirTabla();
     void elegirCriterio();
     void elegirSerie(int indice);
+    void elegirInforme();
+    void elegirPozos();
+    void elegirHipotesis();
+    void editarHipotesis();
+    // Shows the choices that the kind of source takes.
+    void mostrarOpcionesDeFuente();
     void exportarConDialogo();
     void recoger(); // the rows the worker has checked since the last time
     void alTerminar(bool cancelada, const QString& error);
@@ -98,7 +114,18 @@ private:
     QTableView* vista_ = nullptr;
     QLabel* estado_ = nullptr;
 
+    QLabel* informe_ = nullptr;
+    QLabel* pozos_ = nullptr;
+    QLabel* textoHipotesis_ = nullptr;
+    QComboBox* capa_ = nullptr;
+    QLineEdit* tolerancia_ = nullptr;
+    std::vector<QWidget*> deModelo_, deCapas_, deGrafo_; // the widgets of each kind's rows
+
     QString rutaTabla_;
+    QString rutaInforme_;
+    QString rutaPozos_;
+    QString rutaHipotesis_; // empty when none, or edited in the window
+    std::optional<red::Hipotesis> hipotesis_;
     std::optional<Criterio> criterioElegido_; // none: the window's initial values
     QString rutaCriterio_;                    // the .CrVek or .caVek it came from
     std::optional<std::vector<Tubo>> serie_;
@@ -110,6 +137,7 @@ private:
     bool empezada_ = false;  // the model has the columns of the last check
     bool terminada_ = false; // the last check ran to its last row
     QString descripcionFormato_;
+    QString avisosFuente_; // what a model or layer says of itself, a line each
 };
 
 } // namespace colvero::ui

@@ -393,6 +393,59 @@ private Q_SLOTS:
 
     // A double click carries the reach into the main window; its Calcular gives the row's
     // verdict lines and values.
+    // A SWMM model with flows from an edited hypothesis: a pump left out, an adverse reach
+    // that fails by its name, and a reach carried to the main window with its flow names and
+    // with numbers that, typed, give what the table says.
+    void modeloSwmmConHipotesis() {
+        const QString modelo = archivo(
+            "m.inp", "[OPTIONS]\nFLOW_UNITS LPS\n[JUNCTIONS]\nA 10.07 2\nB 9.3 2.5\nC 7 2\n"
+                     "[OUTFALLS]\nS 8.1 FREE\n[CONDUITS]\nT1 A B 33.3 0.013\nT2 B S 41 0.011\n"
+                     "T3 C S 20 0.013\n[PUMPS]\nP1 A S * ON 0 0\n[XSECTIONS]\nT1 CIRCULAR 0.3\n"
+                     "T2 CIRCULAR 0.4\nT3 CIRCULAR 0.3\n[DWF]\nA FLOW 1.7\nB FLOW 0.9\n");
+        VentanaRed& red = abrirRed(',');
+        red.ponerTabla(modelo);
+        QVERIFY(boton(red, "ElegirInforme")->isVisibleTo(&red));
+        QVERIFY(!boton(red, "ElegirPozos")->isVisibleTo(&red));
+        QVERIFY(boton(red, "EditarHipotesis")->isVisibleTo(&red));
+        QString error;
+        QVERIFY(!red.ponerTextoHipotesis(QStringLiteral("factor_minimo = mucho\n"), &error));
+        QVERIFY2(error.contains(QStringLiteral("línea 1")), qPrintable(error));
+        QVERIFY(red.ponerTextoHipotesis(QStringLiteral("factor_minimo = 0,4\n"), &error));
+        QVERIFY(red.ponerCriterio(copia("criterio-red.CrVek")));
+        red.comprobar();
+        QVERIFY(esperar(red));
+        const ModeloRed& m = red.modelo();
+        QCOMPARE(m.filas(), 4);
+        QCOMPARE(m.omitidos(), qint64(1));
+        QVERIFY(m.fila(3).omitido);
+        QCOMPARE(deUtf8(m.fila(3).estado), QStringLiteral("no es un conducto (bomba)"));
+        QCOMPARE(m.fila(2).codigo, std::uint8_t(2));
+        QVERIFY(
+            deUtf8(m.fila(2).estado).startsWith(QStringLiteral("tramo «T3»: pendiente negativa")));
+        const QString estado = red.findChild<QLabel*>(QStringLiteral("Estado"))->text();
+        QVERIFY2(estado.contains(QStringLiteral("Formato: modelo SWMM 5, caudales en LPS")),
+                 qPrintable(estado));
+        QVERIFY2(estado.contains(QStringLiteral("no se comprueban 1")), qPrintable(estado));
+
+        red.cargarFila(1);
+        const FilaRedComprobada& f = m.fila(1);
+        const auto celda = [&](ColumnaRed c) {
+            return deUtf8(f.celdas[static_cast<std::size_t>(m.cabecera().columna(c))]);
+        };
+        QCOMPARE(texto(w(), "Text34"), celda(ColumnaRed::D));
+        QCOMPARE(texto(w(), "Text18"), celda(ColumnaRed::i));
+        QCOMPARE(texto(w(), "Text42"), celda(ColumnaRed::Q2));
+        QCOMPARE(texto(w(), "Text8"), QStringLiteral("Caudal punta"));
+        QCOMPARE(texto(w(), "Text9"), QStringLiteral("Caudal de cálculo"));
+        QTest::mouseClick(hijo<QPushButton>(w(), "Command13"), Qt::LeftButton);
+        for (int c = 1; c <= 10; ++c) {
+            const int clase =
+                m.data(m.index(1, m.columnaVeredicto(c)), ModeloRed::kRolOrden).toInt();
+            const QString nota = texto(w(), QLatin1String(filas()[c - 1].nota));
+            QCOMPARE(claseDelTexto(nota.toStdString()), clase);
+        }
+    }
+
     void dobleClicCargaElTramo_data() {
         QTest::addColumn<QString>("tabla");
         QTest::addColumn<char>("separador");
