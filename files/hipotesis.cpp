@@ -1,6 +1,7 @@
 #include "files/hipotesis.h"
 
 #include "check/numero.h"
+#include "check/textos_pendientes.h"
 #include "files/archivos.h"
 #include "files/lectura.h"
 
@@ -41,10 +42,9 @@ std::string_view recortar(std::string_view s) {
     return s;
 }
 
+// The digits that read back as x, never with an exponent: the window's editor shows them.
 std::string numeroTexto(double x) {
-    std::array<char, 32> b{};
-    const auto r = std::to_chars(b.data(), b.data() + b.size(), x);
-    return std::string(b.data(), r.ptr);
+    return decimalLlano(x, '.');
 }
 
 } // namespace

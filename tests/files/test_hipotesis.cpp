@@ -56,7 +56,13 @@ TEST(Hipotesis, TextoSeLeeIgual) {
     h.a = 0.1 + 0.2;
     h.infiltracion = 1.0 / 3e6;
     h.condicion[4] = red::TipoCaudal::Maximo;
-    EXPECT_EQ(leer(textoDeHipotesis(h)), h);
+    const std::string texto = textoDeHipotesis(h);
+    EXPECT_EQ(leer(texto), h);
+    // The window's editor shows it: plain decimals, never an exponent.
+    const std::size_t linea = texto.find("infiltracion = ");
+    ASSERT_NE(linea, std::string::npos);
+    EXPECT_EQ(texto.substr(linea, texto.find('\n', linea) - linea),
+              "infiltracion = 0.00000033333333333333335");
 }
 
 struct HipotesisMala {

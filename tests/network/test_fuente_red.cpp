@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -133,6 +135,42 @@ TEST(FuenteRed, CriterioDeUnaCapa) {
     w2.fila = g.fila(1);
     p.preparar(w2, g.tramos[1]);
     EXPECT_EQ(w2.error.rfind("tramo «T2»: pendiente negativa", 0), 0u) << w2.error;
+}
+
+// The example network as a model and as layers with their manholes: the same reaches, the
+// same accumulated loads; each source's own slope definition; the model's weir left out.
+TEST(FuenteRed, EjemploComoModeloYComoCapas) {
+    OpcionesFuente o;
+    o.hipotesis = COLVERO_EJEMPLOS "/hipotesis.txt";
+    const RedGrafo modelo = leerRedGrafo(COLVERO_EJEMPLOS "/red-ejemplo.inp", o);
+    o.pozos = COLVERO_EJEMPLOS "/pozos-ejemplo.geojson";
+    const RedGrafo capas = leerRedGrafo(COLVERO_EJEMPLOS "/tramos-ejemplo.geojson", o);
+    ASSERT_EQ(modelo.tramos.size(), 11u);
+    ASSERT_EQ(capas.tramos.size(), 10u);
+    EXPECT_EQ(modelo.tramos[10].omitido, "no es un conducto (vertedero)");
+    EXPECT_FALSE(capas.crsWkt.empty());
+    for (std::size_t k = 0; k < capas.tramos.size(); ++k) {
+        const TramoGrafo& m = modelo.tramos[k];
+        const TramoGrafo& c = capas.tramos[k];
+        SCOPED_TRACE(c.tramo);
+        EXPECT_EQ(m.tramo, c.tramo);
+        EXPECT_EQ(m.desde, c.desde);
+        EXPECT_EQ(m.hasta, c.hasta);
+        EXPECT_EQ(m.error, "");
+        EXPECT_EQ(c.error, "");
+        const double dz = *m.cotaInicio - *m.cotaFin;
+        EXPECT_EQ(m.i, dz / std::sqrt(m.longitud * m.longitud - dz * dz));
+        EXPECT_EQ(c.i, (*c.cotaInicio - *c.cotaFin) / c.longitud);
+        EXPECT_NEAR(m.longitud, c.longitud, 0.005);
+        ASSERT_TRUE(m.acumulado && c.acumulado);
+        // Infiltration goes by length, which the model rounds to the centimetre.
+        EXPECT_NEAR(m.acumulado->Qa, c.acumulado->Qa, 1e-7);
+        EXPECT_EQ(m.acumulado->Qs, c.acumulado->Qs);
+        EXPECT_EQ(m.origen, OrigenCaudales::Acumulado);
+    }
+    // The trunk's last reach takes every load but the weir's nothing.
+    EXPECT_GT(modelo.tramos[4].acumulado->Qa, 0.0143);
+    EXPECT_EQ(modelo.tramos[4].acumulado->Qs, 0.02);
 }
 
 TEST(FuenteRed, ModeloQueNoSePuedeComprobar) {
