@@ -22,6 +22,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -814,7 +815,8 @@ bool VentanaRed::exportar(const QString& ruta) {
                                              "la red no ha terminado."));
         return false;
     }
-    for (const QString& entrada : {rutaTabla_, rutaCriterio_, nombreSerie_}) {
+    for (const QString& entrada :
+         {rutaTabla_, rutaCriterio_, nombreSerie_, rutaInforme_, rutaPozos_, rutaHipotesis_}) {
         if (mismoArchivo(QFile::encodeName(ruta), QFile::encodeName(entrada))) {
             dialogos_.avisarError(QString::fromUtf8(kTitulo),
                                   QStringLiteral("No se han exportado los resultados: «%1» es el "
@@ -842,7 +844,39 @@ bool VentanaRed::exportar(const QString& ruta) {
                                   QString::fromUtf8(error.what()));
         return false;
     }
+    guardarHipotesisJunto(ruta);
     return true;
+}
+
+void VentanaRed::guardarHipotesisJunto(const QString& resultados) {
+    const std::shared_ptr<EjecucionRed>& e = hilo_->ejecucion();
+    if (!e || !e->grafo || !e->grafo->hipotesis)
+        return;
+    const QFileInfo info(resultados);
+    const QString ruta =
+        info.dir().filePath(info.completeBaseName() + QStringLiteral(".hipotesis.txt"));
+    const std::string texto = textoDeHipotesis(*e->grafo->hipotesis);
+    QFile existente(ruta);
+    if (existente.exists()) {
+        if (existente.open(QIODevice::ReadOnly) &&
+            existente.readAll() == QByteArray::fromStdString(texto))
+            return;
+        if (!dialogos_.confirmar(QString::fromUtf8(kTitulo),
+                                 QStringLiteral("Ya existe «%1». ¿Reemplazarlo con la hipótesis "
+                                                "de caudales de esta comprobación?")
+                                     .arg(ruta)))
+            return;
+    }
+    try {
+        EscrituraAtomica escritura(QFile::encodeName(ruta), ruta);
+        escritura.escribir(texto);
+        escritura.confirmar();
+    } catch (const ErrorArchivo& error) {
+        dialogos_.avisarError(QString::fromUtf8(kTitulo),
+                              QStringLiteral("Los resultados se han exportado, pero no la "
+                                             "hipótesis de caudales. ") +
+                                  QString::fromUtf8(error.what()));
+    }
 }
 
 void VentanaRed::cargarFila(int fila) {

@@ -85,6 +85,8 @@ private:
     // Shows the choices that the kind of source takes.
     void mostrarOpcionesDeFuente();
     void exportarConDialogo();
+    // Beside exported results whose flows came from a hypothesis, «NOMBRE.hipotesis.txt».
+    void guardarHipotesisJunto(const QString& resultados);
     void recoger(); // the rows the worker has checked since the last time
     void alTerminar(bool cancelada, const QString& error);
     void actualizarEstado();

@@ -3,6 +3,7 @@
 #include "apoyo.h"
 #include "check/calcular.h"
 #include "files/archivos.h"
+#include "files/hipotesis.h"
 #include "files/red.h"
 #include "network/comprobacion_red.h"
 #include "ui/controles.h"
@@ -426,6 +427,13 @@ private Q_SLOTS:
         QVERIFY2(estado.contains(QStringLiteral("Formato: modelo SWMM 5, caudales en LPS")),
                  qPrintable(estado));
         QVERIFY2(estado.contains(QStringLiteral("no se comprueban 1")), qPrintable(estado));
+
+        // The results take their hypothesis with them.
+        QVERIFY(red.exportar(carpeta_->filePath(QStringLiteral("resultados.csv"))));
+        red::Hipotesis editada;
+        editada.factorMinimo = 0.4;
+        QCOMPARE(leerBytes(carpeta_->filePath(QStringLiteral("resultados.hipotesis.txt"))),
+                 QByteArray::fromStdString(textoDeHipotesis(editada)));
 
         red.cargarFila(1);
         const FilaRedComprobada& f = m.fila(1);
