@@ -20,14 +20,13 @@ import math
 import os
 import pathlib
 import random
-import re
 import statistics
 import subprocess
 import sys
 import tempfile
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
-from red import ENTORNO, cronometrar, escribir_criterio  # noqa: E402
+from red import ENTORNO, cronometrar, escribir_criterio, pico_memoria  # noqa: E402
 
 # Keys that only a graph source writes, or that name the source.
 SOLO_GRAFO = {"desde", "hasta", "longitud", "cota_inicio", "cota_fin", "D", "n", "i", "caudales",
@@ -81,12 +80,6 @@ def escribir_modelo(ruta, informe, tabla, conductos):
             i = dz / math.sqrt(largo * largo - dz * dz)
             f.write(";".join(x.replace(".", ",") for x in (t, repr(d), repr(n), repr(i),
                                                            f"{q:.4f}")) + "\r\n")
-
-
-def pico_memoria(orden):
-    r = subprocess.run(["/usr/bin/time", "-v", *orden], stdout=subprocess.DEVNULL,
-                       stderr=subprocess.PIPE, text=True, env=ENTORNO)
-    return int(re.search(r"Maximum resident set size \(kbytes\): (\d+)", r.stderr).group(1))
 
 
 def registros(orden):
