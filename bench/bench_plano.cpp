@@ -101,18 +101,7 @@ int main(int argc, char** argv) {
     t.start();
     lienzo->grab();
     std::printf("pintado ajustado: %.0f ms\n", ms(t));
-    if (qEnvironmentVariableIsSet("SIN_AA")) {
-        plano.vista()->setRenderHint(QPainter::Antialiasing, false);
-        t.start();
-        lienzo->grab();
-        std::printf("pintado ajustado sin AA: %.0f ms\n", ms(t));
-    }
 
-    if (qEnvironmentVariableIsSet("SOLO_PINTAR")) {
-        for (int k = 0; k < 5; ++k)
-            lienzo->grab();
-        return 0;
-    }
     t.start();
     for (std::size_t e = 0; e < m.enlaces.size(); ++e)
         plano.ponerEstado(e, e % 7 == 0 ? colvero::ui::EstadoPlano::NoCumple

@@ -78,6 +78,13 @@ QPen plumaDe(QColor c, double ancho, bool discontinua) {
     return p;
 }
 
+// Whether two boxes meet; unlike QRectF::intersects, also a box of no width or height, as a
+// straight horizontal or vertical reach has.
+bool tocan(const QRectF& a, const QRectF& b) {
+    return a.left() <= b.right() && b.left() <= a.right() && a.top() <= b.bottom() &&
+           b.top() <= a.bottom();
+}
+
 bool finito(const std::pair<double, double>& p) {
     return std::isfinite(p.first) && std::isfinite(p.second);
 }
@@ -103,68 +110,18 @@ QSize tamanoImagen(const QRectF& escena) {
 
 } // namespace
 
-// One link, drawn with the pen the plan gives it at paint time: a state change costs no more
-// than a repaint.
-class PlanoRed::Tramo final : public QGraphicsItem {
+// The whole plan as one item: it paints the reaches it is asked for, grouped by pen, then the
+// markers and labels. One item in place of one per reach makes a repaint of 100,000 reaches
+// cost a loop over plain structs rather than the view's bookkeeping per item.
+class PlanoRed::Lamina final : public QGraphicsItem {
 public:
-    enum { Type = UserType + 1 };
-
-    Tramo(const PlanoRed& plano, std::size_t indice, QPolygonF linea, double longitud, QString id)
-        : plano_(plano), indice_(indice), linea_(std::move(linea)), longitud_(longitud),
-          id_(std::move(id)) {
+    Lamina(const PlanoRed& plano, const QRectF& caja) : plano_(plano), caja_(caja) {
+        setFlag(ItemUsesExtendedStyleOption); // exposedRect: only what shows is drawn
         setAcceptedMouseButtons(Qt::NoButton);
-        // A straight horizontal or vertical reach has an empty box, which no area query finds.
-        const QRectF r = linea_.boundingRect();
-        const double m = std::max(std::max(r.width(), r.height()) * 1e-3, 1e-9);
-        caja_ = r.adjusted(-m, -m, m, m);
-        centro_ = linea_.first();
-        double falta = longitud_ / 2;
-        for (qsizetype k = 1; k < linea_.size(); ++k) {
-            const QPointF d = linea_[k] - linea_[k - 1];
-            const double l = std::hypot(d.x(), d.y());
-            if (l >= falta && l > 0) {
-                centro_ = linea_[k - 1] + d * (falta / l);
-                break;
-            }
-            falta -= l;
-        }
-    }
-
-    int type() const override { return Type; }
-    QRectF boundingRect() const override { return caja_; }
-    void paint(QPainter* p, const QStyleOptionGraphicsItem*, QWidget*) override {
-        p->setPen(plano_.pluma(indice_, std::abs(p->worldTransform().m11())));
-        p->drawPolyline(linea_);
-    }
-
-    std::size_t indice() const { return indice_; }
-    const QPolygonF& linea() const { return linea_; }
-    double longitud() const { return longitud_; }
-    QPointF centro() const { return centro_; } // halfway along
-    const QString& id() const { return id_; }
-
-private:
-    const PlanoRed& plano_;
-    std::size_t indice_;
-    QPolygonF linea_;
-    double longitud_; // scene units
-    QString id_;
-    QRectF caja_;
-    QPointF centro_;
-};
-
-// The node markers and reach labels above the reaches, at a constant size on screen and only
-// where they are exposed.
-class PlanoRed::Capa final : public QGraphicsItem {
-public:
-    Capa(const PlanoRed& plano, const QRectF& caja) : plano_(plano), caja_(caja) {
-        setFlag(ItemUsesExtendedStyleOption);
-        setAcceptedMouseButtons(Qt::NoButton);
-        setZValue(2);
     }
     QRectF boundingRect() const override { return caja_; }
     void paint(QPainter* p, const QStyleOptionGraphicsItem* o, QWidget*) override {
-        plano_.pintarCapa(*p, o->exposedRect);
+        plano_.pintar(*p, o->exposedRect);
     }
 
 private:
@@ -179,7 +136,6 @@ public:
         setRenderHint(QPainter::Antialiasing);
         // A cosmetic pen reaches past an item's box by a few pixels: repaint the whole view.
         setViewportUpdateMode(FullViewportUpdate);
-        setOptimizationFlags(DontSavePainterState); // every item sets its own pen
         setTransformationAnchor(NoAnchor);
         setResizeAnchor(AnchorViewCenter);
         setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -273,8 +229,8 @@ PlanoRed::PlanoRed(QWidget* padre) : QWidget(padre) {
 
     escena_ = new QGraphicsScene(this);
     escena_->setBackgroundBrush(Qt::white);
-    // The reaches never move: a BSP tree finds the few under a click or on screen.
-    escena_->setItemIndexMethod(QGraphicsScene::BspTreeIndex);
+    // One item, which culls its reaches itself.
+    escena_->setItemIndexMethod(QGraphicsScene::NoIndex);
     vista_ = new Vista(*this, escena_);
     ajustar_ = new QPushButton(QStringLiteral("Ajustar"), this);
     ajustar_->setObjectName(QStringLiteral("ajustar"));
@@ -303,12 +259,11 @@ QGraphicsView* PlanoRed::vista() const {
 
 void PlanoRed::mostrar(const red::ModeloRed& m) {
     resaltado_.reset();
-    tramos_.clear();
+    trazos_.clear();
     marcas_.clear();
-    capa_ = nullptr;
     escena_->clear();
     const std::size_t n = m.enlaces.size();
-    tramos_.assign(n, nullptr);
+    trazoDe_.assign(n, -1);
     estados_.assign(n, EstadoPlano::Pendiente);
     conductos_.assign(n, false);
     for (std::size_t i = 0; i < n; ++i) {
@@ -411,18 +366,37 @@ void PlanoRed::mostrar(const red::ModeloRed& m) {
     if (medidas.empty() || !(tipico_ > 0)) {
         tipico_ = std::max(rect.width(), rect.height());
     }
+    // A node with no drawn link shows when a typical reach would.
+    for (Marca& marca : marcas_) {
+        if (marca.corto == kInfinito) {
+            marca.corto = tipico_;
+        }
+    }
+    trazos_.reserve(medidas.size());
     for (std::size_t i = 0; i < n; ++i) {
         if (lineas[i].isEmpty()) {
             continue;
         }
-        auto* t = new Tramo(*this, i, std::move(lineas[i]), longitudes[i],
-                            QString::fromStdString(m.enlaces[i].id));
-        escena_->addItem(t);
-        tramos_[i] = t;
-        ++dibujados_;
+        Trazo t{i,  std::move(lineas[i]),
+                {}, longitudes[i],
+                {}, QString::fromStdString(m.enlaces[i].id)};
+        t.caja = t.linea.boundingRect();
+        t.centro = t.linea.first();
+        double falta = t.longitud / 2;
+        for (qsizetype k = 1; k < t.linea.size(); ++k) {
+            const QPointF d = t.linea[k] - t.linea[k - 1];
+            const double l = std::hypot(d.x(), d.y());
+            if (l >= falta && l > 0) {
+                t.centro = t.linea[k - 1] + d * (falta / l);
+                break;
+            }
+            falta -= l;
+        }
+        trazoDe_[i] = static_cast<std::int32_t>(trazos_.size());
+        trazos_.push_back(std::move(t));
     }
-    capa_ = new Capa(*this, rect);
-    escena_->addItem(capa_);
+    dibujados_ = trazos_.size();
+    escena_->addItem(new Lamina(*this, rect));
 
     const std::size_t fuera = n - dibujados_;
     if (fuera == 1 && n == 1) {
@@ -446,7 +420,7 @@ void PlanoRed::ponerEstado(std::size_t enlace, EstadoPlano e) {
         return;
     }
     estados_[enlace] = e;
-    if (tramos_[enlace]) {
+    if (trazoDe_[enlace] >= 0) {
         repintar();
     }
 }
@@ -480,34 +454,35 @@ const QPen& PlanoRed::pluma(std::size_t enlace, double escala) const {
     return plumas_[static_cast<std::size_t>(e)][discontinua][atenuada][fina];
 }
 
+const PlanoRed::Trazo* PlanoRed::trazo(std::size_t enlace) const {
+    return enlace < trazoDe_.size() && trazoDe_[enlace] >= 0
+               ? &trazos_[static_cast<std::size_t>(trazoDe_[enlace])]
+               : nullptr;
+}
+
 QPolygonF PlanoRed::linea(std::size_t enlace) const {
-    return enlace < tramos_.size() && tramos_[enlace] ? tramos_[enlace]->linea() : QPolygonF();
+    const Trazo* t = trazo(enlace);
+    return t ? t->linea : QPolygonF();
 }
 
 void PlanoRed::resaltar(std::optional<std::size_t> enlace) {
-    if (enlace == resaltado_ || (enlace && *enlace >= tramos_.size())) {
+    if (enlace == resaltado_ || (enlace && *enlace >= trazoDe_.size())) {
         return;
     }
     marcar(enlace);
-    if (enlace && tramos_[*enlace]) {
-        traerAVista(*tramos_[*enlace]);
+    if (const Trazo* t = enlace ? trazo(*enlace) : nullptr) {
+        traerAVista(*t);
     }
 }
 
 void PlanoRed::marcar(std::optional<std::size_t> enlace) {
-    if (resaltado_ && tramos_[*resaltado_]) {
-        tramos_[*resaltado_]->setZValue(0);
-    }
     resaltado_ = enlace;
-    if (enlace && tramos_[*enlace]) {
-        tramos_[*enlace]->setZValue(1);
-    }
     repintar();
 }
 
-void PlanoRed::traerAVista(const Tramo& t) {
+void PlanoRed::traerAVista(const Trazo& t) {
     const QRectF visible = vista_->mapToScene(vista_->viewport()->rect()).boundingRect();
-    const QRectF caja = t.boundingRect();
+    const QRectF caja = t.caja;
     if (visible.contains(caja)) {
         return;
     }
@@ -572,30 +547,29 @@ void PlanoRed::elegirEn(QPoint enVista) {
     const QPointF c(enVista);
     const QRectF zona = t.inverted().mapRect(
         QRectF(c.x() - kTolerancia, c.y() - kTolerancia, 2 * kTolerancia, 2 * kTolerancia));
-    const Tramo* mejor = nullptr;
+    const Trazo* mejor = nullptr;
     double menor = kTolerancia;
-    const auto items = escena_->items(zona, Qt::IntersectsItemBoundingRect);
-    for (const QGraphicsItem* item : items) {
-        if (item->type() != Tramo::Type) {
+    for (const Trazo& trazo : trazos_) {
+        if (!tocan(trazo.caja, zona)) {
             continue;
         }
-        const auto* tramo = static_cast<const Tramo*>(item);
-        const QPolygonF& l = tramo->linea();
+        const QPolygonF& l = trazo.linea;
         double d = distanciaASegmento(c, t.map(l.first()), t.map(l.first()));
         for (qsizetype k = 1; k < l.size(); ++k) {
             d = std::min(d, distanciaASegmento(c, t.map(l[k - 1]), t.map(l[k])));
         }
         if (d < menor || (!mejor && d <= menor)) {
-            mejor = tramo;
+            mejor = &trazo;
             menor = d;
         }
     }
     if (!mejor) {
         return;
     }
-    marcar(mejor->indice());
+    const std::size_t elegido = mejor->enlace;
+    marcar(elegido);
     if (alElegir) {
-        alElegir(mejor->indice());
+        alElegir(elegido);
     }
 }
 
@@ -606,14 +580,49 @@ void PlanoRed::repintar() {
     vista_->viewport()->update();
 }
 
-void PlanoRed::pintarCapa(QPainter& p, const QRectF& expuesta) const {
+void PlanoRed::pintar(QPainter& p, const QRectF& expuesta) const {
     const QTransform t = p.worldTransform();
     const double escala = std::hypot(t.m11(), t.m12()); // device pixels per scene unit
     if (!(escala > 0)) {
         return;
     }
+    // A pen or a marker reaches a few pixels past the box of what it draws.
     const double margen = 2 * kMedioLado / escala;
     const QRectF zona = expuesta.adjusted(-margen, -margen, margen, margen);
+
+    // One group per pen, so that the painter (and an SVG) changes pens a few times, not once
+    // a reach. Faded ones first, then by state, failures on top; the highlighted one last.
+    constexpr std::array orden{EstadoPlano::Omitido, EstadoPlano::Pendiente, EstadoPlano::Cumple,
+                               EstadoPlano::NoComprobado, EstadoPlano::NoCumple};
+    std::array<std::size_t, 5> rango{};
+    for (std::size_t k = 0; k < orden.size(); ++k) {
+        rango[static_cast<std::size_t>(orden[k])] = k;
+    }
+    std::array<std::vector<const Trazo*>, 20> grupos; // [faded][rango][dashed]
+    const Trazo* resaltado = resaltado_ ? trazo(*resaltado_) : nullptr;
+    for (const Trazo& trazo : trazos_) {
+        if (&trazo == resaltado || !tocan(trazo.caja, zona)) {
+            continue;
+        }
+        const EstadoPlano e = estados_[trazo.enlace];
+        const bool atenuada = atenuar_ && e == EstadoPlano::Cumple;
+        const bool discontinua = !conductos_[trazo.enlace];
+        grupos[(atenuada ? 0 : 10) + 2 * rango[static_cast<std::size_t>(e)] + discontinua]
+            .push_back(&trazo);
+    }
+    for (const auto& grupo : grupos) {
+        if (!grupo.empty()) {
+            p.setPen(pluma(grupo.front()->enlace, escala));
+            for (const Trazo* trazo : grupo) {
+                p.drawPolyline(trazo->linea);
+            }
+        }
+    }
+    if (resaltado) {
+        p.setPen(pluma(resaltado->enlace, escala));
+        p.drawPolyline(resaltado->linea);
+    }
+
     p.save();
     p.resetTransform();
     p.setRenderHint(QPainter::Antialiasing);
@@ -651,17 +660,20 @@ void PlanoRed::pintarCapa(QPainter& p, const QRectF& expuesta) const {
     const QFontMetricsF medida(letra, p.device());
     p.setPen(QColor(30, 30, 30));
     int etiquetas = 0;
-    for (const Tramo* tramo : tramos_) {
-        if (!tramo || tramo->longitud() * escala < 2 * kHolguraEtiqueta ||
-            !expuesta.contains(tramo->centro())) {
+    for (const Trazo& trazo : trazos_) {
+        if (trazo.longitud * escala < 2 * kHolguraEtiqueta || !expuesta.contains(trazo.centro)) {
             continue;
         }
-        const double ancho = medida.horizontalAdvance(tramo->id());
-        if (tramo->longitud() * escala < ancho + kHolguraEtiqueta) {
+        const double ancho = medida.horizontalAdvance(trazo.id);
+        if (trazo.longitud * escala < ancho + kHolguraEtiqueta) {
             continue;
         }
-        const QPointF c = t.map(tramo->centro());
-        p.drawText(QPointF(c.x() - ancho / 2, c.y() - 4), tramo->id());
+        // Beside the line: above a lying reach, right of a standing one.
+        const QPointF c = t.map(trazo.centro);
+        p.drawText(trazo.caja.height() > trazo.caja.width()
+                       ? QPointF(c.x() + 5, c.y() + medida.ascent() / 2 - 1)
+                       : QPointF(c.x() - ancho / 2, c.y() - 4),
+                   trazo.id);
         if (++etiquetas == kMaxEtiquetas) {
             break;
         }
@@ -672,7 +684,15 @@ void PlanoRed::pintarCapa(QPainter& p, const QRectF& expuesta) const {
 void PlanoRed::pintarEntero(QPainter& p, const QRectF& destino) const {
     p.fillRect(destino, Qt::white);
     p.setRenderHint(QPainter::Antialiasing);
-    escena_->render(&p, destino, escena_->sceneRect(), Qt::KeepAspectRatio);
+    const QRectF fuente = escena_->sceneRect();
+    const double escala =
+        std::min(destino.width() / fuente.width(), destino.height() / fuente.height());
+    QTransform t;
+    t.translate(destino.center().x(), destino.center().y());
+    t.scale(escala, escala);
+    t.translate(-fuente.center().x(), -fuente.center().y());
+    p.setWorldTransform(t);
+    pintar(p, fuente);
 }
 
 QByteArray PlanoRed::bytes(const QString& extension) const {

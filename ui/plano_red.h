@@ -74,22 +74,31 @@ public:
 
 private:
     class Vista;
-    class Tramo;
-    class Capa;
+    class Lamina;
+
+    struct Trazo {
+        std::size_t enlace;
+        QPolygonF linea; // scene
+        QRectF caja;     // of the line
+        double longitud; // scene units
+        QPointF centro;  // halfway along, where the label goes
+        QString id;
+    };
 
     struct Marca {
         QPointF punto; // scene
         red::TipoNodo tipo;
-        double corto; // scene length of its shortest drawn link (infinite: none)
+        double corto; // scene length of its shortest drawn link, or a typical one
     };
 
     void elegirEn(QPoint enVista);
     void marcar(std::optional<std::size_t> enlace);
     void zoom(double factor, QPoint enVista);
-    void traerAVista(const Tramo& t);
+    void traerAVista(const Trazo& t);
+    const Trazo* trazo(std::size_t enlace) const;
     void repintar();
     const QPen& pluma(std::size_t enlace, double escala) const; // at `escala` px per unit
-    void pintarCapa(QPainter& p, const QRectF& expuesta) const;
+    void pintar(QPainter& p, const QRectF& expuesta) const;
     void pintarEntero(QPainter& p, const QRectF& destino) const;
     QByteArray bytes(const QString& extension) const;
 
@@ -97,11 +106,11 @@ private:
     QGraphicsScene* escena_ = nullptr;
     QPushButton* ajustar_ = nullptr;
 
-    std::vector<Tramo*> tramos_;       // by link; nullptr: not drawn (owned by the scene)
-    std::vector<EstadoPlano> estados_; // by link
-    std::vector<bool> conductos_;      // by link
+    std::vector<Trazo> trazos_;         // of the drawn links, in link order
+    std::vector<std::int32_t> trazoDe_; // by link: its index in trazos_; -1: not drawn
+    std::vector<EstadoPlano> estados_;  // by link
+    std::vector<bool> conductos_;       // by link
     std::vector<Marca> marcas_;
-    Capa* capa_ = nullptr;
     double origenX_ = 0, origenY_ = 0;     // the map point at the scene's origin
     double escalaMin_ = 0, escalaMax_ = 0; // screen pixels per scene unit
     double tipico_ = 1;                    // median length of the drawn links, scene units
