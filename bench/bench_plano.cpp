@@ -123,8 +123,7 @@ int main(int argc, char** argv) {
     }
     t.start();
     const QImage cerca = lienzo->grab().toImage();
-    std::printf("pintado acercado (x%.0f, etiquetas visibles): %.0f ms\n", std::pow(1.25, 12),
-                ms(t));
+    std::printf("pintado acercado (x%.0f): %.0f ms\n", std::pow(1.25, 12), ms(t));
     if (argc > 2)
         cerca.save(carpeta + QStringLiteral("/acercado.png"));
     plano.ajustar();

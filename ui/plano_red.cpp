@@ -177,9 +177,13 @@ protected:
         const QPoint d = p - ultimo_;
         ultimo_ = p;
         QScrollBar* h = horizontalScrollBar();
+        QScrollBar* v = verticalScrollBar();
+        const QPoint antes(h->value(), v->value());
         h->setValue(h->value() + (isRightToLeft() ? d.x() : -d.x()));
-        verticalScrollBar()->setValue(verticalScrollBar()->value() - d.y());
-        plano_.ajustado_ = false;
+        v->setValue(v->value() - d.y());
+        if (QPoint(h->value(), v->value()) != antes) {
+            plano_.ajustado_ = false;
+        }
     }
     void mouseReleaseEvent(QMouseEvent* ev) override {
         if (ev->button() != Qt::LeftButton || !conBoton_) {

@@ -18,6 +18,7 @@
 
 class QGraphicsScene;
 class QGraphicsView;
+class QPainter;
 class QPushButton;
 
 namespace colvero::ui {
@@ -49,7 +50,8 @@ public:
     void ponerEstado(std::size_t enlace, EstadoPlano e);
     void ponerEstados(const std::vector<EstadoPlano>& estados);
     EstadoPlano estado(std::size_t enlace) const;
-    // Draws one link thicker in the selection colour and brings it into view; nullopt clears.
+    // Draws one link thicker in the selection colour and brings it into view (the one already
+    // highlighted, as after a click, stays where it is); nullopt clears.
     void resaltar(std::optional<std::size_t> enlace);
     std::optional<std::size_t> resaltado() const { return resaltado_; }
     // Fades the links that meet every condition.
@@ -57,8 +59,8 @@ public:
     // Shows the whole network; the view then stays fitted when resized until zoomed or panned.
     void ajustar();
 
-    // The whole plan, fitted, on white, with the colours shown: PNG, SVG or PDF by the
-    // extension. Written whole or not at all; false with a Spanish `error` on failure.
+    // The whole plan, fitted, on white, with the colours and highlight shown: PNG, SVG or PDF
+    // by the extension. Written whole or not at all; false with a Spanish `error` on failure.
     bool guardar(const QString& ruta, QString& error) const;
 
     // Called with the link index of a clicked reach (after it is highlighted).

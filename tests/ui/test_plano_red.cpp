@@ -228,6 +228,15 @@ private Q_SLOTS:
         for (std::size_t e = 0; e < 4; ++e) {
             QCOMPARE(p.pluma(e), antes[e]);
         }
+        // Another model starts afresh.
+        p.resaltar(1);
+        red::ModeloRed otro = cuadrado();
+        otro.enlaces.pop_back();
+        p.mostrar(otro);
+        QCOMPARE(p.dibujados(), std::size_t(3));
+        QCOMPARE(p.estado(1), EstadoPlano::Pendiente);
+        QCOMPARE(p.resaltado(), std::nullopt);
+        QVERIFY(p.linea(3).isEmpty());
     }
 
     void resaltarTraeElTramoAVista() {
