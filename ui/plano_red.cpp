@@ -110,6 +110,27 @@ QSize tamanoImagen(const QRectF& escena) {
 
 } // namespace
 
+PlanoRed::Trazo PlanoRed::trazar(std::size_t enlace, QPolygonF linea, QString id) {
+    Trazo t{enlace, std::move(linea), {}, 0, {}, std::move(id)};
+    t.caja = t.linea.boundingRect();
+    for (qsizetype k = 1; k < t.linea.size(); ++k) {
+        const QPointF d = t.linea[k] - t.linea[k - 1];
+        t.longitud += std::hypot(d.x(), d.y());
+    }
+    t.centro = t.linea.first();
+    double falta = t.longitud / 2;
+    for (qsizetype k = 1; k < t.linea.size(); ++k) {
+        const QPointF d = t.linea[k] - t.linea[k - 1];
+        const double l = std::hypot(d.x(), d.y());
+        if (l >= falta && l > 0) {
+            t.centro = t.linea[k - 1] + d * (falta / l);
+            break;
+        }
+        falta -= l;
+    }
+    return t;
+}
+
 // The whole plan as one item: it paints the reaches it is asked for, grouped by pen, then the
 // markers and labels. One item in place of one per reach makes a repaint of 100,000 reaches
 // cost a loop over plain structs rather than the view's bookkeeping per item.
@@ -267,6 +288,7 @@ void PlanoRed::mostrar(const red::ModeloRed& m) {
     marcas_.clear();
     escena_->clear();
     const std::size_t n = m.enlaces.size();
+    trazos_.reserve(n);
     trazoDe_.assign(n, -1);
     estados_.assign(n, EstadoPlano::Pendiente);
     conductos_.assign(n, false);
@@ -319,17 +341,13 @@ void PlanoRed::mostrar(const red::ModeloRed& m) {
         return p && finito(*p) ? std::optional(it->second) : std::nullopt;
     };
     std::vector<double> corto(m.nodos.size(), kInfinito);
-    std::vector<QPolygonF> lineas(n);
-    std::vector<double> longitudes(n, 0);
-    std::vector<double> medidas; // of the drawn links
-    medidas.reserve(n);
     for (std::size_t i = 0; i < n; ++i) {
         const red::Enlace& e = m.enlaces[i];
         const auto a = situado(e.desde), b = situado(e.hasta);
         if (!a || !b || !std::all_of(e.vertices.begin(), e.vertices.end(), finito)) {
             continue;
         }
-        QPolygonF& l = lineas[i];
+        QPolygonF l;
         l.reserve(static_cast<qsizetype>(e.vertices.size()) + 2);
         const auto poner = [&](const std::pair<double, double>& p) {
             l.append(aEscena(p.first, p.second));
@@ -340,14 +358,10 @@ void PlanoRed::mostrar(const red::ModeloRed& m) {
             poner(v);
         }
         poner(*m.nodos[*b].posicion);
-        double longitud = 0;
-        for (qsizetype k = 1; k < l.size(); ++k) {
-            longitud += std::hypot(l[k].x() - l[k - 1].x(), l[k].y() - l[k - 1].y());
-        }
-        longitudes[i] = longitud;
-        medidas.push_back(longitud);
-        corto[*a] = std::min(corto[*a], longitud);
-        corto[*b] = std::min(corto[*b], longitud);
+        trazoDe_[i] = static_cast<std::int32_t>(trazos_.size());
+        trazos_.push_back(trazar(i, std::move(l), QString::fromStdString(e.id)));
+        corto[*a] = std::min(corto[*a], trazos_.back().longitud);
+        corto[*b] = std::min(corto[*b], trazos_.back().longitud);
     }
     for (std::size_t k = 0; k < m.nodos.size(); ++k) {
         const red::Nodo& nodo = m.nodos[k];
@@ -362,12 +376,16 @@ void PlanoRed::mostrar(const red::ModeloRed& m) {
     const double borde = extension > 0 ? extension * 0.05 : 1.0;
     const QRectF rect(minX - borde, minY - borde, maxX - minX + 2 * borde, maxY - minY + 2 * borde);
     escena_->setSceneRect(rect);
+    std::vector<double> medidas(trazos_.size());
+    std::transform(trazos_.begin(), trazos_.end(), medidas.begin(),
+                   [](const Trazo& t) { return t.longitud; });
+    tipico_ = 0;
     if (!medidas.empty()) {
         auto mitad = medidas.begin() + static_cast<std::ptrdiff_t>(medidas.size() / 2);
         std::nth_element(medidas.begin(), mitad, medidas.end());
         tipico_ = *mitad;
     }
-    if (medidas.empty() || !(tipico_ > 0)) {
+    if (!(tipico_ > 0)) {
         tipico_ = std::max(rect.width(), rect.height());
     }
     // A node with no drawn link shows when a typical reach would.
@@ -375,29 +393,6 @@ void PlanoRed::mostrar(const red::ModeloRed& m) {
         if (marca.corto == kInfinito) {
             marca.corto = tipico_;
         }
-    }
-    trazos_.reserve(medidas.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        if (lineas[i].isEmpty()) {
-            continue;
-        }
-        Trazo t{i,  std::move(lineas[i]),
-                {}, longitudes[i],
-                {}, QString::fromStdString(m.enlaces[i].id)};
-        t.caja = t.linea.boundingRect();
-        t.centro = t.linea.first();
-        double falta = t.longitud / 2;
-        for (qsizetype k = 1; k < t.linea.size(); ++k) {
-            const QPointF d = t.linea[k] - t.linea[k - 1];
-            const double l = std::hypot(d.x(), d.y());
-            if (l >= falta && l > 0) {
-                t.centro = t.linea[k - 1] + d * (falta / l);
-                break;
-            }
-            falta -= l;
-        }
-        trazoDe_[i] = static_cast<std::int32_t>(trazos_.size());
-        trazos_.push_back(std::move(t));
     }
     dibujados_ = trazos_.size();
     escena_->addItem(new Lamina(*this, rect));

@@ -96,6 +96,7 @@ private:
     void elegirEn(QPoint enVista);
     void marcar(std::optional<std::size_t> enlace);
     void zoom(double factor, QPoint enVista);
+    static Trazo trazar(std::size_t enlace, QPolygonF linea, QString id);
     void traerAVista(const Trazo& t);
     const Trazo* trazo(std::size_t enlace) const;
     void repintar();
