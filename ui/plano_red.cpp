@@ -373,6 +373,18 @@ void PlanoRed::mostrar(const red::ModeloRed& m) {
     }
 
     const double extension = std::max(maxX - minX, maxY - minY);
+    if (!std::isfinite(extension)) {
+        // Coordinates near the largest double: their differences overflow.
+        trazos_.clear();
+        marcas_.clear();
+        trazoDe_.assign(n, -1);
+        conCoordenadas_ = false;
+        ajustar_->setEnabled(false);
+        escena_->setSceneRect(QRectF());
+        motivo_ = QStringLiteral(
+            "Las coordenadas de los nodos no caben en un plano: se muestra solo la tabla.");
+        return;
+    }
     const double borde = extension > 0 ? extension * 0.05 : 1.0;
     const QRectF rect(minX - borde, minY - borde, maxX - minX + 2 * borde, maxY - minY + 2 * borde);
     escena_->setSceneRect(rect);

@@ -273,6 +273,11 @@ private Q_SLOTS:
         m.enlaces[1].vertices = {{725100, std::numeric_limits<double>::infinity()}};
         QTest::newRow("un vértice infinito")
             << m << 3 << "No se dibuja 1 de los 4 enlaces: le faltan coordenadas.";
+        m.nodos[0].posicion = {{-1e308, 0}};
+        m.nodos[2].posicion = {{1e308, 0}};
+        QTest::newRow("coordenadas que desbordan")
+            << m << 0
+            << "Las coordenadas de los nodos no caben en un plano: se muestra solo la tabla.";
         for (red::Nodo& n : m.nodos) {
             n.posicion = sin;
         }
