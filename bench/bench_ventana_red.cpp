@@ -25,7 +25,12 @@ namespace {
 class SinDialogos : public colvero::ui::Dialogos {
 public:
     QString abrir(const QString&, const QString&, const QString&) override { return {}; }
-    QString guardar(const QString&, const QString&, const QString&) override { return {}; }
+    using Dialogos::guardar;
+    QString guardar(const QString&, const QString&, const QString&,
+                    colvero::ui::Guardado) override {
+        return {};
+    }
+    bool confirmar(const QString&, const QString&) override { return false; }
     void avisarError(const QString&, const QString& mensaje) override {
         std::fprintf(stderr, "error: %s\n", qPrintable(mensaje));
     }

@@ -15,6 +15,7 @@
 #include "ui/hilo_red.h"
 #include "ui/marco.h"
 #include "ui/modelo_red.h"
+#include "ui/plano_red.h"
 #include "ui/recientes.h"
 
 #include <QCheckBox>
@@ -35,6 +36,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSplitter>
 #include <QStyle>
 #include <QTableView>
 #include <QTimer>
@@ -306,7 +308,45 @@ void VentanaRed::construir() {
                     vista_->setColumnWidth(c, std::clamp(vista_->columnWidth(c), antes, 220));
                 }
             });
-    raiz->addWidget(vista_, 1);
+    // The plan beside the table, for a model or layers with coordinates.
+    auto* division = new QSplitter(Qt::Horizontal, this);
+    division->setObjectName(QStringLiteral("DivisionPlano"));
+    division->setChildrenCollapsible(false);
+    division->addWidget(vista_);
+    panelPlano_ = new QWidget(division);
+    panelPlano_->setObjectName(QStringLiteral("PanelPlano"));
+    auto* columnaPlano = new QVBoxLayout(panelPlano_);
+    columnaPlano->setContentsMargins(0, 0, 0, 0);
+    plano_ = new PlanoRed(panelPlano_);
+    plano_->setObjectName(QStringLiteral("Plano"));
+    plano_->alElegir = [this](std::size_t enlace) { elegirEnPlano(enlace); };
+    columnaPlano->addWidget(plano_, 1);
+    avisoPlano_ = etiqueta("AvisoPlano");
+    avisoPlano_->setWordWrap(true);
+    QPushButton* guardarPlano = boton(QStringLiteral("&Guardar plano…"), "GuardarPlano");
+    connect(guardarPlano, &QPushButton::clicked, this, [this] {
+        const QString ruta = dialogos_.guardar(
+            QStringLiteral("Guardar plano"), carpetaDeDialogos(),
+            QStringLiteral("Imágenes PNG (*.png);;Dibujos SVG (*.svg);;Documentos PDF (*.pdf)"));
+        if (!ruta.isEmpty() && this->guardarPlano(ruta))
+            recordarCarpetaDe(ruta);
+    });
+    auto* piePlano = new QHBoxLayout;
+    piePlano->addWidget(avisoPlano_, 1);
+    piePlano->addWidget(guardarPlano);
+    columnaPlano->addLayout(piePlano);
+    division->addWidget(panelPlano_);
+    division->setStretchFactor(0, 3);
+    division->setStretchFactor(1, 2);
+    panelPlano_->hide();
+    connect(soloNoCumplen_, &QCheckBox::toggled, plano_, &PlanoRed::atenuarQueCumplen);
+    connect(vista_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& actual) {
+                const int fila = filtro_->mapToSource(actual).row();
+                if (!panelPlano_->isHidden() && fila >= 0 && fila < modelo_->filas())
+                    plano_->resaltar(static_cast<std::size_t>(modelo_->fila(fila).numero - 1));
+            });
+    raiz->addWidget(division, 1);
 
     estado_ = etiqueta("Estado");
     estado_->setWordWrap(true);
@@ -586,6 +626,7 @@ void VentanaRed::descartarResultados() {
     descripcionFormato_.clear();
     avisosFuente_.clear();
     modelo_->vaciar();
+    panelPlano_->hide();
     progreso_->setRange(0, 1);
     progreso_->setValue(0);
     estado_->setText(QStringLiteral("Los datos de la comprobación han cambiado: pulse "
@@ -713,6 +754,7 @@ void VentanaRed::comprobar() {
         [this](const CabeceraRed& cab) {
             modelo_->empezar(cab, hilo_->ejecucion()->peticion.opciones, hilo_->ejecucion());
             empezada_ = true;
+            empezarPlano();
             const std::shared_ptr<const red::RedGrafo>& g = hilo_->ejecucion()->grafo;
             descripcionFormato_ = g ? QString::fromStdString(red::describir(*g)) : describir(cab);
             avisosFuente_.clear();
@@ -740,6 +782,14 @@ void VentanaRed::recoger() {
     std::vector<FilaRedComprobada> filas = hilo_->recoger();
     if (filas.empty())
         return;
+    if (!panelPlano_->isHidden()) {
+        for (const FilaRedComprobada& f : filas)
+            plano_->ponerEstado(static_cast<std::size_t>(f.numero - 1),
+                                f.omitido       ? EstadoPlano::Omitido
+                                : f.codigo == 0 ? EstadoPlano::Cumple
+                                : f.codigo == 1 ? EstadoPlano::NoCumple
+                                                : EstadoPlano::NoComprobado);
+    }
     modelo_->anadir(std::move(filas));
     progreso_->setValue(std::min(modelo_->filas(), progreso_->maximum()));
     actualizarEstado();
@@ -785,6 +835,8 @@ void VentanaRed::actualizarEstado() {
     texto += QStringLiteral("\nCriterio: ") + e->peticion.origenCriterio;
     if (!e->peticion.nombreSerie.isEmpty())
         texto += QStringLiteral("\nSerie: ") + e->peticion.nombreSerie;
+    if (!sinPlano_.isEmpty())
+        texto += QStringLiteral("\n") + sinPlano_;
     estado_->setText(texto);
 }
 
@@ -877,6 +929,51 @@ void VentanaRed::guardarHipotesisJunto(const QString& resultados) {
                                              "hipótesis de caudales. ") +
                                   QString::fromUtf8(error.what()));
     }
+}
+
+void VentanaRed::empezarPlano() {
+    const std::shared_ptr<const red::RedGrafo>& g = hilo_->ejecucion()->grafo;
+    sinPlano_.clear();
+    if (!g) {
+        panelPlano_->hide();
+        sinPlano_ = QStringLiteral("Sin plano: una tabla no da la posición de los tramos; el "
+                                   "plano se dibuja con un modelo SWMM o una capa SIG.");
+        return;
+    }
+    plano_->mostrar(g->modelo);
+    plano_->atenuarQueCumplen(soloNoCumplen_->isChecked());
+    if (!plano_->tieneCoordenadas()) {
+        panelPlano_->hide();
+        sinPlano_ = QStringLiteral("Sin plano: ") + plano_->motivoSinPlano();
+        return;
+    }
+    avisoPlano_->setText(plano_->motivoSinPlano());
+    panelPlano_->show();
+}
+
+void VentanaRed::elegirEnPlano(std::size_t enlace) {
+    // The rows of a model come in the order of its links.
+    if (enlace >= static_cast<std::size_t>(modelo_->filas()))
+        return;
+    const QModelIndex fuente = modelo_->index(static_cast<int>(enlace), 0);
+    if (!filtro_->mapFromSource(fuente).isValid()) {
+        // A reach the filter hides: the table shows every reach again to select it.
+        soloNoCumplen_->setChecked(false);
+        soloErrores_->setChecked(false);
+    }
+    const QModelIndex indice = filtro_->mapFromSource(fuente);
+    vista_->setCurrentIndex(indice);
+    vista_->scrollTo(indice);
+}
+
+bool VentanaRed::guardarPlano(const QString& ruta) {
+    QString error;
+    if (panelPlano_->isHidden())
+        error = QStringLiteral("No hay plano que guardar. ") + sinPlano_;
+    else if (plano_->guardar(ruta, error))
+        return true;
+    dialogos_.avisarError(QString::fromUtf8(kTitulo), error);
+    return false;
 }
 
 void VentanaRed::cargarFila(int fila) {

@@ -30,6 +30,7 @@ class Dialogos;
 class FiltroRed;
 class HiloRed;
 class ModeloRed;
+class PlanoRed;
 
 class VentanaRed : public QWidget {
 public:
@@ -67,7 +68,11 @@ public:
     // Loads row `fila` of the model into the main window.
     void cargarFila(int fila);
 
+    // Writes the plan as PNG, SVG or PDF; false, after a message, on failure.
+    bool guardarPlano(const QString& ruta);
+
     const ModeloRed& modelo() const { return *modelo_; }
+    const PlanoRed& plano() const { return *plano_; }
     const FiltroRed& filtro() const { return *filtro_; }
 
 protected:
@@ -96,6 +101,9 @@ private:
     void descartarResultados();
     void filtrar();                                // after a change of the filter's boxes
     void ensancharEstado(int primera, int ultima); // the state column shows whole messages
+    // Draws the network of the check just started, or says why there is no plan.
+    void empezarPlano();
+    void elegirEnPlano(std::size_t enlace); // a click on the plan selects the reach's row
 
     char separador_;
     Dialogos& dialogos_;
@@ -114,7 +122,11 @@ private:
     QCheckBox* soloErrores_ = nullptr;
     QPushButton* exportar_ = nullptr;
     QTableView* vista_ = nullptr;
+    QWidget* panelPlano_ = nullptr;
+    PlanoRed* plano_ = nullptr;
+    QLabel* avisoPlano_ = nullptr; // what the plan leaves out
     QLabel* estado_ = nullptr;
+    QString sinPlano_; // why no plan is shown, for the status line
 
     QLabel* informe_ = nullptr;
     QLabel* pozos_ = nullptr;

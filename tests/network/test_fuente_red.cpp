@@ -169,8 +169,9 @@ TEST(FuenteRed, EjemploComoModeloYComoCapas) {
         EXPECT_EQ(m.origen, OrigenCaudales::Acumulado);
     }
     // The trunk's last reach takes every load but the weir's nothing.
-    EXPECT_GT(modelo.tramos[4].acumulado->Qa, 0.0143);
-    EXPECT_EQ(modelo.tramos[4].acumulado->Qs, 0.02);
+    // Every load (0.09 m3/s) and the infiltration of every metre of pipe (1010.56 m).
+    EXPECT_NEAR(modelo.tramos[4].acumulado->Qa, 0.09 + 1010.56e-6, 1e-12);
+    EXPECT_EQ(modelo.tramos[4].acumulado->Qs, 0.05 + 0.03);
 }
 
 TEST(FuenteRed, ModeloQueNoSePuedeComprobar) {

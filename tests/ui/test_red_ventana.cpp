@@ -10,12 +10,14 @@
 #include "ui/disposicion.h"
 #include "ui/hilo_red.h"
 #include "ui/modelo_red.h"
+#include "ui/plano_red.h"
 #include "ui/ventana_red.h"
 
 #include <QBrush>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QGraphicsView>
 #include <QHeaderView>
 #include <QProcess>
 #include <QProgressBar>
@@ -427,6 +429,9 @@ private Q_SLOTS:
         QVERIFY2(estado.contains(QStringLiteral("Formato: modelo SWMM 5, caudales en LPS")),
                  qPrintable(estado));
         QVERIFY2(estado.contains(QStringLiteral("no se comprueban 1")), qPrintable(estado));
+        // Without coordinates the table stands alone, and the status says why.
+        QVERIFY(red.findChild<QWidget*>(QStringLiteral("PanelPlano"))->isHidden());
+        QVERIFY2(estado.contains(QStringLiteral("Sin plano: ")), qPrintable(estado));
 
         // The results take their hypothesis with them.
         QVERIFY(red.exportar(carpeta_->filePath(QStringLiteral("resultados.csv"))));
@@ -452,6 +457,54 @@ private Q_SLOTS:
             const QString nota = texto(w(), QLatin1String(filas()[c - 1].nota));
             QCOMPARE(claseDelTexto(nota.toStdString()), clase);
         }
+    }
+
+    // The example model's plan: each reach coloured by its row, a click on it selects the
+    // row (showing it if the filter hid it), a row selected lights its reach, and the plan
+    // saved as a picture.
+    void planoDelModeloDeEjemplo() {
+        VentanaRed& red = abrirRed(',');
+        red.ponerTabla(copia("red-ejemplo.inp"));
+        QVERIFY(red.ponerHipotesis(copia("hipotesis.txt")));
+        QVERIFY(red.ponerCriterio(copia("criterio-red.CrVek")));
+        red.comprobar();
+        QVERIFY(esperar(red));
+        QVERIFY(QTest::qWaitForWindowExposed(&red));
+        const ModeloRed& m = red.modelo();
+        const PlanoRed& plano = red.plano();
+        QVERIFY(!red.findChild<QWidget*>(QStringLiteral("PanelPlano"))->isHidden());
+        QCOMPARE(m.filas(), 11);
+        int fallan = 0;
+        for (int k = 0; k < m.filas(); ++k) {
+            const FilaRedComprobada& f = m.fila(k);
+            const EstadoPlano esperado = f.omitido       ? EstadoPlano::Omitido
+                                         : f.codigo == 0 ? EstadoPlano::Cumple
+                                         : f.codigo == 1 ? EstadoPlano::NoCumple
+                                                         : EstadoPlano::NoComprobado;
+            QCOMPARE(plano.estado(static_cast<std::size_t>(k)), esperado);
+            fallan += f.codigo == 1;
+        }
+        QVERIFY(fallan > 0 && fallan < 10); // the example mixes verdicts
+
+        auto* vista = red.findChild<QTableView*>(QStringLiteral("Tabla"));
+        vista->setCurrentIndex(red.filtro().mapFromSource(m.index(3, 1)));
+        QCOMPARE(plano.resaltado(), std::optional<std::size_t>(3));
+
+        // A passing reach clicked while only failures are listed: the filter lets it through.
+        int pasa = 0;
+        while (m.fila(pasa).codigo != 0 || m.fila(pasa).omitido)
+            ++pasa;
+        red.findChild<QCheckBox*>(QStringLiteral("SoloNoCumplen"))->setChecked(true);
+        const QPolygonF linea = plano.linea(static_cast<std::size_t>(pasa));
+        QVERIFY(!linea.isEmpty());
+        const QPoint donde = plano.vista()->mapFromScene((linea.first() + linea.last()) / 2);
+        QTest::mouseClick(plano.vista()->viewport(), Qt::LeftButton, {}, donde);
+        QCOMPARE(red.filtro().mapToSource(vista->currentIndex()).row(), pasa);
+        QVERIFY(!red.findChild<QCheckBox*>(QStringLiteral("SoloNoCumplen"))->isChecked());
+
+        const QString png = carpeta_->filePath(QStringLiteral("plano.png"));
+        QVERIFY(red.guardarPlano(png));
+        QVERIFY(leerBytes(png).startsWith("\x89PNG"));
     }
 
     void dobleClicCargaElTramo_data() {
