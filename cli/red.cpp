@@ -439,7 +439,8 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
         } else if (!p.isSet(optPlantilla)) {
             // Each row must then name its own criterion (checked once the header is read).
             o.motor.soloCriteriosDeFila = true;
-            origenCriterio = QStringLiteral("el de la columna criterio de cada fila");
+            origenCriterio = grafo ? QStringLiteral("el del campo criterio de cada tramo")
+                                   : QStringLiteral("el de la columna criterio de cada fila");
         } else {
             criterio = criterioDeOpcion(ruta(optPlantilla), true, sep, avisos);
             origenCriterio = QStringLiteral("el de la plantilla %1").arg(p.value(optPlantilla));
