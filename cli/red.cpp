@@ -53,8 +53,8 @@ qué es:
   otra  capas SIG (GeoPackage, Shapefile, GeoJSON...): una capa de líneas con los tramos,
         cada uno de su primer vértice (aguas arriba) al último.
 De un modelo o de unas capas se construye la red entera (nodos, vertidos, sentido) antes de
-comprobar nada. Las bombas, los orificios, los vertederos y los conductos que no son
-circulares no se comprueban.
+comprobar nada. Los enlaces que no son conductos (bombas, orificios, vertederos, salidas) y
+los conductos que no son circulares se listan, pero no se comprueban.
 
 La tabla lleva una fila de cabecera con las columnas tramo, D (m), n, i (m/m) y Q o Q1 a Q7
 (m3/s; un Qk vacío toma el valor de Q); opcionales: nombre, criterio y serie (rutas relativas
@@ -82,17 +82,19 @@ Opciones:
   --locale NOMBRE     Separador decimal de los valores calculados (C, en_US, es_ES...).
   --json              Un objeto JSON por tramo y línea en lugar del resumen.
   --salida ARCHIVO    Escribe los resultados según la extensión: .csv la tabla de resultados
-                      (con el formato de la tabla de entrada); .gpkg, .shp, .geojson o .json
-                      una capa SIG de los tramos con sus resultados (con un modelo o capas).
-  --rpt ARCHIVO       Informe de SWMM (.rpt) del modelo: el caudal máximo de cada conducto
-                      da los caudales que el modelo no da. Solo con un modelo.
-  --hipotesis ARCHIVO Hipótesis de caudales: los que faltan se obtienen de las cargas de los
-                      nodos acumuladas aguas abajo. Con un modelo o capas.
-  --capa NOMBRE       La capa de los tramos; sin ella, la única capa de líneas del archivo.
+                      (con el formato de la tabla de entrada o, de un modelo o capas, con el
+                      separador decimal de --locale); .gpkg, .shp, .geojson o .json una capa
+                      SIG de los tramos con sus resultados (solo de un modelo o capas).
+  --rpt ARCHIVO       Solo con un modelo: el informe de SWMM (.rpt); el caudal máximo de
+                      cada conducto da los caudales que el modelo no da.
+  --hipotesis ARCHIVO Con un modelo o capas: la hipótesis de caudales; los que faltan se
+                      obtienen de las cargas de los nodos, acumuladas aguas abajo.
+  --capa NOMBRE       Solo con capas: la capa de los tramos; sin ella, la única capa de
+                      líneas del archivo.
   --pozos ARCHIVO[:CAPA]
-                      La capa de puntos de los pozos.
-  --tolerancia METROS Distancia a la que un extremo de tramo se une a un pozo o a otro
-                      extremo (0,01 si no se da). Estas tres, solo con capas.
+                      Solo con capas: la capa de puntos de los pozos.
+  --tolerancia METROS Solo con capas: distancia a la que un extremo de tramo se une a un
+                      pozo o a otro extremo (0,01 si no se da).
   -h, --help          Muestra esta ayuda.
 
 Códigos de salida: 0 todos los tramos cumplen; 1 alguno no cumple; 2 algún tramo no se ha

@@ -70,7 +70,8 @@ std::vector<gis::CampoResultado> ResultadosSig::campos() const {
     campo("cumple", gis::TipoCampo::Entero, [](const Registro& r) {
         return r.cumple < 0 ? gis::Valor() : gis::Valor(std::int64_t{r.cumple});
     });
-    campo("estado", gis::TipoCampo::Texto, [](const Registro& r) { return gis::Valor(r.estado); });
+    campo("estado", gis::TipoCampo::Texto,
+          [](const Registro& r) { return r.estado.empty() ? gis::Valor() : gis::Valor(r.estado); });
     for (std::size_t k = 0; k < 10; ++k)
         campo("c" + std::to_string(k + 1), gis::TipoCampo::Texto, [k](const Registro& r) {
             return r.clase[k] < 0
