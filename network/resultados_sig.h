@@ -25,8 +25,8 @@ namespace colvero::red {
 
 class ResultadosSig {
 public:
-    // For the links of `g` checked with `o`: its separator writes the slope cells as the
-    // search quoted them.
+    // For the links of `g`, which outlives this, checked with `o`: its separator writes the
+    // slope cells as the search quoted them.
     ResultadosSig(const RedGrafo& g, const OpcionesRed& o);
 
     // The outcome of link `enlace` once comprobarTrabajo has run on `t`.
