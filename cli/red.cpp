@@ -16,16 +16,22 @@
 #include "files/lectura.h"
 #include "files/red.h"
 #include "files/serie.h"
+#include "gis/capas.h"
 #include "network/comprobacion_red.h"
+#include "network/fuente_red.h"
+#include "network/resultados_sig.h"
 
 #include <QCommandLineParser>
 #include <QFile>
+#include <QFileInfo>
 #include <QIODevice>
 #include <QJsonArray>
 #include <QJsonDocument>
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <cmath>
 #include <memory>
 #include <optional>
 #include <string>
@@ -35,11 +41,20 @@ namespace colvero::cli {
 namespace {
 
 const char* const kAyudaRed =
-    R"(Uso: colvero-check --red RED.csv (--criterio C.CrVek | --plantilla P.caVek) [--serie S]
-                    [--sin-pendientes] [--locale NOMBRE] [--json] [--salida RESULTADOS.csv]
+    R"(Uso: colvero-check --red RED (--criterio C.CrVek | --plantilla P.caVek) [--serie S]
+                    [--sin-pendientes] [--locale NOMBRE] [--json] [--salida RESULTADOS]
+                    [--rpt INFORME.rpt] [--hipotesis ARCHIVO] [--capa NOMBRE]
+                    [--pozos ARCHIVO[:CAPA]] [--tolerancia METROS]
 
-Comprueba cada tramo de una red, una fila de la tabla RED.csv por tramo, con las diez
-condiciones de diseño.
+Comprueba cada tramo de una red con las diez condiciones de diseño. La extensión de RED dice
+qué es:
+  .csv  una tabla, una fila por tramo;
+  .inp  un modelo SWMM 5, cuyos conductos son los tramos;
+  otra  capas SIG (GeoPackage, Shapefile, GeoJSON...): una capa de líneas con los tramos,
+        cada uno de su primer vértice (aguas arriba) al último.
+De un modelo o de unas capas se construye la red entera (nodos, vertidos, sentido) antes de
+comprobar nada. Los enlaces que no son conductos (bombas, orificios, vertederos, salidas) y
+los conductos que no son circulares se listan, pero no se comprueban.
 
 La tabla lleva una fila de cabecera con las columnas tramo, D (m), n, i (m/m) y Q o Q1 a Q7
 (m3/s; un Qk vacío toma el valor de Q); opcionales: nombre, criterio y serie (rutas relativas
@@ -48,22 +63,42 @@ a la carpeta de la tabla). Las cabeceras pueden llevar su unidad entre paréntes
 se conservan. Campos separados por ";" con coma decimal o por "," con punto decimal; UTF-8 o
 Windows-1252.
 
+La capa de tramos lleva los campos tramo, D (m) y n; opcionales: i, Q, Q1 a Q7, cota_inicio,
+cota_fin, longitud, caudal_por_metro, nombre, criterio y serie. La de pozos lleva pozo;
+opcionales: cota_terreno, cota_solera, caudal_medio y caudal_pluvial.
+
+La pendiente: un modelo SWMM mide la longitud a lo largo del tubo (i = Δz / √(L² − Δz²)), una
+capa SIG en horizontal (i = Δz / L) y una tabla da la propia i.
+
 Opciones:
-  --red ARCHIVO       La tabla de la red.
+  --red ARCHIVO       La red: una tabla, un modelo SWMM o capas SIG.
   --criterio ARCHIVO  El criterio (.CrVek) de todos los tramos.
   --plantilla ARCHIVO Toma el criterio de un cálculo (.caVek).
-                      Hace falta una de las dos, salvo que cada fila dé el suyo en la
-                      columna criterio, que manda en los tramos que la rellenan.
+                      Hace falta una de las dos, salvo que cada tramo dé el suyo en la
+                      columna o el campo criterio, que manda en los tramos que lo rellenan.
   --serie SERIE       Serie de diámetros, un archivo o una de las incluidas (hormigon o
                       pvc-sn4): añade el menor tubo que cumple a la pendiente del tramo.
   --sin-pendientes    No calcula las pendientes admisibles.
   --locale NOMBRE     Separador decimal de los valores calculados (C, en_US, es_ES...).
   --json              Un objeto JSON por tramo y línea en lugar del resumen.
-  --salida ARCHIVO    Escribe la tabla de resultados (CSV con el formato de la entrada).
+  --salida ARCHIVO    Escribe los resultados según la extensión: .csv la tabla de resultados
+                      (con el formato de la tabla de entrada o, de un modelo o capas, con el
+                      separador decimal de --locale); .gpkg, .shp, .geojson o .json una capa
+                      SIG de los tramos con sus resultados (solo de un modelo o capas).
+  --rpt ARCHIVO       Solo con un modelo: el informe de SWMM (.rpt); el caudal máximo de
+                      cada conducto da los caudales que el modelo no da.
+  --hipotesis ARCHIVO Con un modelo o capas: la hipótesis de caudales; los que faltan se
+                      obtienen de las cargas de los nodos, acumuladas aguas abajo.
+  --capa NOMBRE       Solo con capas: la capa de los tramos; sin ella, la única capa de
+                      líneas del archivo.
+  --pozos ARCHIVO[:CAPA]
+                      Solo con capas: la capa de puntos de los pozos.
+  --tolerancia METROS Solo con capas: distancia a la que un extremo de tramo se une a un
+                      pozo o a otro extremo (0,01 si no se da).
   -h, --help          Muestra esta ayuda.
 
 Códigos de salida: 0 todos los tramos cumplen; 1 alguno no cumple; 2 algún tramo no se ha
-podido comprobar, o error de uso o de la tabla.
+podido comprobar, o error de uso o de la red. Los tramos que no se comprueban no cuentan.
 )";
 
 void cadenaJson(std::string& d, const std::string& s) {
@@ -72,17 +107,76 @@ void cadenaJson(std::string& d, const std::string& s) {
     d.append(b.constData() + 1, static_cast<size_t>(b.size() - 2));
 }
 
-// What colvero-check adds to the engine's work on a row: its JSON record.
+// What colvero-check adds to the engine's work on a row: its JSON record, and the reach of a
+// graph source the row comes from.
 struct TrabajoCli {
     red::Trabajo t;
     std::string json;
+    const red::TramoGrafo* grafo = nullptr;
 };
 
 struct Opciones {
     red::OpcionesRed motor;
     bool json = false;
     QString red;
+    // A D over 5 m is worth a warning where D is typed in metres (not in a model's units).
+    bool avisoMilimetros = true;
 };
+
+// A number as JSON: the 17 significant digits that read back as the very double; null when
+// it is not finite. Free of the C locale.
+void numeroJson(std::string& d, double x) {
+    if (!std::isfinite(x)) {
+        d += "null";
+        return;
+    }
+    char b[32];
+    const auto [fin, error] = std::to_chars(b, b + sizeof b, x, std::chars_format::general, 17);
+    d.append(b, fin);
+}
+
+void numeroJson(std::string& d, const std::optional<double>& x) {
+    numeroJson(d, x.value_or(std::nan("")));
+}
+
+// The keys of a graph source's reach: its ends, its numbers and where its flows came from.
+void jsonGrafo(std::string& d, const red::TramoGrafo& g) {
+    d += ",\"desde\":";
+    cadenaJson(d, g.desde);
+    d += ",\"hasta\":";
+    cadenaJson(d, g.hasta);
+    const std::pair<const char*, std::optional<double>> numeros[] = {{"longitud", g.longitud},
+                                                                     {"cota_inicio", g.cotaInicio},
+                                                                     {"cota_fin", g.cotaFin},
+                                                                     {"D", g.D},
+                                                                     {"n", g.n},
+                                                                     {"i", g.i}};
+    for (const auto& [clave, x] : numeros) {
+        d += ",\"";
+        d += clave;
+        d += "\":";
+        numeroJson(d, x);
+    }
+    d += ",\"caudales\":[";
+    bool alguno = false;
+    for (std::size_t k = 0; k < 7; ++k) {
+        d += k ? "," : "";
+        numeroJson(d, g.Q[k]);
+        alguno = alguno || g.Q[k].has_value();
+    }
+    d += "],\"origen_caudales\":";
+    if (alguno)
+        cadenaJson(d, red::textoOrigen(g.origen));
+    else
+        d += "null";
+    if (g.acumulado) {
+        d += ",\"caudal_medio_acumulado\":";
+        numeroJson(d, g.acumulado->Qa);
+        d += ",\"caudal_pluvial_acumulado\":";
+        numeroJson(d, g.acumulado->Qs);
+    }
+    d += ",\"barriles\":" + std::to_string(g.barriles);
+}
 
 void jsonExtremo(std::string& d, const std::optional<ExtremoPendiente>& e) {
     if (!e) {
@@ -99,18 +193,35 @@ void jsonExtremo(std::string& d, const std::optional<ExtremoPendiente>& e) {
 void escribirJson(TrabajoCli& tc, const Opciones& o) {
     const red::Trabajo& t = tc.t;
     std::string& d = tc.json;
+    if (!t.omitido.empty()) {
+        d += "{\"tramo\":";
+        cadenaJson(d, t.tramo);
+        d += ",\"fila\":" + std::to_string(t.fila.numero);
+        if (tc.grafo) {
+            d += ",\"desde\":";
+            cadenaJson(d, tc.grafo->desde);
+            d += ",\"hasta\":";
+            cadenaJson(d, tc.grafo->hasta);
+        }
+        d += ",\"omitido\":";
+        cadenaJson(d, t.omitido);
+        d += "}\n";
+        return;
+    }
     if (!t.error.empty()) {
         d += "{\"tramo\":";
         cadenaJson(d, t.tramo);
         d += ",\"fila\":" + std::to_string(t.fila.numero) + ",\"error\":";
         cadenaJson(d, t.error);
+        if (tc.grafo)
+            jsonGrafo(d, *tc.grafo);
         d += "}\n";
         return;
     }
     Comprobacion c;
     c.archivo = o.red;
     c.resultado = t.r;
-    c.diametroEnMilimetros = pareceMilimetros(t.d.D);
+    c.diametroEnMilimetros = o.avisoMilimetros && pareceMilimetros(t.d.D);
     if (c.diametroEnMilimetros)
         c.calculo.colector.D = conversionSimple(t.d.D, o.motor.sep);
     anadirJson(c, d);
@@ -146,6 +257,8 @@ void escribirJson(TrabajoCli& tc, const Opciones& o) {
         else
             d += "null";
     }
+    if (tc.grafo)
+        jsonGrafo(d, *tc.grafo);
     d += "}\n";
 }
 
@@ -184,9 +297,18 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
     const QCommandLineOption optLocale(QStringLiteral("locale"), QString(), QStringLiteral("N"));
     const QCommandLineOption optSinPendientes(QStringLiteral("sin-pendientes"));
     const QCommandLineOption optJson(QStringLiteral("json"));
+    const QCommandLineOption optRpt(QStringLiteral("rpt"), QString(), QStringLiteral("A"));
+    const QCommandLineOption optHipotesis(QStringLiteral("hipotesis"), QString(),
+                                          QStringLiteral("A"));
+    const QCommandLineOption optCapa(QStringLiteral("capa"), QString(), QStringLiteral("N"));
+    const QCommandLineOption optPozos(QStringLiteral("pozos"), QString(), QStringLiteral("A"));
+    const QCommandLineOption optTolerancia(QStringLiteral("tolerancia"), QString(),
+                                           QStringLiteral("M"));
     const QCommandLineOption optAyuda(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    p.addOptions({optRed, optCriterio, optPlantilla, optSerie, optSalida, optLocale,
-                  optSinPendientes, optJson, optAyuda});
+    const QList<QCommandLineOption> todas{
+        optRed,  optCriterio, optPlantilla, optSerie, optSalida, optLocale,     optSinPendientes,
+        optJson, optRpt,      optHipotesis, optCapa,  optPozos,  optTolerancia, optAyuda};
+    p.addOptions(todas);
     // "--red --help" would otherwise read "--help" as the table's name.
     if (argumentos.contains(QLatin1String("--help")) || argumentos.contains(QLatin1String("-h"))) {
         salida.write(kAyudaRed);
@@ -207,7 +329,8 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
     if (p.isSet(optCriterio) && p.isSet(optPlantilla))
         return errorDeUso(QStringLiteral("--criterio y --plantilla no se pueden usar juntas"));
     for (const QCommandLineOption* o :
-         {&optRed, &optCriterio, &optPlantilla, &optSerie, &optSalida, &optLocale}) {
+         {&optRed, &optCriterio, &optPlantilla, &optSerie, &optSalida, &optLocale, &optRpt,
+          &optHipotesis, &optCapa, &optPozos, &optTolerancia}) {
         if (p.values(*o).size() > 1)
             return errorDeUso(
                 QStringLiteral("la opción --%1 se ha dado dos veces").arg(o->names().first()));
@@ -221,23 +344,79 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
     o.motor.sep = *conocido;
     o.json = p.isSet(optJson);
     o.motor.pendientes = !p.isSet(optSinPendientes);
-    o.motor.csv = p.isSet(optSalida);
     o.motor.conSerie = p.isSet(optSerie);
     o.motor.archivosLeidos = 256; // each row is done with its files once written out
     o.red = p.value(optRed);
     const char sep = o.motor.sep;
     // Files are opened by the bytes that name them.
-    const Argumentos bytes = separar(argv, {optRed, optCriterio, optPlantilla, optSerie, optSalida,
-                                            optLocale, optSinPendientes, optJson, optAyuda});
+    const Argumentos bytes = separar(argv, todas);
     const auto ruta = [&](const QCommandLineOption& opcion) {
         const QByteArray* b = bytes.valor(opcion);
         return b ? *b : QFile::encodeName(p.value(opcion));
     };
-    // The result table must not replace a file the run reads.
-    if (o.motor.csv) {
+
+    // A model or layers are a graph; their options mean nothing to a table.
+    const red::TipoFuente tipo = red::tipoDeFuente(ruta(optRed));
+    const bool grafo = tipo != red::TipoFuente::Tabla;
+    const auto soloCon = [&](const QCommandLineOption& opcion, bool vale, const char* fuente) {
+        return p.isSet(opcion) && !vale
+                   ? std::optional(QStringLiteral("--%1 solo sirve con %2")
+                                       .arg(opcion.names().first(), QString::fromUtf8(fuente)))
+                   : std::nullopt;
+    };
+    for (const std::optional<QString>& error :
+         {soloCon(optRpt, tipo == red::TipoFuente::ModeloSwmm, "un modelo SWMM (.inp)"),
+          soloCon(optHipotesis, grafo, "un modelo SWMM (.inp) o capas SIG"),
+          soloCon(optCapa, tipo == red::TipoFuente::CapasSig, "capas SIG"),
+          soloCon(optPozos, tipo == red::TipoFuente::CapasSig, "capas SIG"),
+          soloCon(optTolerancia, tipo == red::TipoFuente::CapasSig, "capas SIG")}) {
+        if (error)
+            return errorDeUso(*error);
+    }
+    red::OpcionesFuente fuente;
+    if (p.isSet(optTolerancia)) {
+        std::string texto = p.value(optTolerancia).toStdString();
+        std::replace(texto.begin(), texto.end(), ',', '.');
+        const std::optional<double> x = leerNumero(texto, '.');
+        if (!x || !std::isfinite(*x) || *x <= 0)
+            return errorDeUso(QStringLiteral("--tolerancia ha de ser un número positivo de "
+                                             "metros, no «%1»")
+                                  .arg(p.value(optTolerancia)));
+        fuente.tolerancia = *x;
+    }
+
+    // The results go by the target's extension: a table, or a layer of the graph's lines.
+    enum class Salida { Ninguna, Csv, Sig };
+    Salida destino = Salida::Ninguna;
+    if (p.isSet(optSalida)) {
+        const QString ext = QFileInfo(p.value(optSalida)).suffix().toLower();
+        const bool sig = ext == QLatin1String("gpkg") || ext == QLatin1String("shp") ||
+                         ext == QLatin1String("geojson") || ext == QLatin1String("json");
+        if (sig && !grafo)
+            return errorDeUso(QStringLiteral("--salida «%1»: una capa SIG de resultados solo se "
+                                             "escribe con un modelo SWMM (.inp) o capas SIG; "
+                                             "los de una tabla van a un .csv")
+                                  .arg(p.value(optSalida)));
+        if (grafo && !sig && ext != QLatin1String("csv"))
+            return errorDeUso(QStringLiteral("--salida «%1»: la extensión dice el formato: .csv, "
+                                             ".gpkg, .shp, .geojson o .json")
+                                  .arg(p.value(optSalida)));
+        destino = sig ? Salida::Sig : Salida::Csv;
+    }
+    o.motor.csv = destino == Salida::Csv;
+    o.avisoMilimetros = tipo != red::TipoFuente::ModeloSwmm;
+
+    // The results must not replace a file the run reads (a layer by the file that holds it).
+    std::vector<QByteArray> entradas;
+    if (destino != Salida::Ninguna) {
         for (const QCommandLineOption* entrada :
-             {&optRed, &optCriterio, &optPlantilla, &optSerie}) {
-            if (p.isSet(*entrada) && mismoArchivo(ruta(optSalida), ruta(*entrada)))
+             {&optRed, &optCriterio, &optPlantilla, &optSerie, &optRpt, &optHipotesis, &optPozos}) {
+            if (!p.isSet(*entrada))
+                continue;
+            const QByteArray r = entrada == &optPozos ? gis::separarArchivoCapa(ruta(optPozos)).ruta
+                                                      : ruta(*entrada);
+            entradas.push_back(r);
+            if (mismoArchivo(ruta(optSalida), r))
                 return fallo(
                     QStringLiteral("--salida «%1» es el mismo archivo que --%2 «%3»: los "
                                    "resultados lo reemplazarían. Elija otro nombre para "
@@ -253,6 +432,7 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
     std::vector<Tubo> serie;
     std::optional<red::CriterioListo> base;
     std::unique_ptr<LectorRed> lector;
+    std::optional<red::RedGrafo> g;
     try {
         std::string avisos;
         if (p.isSet(optCriterio)) {
@@ -261,7 +441,8 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
         } else if (!p.isSet(optPlantilla)) {
             // Each row must then name its own criterion (checked once the header is read).
             o.motor.soloCriteriosDeFila = true;
-            origenCriterio = QStringLiteral("el de la columna criterio de cada fila");
+            origenCriterio = grafo ? QStringLiteral("el del campo criterio de cada tramo")
+                                   : QStringLiteral("el de la columna criterio de cada fila");
         } else {
             criterio = criterioDeOpcion(ruta(optPlantilla), true, sep, avisos);
             origenCriterio = QStringLiteral("el de la plantilla %1").arg(p.value(optPlantilla));
@@ -278,16 +459,38 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
                 errores.write(("colvero-check: aviso: " + *aviso + "\n").c_str());
             serie = std::move(leida.tubos);
         }
-        lector = std::make_unique<LectorRed>(ruta(optRed));
+        if (grafo) {
+            if (p.isSet(optRpt))
+                fuente.informe = ruta(optRpt);
+            if (p.isSet(optHipotesis))
+                fuente.hipotesis = ruta(optHipotesis);
+            fuente.capa = p.value(optCapa).toStdString();
+            if (p.isSet(optPozos))
+                fuente.pozos = ruta(optPozos);
+            // The rows of a graph, and its result table, in the separator of the results.
+            fuente.dialecto = {sep == ',' ? ';' : ',', sep};
+            g = red::leerRedGrafo(ruta(optRed), fuente);
+        } else {
+            lector = std::make_unique<LectorRed>(ruta(optRed));
+        }
     } catch (const ErrorArchivo& e) {
         return fallo(QString::fromUtf8(e.what()));
     }
-    const CabeceraRed& cab = lector->cabecera();
+    const CabeceraRed& cab = g ? g->cabecera : lector->cabecera();
     if (o.motor.soloCriteriosDeFila && cab.columna(ColumnaRed::Criterio) < 0)
-        return errorDeUso(QStringLiteral(
-            "falta el criterio de los tramos: dé un criterio con --criterio ARCHIVO.CrVek, o "
-            "tome el de un cálculo con --plantilla ARCHIVO.caVek (o ponga en la tabla la columna "
-            "criterio, con el archivo de criterio de cada tramo)"));
+        return errorDeUso(
+            !grafo ? QStringLiteral("falta el criterio de los tramos: dé un criterio con "
+                                    "--criterio ARCHIVO.CrVek, o tome el de un cálculo con "
+                                    "--plantilla ARCHIVO.caVek (o ponga en la tabla la columna "
+                                    "criterio, con el archivo de criterio de cada tramo)")
+            : tipo == red::TipoFuente::CapasSig
+                ? QStringLiteral("falta el criterio de los tramos: dé un criterio con "
+                                 "--criterio ARCHIVO.CrVek, o tome el de un cálculo con "
+                                 "--plantilla ARCHIVO.caVek (o ponga en la capa el campo "
+                                 "criterio, con el archivo de criterio de cada tramo)")
+                : QStringLiteral("falta el criterio de los tramos: dé un criterio con "
+                                 "--criterio ARCHIVO.CrVek, o tome el de un cálculo con "
+                                 "--plantilla ARCHIVO.caVek"));
     red::PreparadorRed preparador(cab, ruta(optRed), *base, o.motor.conSerie ? &serie : nullptr,
                                   o.motor);
     if (const std::optional<QString> falta = preparador.columnaQueFalta(o.red))
@@ -301,12 +504,22 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
         }
     };
     if (!o.json) {
-        texto += "Red: " + o.red.toStdString() + "\nFormato: " + describir(cab).toStdString() +
+        texto += "Red: " + o.red.toStdString() +
+                 "\nFormato: " + (g ? red::describir(*g) : describir(cab).toStdString()) +
                  "\nCriterio: " + origenCriterio.toStdString() + "\n";
         if (o.motor.conSerie)
             texto += "Serie: " + p.value(optSerie).toStdString() + "\n";
         texto += "\n";
+        if (g) {
+            texto += "Topología:\n";
+            for (const std::string& a : g->avisos)
+                texto += a + "\n";
+            texto += "\n";
+        }
     }
+    std::optional<red::ResultadosSig> capa;
+    if (destino == Salida::Sig)
+        capa.emplace(*g, o.motor);
 
     std::optional<EscrituraAtomica> escritura;
     std::string csv;
@@ -314,8 +527,10 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
     std::array<std::array<qint64, 4>, 10> cuentas{};
     std::array<qint64, 3> porCodigo{};
     qint64 conAvisos = 0;
+    qint64 omitidos = 0;
     qint64 enMilimetros = 0; // reaches whose D is over 5 m
     int primeraEnMilimetros = 0;
+    std::string primerTramoEnMilimetros;
     int codigo = 0;
     try {
         if (o.motor.csv) {
@@ -324,18 +539,33 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
         }
         const int hilos = red::nucleos();
         const size_t lote = static_cast<size_t>(hilos) * 64;
+        // The next row, prepared; false after the last. A graph's reaches are its links.
+        std::size_t enlace = 0;
+        const auto siguiente = [&](TrabajoCli& tc) {
+            if (g) {
+                if (enlace == g->tramos.size())
+                    return false;
+                tc.grafo = &g->tramos[enlace];
+                tc.t.fila = g->fila(enlace++);
+                tc.t.limpiar();
+                preparador.preparar(tc.t, *tc.grafo);
+            } else {
+                if (!lector->siguiente(tc.t.fila))
+                    return false;
+                tc.t.limpiar();
+                preparador.preparar(tc.t);
+            }
+            tc.json.clear();
+            return true;
+        };
         // Two batches: this thread reads and prepares the next while the others check one.
         std::vector<TrabajoCli> trabajos(lote), siguientes(lote);
         bool mas = true;
         const auto leer = [&](std::vector<TrabajoCli>& destino) {
             destino.resize(lote);
             size_t n = 0;
-            while (mas && n < lote && (mas = lector->siguiente(destino[n].t.fila))) {
-                TrabajoCli& tc = destino[n++];
-                tc.t.limpiar();
-                tc.json.clear();
-                preparador.preparar(tc.t);
-            }
+            while (mas && n < lote && (mas = siguiente(destino[n])))
+                ++n;
             destino.resize(n);
         };
         leer(trabajos);
@@ -350,17 +580,30 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
                 [&] { leer(siguientes); });
             for (const TrabajoCli& tc : trabajos) {
                 const red::Trabajo& t = tc.t;
+                const bool omitido = !t.omitido.empty();
                 codigo = std::max(codigo, t.codigo);
-                if (t.error.empty() && pareceMilimetros(t.d.D) && enMilimetros++ == 0)
+                if (o.avisoMilimetros && t.error.empty() && !omitido && pareceMilimetros(t.d.D) &&
+                    enMilimetros++ == 0) {
                     primeraEnMilimetros = t.fila.numero;
-                ++porCodigo[static_cast<size_t>(t.codigo)];
+                    primerTramoEnMilimetros = textoVisible(t.tramo);
+                }
+                if (omitido)
+                    ++omitidos;
+                else
+                    ++porCodigo[static_cast<size_t>(t.codigo)];
                 if (o.motor.csv)
                     csv += t.csv;
+                if (capa)
+                    capa->anotar(tc.grafo->enlace, t);
                 if (o.json) {
                     texto += tc.json;
+                } else if (omitido) {
+                    texto += "tramo «" + textoVisible(t.tramo) +
+                             "»: no se comprueba: " + t.omitido + "\n";
                 } else {
-                    const std::string quien = "fila " + std::to_string(t.fila.numero) +
-                                              ", tramo «" + textoVisible(t.tramo) + "»";
+                    const std::string quien = g ? "tramo «" + textoVisible(t.tramo) + "»"
+                                                : "fila " + std::to_string(t.fila.numero) +
+                                                      ", tramo «" + textoVisible(t.tramo) + "»";
                     std::string noCumple;
                     for (size_t k = 0; k < 10 && t.error.empty(); ++k) {
                         const size_t clase = static_cast<size_t>(
@@ -397,6 +640,8 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
             escritura->escribir(csv);
             escritura->confirmar();
         }
+        if (capa)
+            capa->escribir(ruta(optSalida), entradas);
     } catch (const ErrorArchivo& e) {
         vaciar(true);
         return fallo(QString::fromUtf8(e.what()));
@@ -415,14 +660,20 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
             texto += "\nTramos con aviso de dos calados: " + std::to_string(conAvisos) + "\n";
         texto += "\nTramos: " + std::to_string(cab.filas) + "; cumplen " +
                  std::to_string(porCodigo[0]) + ", no cumplen " + std::to_string(porCodigo[1]) +
-                 ", no se han podido comprobar " + std::to_string(porCodigo[2]) + "\n";
-        if (o.motor.csv)
+                 ", no se han podido comprobar " + std::to_string(porCodigo[2]) +
+                 (omitidos > 0 ? ", no se comprueban " + std::to_string(omitidos) : "") + "\n";
+        if (destino != Salida::Ninguna)
             texto += "Resultados: " + p.value(optSalida).toStdString() + "\n";
     }
     vaciar(true);
     if (enMilimetros > 0) {
+        const QString tramo = QString::fromStdString(primerTramoEnMilimetros);
         const QString quien =
-            enMilimetros == 1
+            g ? (enMilimetros == 1 ? QStringLiteral("un tramo, «%1», tiene").arg(tramo)
+                                   : QStringLiteral("%1 tramos, el primero «%2», tienen")
+                                         .arg(enMilimetros)
+                                         .arg(tramo))
+            : enMilimetros == 1
                 ? QStringLiteral("un tramo, en la fila %1, tiene").arg(primeraEnMilimetros)
                 : QStringLiteral("%1 tramos, el primero en la fila %2, tienen")
                       .arg(enMilimetros)

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <limits>
 #include <thread>
 
 #include <sched.h>
@@ -311,10 +312,19 @@ void comprobarTrabajo(Trabajo& t, const OpcionesRed& o, const DialectoRed& diale
     avisos.clear();
     ResultadoCalculo rCsv;
     std::optional<ResultadoPendientes> pendientesCsv;
+    t.yD.fill(std::numeric_limits<double>::quiet_NaN());
+    t.v.fill(std::numeric_limits<double>::quiet_NaN());
     if (t.error.empty() && t.omitido.empty()) {
         const Evaluacion ev = evaluar(t.d, t.criterio->activas);
         ValoresGuardados g;
         t.r = resultadoDeEvaluacion(t.d, ev, g, o.sep);
+        for (size_t k = 0; k < 6 && t.r.fin == FinCalculo::Realizado; ++k) {
+            const Veredicto v = ev.condiciones[k + 1].veredicto;
+            if (v == Veredicto::Cumple || v == Veredicto::NoCumple) {
+                t.yD[k] = ev.flujoNormal[k].yD;
+                t.v[k] = ev.flujoNormal[k].v;
+            }
+        }
         if (o.csv) {
             ValoresGuardados g2;
             rCsv = o.sep == dialecto.decimal ? t.r

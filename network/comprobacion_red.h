@@ -14,6 +14,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <array>
 #include <functional>
 #include <list>
 #include <map>
@@ -75,6 +76,10 @@ struct Trabajo {
     std::vector<int> avisos; // conditions with two normal depths
     int codigo = 0;          // 0 passes, 1 some condition does not, 2 not checked or [ERROR]
     std::string csv;         // the row's line of the result table, when OpcionesRed::csv
+    // The normal flow of conditions 2 to 7 (index 0 is condition 2): fill ratio y/D (%) and
+    // velocity (m/s) where the table shows them (a completed run, a [SI] or [NO] by
+    // comparison), else NaN.
+    std::array<double, 6> yD{}, v{};
 
     // Ready to take the next row of the table.
     void limpiar();

@@ -72,6 +72,11 @@ transcripcion() {
     ejecutar --locale xx_ZZ examples/colector-1m.caVek
     ejecutar examples/red-ejemplo-coma.csv
     ejecutar --red examples/red-ejemplo-coma.csv
+    local modelo=(--red tests/cli/casos/red-modelo.inp --hipotesis tests/cli/casos/red-hipotesis.txt
+        --criterio examples/criterio-red.CrVek)
+    ejecutar "${modelo[@]}"
+    ejecutar --locale es_ES --json "${modelo[@]}"
+    ejecutar --red examples/red-ejemplo-coma.csv --rpt tests/cli/casos/red-hipotesis.txt
     ejecutar --version
 }
 
