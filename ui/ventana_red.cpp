@@ -115,7 +115,7 @@ void VentanaRed::construir() {
 
     tabla_ = etiqueta("RutaTabla");
     tabla_->setText(QStringLiteral("(ninguna)"));
-    QPushButton* elegirTabla = boton(QStringLiteral("Elegir &red…"), "ElegirTabla");
+    QPushButton* elegirTabla = boton(QStringLiteral("Abrir &tabla, modelo o capa…"), "ElegirTabla");
     elegirTabla->setToolTip(QStringLiteral("Una tabla CSV, un modelo SWMM (.inp) o una capa SIG "
                                            "de tramos (GeoPackage, Shapefile, GeoJSON…)"));
     connect(elegirTabla, &QPushButton::clicked, this, &VentanaRed::elegirTabla);
@@ -151,7 +151,7 @@ void VentanaRed::construir() {
                 grupo.push_back(item->widget());
     };
     informe_ = etiqueta("RutaInforme");
-    QPushButton* elegirInforme = boton(QStringLiteral("Elegir &informe…"), "ElegirInforme");
+    QPushButton* elegirInforme = boton(QStringLiteral("Elegir i&nforme…"), "ElegirInforme");
     connect(elegirInforme, &QPushButton::clicked, this, &VentanaRed::elegirInforme);
     QPushButton* sinInforme = boton(QStringLiteral("Quitar"), "QuitarInforme");
     connect(sinInforme, &QPushButton::clicked, this, [this] { ponerInforme(QString()); });
@@ -168,12 +168,12 @@ void VentanaRed::construir() {
                                            "tramos entre sí y con los pozos, en las unidades "
                                            "de la capa (m)"));
     connect(tolerancia_, &QLineEdit::textEdited, this, &VentanaRed::descartarResultados);
-    auto* rotuloTolerancia = new QLabel(QStringLiteral("&Tolerancia de unión (m):"), this);
+    auto* rotuloTolerancia = new QLabel(QStringLiteral("Tolerancia de &unión (m):"), this);
     rotuloTolerancia->setBuddy(tolerancia_);
     fila(4, QStringLiteral("Capa de tramos:"), capa_, rotuloTolerancia, tolerancia_);
     anotar(deCapas_, 4);
     pozos_ = etiqueta("RutaPozos");
-    QPushButton* elegirPozos = boton(QStringLiteral("Elegir &pozos…"), "ElegirPozos");
+    QPushButton* elegirPozos = boton(QStringLiteral("Elegir p&ozos…"), "ElegirPozos");
     connect(elegirPozos, &QPushButton::clicked, this, &VentanaRed::elegirPozos);
     QPushButton* sinPozos = boton(QStringLiteral("Quitar"), "QuitarPozos");
     connect(sinPozos, &QPushButton::clicked, this, [this] { ponerPozos(QString()); });
@@ -183,7 +183,7 @@ void VentanaRed::construir() {
     textoHipotesis_ = etiqueta("OrigenHipotesis");
     QPushButton* elegirHipotesis = boton(QStringLiteral("Elegir &hipótesis…"), "ElegirHipotesis");
     connect(elegirHipotesis, &QPushButton::clicked, this, &VentanaRed::elegirHipotesis);
-    QPushButton* editar = boton(QStringLiteral("E&ditar…"), "EditarHipotesis");
+    QPushButton* editar = boton(QStringLiteral("Ed&itar…"), "EditarHipotesis");
     connect(editar, &QPushButton::clicked, this, &VentanaRed::editarHipotesis);
     fila(6, QStringLiteral("Hipótesis de caudales:"), textoHipotesis_, elegirHipotesis, editar);
     anotar(deGrafo_, 6);
