@@ -598,8 +598,7 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
                 if (o.json) {
                     texto += tc.json;
                 } else if (omitido) {
-                    texto += "tramo «" + textoVisible(t.tramo) +
-                             "»: no se comprueba: " + t.omitido + "\n";
+                    texto += "tramo «" + textoVisible(t.tramo) + "»: " + t.omitido + "\n";
                 } else {
                     const std::string quien = g ? "tramo «" + textoVisible(t.tramo) + "»"
                                                 : "fila " + std::to_string(t.fila.numero) +
