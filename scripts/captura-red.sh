@@ -2,7 +2,7 @@
 # Screenshot of the network window, for the README. Opens it with Ctrl+R under a Spanish
 # locale (its header button: the same as Ctrl+R), chooses the example network as a SWMM model
 # (examples/red-ejemplo.inp), its flow hypothesis, its criterion and the concrete series
-# through the dialogs, runs «Comprobar», picks a reach on the plan and grabs the window.
+# through the dialogs, runs «Comprobar» and grabs the window with its plan.
 # Usage: scripts/captura-red.sh [COLVERO] [OUT.png]   (needs xvfb-run, xdotool, imagemagick)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -40,7 +40,7 @@ red=$(timeout 30 xdotool search --sync --onlyvisible --name '^Comprobar red$' | 
 xdotool windowsize --sync "$red" 1280 740   # the whole screen's width: up to the smallest pipe
 sleep 0.5
 elegir alt+t 'Abrir la red' "$PWD/examples/red-ejemplo.inp"
-elegir alt+h 'Abrir hipótesis de caudales' "$PWD/examples/hipotesis.txt"
+elegir alt+h 'Abrir hip' "$PWD/examples/hipotesis.txt"
 elegir alt+r 'Abrir criterio o plantilla' "$PWD/examples/criterio-red.CrVek"
 xdotool windowfocus --sync "$red"
 xdotool key --clearmodifiers alt+d Down

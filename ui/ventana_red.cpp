@@ -212,7 +212,7 @@ void VentanaRed::construir() {
     auto* vistaArriba = new QHBoxLayout;
     soloNoCumplen_ = new QCheckBox(QStringLiteral("&Solo los que no cumplen"), this);
     soloNoCumplen_->setObjectName(QStringLiteral("SoloNoCumplen"));
-    soloErrores_ = new QCheckBox(QStringLiteral("Solo los que tienen e&rrores"), this);
+    soloErrores_ = new QCheckBox(QStringLiteral("Solo &los que tienen errores"), this);
     soloErrores_->setObjectName(QStringLiteral("SoloErrores"));
     exportar_ = boton(QStringLiteral("&Exportar resultados…"), "Exportar");
     connect(exportar_, &QPushButton::clicked, this, &VentanaRed::exportarConDialogo);

@@ -785,7 +785,7 @@ private Q_SLOTS:
 
         auto* noCumplen = red.findChild<QCheckBox*>(QStringLiteral("SoloNoCumplen"));
         auto* errores = red.findChild<QCheckBox*>(QStringLiteral("SoloErrores"));
-        QCOMPARE(errores->text(), QStringLiteral("Solo los que tienen e&rrores"));
+        QCOMPARE(errores->text(), QStringLiteral("Solo &los que tienen errores"));
         const FiltroRed& f = red.filtro();
         noCumplen->setChecked(true);
         QCOMPARE(f.rowCount(), 2);
