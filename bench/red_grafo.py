@@ -31,7 +31,7 @@ from red import ENTORNO, cronometrar, escribir_criterio, pico_memoria  # noqa: E
 # Keys that only a graph source writes, or that name the source.
 SOLO_GRAFO = {"desde", "hasta", "longitud", "cota_inicio", "cota_fin", "D", "n", "i", "caudales",
               "origen_caudales", "caudal_medio_acumulado", "caudal_pluvial_acumulado", "fila",
-              "archivo"}
+              "archivo", "barriles"}
 
 
 def arbol(conductos, semilla=7):
