@@ -58,7 +58,11 @@ std::vector<Capa> capasDelPlano() {
             {kCapaTextos, 7}};
 }
 
-Plano dibujarPlano(Dibujo& d, const red::ModeloRed& m, const std::vector<EstadoTramo>& estados) {
+namespace {
+
+// Each link's line from its upstream node through its vertices to its downstream node; empty
+// when a node has no finite position or a vertex is not finite.
+std::vector<std::vector<Punto>> lineas(const red::ModeloRed& m) {
     std::unordered_map<std::string_view, std::size_t> indice;
     for (std::size_t k = 0; k < m.nodos.size(); ++k)
         indice.emplace(m.nodos[k].id, k);
@@ -69,21 +73,36 @@ Plano dibujarPlano(Dibujo& d, const red::ModeloRed& m, const std::vector<EstadoT
             return std::nullopt;
         return *m.nodos[it->second].posicion;
     };
-
-    Plano plano;
-    std::vector<std::vector<Punto>> lineas(m.enlaces.size());
-    std::vector<double> longitudes;
+    std::vector<std::vector<Punto>> l(m.enlaces.size());
     for (std::size_t k = 0; k < m.enlaces.size(); ++k) {
         const red::Enlace& e = m.enlaces[k];
         const std::optional<Punto> a = posicion(e.desde), b = posicion(e.hasta);
-        if (!a || !b || !std::all_of(e.vertices.begin(), e.vertices.end(), finito)) {
+        if (!a || !b || !std::all_of(e.vertices.begin(), e.vertices.end(), finito))
+            continue;
+        l[k].push_back(*a);
+        l[k].insert(l[k].end(), e.vertices.begin(), e.vertices.end());
+        l[k].push_back(*b);
+    }
+    return l;
+}
+
+} // namespace
+
+std::size_t dibujables(const red::ModeloRed& m) {
+    const std::vector<std::vector<Punto>> l = lineas(m);
+    return static_cast<std::size_t>(
+        std::count_if(l.begin(), l.end(), [](const auto& x) { return !x.empty(); }));
+}
+
+Plano dibujarPlano(Dibujo& d, const red::ModeloRed& m, const std::vector<EstadoTramo>& estados) {
+    Plano plano;
+    const std::vector<std::vector<Punto>> lineas = dxf::lineas(m);
+    std::vector<double> longitudes;
+    for (const std::vector<Punto>& l : lineas) {
+        if (l.empty()) {
             ++plano.sinPosicion;
             continue;
         }
-        std::vector<Punto>& l = lineas[k];
-        l.push_back(*a);
-        l.insert(l.end(), e.vertices.begin(), e.vertices.end());
-        l.push_back(*b);
         double s = 0;
         for (std::size_t j = 1; j < l.size(); ++j)
             s += std::hypot(l[j].first - l[j - 1].first, l[j].second - l[j - 1].second);

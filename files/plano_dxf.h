@@ -40,6 +40,9 @@ struct Plano {
 // alike at any scale.
 Plano dibujarPlano(Dibujo& d, const red::ModeloRed& m, const std::vector<EstadoTramo>& estados);
 
+// How many links of `m` the plan draws.
+std::size_t dibujables(const red::ModeloRed& m);
+
 // The layers of a plan with their colours.
 std::vector<Capa> capasDelPlano();
 
