@@ -162,10 +162,13 @@ Dibujo::Dibujo(std::vector<Capa> capas, Unidades unidades)
     }
 }
 
-void Dibujo::capa(std::string_view nombre) {
+void Dibujo::exigirCapa(std::string_view nombre) const {
     if (std::none_of(capas_.begin(), capas_.end(),
                      [&](const Capa& c) { return c.nombre == nombre; }))
         throw std::invalid_argument("dxf: capa no declarada: " + std::string(nombre));
+}
+
+void Dibujo::capa(std::string_view nombre) {
     grupo(entidadesDxf_, 8, nombre);
 }
 
@@ -183,6 +186,7 @@ void Dibujo::abarcar(Punto p) {
 }
 
 void Dibujo::linea(std::string_view nombre, Punto a, Punto b) {
+    exigirCapa(nombre);
     exigirFinito(a);
     exigirFinito(b);
     std::string& d = entidadesDxf_;
@@ -198,6 +202,7 @@ void Dibujo::linea(std::string_view nombre, Punto a, Punto b) {
 void Dibujo::polilinea(std::string_view nombre, std::span<const Punto> puntos) {
     if (puntos.size() < 2)
         throw std::invalid_argument("dxf: una polilínea necesita dos puntos");
+    exigirCapa(nombre);
     std::for_each(puntos.begin(), puntos.end(), exigirFinito);
     std::string& d = entidadesDxf_;
     grupo(d, 0, "POLYLINE");
@@ -217,6 +222,7 @@ void Dibujo::polilinea(std::string_view nombre, std::span<const Punto> puntos) {
 }
 
 void Dibujo::circulo(std::string_view nombre, Punto centro, double radio) {
+    exigirCapa(nombre);
     exigirFinito(centro);
     if (!(radio > 0) || !std::isfinite(radio))
         throw std::invalid_argument("dxf: radio no positivo");
@@ -232,6 +238,7 @@ void Dibujo::circulo(std::string_view nombre, Punto centro, double radio) {
 
 void Dibujo::texto(std::string_view nombre, Punto p, double altura, double angulo,
                    std::string_view utf8, Anclaje anclaje) {
+    exigirCapa(nombre);
     exigirFinito(p);
     if (!(altura > 0) || !std::isfinite(altura) || !std::isfinite(angulo))
         throw std::invalid_argument("dxf: altura o ángulo de texto no válidos");

@@ -39,8 +39,8 @@ enum class Anclaje {
 };
 
 // The drawing in memory until contenido() or escribir(). Coordinates that are not finite, a
-// height or radius that is not positive, or a layer not declared raise std::invalid_argument:
-// the caller leaves such things out and says so.
+// height or radius that is not positive, or a layer not declared raise std::invalid_argument
+// and add nothing: the caller leaves such things out and says so.
 class Dibujo {
 public:
     explicit Dibujo(std::vector<Capa> capas, Unidades unidades = Unidades::SinUnidades);
@@ -61,6 +61,9 @@ public:
     void escribir(const QByteArray& rutaNativa, const QString& nombre) const;
 
 private:
+    // Checks everything before the first byte of an entity, so that a refused one leaves
+    // nothing behind.
+    void exigirCapa(std::string_view nombre) const;
     void capa(std::string_view nombre);
     void punto(int codigoX, Punto p);
     void abarcar(Punto p);
