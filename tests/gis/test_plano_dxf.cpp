@@ -142,8 +142,9 @@ TEST(PlanoDxf, NombresSinBocaAbajo) {
     ASSERT_NE(t, nullptr);
     EXPECT_NE(t->estilo.find("a:-45"), std::string::npos) << t->estilo;
     for (const Leida& e : v) {
-        if (e.capa == "NO_CUMPLE")
+        if (e.capa == "NO_CUMPLE") {
             EXPECT_EQ(e.estilo, "PEN(c:#ff0000)");
+        }
     }
 }
 
