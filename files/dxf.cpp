@@ -42,8 +42,12 @@ bool nombreValido(std::string_view s) {
     });
 }
 
+bool finito(Punto p) {
+    return std::isfinite(p.first) && std::isfinite(p.second);
+}
+
 void exigirFinito(Punto p) {
-    if (!std::isfinite(p.first) || !std::isfinite(p.second))
+    if (!finito(p))
         throw std::invalid_argument("dxf: coordenada no finita");
 }
 
@@ -179,6 +183,10 @@ void Dibujo::punto(int codigoX, Punto p) {
 }
 
 void Dibujo::abarcar(Punto p) {
+    // A circle or a text near the largest doubles may reach past them: the extents, a hint
+    // to the viewer, leave such a point out.
+    if (!finito(p))
+        return;
     xmin_ = std::min(xmin_, p.first);
     ymin_ = std::min(ymin_, p.second);
     xmax_ = std::max(xmax_, p.first);

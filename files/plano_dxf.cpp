@@ -132,14 +132,17 @@ Plano dibujarPlano(Dibujo& d, const red::ModeloRed& m, const std::vector<EstadoT
             angulo += angulo > 0 ? -180 : 180;
         const double r = angulo * 3.14159265358979 / 180;
         const Punto sobre{p.first - std::sin(r) * altura / 4, p.second + std::cos(r) * altura / 4};
-        d.texto(kCapaTextos, sobre, altura, angulo, m.enlaces[k].id, Anclaje::CentroAbajo);
+        if (finito(sobre)) // not near the largest doubles
+            d.texto(kCapaTextos, sobre, altura, angulo, m.enlaces[k].id, Anclaje::CentroAbajo);
     }
     for (const red::Nodo& n : m.nodos) {
         if (!n.posicion || !finito(*n.posicion))
             continue;
         const Punto c = *n.posicion;
         d.circulo(n.tipo == red::TipoNodo::Vertido ? kCapaVertidos : kCapaPozos, c, radio);
-        d.texto(kCapaTextos, {c.first + radio * 1.5, c.second + radio * 1.5}, altura, 0, n.id);
+        const Punto junto{c.first + radio * 1.5, c.second + radio * 1.5};
+        if (finito(junto))
+            d.texto(kCapaTextos, junto, altura, 0, n.id);
         ++plano.nodos;
     }
     return plano;

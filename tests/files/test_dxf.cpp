@@ -217,6 +217,20 @@ TEST(PlanoDxf, SinPosicionSeCuentaYNoSeDibuja) {
     EXPECT_EQ(c.find("nan"), std::string::npos);
 }
 
+// Coordinates near the largest doubles: lengths and label points overflow, and are left out
+// rather than written as "inf" or thrown.
+TEST(PlanoDxf, CoordenadasEnormes) {
+    const double x = std::numeric_limits<double>::max();
+    red::ModeloRed m;
+    m.nodos = {nodo("A", {{-x, -x}}), nodo("B", {{x, x}})};
+    m.enlaces = {enlace("T1", "A", "B")};
+    Dibujo d(capasDelPlano());
+    EXPECT_EQ(dibujarPlano(d, m, {}).tramos, 1u);
+    const std::string c = d.contenido();
+    EXPECT_EQ(c.find("inf"), std::string::npos);
+    EXPECT_NE(c.find("POLYLINE"), std::string::npos);
+}
+
 TEST(PlanoDxf, SinCoordenadasNoHayNadaQueDibujar) {
     red::ModeloRed m;
     m.nodos = {nodo("A", std::nullopt), nodo("B", std::nullopt)};
