@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 
@@ -18,6 +19,10 @@ struct CasoNumero {
     const char* nombre;
     double x;
 };
+
+void PrintTo(const CasoNumero& c, std::ostream* os) {
+    *os << c.nombre;
+}
 
 class Numeros : public ::testing::TestWithParam<CasoNumero> {};
 
@@ -55,6 +60,10 @@ struct CasoTexto {
     std::string utf8;
     std::string dxf;
 };
+
+void PrintTo(const CasoTexto& c, std::ostream* os) {
+    *os << c.nombre;
+}
 
 class Textos : public ::testing::TestWithParam<CasoTexto> {};
 
