@@ -14,6 +14,7 @@
 #include "files/archivos.h"
 #include "files/escritura.h"
 #include "files/lectura.h"
+#include "files/plano_dxf.h"
 #include "files/red.h"
 #include "files/serie.h"
 #include "gis/capas.h"
@@ -84,7 +85,11 @@ Opciones:
   --salida ARCHIVO    Escribe los resultados según la extensión: .csv la tabla de resultados
                       (con el formato de la tabla de entrada o, de un modelo o capas, con el
                       separador decimal de --locale); .gpkg, .shp, .geojson o .json una capa
-                      SIG de los tramos con sus resultados (solo de un modelo o capas).
+                      SIG de los tramos con sus resultados; .dxf el plano de la red para CAD,
+                      con cada tramo en la capa de su resultado (CUMPLE, NO_CUMPLE,
+                      SIN_COMPROBAR o NO_SE_COMPRUEBA), los pozos en POZOS, los vertidos en
+                      VERTIDOS y los nombres en TEXTOS. La capa SIG y el plano, solo de un
+                      modelo o capas.
   --rpt ARCHIVO       Solo con un modelo: el informe de SWMM (.rpt); el caudal máximo de
                       cada conducto da los caudales que el modelo no da.
   --hipotesis ARCHIVO Con un modelo o capas: la hipótesis de caudales; los que faltan se
@@ -386,22 +391,29 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
     }
 
     // The results go by the target's extension: a table, or a layer of the graph's lines.
-    enum class Salida { Ninguna, Csv, Sig };
+    enum class Salida { Ninguna, Csv, Sig, Dxf };
     Salida destino = Salida::Ninguna;
     if (p.isSet(optSalida)) {
         const QString ext = QFileInfo(p.value(optSalida)).suffix().toLower();
         const bool sig = ext == QLatin1String("gpkg") || ext == QLatin1String("shp") ||
                          ext == QLatin1String("geojson") || ext == QLatin1String("json");
+        const bool dxf = ext == QLatin1String("dxf");
         if (sig && !grafo)
             return errorDeUso(QStringLiteral("--salida «%1»: una capa SIG de resultados solo se "
                                              "escribe con un modelo SWMM (.inp) o capas SIG; "
                                              "los de una tabla van a un .csv")
                                   .arg(p.value(optSalida)));
-        if (grafo && !sig && ext != QLatin1String("csv"))
-            return errorDeUso(QStringLiteral("--salida «%1»: la extensión dice el formato: .csv, "
-                                             ".gpkg, .shp, .geojson o .json")
+        if (dxf && !grafo)
+            return errorDeUso(QStringLiteral("--salida «%1»: el plano DXF solo se dibuja de un "
+                                             "modelo SWMM (.inp) o capas SIG, que dan las "
+                                             "coordenadas; los resultados de una tabla van a "
+                                             "un .csv")
                                   .arg(p.value(optSalida)));
-        destino = sig ? Salida::Sig : Salida::Csv;
+        if (grafo && !sig && !dxf && ext != QLatin1String("csv"))
+            return errorDeUso(QStringLiteral("--salida «%1»: la extensión dice el formato: .csv, "
+                                             ".gpkg, .shp, .geojson, .json o .dxf")
+                                  .arg(p.value(optSalida)));
+        destino = sig ? Salida::Sig : dxf ? Salida::Dxf : Salida::Csv;
     }
     o.motor.csv = destino == Salida::Csv;
     o.avisoMilimetros = tipo != red::TipoFuente::ModeloSwmm;
@@ -491,6 +503,13 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
                 : QStringLiteral("falta el criterio de los tramos: dé un criterio con "
                                  "--criterio ARCHIVO.CrVek, o tome el de un cálculo con "
                                  "--plantilla ARCHIVO.caVek"));
+    if (destino == Salida::Dxf) {
+        // A plan with nothing on it would pass for a written plan.
+        if (dxf::dibujables(g->modelo) == 0)
+            return fallo(QStringLiteral("--salida «%1»: ningún enlace de la red tiene coordenadas "
+                                        "en sus dos nodos: no hay plano que dibujar")
+                             .arg(p.value(optSalida)));
+    }
     red::PreparadorRed preparador(cab, ruta(optRed), *base, o.motor.conSerie ? &serie : nullptr,
                                   o.motor);
     if (const std::optional<QString> falta = preparador.columnaQueFalta(o.red))
@@ -520,6 +539,11 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
     std::optional<red::ResultadosSig> capa;
     if (destino == Salida::Sig)
         capa.emplace(*g, o.motor);
+    // By link, for the plan; a link never checked stays SinComprobar.
+    std::vector<dxf::EstadoTramo> estados;
+    if (destino == Salida::Dxf)
+        estados.assign(g->tramos.size(), dxf::EstadoTramo::SinComprobar);
+    std::optional<dxf::Plano> plano;
 
     std::optional<EscrituraAtomica> escritura;
     std::string csv;
@@ -595,6 +619,13 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
                     csv += t.csv;
                 if (capa)
                     capa->anotar(tc.grafo->enlace, t);
+                if (!estados.empty())
+                    estados.at(tc.grafo->enlace) = omitido ? dxf::EstadoTramo::NoSeComprueba
+                                                   : !t.error.empty()
+                                                       ? dxf::EstadoTramo::SinComprobar
+                                                   : t.codigo == 0 ? dxf::EstadoTramo::Cumple
+                                                   : t.codigo == 1 ? dxf::EstadoTramo::NoCumple
+                                                                   : dxf::EstadoTramo::SinComprobar;
                 if (o.json) {
                     texto += tc.json;
                 } else if (omitido) {
@@ -641,6 +672,8 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
         }
         if (capa)
             capa->escribir(ruta(optSalida), entradas);
+        if (destino == Salida::Dxf)
+            plano = dxf::escribirPlanoDxf(ruta(optSalida), p.value(optSalida), g->modelo, estados);
     } catch (const ErrorArchivo& e) {
         vaciar(true);
         return fallo(QString::fromUtf8(e.what()));
@@ -665,6 +698,15 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
             texto += "Resultados: " + p.value(optSalida).toStdString() + "\n";
     }
     vaciar(true);
+    if (plano && plano->sinPosicion > 0)
+        errores.write(
+            QStringLiteral("colvero-check: aviso: %1: %2 sin coordenadas en alguno de "
+                           "sus nodos no %3 en el plano\n")
+                .arg(p.value(optSalida),
+                     plano->sinPosicion == 1 ? QStringLiteral("un enlace")
+                                             : QStringLiteral("%1 enlaces").arg(plano->sinPosicion),
+                     plano->sinPosicion == 1 ? QStringLiteral("está") : QStringLiteral("están"))
+                .toUtf8());
     if (enMilimetros > 0) {
         const QString tramo = QString::fromStdString(primerTramoEnMilimetros);
         const QString quien =

@@ -183,9 +183,8 @@ TEST_P(ResumenDeModelo, LineasYCodigo) {
     EXPECT_EQ(s.find("fila "), std::string::npos) << s;
 }
 
-const std::string kOmitidos[] = {
-    "tramo «X1»: sección no circular: no se comprueba (RECT_CLOSED)",
-    "tramo «P1»: no es un conducto (bomba)"};
+const std::string kOmitidos[] = {"tramo «X1»: sección no circular: no se comprueba (RECT_CLOSED)",
+                                 "tramo «P1»: no es un conducto (bomba)"};
 
 INSTANTIATE_TEST_SUITE_P(
     Modelos, ResumenDeModelo,
@@ -223,6 +222,9 @@ TEST_P(ErroresDeUso, MensajeYNadaEscrito) {
     escribir(dir, "red.csv", "tramo,D,n,i,Q\nT,1,0.013,0.01,0.1\n");
     escribir(dir, "h.txt", "");
     escribir(dir, "capa.geojson", "{}");
+    QByteArray sinCoordenadas = sinContrapendiente();
+    sinCoordenadas.truncate(sinCoordenadas.indexOf("[COORDINATES]"));
+    escribir(dir, "sin-coordenadas.inp", sinCoordenadas);
     ASSERT_TRUE(QFile::link(dir.filePath("h.txt"), dir.filePath("enlace.json")));
     QStringList args;
     for (QString a : GetParam().argumentos)
@@ -269,7 +271,17 @@ INSTANTIATE_TEST_SUITE_P(
         CasoUso{"ExtensionDesconocidaDeUnModelo",
                 {"--red", "{dir}/red.inp", "--criterio", kCriterio, "--salida", "{dir}/res.txt"},
                 "--salida «{dir}/res.txt»: la extensión dice el formato: .csv, .gpkg, .shp, "
-                ".geojson o .json\n"},
+                ".geojson, .json o .dxf\n"},
+        CasoUso{"PlanoDxfDeUnaTabla",
+                {"--red", "{dir}/red.csv", "--criterio", kCriterio, "--salida", "{dir}/res.DXF"},
+                "--salida «{dir}/res.DXF»: el plano DXF solo se dibuja de un modelo SWMM (.inp) "
+                "o capas SIG, que dan las coordenadas; los resultados de una tabla van a un "
+                ".csv\n"},
+        CasoUso{"PlanoDxfSinCoordenadas",
+                {"--red", "{dir}/sin-coordenadas.inp", "--criterio", kCriterio, "--salida",
+                 "{dir}/plano.dxf"},
+                "--salida «{dir}/plano.dxf»: ningún enlace de la red tiene coordenadas en sus "
+                "dos nodos: no hay plano que dibujar\n"},
         CasoUso{"SalidaSobreLasCapas",
                 {"--red", "{dir}/capa.geojson", "--criterio", kCriterio, "--salida",
                  "{dir}/capa.geojson"},
@@ -397,6 +409,66 @@ TEST_P(CapaDeResultados, ComoLosRegistros) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formatos, CapaDeResultados, ::testing::Values("gpkg", "geojson"));
+
+// The plan for CAD puts each link on the layer its record's outcome gives: passes, fails,
+// could not be checked (T4, adverse), not checked (the pump). X1, whose upstream node has no
+// coordinates, is left out and the warning says so.
+TEST(RedGrafo, PlanoDxfPorResultado) {
+    QTemporaryDir dir;
+    QByteArray m = kModelo;
+    m.replace("W0 0 100\n", "");
+    const QString modelo = escribir(dir, "red.inp", m);
+    const QString hipotesis = escribir(dir, "h.txt", "");
+    const QString criterio = escribir(dir, "c1.CrVek", soloCapacidad());
+    const QString plano = dir.filePath("plano.dxf");
+    const QStringList comun{"--red", modelo, "--hipotesis", hipotesis, "--criterio", criterio};
+    const Ejecucion json = ejecutar(comun + QStringList{"--json"});
+    const Ejecucion e = ejecutar(comun + QStringList{"--salida", plano});
+    EXPECT_EQ(e.codigo, 2) << e.errores.toStdString();
+    EXPECT_TRUE(e.salida.endsWith("\nResultados: " + plano.toUtf8() + "\n"))
+        << e.salida.toStdString();
+    EXPECT_EQ(QString::fromUtf8(e.errores),
+              "colvero-check: aviso: " + plano +
+                  ": un enlace sin coordenadas en alguno de sus nodos no está en el plano\n");
+
+    std::vector<std::string> esperadas;
+    for (const QJsonObject& r : objetos(json.salida)) {
+        if (r["tramo"].toString() == "X1")
+            continue;
+        std::string capa = "CUMPLE";
+        if (r.contains("omitido"))
+            capa = "NO_SE_COMPRUEBA";
+        else if (r.contains("error"))
+            capa = "SIN_COMPROBAR";
+        for (const QJsonValue& c : r["condiciones"].toArray()) {
+            const std::string p = palabra(c.toObject()["veredicto"].toString());
+            if (p == "[ERROR]")
+                capa = "SIN_COMPROBAR";
+            else if (p == "[NO]" && capa == "CUMPLE")
+                capa = "NO_CUMPLE";
+        }
+        esperadas.push_back(capa);
+    }
+    EXPECT_EQ(esperadas, (std::vector<std::string>{"CUMPLE", "NO_CUMPLE", "CUMPLE", "SIN_COMPROBAR",
+                                                   "NO_SE_COMPRUEBA"}));
+
+    GDALAllRegister();
+    GDALDatasetUniquePtr ds(
+        GDALDataset::Open(QFile::encodeName(plano).constData(), GDAL_OF_VECTOR | GDAL_OF_READONLY));
+    ASSERT_TRUE(ds);
+    std::vector<std::string> lineas, textos;
+    for (const auto& f : *ds->GetLayer(0)) {
+        const std::string capa = f->GetFieldAsString("Layer");
+        if (capa == "TEXTOS")
+            textos.push_back(f->GetFieldAsString("Text"));
+        else if (capa != "POZOS" && capa != "VERTIDOS")
+            lineas.push_back(capa);
+    }
+    EXPECT_EQ(lineas, esperadas);
+    // The names of the links drawn, then of the nodes placed (all but W0).
+    EXPECT_EQ(textos, (std::vector<std::string>{"T1", "T2", "T3", "T4", "P1", "A", "B", "C", "F",
+                                                "W", "S", "S2"}));
+}
 
 // Layers: the slope over the horizontal length, manholes joined within the tolerance (a
 // decimal comma), a D in millimetres named by its reach, and a Shapefile of results whose
