@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 
 namespace colvero::perfil {
 
@@ -56,6 +57,10 @@ std::string lineaCorta(int k, const ResultadoCondicion& c) {
 void veredicto(TramoPerfil& r, const red::Trabajo& t) {
     if (!t.error.empty() || !t.omitido.empty()) {
         r.motivo = !t.error.empty() ? t.error : t.omitido;
+        // A row error names its reach, which the profile shows beside it already.
+        const std::string prefijo = "tramo «" + r.tramo + "»: ";
+        if (r.motivo.starts_with(prefijo))
+            r.motivo.erase(0, prefijo.size());
         return;
     }
     if (t.r.fin == FinCalculo::ColectorInvalido) {
@@ -84,6 +89,8 @@ void veredicto(TramoPerfil& r, const red::Trabajo& t) {
 
 Perfil perfilDe(const red::RedGrafo& g, const Trayecto& tr,
                 const std::vector<red::Trabajo>& trabajos) {
+    if (trabajos.size() != tr.enlaces.size())
+        throw std::invalid_argument("perfilDe: un Trabajo por tramo del trayecto");
     Perfil p;
     double distancia = 0;
     for (std::size_t k = 0; k < tr.nodos.size(); ++k) {
@@ -148,9 +155,13 @@ Perfil perfilDe(const red::RedGrafo& g, const Trayecto& tr,
 
 std::vector<red::Trabajo> comprobarTrayecto(const red::RedGrafo& g, const Trayecto& tr,
                                             const QByteArray& rutaFuente,
-                                            const red::CriterioListo& criterio) {
-    red::OpcionesRed o;
+                                            const red::CriterioListo& criterio,
+                                            const red::OpcionesRed& opciones) {
+    red::OpcionesRed o = opciones;
     o.pendientes = false;
+    o.csv = false;
+    o.conSerie = false;
+    o.salida.clear();
     red::PreparadorRed preparador(g.cabecera, rutaFuente, criterio, nullptr, o);
     std::vector<red::Trabajo> trabajos(tr.enlaces.size());
     for (std::size_t k = 0; k < tr.enlaces.size(); ++k) {

@@ -70,15 +70,17 @@ struct Perfil {
 };
 
 // The profile of `tr` in `g`, with the checked reaches `trabajos` (one per link of the path,
-// in its order, as comprobarTrabajo left them).
+// in its order, as comprobarTrabajo left them; std::invalid_argument for another count).
 Perfil perfilDe(const red::RedGrafo& g, const Trayecto& tr,
                 const std::vector<red::Trabajo>& trabajos);
 
-// Checks the reaches of `tr` as a network check does (`rutaFuente` locates the criteria and
-// series named in rows) and returns their Trabajo in the order of the path.
+// Checks the reaches of `tr` as a network check with the options `o` does (`rutaFuente`
+// locates the criteria and series named in rows; no admissible slopes, no result table) and
+// returns their Trabajo in the order of the path.
 std::vector<red::Trabajo> comprobarTrayecto(const red::RedGrafo& g, const Trayecto& tr,
                                             const QByteArray& rutaFuente,
-                                            const red::CriterioListo& criterio);
+                                            const red::CriterioListo& criterio,
+                                            const red::OpcionesRed& o = {});
 
 // The uniform flow of `Q` in a collector: the engine's steps for conditions 2 to 7 (the
 // section's largest flow, then TEO4); none when Q is not positive, exceeds that flow, or the
