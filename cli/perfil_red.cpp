@@ -30,7 +30,7 @@ int perfilDeRed(const red::RedGrafo& g, const QByteArray& rutaRed, const red::Cr
         return 2;
     };
     std::string desde, hasta;
-    perfil::partirTrayecto(trayecto.toStdString(), desde, hasta);
+    perfil::partirTrayecto(g.modelo, trayecto.toStdString(), desde, hasta);
     perfil::Trayecto tr;
     try {
         tr = perfil::trazarTrayecto(g.modelo, g.topologia, desde, hasta);

@@ -26,6 +26,8 @@
 namespace colvero::perfil {
 namespace {
 
+constexpr int kMarcasEje = 200; // ticks of an axis, at most
+
 const QColor kVerde(46, 125, 50);
 const QColor kRojo(198, 40, 40);
 const QColor kAmbar(230, 140, 0);
@@ -271,6 +273,13 @@ Marcas dibujarPerfil(QPainter& painter, const QRectF& rect, const Perfil& p, con
     e.sy = marcas.exageracion * e.sx;
     // Centre the elevations in the plot when the rounded scale leaves room.
     e.z0 = zMin - (area.height() / e.sy - (zMax - zMin)) / 2;
+    // A rectangle too small for a plot, or numbers no scale can show: the title alone.
+    if (area.width() < 20 * pt || area.height() < 20 * pt || !std::isfinite(e.sx) ||
+        !std::isfinite(e.sy) || !(e.sy > 0) || !std::isfinite(e.z0) || !std::isfinite(e.d0)) {
+        marcas.exageracion = std::numeric_limits<double>::quiet_NaN();
+        g.restore();
+        return marcas;
+    }
 
     // Title line's right part and the legend.
     g.setFont(fTexto);
@@ -305,7 +314,10 @@ Marcas dibujarPerfil(QPainter& painter, const QRectF& rect, const Perfil& p, con
     // Axes and grid.
     g.setFont(fPeq);
     const double pasoZ = paso(area.height() / e.sy, 6);
-    for (double z = std::ceil(e.z0 / pasoZ) * pasoZ; e.y(z) >= area.top() - 0.01; z += pasoZ) {
+    // Ticks by index: a step that vanishes beside a huge value cannot stall the loop.
+    const double zInicio = std::ceil(e.z0 / pasoZ) * pasoZ;
+    for (int i = 0; i < kMarcasEje && e.y(zInicio + i * pasoZ) >= area.top() - 0.01; ++i) {
+        const double z = zInicio + i * pasoZ;
         const double y = e.y(z);
         g.setPen(QPen(kRejilla, 0.5 * pt));
         g.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
@@ -319,7 +331,9 @@ Marcas dibujarPerfil(QPainter& painter, const QRectF& rect, const Perfil& p, con
     }
     const double dFin = e.d0 + (area.right() - e.x0) / e.sx;
     const double pasoD = paso(std::max(dFin - e.d0, 1e-6), 8);
-    for (double d = std::ceil(e.d0 / pasoD) * pasoD; d <= dFin + 1e-9; d += pasoD) {
+    const double dInicio = std::ceil(e.d0 / pasoD) * pasoD;
+    for (int i = 0; i < kMarcasEje && dInicio + i * pasoD <= dFin + 1e-9; ++i) {
+        const double d = dInicio + i * pasoD;
         const double x = e.x(d);
         if (x < area.left())
             continue;
@@ -494,10 +508,6 @@ Marcas dibujarPerfil(QPainter& painter, const QRectF& rect, const Perfil& p, con
     }
     g.setPen(QPen(Qt::gray, 0.5 * pt));
     g.drawLine(QPointF(banda.left(), y), QPointF(banda.right(), y));
-    for (std::size_t k = primero; k <= ultimo; ++k) {
-        const double x = e.x(p.nodos[k].distancia);
-        g.drawLine(QPointF(x, banda.top()), QPointF(x, banda.top() + altos[0]));
-    }
     g.restore();
     return marcas;
 }

@@ -23,15 +23,24 @@ int buscarEnlace(const red::ModeloRed& m, const std::string& id) {
 
 } // namespace
 
-void partirTrayecto(const std::string& texto, std::string& desde, std::string& hasta) {
-    const std::size_t dos = texto.rfind(':');
-    if (dos == std::string::npos) {
-        desde = texto;
-        hasta.clear();
+void partirTrayecto(const red::ModeloRed& m, const std::string& texto, std::string& desde,
+                    std::string& hasta) {
+    desde = texto;
+    hasta.clear();
+    if (buscarNodo(m, texto) >= 0 || buscarEnlace(m, texto) >= 0)
         return;
+    std::size_t corte = texto.rfind(':');
+    if (corte == std::string::npos)
+        return;
+    for (std::size_t dos = texto.find(':'); dos != std::string::npos;
+         dos = texto.find(':', dos + 1)) {
+        if (buscarNodo(m, texto.substr(0, dos)) >= 0 && buscarNodo(m, texto.substr(dos + 1)) >= 0) {
+            corte = dos;
+            break;
+        }
     }
-    desde = texto.substr(0, dos);
-    hasta = texto.substr(dos + 1);
+    desde = texto.substr(0, corte);
+    hasta = texto.substr(corte + 1);
 }
 
 Trayecto trazarTrayecto(const red::ModeloRed& m, const red::Topologia& t, const std::string& desde,

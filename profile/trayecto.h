@@ -24,8 +24,11 @@ struct Trayecto {
 Trayecto trazarTrayecto(const red::ModeloRed& m, const red::Topologia& t, const std::string& desde,
                         const std::string& hasta = {});
 
-// "DESDE" or "DESDE:HASTA", split at its last colon; the empty `hasta` for one name.
-void partirTrayecto(const std::string& texto, std::string& desde, std::string& hasta);
+// "DESDE" or "DESDE:HASTA" as the user writes it; the empty `hasta` for one name. A name of
+// `m` is taken whole even when it holds a colon; else the text splits at the colon that leaves
+// two nodes of `m`, or at its last colon.
+void partirTrayecto(const red::ModeloRed& m, const std::string& texto, std::string& desde,
+                    std::string& hasta);
 
 struct ErrorTrayecto {
     std::string mensaje; // Spanish, whole

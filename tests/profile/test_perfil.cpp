@@ -44,7 +44,7 @@ class Trayectos : public testing::TestWithParam<CasoTrayecto> {};
 TEST_P(Trayectos, SigueElAgua) {
     const red::RedGrafo g = prueba::redConSalto();
     std::string desde, hasta;
-    partirTrayecto(GetParam().dado, desde, hasta);
+    partirTrayecto(g.modelo, GetParam().dado, desde, hasta);
     std::string obtenido;
     try {
         const Trayecto t = trazarTrayecto(g.modelo, g.topologia, desde, hasta);
@@ -76,6 +76,23 @@ INSTANTIATE_TEST_SUITE_P(
         CasoTrayecto{"DesdeElVertido", "S",
                      "del nodo «S» no sale ningún tramo que lleve el agua aguas abajo"}),
     [](const testing::TestParamInfo<CasoTrayecto>& i) { return std::string(i.param.nombre); });
+
+// Names that hold a colon are taken whole; a colon between two such names splits them.
+TEST(Perfil, NombresConDosPuntos) {
+    const red::ModeloRed m =
+        red::prueba::modelo({{"N:1", 10}, {"N:2", 9}, {"S", 8, red::TipoNodo::Vertido}},
+                            {{"T:1", "N:1", "N:2"}, {"T:2", "N:2", "S"}});
+    const red::Topologia t = red::construirTopologia(m);
+    for (const auto& [dado, esperado] : {std::pair{"N:1", "T:1,T:2"}, std::pair{"N:1:N:2", "T:1"},
+                                         std::pair{"T:2", "T:2"}, std::pair{"N:1:S", "T:1,T:2"}}) {
+        SCOPED_TRACE(dado);
+        std::string desde, hasta;
+        partirTrayecto(m, dado, desde, hasta);
+        red::RedGrafo g;
+        g.modelo = m;
+        EXPECT_EQ(enlaces(g, trazarTrayecto(m, t, desde, hasta)), esperado);
+    }
+}
 
 // A closed path of links ends the walk with a message, however the path is asked for.
 TEST(Perfil, BucleSinFin) {
