@@ -419,8 +419,12 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
                                              "formato: .pdf, .svg o .png")
                                   .arg(p.value(optSalidaPerfil)));
         for (const QCommandLineOption* entrada :
-             {&optRed, &optCriterio, &optPlantilla, &optRpt, &optHipotesis}) {
-            if (p.isSet(*entrada) && mismoArchivo(ruta(optSalidaPerfil), ruta(*entrada)))
+             {&optRed, &optCriterio, &optPlantilla, &optRpt, &optHipotesis, &optPozos}) {
+            if (!p.isSet(*entrada))
+                continue;
+            const QByteArray r = entrada == &optPozos ? gis::separarArchivoCapa(ruta(optPozos)).ruta
+                                                      : ruta(*entrada);
+            if (mismoArchivo(ruta(optSalidaPerfil), r))
                 return fallo(QStringLiteral("--salida-perfil «%1» es el mismo archivo que --%2 "
                                             "«%3»: el perfil lo reemplazaría. Elija otro nombre "
                                             "para la salida.")
