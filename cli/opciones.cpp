@@ -191,6 +191,11 @@ int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevi
 
     // The network check has its own options.
     if (esOrdenDeRed(argumentos)) {
+#ifndef COLVERO_CON_GRAFICOS
+        if (pideElPerfil(argumentos)) {
+            return delegarDibujo(argumentos, errores);
+        }
+#endif
         return ejecutarRed(argumentos, salida, errores);
     }
 

@@ -1,5 +1,9 @@
 #include "cli/red.h"
 
+#ifdef COLVERO_CON_GRAFICOS
+#include "cli/perfil_red.h"
+#endif
+
 #include "cli/argumentos.h"
 
 #include "cli/escritura.h"
@@ -46,6 +50,7 @@ const char* const kAyudaRed =
                     [--sin-pendientes] [--locale NOMBRE] [--json] [--salida RESULTADOS]
                     [--rpt INFORME.rpt] [--hipotesis ARCHIVO] [--capa NOMBRE]
                     [--pozos ARCHIVO[:CAPA]] [--tolerancia METROS]
+                    [--perfil DESDE[:HASTA] --salida-perfil PERFIL.pdf|.svg|.png]
 
 Comprueba cada tramo de una red con las diez condiciones de diseño. La extensión de RED dice
 qué es:
@@ -100,6 +105,14 @@ Opciones:
                       Solo con capas: la capa de puntos de los pozos.
   --tolerancia METROS Solo con capas: distancia a la que un extremo de tramo se une a un
                       pozo o a otro extremo (0,01 si no se da).
+  --perfil DESDE[:HASTA]
+                      Con un modelo o capas: en lugar de comprobar la red entera, dibuja el
+                      perfil longitudinal del camino del agua desde un tramo o un nodo hasta
+                      el vertido, o entre dos nodos de un mismo camino, con sus tramos
+                      comprobados.
+  --salida-perfil ARCHIVO
+                      El perfil, según la extensión: .pdf (A4 apaisado, en varias hojas si
+                      hace falta), .svg o .png.
   -h, --help          Muestra esta ayuda.
 
 Códigos de salida: 0 todos los tramos cumplen; 1 alguno no cumple; 2 algún tramo no se ha
@@ -277,6 +290,17 @@ bool esOrdenDeRed(std::span<const char* const> argumentos) {
     return false;
 }
 
+bool pideElPerfil(std::span<const char* const> argumentos) {
+    for (std::string_view a : argumentos.subspan(std::min<std::size_t>(1, argumentos.size()))) {
+        if (a == "--")
+            break;
+        if (a == "--perfil" || a.starts_with("--perfil=") || a == "-perfil" ||
+            a.starts_with("-perfil="))
+            return true;
+    }
+    return false;
+}
+
 int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice& errores) {
     QStringList argumentos;
     for (const char* a : argv)
@@ -309,10 +333,14 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
     const QCommandLineOption optPozos(QStringLiteral("pozos"), QString(), QStringLiteral("A"));
     const QCommandLineOption optTolerancia(QStringLiteral("tolerancia"), QString(),
                                            QStringLiteral("M"));
+    const QCommandLineOption optPerfil(QStringLiteral("perfil"), QString(), QStringLiteral("T"));
+    const QCommandLineOption optSalidaPerfil(QStringLiteral("salida-perfil"), QString(),
+                                             QStringLiteral("A"));
     const QCommandLineOption optAyuda(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    const QList<QCommandLineOption> todas{
-        optRed,  optCriterio, optPlantilla, optSerie, optSalida, optLocale,     optSinPendientes,
-        optJson, optRpt,      optHipotesis, optCapa,  optPozos,  optTolerancia, optAyuda};
+    const QList<QCommandLineOption> todas{optRed,        optCriterio,  optPlantilla,     optSerie,
+                                          optSalida,     optLocale,    optSinPendientes, optJson,
+                                          optRpt,        optHipotesis, optCapa,          optPozos,
+                                          optTolerancia, optPerfil,    optSalidaPerfil,  optAyuda};
     p.addOptions(todas);
     // "--red --help" would otherwise read "--help" as the table's name.
     if (argumentos.contains(QLatin1String("--help")) || argumentos.contains(QLatin1String("-h"))) {
@@ -335,7 +363,7 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
         return errorDeUso(QStringLiteral("--criterio y --plantilla no se pueden usar juntas"));
     for (const QCommandLineOption* o :
          {&optRed, &optCriterio, &optPlantilla, &optSerie, &optSalida, &optLocale, &optRpt,
-          &optHipotesis, &optCapa, &optPozos, &optTolerancia}) {
+          &optHipotesis, &optCapa, &optPozos, &optTolerancia, &optPerfil, &optSalidaPerfil}) {
         if (p.values(*o).size() > 1)
             return errorDeUso(
                 QStringLiteral("la opción --%1 se ha dado dos veces").arg(o->names().first()));
@@ -374,9 +402,40 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
           soloCon(optHipotesis, grafo, "un modelo SWMM (.inp) o capas SIG"),
           soloCon(optCapa, tipo == red::TipoFuente::CapasSig, "capas SIG"),
           soloCon(optPozos, tipo == red::TipoFuente::CapasSig, "capas SIG"),
-          soloCon(optTolerancia, tipo == red::TipoFuente::CapasSig, "capas SIG")}) {
+          soloCon(optTolerancia, tipo == red::TipoFuente::CapasSig, "capas SIG"),
+          soloCon(optPerfil, grafo, "un modelo SWMM (.inp) o capas SIG"),
+          soloCon(optSalidaPerfil, p.isSet(optPerfil), "--perfil")}) {
         if (error)
             return errorDeUso(*error);
+    }
+    // The profile of one path takes the place of the network's summary and results.
+    const bool conPerfil = p.isSet(optPerfil);
+    if (conPerfil) {
+        if (o.json || p.isSet(optSalida) || o.motor.conSerie)
+            return errorDeUso(QStringLiteral("--perfil no se puede usar con --json, --salida ni "
+                                             "--serie"));
+        if (!p.isSet(optSalidaPerfil))
+            return errorDeUso(QStringLiteral("--perfil necesita --salida-perfil ARCHIVO (.pdf, "
+                                             ".svg o .png)"));
+        const QString ext = QFileInfo(p.value(optSalidaPerfil)).suffix().toLower();
+        if (ext != QLatin1String("pdf") && ext != QLatin1String("svg") &&
+            ext != QLatin1String("png"))
+            return errorDeUso(QStringLiteral("--salida-perfil «%1»: la extensión dice el "
+                                             "formato: .pdf, .svg o .png")
+                                  .arg(p.value(optSalidaPerfil)));
+        for (const QCommandLineOption* entrada :
+             {&optRed, &optCriterio, &optPlantilla, &optRpt, &optHipotesis, &optPozos}) {
+            if (!p.isSet(*entrada))
+                continue;
+            const QByteArray r = entrada == &optPozos ? gis::separarArchivoCapa(ruta(optPozos)).ruta
+                                                      : ruta(*entrada);
+            if (mismoArchivo(ruta(optSalidaPerfil), r))
+                return fallo(QStringLiteral("--salida-perfil «%1» es el mismo archivo que --%2 "
+                                            "«%3»: el perfil lo reemplazaría. Elija otro nombre "
+                                            "para la salida.")
+                                 .arg(p.value(optSalidaPerfil), entrada->names().first(),
+                                      p.value(*entrada)));
+        }
     }
     red::OpcionesFuente fuente;
     if (p.isSet(optTolerancia)) {
@@ -503,6 +562,14 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
                 : QStringLiteral("falta el criterio de los tramos: dé un criterio con "
                                  "--criterio ARCHIVO.CrVek, o tome el de un cálculo con "
                                  "--plantilla ARCHIVO.caVek"));
+    if (conPerfil) {
+#ifdef COLVERO_CON_GRAFICOS
+        return perfilDeRed(*g, ruta(optRed), *base, o.motor, p.value(optPerfil),
+                           ruta(optSalidaPerfil), p.value(optSalidaPerfil), salida, errores);
+#else
+        return fallo(QStringLiteral("el perfil lo dibuja colvero-check-graficos, que no está"));
+#endif
+    }
     if (destino == Salida::Dxf) {
         // A plan with nothing on it would pass for a written plan.
         if (dxf::dibujables(g->modelo) == 0)
