@@ -263,7 +263,8 @@ QString textoHipotesis(const red::Hipotesis& h, char sep) {
              llano(h.infiltracion, sep), condiciones.join(QStringLiteral(", ")));
 }
 
-QString textoCriterio(const Criterio& c) {
+// `conNombres`: the criterion's flow names, which a hypothesis replaces for derived flows.
+QString textoCriterio(const Criterio& c, bool conNombres) {
     QStringList partes;
     QStringList activas;
     for (std::size_t k = 0; k < c.activa.size(); ++k)
@@ -280,7 +281,7 @@ QString textoCriterio(const Criterio& c) {
                             .simplified() +
                         QStringLiteral(": ") +
                         limiteCondicion(c, k).replace(u'\n', QStringLiteral("; "));
-        if (k <= 7 && !c.denominacion[static_cast<size_t>(k - 1)].empty())
+        if (conNombres && k <= 7 && !c.denominacion[static_cast<size_t>(k - 1)].empty())
             linea += QStringLiteral(" (Q%1: %2)")
                          .arg(k)
                          .arg(u8(c.denominacion[static_cast<size_t>(k - 1)]));
@@ -308,7 +309,7 @@ void fuentes(Hoja& h, const FuentesRed& f, const red::RedGrafo* g, char sep) {
     if (!f.criterio.isEmpty())
         h.parrafo(QStringLiteral("Criterio: ") + f.criterio, texto, mm(0.5));
     if (f.limites)
-        h.parrafo(textoCriterio(*f.limites), texto, mm(0.5), mm(5));
+        h.parrafo(textoCriterio(*f.limites, !(g && g->hipotesis)), texto, mm(0.5), mm(5));
     if (!f.serie.isEmpty())
         h.parrafo(QStringLiteral("Serie de diámetros: ") + f.serie, texto, mm(0.5));
     if (g && !g->avisos.empty()) {

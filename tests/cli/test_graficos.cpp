@@ -16,13 +16,15 @@ namespace {
 struct Ejecucion {
     int codigo = -1;
     QByteArray errores;
+    QByteArray salida;
 };
 
 Ejecucion ejecutar(const QStringList& argumentos) {
     QProcess p;
     p.start(QStringLiteral(COLVERO_CHECK), argumentos);
     EXPECT_TRUE(p.waitForFinished(60000));
-    return {p.exitCode(), p.readAllStandardError()};
+    const QByteArray errores = p.readAllStandardError();
+    return {p.exitCode(), errores, p.readAllStandardOutput()};
 }
 
 const QString kCaso = QStringLiteral(COLVERO_EJEMPLOS "/colector-1m.caVek");
@@ -170,6 +172,99 @@ TEST(Graficos, NoReemplazaElCalculo) {
         EXPECT_EQ(f.readAll(), bytes);
         QFile::remove(salida);
     }
+}
+
+const QString kModelo = QStringLiteral(COLVERO_EJEMPLOS "/red-ejemplo.inp");
+const QString kCriterioRed = QStringLiteral(COLVERO_EJEMPLOS "/criterio-red.CrVek");
+
+QString textoPdf(const QString& pdf) {
+    QProcess texto;
+    texto.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    EXPECT_TRUE(texto.waitForFinished(30000));
+    return QString::fromUtf8(texto.readAllStandardOutput()).simplified();
+}
+
+// The note of a model and of a table say what the run printed: same counts, same exit status
+// as the run without a note.
+TEST(NotaRed, LasCuentasDeLaNotaSonLasDeLaCorrida) {
+    const std::tuple<const char*, QStringList> fuentes[] = {
+        {"modelo con hipótesis",
+         {kModelo, QStringLiteral("--hipotesis"),
+          QStringLiteral(COLVERO_EJEMPLOS "/hipotesis.txt")}},
+        {"tabla", {QStringLiteral(COLVERO_EJEMPLOS "/red-ejemplo-coma.csv")}},
+    };
+    for (const auto& [nombre, fuente] : fuentes) {
+        SCOPED_TRACE(nombre);
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("nota red.pdf"));
+        const QStringList base = QStringList{QStringLiteral("--red")} + fuente +
+                                 QStringList{QStringLiteral("--criterio"), kCriterioRed};
+        const Ejecucion sin = ejecutar(base);
+        const Ejecucion con = ejecutar(base + QStringList{QStringLiteral("--nota-red"), pdf});
+        EXPECT_EQ(con.codigo, sin.codigo) << con.errores.toStdString();
+        EXPECT_EQ(con.salida, sin.salida + "Nota de cálculo: " + pdf.toUtf8() + "\n");
+        const QRegularExpressionMatch m =
+            QRegularExpression(QStringLiteral("Tramos: (\\d+); cumplen (\\d+), no cumplen "
+                                              "(\\d+), no se han podido comprobar (\\d+)"))
+                .match(QString::fromUtf8(sin.salida));
+        ASSERT_TRUE(m.hasMatch()) << sin.salida.toStdString();
+        const QString t = textoPdf(pdf);
+        EXPECT_TRUE(t.contains(m.captured(0))) << t.toStdString();
+        EXPECT_TRUE(t.contains(QStringLiteral("Red: ") + fuente.front())) << t.toStdString();
+    }
+}
+
+// A note that is not a PDF, or that would replace a file the run reads, is refused before
+// anything is read or written.
+TEST(NotaRed, ErroresDeUso) {
+    QTemporaryDir dir;
+    const QString criterio = dir.filePath(QStringLiteral("criterio.pdf"));
+    ASSERT_TRUE(QFile::copy(kCriterioRed, criterio));
+    const QString txt = dir.filePath(QStringLiteral("nota.txt"));
+    const std::tuple<const char*, QStringList, std::string> casos[] = {
+        {"no acaba en .pdf",
+         {QStringLiteral("--red"), kModelo, QStringLiteral("--criterio"), kCriterioRed,
+          QStringLiteral("--nota-red"), txt},
+         "colvero-check: la nota de la red se guarda como PDF: «" + txt.toStdString() +
+             "» no acaba en .pdf\nUse «colvero-check --red --help» para ver las opciones.\n"},
+        {"es el criterio",
+         {QStringLiteral("--red"), kModelo, QStringLiteral("--criterio"), criterio,
+          QStringLiteral("--nota-red"), criterio},
+         "colvero-check: --nota-red «" + criterio.toStdString() +
+             "» es el mismo archivo que --criterio «" + criterio.toStdString() +
+             "»: la nota lo reemplazaría. Elija otro nombre para la nota.\n"},
+        {"dada dos veces",
+         {QStringLiteral("--red"), kModelo, QStringLiteral("--criterio"), kCriterioRed,
+          QStringLiteral("--nota-red"), txt, QStringLiteral("--nota-red"), txt},
+         "colvero-check: la opción --nota-red se ha dado dos veces\nUse «colvero-check --red "
+         "--help» para ver las opciones.\n"},
+    };
+    for (const auto& [nombre, argumentos, mensaje] : casos) {
+        SCOPED_TRACE(nombre);
+        const Ejecucion e = ejecutar(argumentos);
+        EXPECT_EQ(e.codigo, 2);
+        EXPECT_EQ(e.errores.toStdString(), mensaje);
+        EXPECT_TRUE(e.salida.isEmpty());
+    }
+    EXPECT_FALSE(QFile::exists(txt));
+    QFile f(criterio);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    QFile original(kCriterioRed);
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), original.readAll());
+}
+
+// A note that cannot be written fails the run with a message, and leaves no file.
+TEST(NotaRed, SinArchivoCuandoNoSePuedeEscribir) {
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("no/existe/nota.pdf"));
+    const Ejecucion e = ejecutar({QStringLiteral("--red"), kModelo, QStringLiteral("--criterio"),
+                                  kCriterioRed, QStringLiteral("--nota-red"), pdf});
+    EXPECT_EQ(e.codigo, 2);
+    EXPECT_TRUE(e.errores.startsWith("colvero-check: ")) << e.errores.toStdString();
+    EXPECT_TRUE(e.errores.contains("nota.pdf")) << e.errores.toStdString();
+    EXPECT_FALSE(e.salida.contains("Nota de cálculo:"));
+    EXPECT_FALSE(QFile::exists(pdf));
 }
 
 } // namespace
