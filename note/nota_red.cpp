@@ -426,7 +426,8 @@ void plano(Hoja& h, const std::vector<TramoNota>& tramos, const red::RedGrafo* g
     const auto posicion = [&](int nodo) -> std::optional<std::pair<double, double>> {
         if (nodo < 0 || static_cast<std::size_t>(nodo) >= g->modelo.nodos.size())
             return std::nullopt;
-        return g->modelo.nodos[static_cast<std::size_t>(nodo)].posicion;
+        const auto& q = g->modelo.nodos[static_cast<std::size_t>(nodo)].posicion;
+        return q && std::isfinite(q->first) && std::isfinite(q->second) ? q : std::nullopt;
     };
     double x0 = std::numeric_limits<double>::infinity(), y0 = x0, x1 = -x0, y1 = -x0;
     const auto incluir = [&](const std::pair<double, double>& q) {
@@ -502,7 +503,8 @@ void plano(Hoja& h, const std::vector<TramoNota>& tramos, const red::RedGrafo* g
             if (const auto a = posicion(x.desde))
                 linea << punto(*a);
             for (const auto& v : e.vertices)
-                linea << punto(v);
+                if (std::isfinite(v.first) && std::isfinite(v.second))
+                    linea << punto(v);
             if (const auto b = posicion(x.hasta))
                 linea << punto(*b);
             if (linea.size() >= 2)
@@ -511,9 +513,9 @@ void plano(Hoja& h, const std::vector<TramoNota>& tramos, const red::RedGrafo* g
     }
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0x40, 0x40, 0x40));
-    for (const red::Nodo& n : g->modelo.nodos)
-        if (n.posicion)
-            p.drawEllipse(punto(*n.posicion), mm(0.35), mm(0.35));
+    for (std::size_t k = 0; k < g->modelo.nodos.size(); ++k)
+        if (const auto q = posicion(static_cast<int>(k)))
+            p.drawEllipse(punto(*q), mm(0.35), mm(0.35));
     p.restore();
     // The legend under the frame.
     double x = h.izquierda();
