@@ -254,17 +254,36 @@ TEST(NotaRed, ErroresDeUso) {
     EXPECT_EQ(f.readAll(), original.readAll());
 }
 
-// A note that cannot be written fails the run with a message, and leaves no file.
+// A note that cannot be written, where it is refused at once (no folder) and where the write
+// fails halfway (a file-size limit, EFBIG), fails the run with a message and leaves no file.
 TEST(NotaRed, SinArchivoCuandoNoSePuedeEscribir) {
     QTemporaryDir dir;
-    const QString pdf = dir.filePath(QStringLiteral("no/existe/nota.pdf"));
-    const Ejecucion e = ejecutar({QStringLiteral("--red"), kModelo, QStringLiteral("--criterio"),
-                                  kCriterioRed, QStringLiteral("--nota-red"), pdf});
-    EXPECT_EQ(e.codigo, 2);
-    EXPECT_TRUE(e.errores.startsWith("colvero-check: ")) << e.errores.toStdString();
-    EXPECT_TRUE(e.errores.contains("nota.pdf")) << e.errores.toStdString();
-    EXPECT_FALSE(e.salida.contains("Nota de cálculo:"));
-    EXPECT_FALSE(QFile::exists(pdf));
+    const QString sinCarpeta = dir.filePath(QStringLiteral("no/existe/nota.pdf"));
+    const QString grande = dir.filePath(QStringLiteral("nota.pdf"));
+    const std::tuple<const char*, QString, QString, std::string> casos[] = {
+        {"la carpeta no existe", QString(), sinCarpeta,
+         "colvero-check: No se puede crear el archivo «" + sinCarpeta.toStdString() +
+             "»: la carpeta no existe.\n"},
+        {"el archivo supera el límite de tamaño", QStringLiteral("trap '' XFSZ; ulimit -f 8; "),
+         grande,
+         "colvero-check: No se puede escribir el archivo «" + grande.toStdString() +
+             "»: el archivo supera el tamaño máximo permitido.\n"},
+    };
+    for (const auto& [nombre, limite, pdf, mensaje] : casos) {
+        SCOPED_TRACE(nombre);
+        QProcess p;
+        p.start(QStringLiteral("bash"),
+                {QStringLiteral("-c"), limite + QStringLiteral("exec \"$@\""),
+                 QStringLiteral("bash"), QStringLiteral(COLVERO_CHECK), QStringLiteral("--red"),
+                 kModelo, QStringLiteral("--criterio"), kCriterioRed, QStringLiteral("--nota-red"),
+                 pdf});
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 2);
+        EXPECT_EQ(p.readAllStandardError().toStdString(), mensaje);
+        EXPECT_FALSE(p.readAllStandardOutput().contains("Nota de cálculo:"));
+        EXPECT_FALSE(QFile::exists(pdf));
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
 }
 
 } // namespace
