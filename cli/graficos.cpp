@@ -13,6 +13,9 @@
 #include <QIODevice>
 
 #include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
 
 namespace colvero::cli {
 
@@ -26,7 +29,59 @@ void sinAvisosDeQt(QtMsgType tipo, const QMessageLogContext&, const QString& men
         std::fprintf(stderr, "%s\n", qPrintable(mensaje));
     }
 }
+// Fonts and painting need the GUI side of Qt, on no screen.
+std::unique_ptr<QGuiApplication> aplicacionGrafica() {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    qInstallMessageHandler(sinAvisosDeQt);
+    static int argc = 1;
+    static char nombre[] = "colvero-check";
+    static char* argv[] = {nombre, nullptr};
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+// The PDF writer's output, passed on to an atomic write as it comes; the first failure is
+// kept, since the writer does not look at what write() returns.
+class SalidaAtomica : public QIODevice {
+public:
+    explicit SalidaAtomica(EscrituraAtomica& escritura) : escritura_(escritura) {}
+    const std::optional<std::string>& error() const { return error_; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* datos, qint64 cuantos) override {
+        if (error_)
+            return -1;
+        try {
+            escritura_.escribir(std::string_view(datos, static_cast<std::size_t>(cuantos)));
+        } catch (const ErrorArchivo& e) {
+            error_ = e.what();
+            return -1;
+        }
+        return cuantos;
+    }
+
+private:
+    EscrituraAtomica& escritura_;
+    std::optional<std::string> error_;
+};
+
 } // namespace
+
+void escribirNotaDeRed(const QByteArray& rutaNativa, const QString& nombre,
+                       const nota::FuentesRed& fuentes, const std::vector<nota::TramoNota>& tramos,
+                       const red::RedGrafo* grafo, char separadorDecimal) {
+    const std::unique_ptr<QGuiApplication> aplicacion = aplicacionGrafica();
+    EscrituraAtomica escritura(rutaNativa, nombre);
+    SalidaAtomica salida(escritura);
+    salida.open(QIODevice::WriteOnly);
+    nota::escribirNotaRed(salida, fuentes, tramos, grafo, separadorDecimal, QDate::currentDate());
+    salida.close();
+    if (salida.error())
+        throw ErrorArchivo(*salida.error());
+    escritura.confirmar();
+}
 
 int dibujar(Dibujo dibujo, const QString& destino, const QByteArray& rutaNativa,
             const std::optional<Criterio>& criterio, const QString& nombreCriterio,
@@ -69,15 +124,7 @@ int dibujar(Dibujo dibujo, const QString& destino, const QByteArray& rutaNativa,
         return fallo(QStringLiteral("el cálculo de «%1» no se ha realizado: %2")
                          .arg(c.archivo, QString::fromStdString(motivo)));
     }
-    // Fonts and painting need the GUI side of Qt, on no screen.
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    qInstallMessageHandler(sinAvisosDeQt);
-    int argc = 1;
-    char nombre[] = "colvero-check";
-    char* argv[] = {nombre, nullptr};
-    const QGuiApplication aplicacion(argc, argv);
+    const std::unique_ptr<QGuiApplication> aplicacion = aplicacionGrafica();
     QByteArray bytes;
     if (dibujo == Dibujo::Nota) {
         // The command line has no author or project: those lines come from the window's

@@ -2,10 +2,12 @@
 // colvero-check --grafico and --nota: the hydraulic-elements chart (PNG or SVG) and the
 // calculation note (PDF) of one calculation file, drawn as the window's chart window draws them.
 #include "check/calculo.h"
+#include "note/nota_red.h"
 
 #include <QByteArray>
 #include <QString>
 #include <optional>
+#include <vector>
 
 class QIODevice;
 
@@ -20,5 +22,11 @@ enum class Dibujo { Grafico, Nota };
 int dibujar(Dibujo dibujo, const QString& destino, const QByteArray& rutaNativa,
             const std::optional<Criterio>& criterio, const QString& nombreCriterio,
             char separadorDecimal, QIODevice& errores);
+
+// colvero-check --red --nota-red: the note of the checked network, written whole to
+// `rutaNativa` (`nombre` in messages) or not at all; raises ErrorArchivo.
+void escribirNotaDeRed(const QByteArray& rutaNativa, const QString& nombre,
+                       const nota::FuentesRed& fuentes, const std::vector<nota::TramoNota>& tramos,
+                       const red::RedGrafo* grafo, char separadorDecimal);
 
 } // namespace colvero::cli

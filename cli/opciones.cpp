@@ -144,10 +144,8 @@ void avisarLectura(const Comprobacion& c, QIODevice& errores) {
 } // namespace
 
 #ifndef COLVERO_CON_GRAFICOS
-namespace {
-
-// The companion that draws the chart and the note takes the same arguments: beside this program
-// in a build, in libexec once installed. The process becomes it; nothing has been written yet.
+// The companion takes the same arguments: beside this program in a build, in libexec once
+// installed.
 int delegarDibujo(std::span<const char* const> argumentos, QIODevice& errores) {
     std::array<char, 4096> propio{};
     const ssize_t largo = ::readlink("/proc/self/exe", propio.data(), propio.size() - 1);
@@ -173,8 +171,6 @@ int delegarDibujo(std::span<const char* const> argumentos, QIODevice& errores) {
                   "y la nota de cálculo\n");
     return 2;
 }
-
-} // namespace
 #endif
 
 int ejecutar(std::span<const char* const> argumentos, QIODevice& salida, QIODevice& errores) {

@@ -7,6 +7,7 @@
 #include "cli/argumentos.h"
 
 #include "cli/escritura.h"
+#include "cli/opciones.h"
 
 #include "check/calcular.h"
 #include "check/diametros.h"
@@ -25,6 +26,9 @@
 #include "network/comprobacion_red.h"
 #include "network/fuente_red.h"
 #include "network/resultados_sig.h"
+#ifdef COLVERO_CON_GRAFICOS
+#include "cli/graficos.h"
+#endif
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -49,7 +53,7 @@ const char* const kAyudaRed =
     R"(Uso: colvero-check --red RED (--criterio C.CrVek | --plantilla P.caVek) [--serie S]
                     [--sin-pendientes] [--locale NOMBRE] [--json] [--salida RESULTADOS]
                     [--rpt INFORME.rpt] [--hipotesis ARCHIVO] [--capa NOMBRE]
-                    [--pozos ARCHIVO[:CAPA]] [--tolerancia METROS]
+                    [--pozos ARCHIVO[:CAPA]] [--tolerancia METROS] [--nota-red NOTA.pdf]
                     [--perfil DESDE[:HASTA] --salida-perfil PERFIL.pdf|.svg|.png]
 
 Comprueba cada tramo de una red con las diez condiciones de diseño. La extensión de RED dice
@@ -113,6 +117,9 @@ Opciones:
   --salida-perfil ARCHIVO
                       El perfil, según la extensión: .pdf (A4 apaisado, en varias hojas si
                       hace falta), .svg o .png.
+  --nota-red ARCHIVO  Guarda la nota de cálculo de la red en PDF (A4 apaisado): fuentes,
+                      resumen, tabla de todos los tramos, motivos de los que no cumplen y
+                      plano de la red (si la fuente da coordenadas).
   -h, --help          Muestra esta ayuda.
 
 Códigos de salida: 0 todos los tramos cumplen; 1 alguno no cumple; 2 algún tramo no se ha
@@ -336,11 +343,12 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
     const QCommandLineOption optPerfil(QStringLiteral("perfil"), QString(), QStringLiteral("T"));
     const QCommandLineOption optSalidaPerfil(QStringLiteral("salida-perfil"), QString(),
                                              QStringLiteral("A"));
+    const QCommandLineOption optNotaRed(QStringLiteral("nota-red"), QString(), QStringLiteral("A"));
     const QCommandLineOption optAyuda(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    const QList<QCommandLineOption> todas{optRed,        optCriterio,  optPlantilla,     optSerie,
-                                          optSalida,     optLocale,    optSinPendientes, optJson,
-                                          optRpt,        optHipotesis, optCapa,          optPozos,
-                                          optTolerancia, optPerfil,    optSalidaPerfil,  optAyuda};
+    const QList<QCommandLineOption> todas{
+        optRed,           optCriterio, optPlantilla,    optSerie,     optSalida, optLocale,
+        optSinPendientes, optJson,     optRpt,          optHipotesis, optCapa,   optPozos,
+        optTolerancia,    optPerfil,   optSalidaPerfil, optNotaRed,   optAyuda};
     p.addOptions(todas);
     // "--red --help" would otherwise read "--help" as the table's name.
     if (argumentos.contains(QLatin1String("--help")) || argumentos.contains(QLatin1String("-h"))) {
@@ -363,7 +371,8 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
         return errorDeUso(QStringLiteral("--criterio y --plantilla no se pueden usar juntas"));
     for (const QCommandLineOption* o :
          {&optRed, &optCriterio, &optPlantilla, &optSerie, &optSalida, &optLocale, &optRpt,
-          &optHipotesis, &optCapa, &optPozos, &optTolerancia, &optPerfil, &optSalidaPerfil}) {
+          &optHipotesis, &optCapa, &optPozos, &optTolerancia, &optPerfil, &optSalidaPerfil,
+          &optNotaRed}) {
         if (p.values(*o).size() > 1)
             return errorDeUso(
                 QStringLiteral("la opción --%1 se ha dado dos veces").arg(o->names().first()));
@@ -411,9 +420,9 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
     // The profile of one path takes the place of the network's summary and results.
     const bool conPerfil = p.isSet(optPerfil);
     if (conPerfil) {
-        if (o.json || p.isSet(optSalida) || o.motor.conSerie)
-            return errorDeUso(QStringLiteral("--perfil no se puede usar con --json, --salida ni "
-                                             "--serie"));
+        if (o.json || p.isSet(optSalida) || o.motor.conSerie || p.isSet(optNotaRed))
+            return errorDeUso(QStringLiteral("--perfil no se puede usar con --json, --salida, "
+                                             "--serie ni --nota-red"));
         if (!p.isSet(optSalidaPerfil))
             return errorDeUso(QStringLiteral("--perfil necesita --salida-perfil ARCHIVO (.pdf, "
                                              ".svg o .png)"));
@@ -495,6 +504,32 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
                         .arg(p.value(optSalida), entrada->names().first(), p.value(*entrada)));
         }
         o.motor.salida = ruta(optSalida);
+    }
+
+    // The note is drawn by the companion program, which runs this same command.
+    const bool conNota = p.isSet(optNotaRed);
+    if (conNota) {
+        if (QFileInfo(p.value(optNotaRed)).suffix().toLower() != QLatin1String("pdf"))
+            return errorDeUso(QStringLiteral("la nota de la red se guarda como PDF: «%1» no "
+                                             "acaba en .pdf")
+                                  .arg(p.value(optNotaRed)));
+        for (const QCommandLineOption* entrada : {&optRed, &optCriterio, &optPlantilla, &optSerie,
+                                                  &optRpt, &optHipotesis, &optPozos, &optSalida}) {
+            if (!p.isSet(*entrada))
+                continue;
+            const QByteArray r = entrada == &optPozos ? gis::separarArchivoCapa(ruta(optPozos)).ruta
+                                                      : ruta(*entrada);
+            if (mismoArchivo(ruta(optNotaRed), r) ||
+                (entrada == &optSalida && ruta(optNotaRed) == r))
+                return fallo(
+                    QStringLiteral("--nota-red «%1» es el mismo archivo que --%2 «%3»: "
+                                   "la nota lo reemplazaría. Elija otro nombre para la "
+                                   "nota.")
+                        .arg(p.value(optNotaRed), entrada->names().first(), p.value(*entrada)));
+        }
+#ifndef COLVERO_CON_GRAFICOS
+        return delegarDibujo(argv, errores);
+#endif
     }
 
     // Everything that can refuse the run is read before the first row is checked.
@@ -611,6 +646,11 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
     if (destino == Salida::Dxf)
         estados.assign(g->tramos.size(), dxf::EstadoTramo::SinComprobar);
     std::optional<dxf::Plano> plano;
+#ifdef COLVERO_CON_GRAFICOS
+    std::vector<nota::TramoNota> tramosNota;
+    if (conNota)
+        tramosNota.reserve(g ? g->tramos.size() : 0);
+#endif
 
     std::optional<EscrituraAtomica> escritura;
     std::string csv;
@@ -693,6 +733,10 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
                                                    : t.codigo == 0 ? dxf::EstadoTramo::Cumple
                                                    : t.codigo == 1 ? dxf::EstadoTramo::NoCumple
                                                                    : dxf::EstadoTramo::SinComprobar;
+#ifdef COLVERO_CON_GRAFICOS
+                if (conNota)
+                    tramosNota.push_back(nota::tramoNota(t, tc.grafo, o.motor.pendientes, sep));
+#endif
                 if (o.json) {
                     texto += tc.json;
                 } else if (omitido) {
@@ -741,6 +785,24 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
             capa->escribir(ruta(optSalida), entradas);
         if (destino == Salida::Dxf)
             plano = dxf::escribirPlanoDxf(ruta(optSalida), p.value(optSalida), g->modelo, estados);
+#ifdef COLVERO_CON_GRAFICOS
+        if (conNota) {
+            nota::FuentesRed f;
+            f.red = o.red;
+            f.formato = g ? QString::fromStdString(red::describir(*g)) : describir(cab);
+            if (tipo == red::TipoFuente::CapasSig)
+                f.capa = QString::fromStdString(g->capa);
+            f.pozos = p.value(optPozos);
+            f.informe = p.value(optRpt);
+            f.hipotesis = p.value(optHipotesis);
+            f.criterio = origenCriterio;
+            if (!o.motor.soloCriteriosDeFila)
+                f.limites = criterio;
+            f.serie = p.value(optSerie);
+            escribirNotaDeRed(ruta(optNotaRed), p.value(optNotaRed), f, tramosNota,
+                              g ? &*g : nullptr, sep);
+        }
+#endif
     } catch (const ErrorArchivo& e) {
         vaciar(true);
         return fallo(QString::fromUtf8(e.what()));
@@ -763,6 +825,8 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
                  (omitidos > 0 ? ", no se comprueban " + std::to_string(omitidos) : "") + "\n";
         if (destino != Salida::Ninguna)
             texto += "Resultados: " + p.value(optSalida).toStdString() + "\n";
+        if (conNota)
+            texto += "Nota de cálculo: " + p.value(optNotaRed).toStdString() + "\n";
     }
     vaciar(true);
     if (plano && plano->sinPosicion > 0)

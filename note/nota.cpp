@@ -34,13 +34,7 @@ QString u8(const std::string& s) {
 }
 
 QFont fuente(double puntos, bool negrita = false) {
-    QFont f(QStringLiteral("DejaVu Sans"));
-    f.setPointSizeF(puntos);
-    f.setBold(negrita);
-    // Without shaping there are no ligatures: "fi" stays two letters, so that "insuficiente"
-    // is found and copied as typed.
-    f.setStyleStrategy(QFont::PreferNoShaping);
-    return f;
+    return fuenteNota(puntos, negrita);
 }
 
 // One row of the table of conditions.
@@ -62,41 +56,7 @@ Fila filaCondicion(const CasoCalculado& caso, int k) {
     } else {
         f.caudal = QString::fromUtf8(kCondicionIndependiente);
     }
-    switch (k) {
-    case 1:
-        f.limite = QStringLiteral("Qll > Q1");
-        break;
-    case 2:
-        f.limite = QStringLiteral("v (m/s) < ") + u8(cr.Vmax);
-        break;
-    case 3:
-        f.limite = QStringLiteral("v (m/s) > ") + u8(cr.Vmin);
-        break;
-    case 4:
-        f.limite = QStringLiteral("y/D max (%) < ") + u8(cr.yDmax);
-        break;
-    case 5:
-        f.limite = QStringLiteral("Peso esp. partícula (t/m3) = %1\nPeso esp. agua (t/m3) = %2\n"
-                                  "dp (mm) > %3")
-                       .arg(u8(cr.gammaParticula), u8(cr.gammaAgua), u8(cr.dpMin));
-        break;
-    case 6:
-        f.limite = QStringLiteral("F > ") + u8(cr.Fmin);
-        break;
-    case 7:
-        f.limite = QStringLiteral("F < ") + u8(cr.Fmax);
-        break;
-    case 8:
-        f.limite = QStringLiteral("I (m/m) > ") + u8(cr.Imin);
-        break;
-    case 9:
-        f.limite = QStringLiteral("I (m/m) < ") + u8(cr.Imax);
-        break;
-    default:
-        f.limite =
-            QStringLiteral("Para y/D (%) = %1\nv (m/s) > %2").arg(u8(cr.yD10), u8(cr.Vmin10));
-        break;
-    }
+    f.limite = limiteCondicion(cr, k);
     QStringList valores;
     for (const ValorCalculado& valor : kValoresCalculados[i]) {
         valores << QString::fromUtf8(valor.etiqueta) + QStringLiteral(" = ") + u8(v.*valor.campo);
@@ -299,6 +259,43 @@ QString textoMetodo(char sep) {
 }
 
 } // namespace
+
+QFont fuenteNota(double puntos, bool negrita) {
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPointSizeF(puntos);
+    f.setBold(negrita);
+    // Without shaping there are no ligatures: "fi" stays two letters, so that "insuficiente"
+    // is found and copied as typed.
+    f.setStyleStrategy(QFont::PreferNoShaping);
+    return f;
+}
+
+QString limiteCondicion(const Criterio& cr, int k) {
+    switch (k) {
+    case 1:
+        return QStringLiteral("Qll > Q1");
+    case 2:
+        return QStringLiteral("v (m/s) < ") + u8(cr.Vmax);
+    case 3:
+        return QStringLiteral("v (m/s) > ") + u8(cr.Vmin);
+    case 4:
+        return QStringLiteral("y/D max (%) < ") + u8(cr.yDmax);
+    case 5:
+        return QStringLiteral("Peso esp. partícula (t/m3) = %1\nPeso esp. agua (t/m3) = %2\n"
+                              "dp (mm) > %3")
+            .arg(u8(cr.gammaParticula), u8(cr.gammaAgua), u8(cr.dpMin));
+    case 6:
+        return QStringLiteral("F > ") + u8(cr.Fmin);
+    case 7:
+        return QStringLiteral("F < ") + u8(cr.Fmax);
+    case 8:
+        return QStringLiteral("I (m/m) > ") + u8(cr.Imin);
+    case 9:
+        return QStringLiteral("I (m/m) < ") + u8(cr.Imax);
+    default:
+        return QStringLiteral("Para y/D (%) = %1\nv (m/s) > %2").arg(u8(cr.yD10), u8(cr.Vmin10));
+    }
+}
 
 QString partirLineas(const QString& texto, const QFontMetricsF& medidas, double ancho) {
     QStringList salida;

@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QDate>
+#include <QFont>
 #include <QFontMetricsF>
 #include <QString>
 
@@ -31,6 +32,13 @@ QString veredictoGeneral(const std::array<ResultadoCondicion, 10>& condiciones,
                          const Activas& activas);
 // Whether that verdict is a pass: every enabled condition passes, and one at least is enabled.
 bool cumpleTodas(const std::array<ResultadoCondicion, 10>& condiciones, const Activas& activas);
+
+// The note's typeface, DejaVu Sans, at `puntos` points, without shaping.
+QFont fuenteNota(double puntos, bool negrita = false);
+
+// The limit of condition `k` (1 to 10) as the note's table of conditions writes it, one
+// quantity a line.
+QString limiteCondicion(const Criterio& criterio, int k);
 
 // Breaks `texto` into lines no wider than `ancho` (in the units of `medidas`) at blanks only:
 // never inside a unit such as "t/m3" nor between a number and its unit. Runs of blanks inside

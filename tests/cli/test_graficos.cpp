@@ -16,13 +16,15 @@ namespace {
 struct Ejecucion {
     int codigo = -1;
     QByteArray errores;
+    QByteArray salida;
 };
 
 Ejecucion ejecutar(const QStringList& argumentos) {
     QProcess p;
     p.start(QStringLiteral(COLVERO_CHECK), argumentos);
     EXPECT_TRUE(p.waitForFinished(60000));
-    return {p.exitCode(), p.readAllStandardError()};
+    const QByteArray errores = p.readAllStandardError();
+    return {p.exitCode(), errores, p.readAllStandardOutput()};
 }
 
 const QString kCaso = QStringLiteral(COLVERO_EJEMPLOS "/colector-1m.caVek");
@@ -170,6 +172,118 @@ TEST(Graficos, NoReemplazaElCalculo) {
         EXPECT_EQ(f.readAll(), bytes);
         QFile::remove(salida);
     }
+}
+
+const QString kModelo = QStringLiteral(COLVERO_EJEMPLOS "/red-ejemplo.inp");
+const QString kCriterioRed = QStringLiteral(COLVERO_EJEMPLOS "/criterio-red.CrVek");
+
+QString textoPdf(const QString& pdf) {
+    QProcess texto;
+    texto.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    EXPECT_TRUE(texto.waitForFinished(30000));
+    return QString::fromUtf8(texto.readAllStandardOutput()).simplified();
+}
+
+// The note of a model and of a table say what the run printed: same counts, same exit status
+// as the run without a note.
+TEST(NotaRed, LasCuentasDeLaNotaSonLasDeLaCorrida) {
+    const std::tuple<const char*, QStringList> fuentes[] = {
+        {"modelo con hipótesis",
+         {kModelo, QStringLiteral("--hipotesis"),
+          QStringLiteral(COLVERO_EJEMPLOS "/hipotesis.txt")}},
+        {"tabla", {QStringLiteral(COLVERO_EJEMPLOS "/red-ejemplo-coma.csv")}},
+    };
+    for (const auto& [nombre, fuente] : fuentes) {
+        SCOPED_TRACE(nombre);
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("nota red.pdf"));
+        const QStringList base = QStringList{QStringLiteral("--red")} + fuente +
+                                 QStringList{QStringLiteral("--criterio"), kCriterioRed};
+        const Ejecucion sin = ejecutar(base);
+        const Ejecucion con = ejecutar(base + QStringList{QStringLiteral("--nota-red"), pdf});
+        EXPECT_EQ(con.codigo, sin.codigo) << con.errores.toStdString();
+        EXPECT_EQ(con.salida, sin.salida + "Nota de cálculo: " + pdf.toUtf8() + "\n");
+        const QRegularExpressionMatch m =
+            QRegularExpression(QStringLiteral("Tramos: (\\d+); cumplen (\\d+), no cumplen "
+                                              "(\\d+), no se han podido comprobar (\\d+)"))
+                .match(QString::fromUtf8(sin.salida));
+        ASSERT_TRUE(m.hasMatch()) << sin.salida.toStdString();
+        const QString t = textoPdf(pdf);
+        EXPECT_TRUE(t.contains(m.captured(0))) << t.toStdString();
+        EXPECT_TRUE(t.contains(QStringLiteral("Red: ") + fuente.front())) << t.toStdString();
+    }
+}
+
+// A note that is not a PDF, or that would replace a file the run reads, is refused before
+// anything is read or written.
+TEST(NotaRed, ErroresDeUso) {
+    QTemporaryDir dir;
+    const QString criterio = dir.filePath(QStringLiteral("criterio.pdf"));
+    ASSERT_TRUE(QFile::copy(kCriterioRed, criterio));
+    const QString txt = dir.filePath(QStringLiteral("nota.txt"));
+    const std::tuple<const char*, QStringList, std::string> casos[] = {
+        {"no acaba en .pdf",
+         {QStringLiteral("--red"), kModelo, QStringLiteral("--criterio"), kCriterioRed,
+          QStringLiteral("--nota-red"), txt},
+         "colvero-check: la nota de la red se guarda como PDF: «" + txt.toStdString() +
+             "» no acaba en .pdf\nUse «colvero-check --red --help» para ver las opciones.\n"},
+        {"es el criterio",
+         {QStringLiteral("--red"), kModelo, QStringLiteral("--criterio"), criterio,
+          QStringLiteral("--nota-red"), criterio},
+         "colvero-check: --nota-red «" + criterio.toStdString() +
+             "» es el mismo archivo que --criterio «" + criterio.toStdString() +
+             "»: la nota lo reemplazaría. Elija otro nombre para la nota.\n"},
+        {"dada dos veces",
+         {QStringLiteral("--red"), kModelo, QStringLiteral("--criterio"), kCriterioRed,
+          QStringLiteral("--nota-red"), txt, QStringLiteral("--nota-red"), txt},
+         "colvero-check: la opción --nota-red se ha dado dos veces\nUse «colvero-check --red "
+         "--help» para ver las opciones.\n"},
+    };
+    for (const auto& [nombre, argumentos, mensaje] : casos) {
+        SCOPED_TRACE(nombre);
+        const Ejecucion e = ejecutar(argumentos);
+        EXPECT_EQ(e.codigo, 2);
+        EXPECT_EQ(e.errores.toStdString(), mensaje);
+        EXPECT_TRUE(e.salida.isEmpty());
+    }
+    EXPECT_FALSE(QFile::exists(txt));
+    QFile f(criterio);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    QFile original(kCriterioRed);
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), original.readAll());
+}
+
+// A note that cannot be written, where it is refused at once (no folder) and where the write
+// fails halfway (a file-size limit, EFBIG), fails the run with a message and leaves no file.
+TEST(NotaRed, SinArchivoCuandoNoSePuedeEscribir) {
+    QTemporaryDir dir;
+    const QString sinCarpeta = dir.filePath(QStringLiteral("no/existe/nota.pdf"));
+    const QString grande = dir.filePath(QStringLiteral("nota.pdf"));
+    const std::tuple<const char*, QString, QString, std::string> casos[] = {
+        {"la carpeta no existe", QString(), sinCarpeta,
+         "colvero-check: No se puede crear el archivo «" + sinCarpeta.toStdString() +
+             "»: la carpeta no existe.\n"},
+        {"el archivo supera el límite de tamaño", QStringLiteral("trap '' XFSZ; ulimit -f 8; "),
+         grande,
+         "colvero-check: No se puede escribir el archivo «" + grande.toStdString() +
+             "»: el archivo supera el tamaño máximo permitido.\n"},
+    };
+    for (const auto& [nombre, limite, pdf, mensaje] : casos) {
+        SCOPED_TRACE(nombre);
+        QProcess p;
+        p.start(QStringLiteral("bash"),
+                {QStringLiteral("-c"), limite + QStringLiteral("exec \"$@\""),
+                 QStringLiteral("bash"), QStringLiteral(COLVERO_CHECK), QStringLiteral("--red"),
+                 kModelo, QStringLiteral("--criterio"), kCriterioRed, QStringLiteral("--nota-red"),
+                 pdf});
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 2);
+        EXPECT_EQ(p.readAllStandardError().toStdString(), mensaje);
+        EXPECT_FALSE(p.readAllStandardOutput().contains("Nota de cálculo:"));
+        EXPECT_FALSE(QFile::exists(pdf));
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
 }
 
 } // namespace

@@ -121,7 +121,7 @@ TEST(PerfilRed, ErroresSinArchivo) {
                       ayuda},
              Caso{{QStringLiteral("--perfil"), QStringLiteral("P1"),
                    QStringLiteral("--salida-perfil"), pdf, QStringLiteral("--json")},
-                  QStringLiteral("--perfil no se puede usar con --json, --salida ni --serie") +
+                  QStringLiteral("--perfil no se puede usar con --json, --salida, --serie ni --nota-red") +
                       ayuda},
          }) {
         const Ejecucion e = ejecutar(c.argumentos);

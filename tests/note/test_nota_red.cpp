@@ -1,0 +1,319 @@
+// The note of a checked network, read back from the PDF with poppler-utils.
+#include "files/archivos.h"
+#include "files/red.h"
+#include "network/comprobacion_red.h"
+#include "network/fuente_red.h"
+#include "note/nota_red.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <optional>
+
+using namespace colvero;
+
+namespace {
+
+enum class Fuente { Modelo, ModeloSinCoordenadas, Tabla, Larga };
+
+// What the run itself says, counted from the engine's outcome, not from the note's records.
+struct Corrida {
+    std::optional<red::RedGrafo> grafo;
+    std::vector<nota::TramoNota> tramos;
+    long long porCodigo[3] = {0, 0, 0};
+    long long omitidos = 0;
+    QStringList ids;
+    QString tramoQueFalla, lineaQueFalla;
+};
+
+// A chain of `n` conduits with coordinates and loads, for a table over many pages.
+QByteArray modeloLargo(int n) {
+    QByteArray m = "[OPTIONS]\nFLOW_UNITS CMS\n\n[JUNCTIONS]\n";
+    for (int k = 0; k < n; ++k)
+        m += QByteArray("N") + QByteArray::number(k) + " " + QByteArray::number(200.0 - 0.4 * k) +
+             " 3\n";
+    m += "\n[OUTFALLS]\nSALIDA " + QByteArray::number(200.0 - 0.4 * n) + " FREE\n\n[CONDUITS]\n";
+    for (int k = 0; k < n; ++k)
+        m += QByteArray("COLECTOR-") + QByteArray::number(k) + " N" + QByteArray::number(k) + " " +
+             (k + 1 < n ? "N" + QByteArray::number(k + 1) : QByteArray("SALIDA")) +
+             " 80 0.013 0 0\n";
+    m += "\n[XSECTIONS]\n";
+    for (int k = 0; k < n; ++k)
+        m += QByteArray("COLECTOR-") + QByteArray::number(k) + " CIRCULAR " +
+             (k % 3 == 0 ? "0.3" : "0.6") + " 0 0 0 1\n";
+    m += "\n[DWF]\n";
+    for (int k = 0; k < n; ++k)
+        m += QByteArray("N") + QByteArray::number(k) + " FLOW 0.002\n";
+    m += "\n[COORDINATES]\n";
+    for (int k = 0; k <= n; ++k)
+        m += (k < n ? "N" + QByteArray::number(k) : QByteArray("SALIDA")) + " " +
+             QByteArray::number(80 * (k % 20)) + " " + QByteArray::number(-60 * (k / 20)) + "\n";
+    return m;
+}
+
+Corrida comprobar(Fuente fuente, const QTemporaryDir& dir, char sep) {
+    Corrida c;
+    std::string error;
+    const std::optional<red::CriterioListo> base = red::prepararCriterio(
+        leerCriterio(COLVERO_EJEMPLOS "/criterio-red.CrVek", sep), sep, error);
+    if (!base)
+        qFatal("%s", error.c_str());
+    red::OpcionesRed o;
+    o.sep = sep;
+    const auto anotar = [&](red::Trabajo& t, const red::TramoGrafo* g) {
+        c.tramos.push_back(nota::tramoNota(t, g, true, sep));
+        c.ids << QString::fromStdString(t.tramo);
+        if (!t.omitido.empty()) {
+            ++c.omitidos;
+            return;
+        }
+        ++c.porCodigo[t.codigo];
+        for (std::size_t k = 0; k < 10 && c.lineaQueFalla.isEmpty(); ++k) {
+            if (t.error.empty() && t.r.condiciones[k].veredicto == Veredicto::NoCumple) {
+                c.tramoQueFalla = QString::fromStdString(t.tramo);
+                c.lineaQueFalla = QString::fromStdString(t.r.notas[k]);
+            }
+        }
+    };
+    if (fuente == Fuente::Tabla) {
+        const QByteArray ruta = COLVERO_EJEMPLOS "/red-ejemplo-coma.csv";
+        LectorRed lector(ruta);
+        red::PreparadorRed p(lector.cabecera(), ruta, *base, nullptr, o);
+        red::Trabajo t;
+        while (lector.siguiente(t.fila)) {
+            t.limpiar();
+            p.preparar(t);
+            red::comprobarTrabajo(t, o, lector.cabecera().dialecto);
+            anotar(t, nullptr);
+        }
+        return c;
+    }
+    red::OpcionesFuente f;
+    f.dialecto = {sep == ',' ? ';' : ',', sep};
+    QByteArray ruta = COLVERO_EJEMPLOS "/red-ejemplo.inp";
+    if (fuente == Fuente::Larga) {
+        ruta = QFile::encodeName(dir.filePath(QStringLiteral("larga.inp")));
+        QFile m(QFile::decodeName(ruta));
+        m.open(QIODevice::WriteOnly);
+        m.write(modeloLargo(260));
+        f.hipotesisDada = red::Hipotesis{};
+    } else {
+        f.hipotesis = COLVERO_EJEMPLOS "/hipotesis.txt";
+    }
+    c.grafo = red::leerRedGrafo(ruta, f);
+    if (fuente == Fuente::ModeloSinCoordenadas) {
+        for (red::Nodo& n : c.grafo->modelo.nodos)
+            n.posicion.reset();
+        for (red::Enlace& e : c.grafo->modelo.enlaces)
+            e.vertices.clear();
+    }
+    const red::RedGrafo& g = *c.grafo;
+    red::PreparadorRed p(g.cabecera, ruta, *base, nullptr, o);
+    red::Trabajo t;
+    for (std::size_t k = 0; k < g.tramos.size(); ++k) {
+        t.fila = g.fila(k);
+        t.limpiar();
+        p.preparar(t, g.tramos[k]);
+        red::comprobarTrabajo(t, o, g.cabecera.dialecto);
+        anotar(t, &g.tramos[k]);
+    }
+    return c;
+}
+
+QString ejecutar(const QString& programa, const QStringList& argumentos) {
+    const QString ruta = QStandardPaths::findExecutable(programa);
+    if (ruta.isEmpty())
+        return {};
+    QProcess proceso;
+    proceso.start(ruta, argumentos);
+    proceso.waitForFinished(60000);
+    return QString::fromUtf8(proceso.readAllStandardOutput());
+}
+
+int paginas(const QString& pdf) {
+    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)"))
+                                          .match(ejecutar(QStringLiteral("pdfinfo"), {pdf}));
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Fuente)
+
+class PruebaNotaRed : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() {
+        for (const char* programa : {"pdftotext", "pdfinfo", "pdffonts"})
+            if (QStandardPaths::findExecutable(QString::fromLatin1(programa)).isEmpty())
+                QSKIP("falta poppler-utils");
+    }
+
+    void texto_data() {
+        QTest::addColumn<Fuente>("fuente");
+        QTest::addColumn<char>("sep");
+        QTest::addColumn<bool>("plano");
+        QTest::newRow("modelo con coordenadas, coma decimal") << Fuente::Modelo << ',' << true;
+        QTest::newRow("modelo con coordenadas, punto decimal") << Fuente::Modelo << '.' << true;
+        QTest::newRow("modelo sin coordenadas") << Fuente::ModeloSinCoordenadas << ',' << false;
+        QTest::newRow("tabla, que no da coordenadas") << Fuente::Tabla << ',' << false;
+        QTest::newRow("red de varias páginas") << Fuente::Larga << ',' << true;
+    }
+
+    // Title, sources, the run's counts, every reach, a failing reach's reason, the plan or the
+    // sentence that replaces it, and «Página k de N» on each of the N pages.
+    void texto() {
+        QFETCH(Fuente, fuente);
+        QFETCH(char, sep);
+        QFETCH(bool, plano);
+        QTemporaryDir dir;
+        const Corrida c = comprobar(fuente, dir, sep);
+        nota::FuentesRed f;
+        f.red = fuente == Fuente::Tabla ? QStringLiteral("red-ejemplo-coma.csv")
+                                        : QStringLiteral("red-ejemplo.inp");
+        f.formato =
+            c.grafo ? QString::fromStdString(red::describir(*c.grafo)) : QStringLiteral("tabla");
+        f.hipotesis = fuente == Fuente::Larga ? QString() : QStringLiteral("hipotesis.txt");
+        f.criterio = QStringLiteral("criterio-red.CrVek");
+        f.limites = leerCriterio(COLVERO_EJEMPLOS "/criterio-red.CrVek", sep);
+        const QString ruta = dir.filePath(QStringLiteral("nota.pdf"));
+        QFile salida(ruta);
+        QVERIFY(salida.open(QIODevice::WriteOnly));
+        nota::escribirNotaRed(salida, f, c.tramos, c.grafo ? &*c.grafo : nullptr, sep,
+                              QDate(2026, 3, 14));
+        salida.close();
+
+        const QString t = ejecutar(QStringLiteral("pdftotext"), {ruta, QStringLiteral("-")});
+        const QString llano = t.simplified();
+        QVERIFY2(llano.contains(QStringLiteral("Nota de cálculo de la red")), qPrintable(t));
+        QVERIFY(llano.contains(QStringLiteral("Fecha: 14/03/2026")));
+        QVERIFY(llano.contains(QStringLiteral("Red: ") + f.red));
+        QVERIFY(llano.contains(QStringLiteral("Criterio: criterio-red.CrVek")));
+        // The criterion's limits, with the decimal separator of the run.
+        QVERIFY2(llano.contains(QStringLiteral("(2). Velocidad máxima: v (m/s) < ")),
+                 qPrintable(t));
+        if (fuente == Fuente::Modelo || fuente == Fuente::ModeloSinCoordenadas) {
+            QVERIFY(llano.contains(QStringLiteral("Hipótesis de caudales: hipotesis.txt")));
+            const QString valores = QStringLiteral("a = 1") + QLatin1Char(sep) +
+                                    QStringLiteral("15, b = 2") + QLatin1Char(sep) +
+                                    QStringLiteral("575");
+            QVERIFY2(llano.contains(valores), qPrintable(llano));
+        }
+        const QString cuentas =
+            QStringLiteral("Tramos: %1; cumplen %2, no cumplen %3, no se han podido comprobar "
+                           "%4, no se comprueban %5.")
+                .arg(c.ids.size())
+                .arg(c.porCodigo[0])
+                .arg(c.porCodigo[1])
+                .arg(c.porCodigo[2])
+                .arg(c.omitidos);
+        QVERIFY2(llano.contains(cuentas), qPrintable(cuentas + QStringLiteral("\n") + t));
+        for (const QString& id : c.ids)
+            QVERIFY2(t.contains(id), qPrintable(id));
+        QVERIFY2(!c.lineaQueFalla.isEmpty(), "the example has a failing reach");
+        QVERIFY(llano.contains(QStringLiteral("Tramo «%1»").arg(c.tramoQueFalla)));
+        QVERIFY2(llano.contains(c.lineaQueFalla.simplified()), qPrintable(c.lineaQueFalla));
+        QCOMPARE(llano.contains(QStringLiteral("La red no tiene coordenadas: no se dibuja el "
+                                               "plano.")),
+                 !plano);
+        QCOMPARE(llano.contains(QStringLiteral("No cumple (%1)").arg(c.porCodigo[1])), plano);
+
+        const int n = paginas(ruta);
+        QVERIFY(n >= 1);
+        if (fuente == Fuente::Larga)
+            QVERIFY2(n >= 6, qPrintable(QString::number(n)));
+        for (int k = 1; k <= n; ++k) {
+            const QString pagina =
+                ejecutar(QStringLiteral("pdftotext"),
+                         {QStringLiteral("-f"), QString::number(k), QStringLiteral("-l"),
+                          QString::number(k), ruta, QStringLiteral("-")});
+            QVERIFY2(pagina.contains(QStringLiteral("Página %1 de %2").arg(k).arg(n)),
+                     qPrintable(pagina));
+        }
+        QVERIFY(!llano.contains(QStringLiteral("Página %1 de").arg(n + 1)));
+    }
+
+    // The table of reaches repeats its header on every page it runs onto.
+    void cabeceraRepetida() {
+        QTemporaryDir dir;
+        const Corrida c = comprobar(Fuente::Larga, dir, ',');
+        QBuffer b;
+        b.open(QIODevice::WriteOnly);
+        nota::escribirNotaRed(b, {}, c.tramos, &*c.grafo, ',', QDate(2026, 3, 14));
+        const QString ruta = dir.filePath(QStringLiteral("larga.pdf"));
+        QFile f(ruta);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(b.data());
+        f.close();
+        int conTramos = 0, conCabecera = 0;
+        for (int k = 1; k <= paginas(ruta); ++k) {
+            const QString pagina =
+                ejecutar(QStringLiteral("pdftotext"),
+                         {QStringLiteral("-f"), QString::number(k), QStringLiteral("-l"),
+                          QString::number(k), ruta, QStringLiteral("-")});
+            // A row of the table names its reach bare; the failing reaches' list, in «».
+            if (pagina.contains(QRegularExpression(QStringLiteral("(?<!«)COLECTOR-\\d")))) {
+                ++conTramos;
+                conCabecera += pagina.contains(QStringLiteral("Pendientes admisibles")) ? 1 : 0;
+            }
+        }
+        QVERIFY2(conTramos >= 4, qPrintable(QString::number(conTramos)));
+        QCOMPARE(conCabecera, conTramos);
+    }
+
+    // Every font the note uses travels inside the PDF.
+    void fuentesIncrustadas() {
+        QTemporaryDir dir;
+        const Corrida c = comprobar(Fuente::Modelo, dir, ',');
+        const QString ruta = dir.filePath(QStringLiteral("nota.pdf"));
+        QFile f(ruta);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        nota::escribirNotaRed(f, {}, c.tramos, &*c.grafo, ',', QDate(2026, 3, 14));
+        f.close();
+        const QStringList lineas =
+            ejecutar(QStringLiteral("pdffonts"), {ruta}).split(u'\n', Qt::SkipEmptyParts).mid(2);
+        QVERIFY(!lineas.isEmpty());
+        for (const QString& l : lineas) {
+            const QStringList columnas = l.split(u' ', Qt::SkipEmptyParts);
+            // name type [type] encoding emb sub uni object ID: "emb" is the fifth from the end.
+            QVERIFY2(columnas.size() >= 7 && columnas[columnas.size() - 5] == QLatin1String("yes"),
+                     qPrintable(l));
+        }
+    }
+
+    // The record keeps what the note shows: the engine's lines of what did not pass, the
+    // reason a link is left out, and no verdicts for either kind of reach without a run.
+    void registros() {
+        QTemporaryDir dir;
+        const Corrida c = comprobar(Fuente::Modelo, dir, ',');
+        bool vistoFallo = false, vistoOmitido = false;
+        for (const nota::TramoNota& r : c.tramos) {
+            if (r.codigo < 0) {
+                vistoOmitido = true;
+                QVERIFY(!r.motivo.empty());
+                QCOMPARE(r.clase[0], std::int8_t{-1});
+            } else if (r.codigo == 1) {
+                vistoFallo = true;
+                QVERIFY(QString::fromStdString(r.motivo).contains(QStringLiteral("[NO]")));
+                QVERIFY(!QString::fromStdString(r.motivo).contains(QStringLiteral("[SI]")));
+            } else if (r.codigo == 0) {
+                QVERIFY(r.motivo.empty());
+            }
+        }
+        QVERIFY(vistoFallo);
+        QVERIFY(vistoOmitido);
+        const nota::ResumenRed s = nota::resumir(c.tramos);
+        QCOMPARE(s.cumplen, c.porCodigo[0]);
+        QCOMPARE(s.noCumplen, c.porCodigo[1]);
+        QCOMPARE(s.omitidos, c.omitidos);
+    }
+};
+
+QTEST_MAIN(PruebaNotaRed)
+#include "test_nota_red.moc"
