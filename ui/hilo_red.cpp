@@ -108,6 +108,14 @@ void HiloRed::trabajar(const std::shared_ptr<EjecucionRed>& e, int generacion) {
             red::enParalelo(n, hilos, [&](std::size_t k) {
                 red::comprobarTrabajo(trabajos[k], p.opciones, cab.dialecto);
             });
+            for (std::size_t k = 0; k < n; ++k) {
+                const red::TramoGrafo* tramo =
+                    e->grafo
+                        ? &e->grafo->tramos[static_cast<std::size_t>(trabajos[k].fila.numero - 1)]
+                        : nullptr;
+                e->notas.push_back(
+                    nota::tramoNota(trabajos[k], tramo, p.opciones.pendientes, p.opciones.sep));
+            }
             std::vector<FilaRedComprobada> filas;
             filas.reserve(n);
             for (std::size_t k = 0; k < n; ++k)

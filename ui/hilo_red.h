@@ -5,6 +5,7 @@
 #include "files/red.h"
 #include "network/comprobacion_red.h"
 #include "network/fuente_red.h"
+#include "note/nota_red.h"
 #include "ui/modelo_red.h"
 
 #include <QObject>
@@ -42,6 +43,9 @@ struct EjecucionRed {
     std::unique_ptr<LectorRed> lector;          // a table
     std::shared_ptr<const red::RedGrafo> grafo; // a model or layers, read whole
     std::unique_ptr<red::PreparadorRed> preparador;
+    // What the network's calculation note keeps of each reach, in the order of the source;
+    // filled by the worker, read once it has ended.
+    std::vector<nota::TramoNota> notas;
 };
 
 class HiloRed : public QObject {

@@ -10,6 +10,8 @@
 #include "gis/capas.h"
 #include "network/comprobacion_red.h"
 #include "network/fuente_red.h"
+#include "note/nota_red.h"
+#include "profile/trayecto.h"
 #include "ui/asistente.h"
 #include "ui/dialogos.h"
 #include "ui/hilo_red.h"
@@ -17,10 +19,13 @@
 #include "ui/modelo_red.h"
 #include "ui/plano_red.h"
 #include "ui/recientes.h"
+#include "ui/ventana_perfil.h"
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDate>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -218,7 +223,24 @@ void VentanaRed::construir() {
     connect(exportar_, &QPushButton::clicked, this, &VentanaRed::exportarConDialogo);
     vistaArriba->addWidget(soloNoCumplen_);
     vistaArriba->addWidget(soloErrores_);
+    perfil_ = boton(QStringLiteral("Per&fil…"), "Perfil");
+    perfil_->setToolTip(QStringLiteral("Perfil longitudinal desde el tramo elegido hasta su "
+                                       "vertido"));
+    connect(perfil_, &QPushButton::clicked, this, [this] {
+        const QModelIndex actual = vista_->currentIndex();
+        abrirPerfil(actual.isValid() ? filtro_->mapToSource(actual).row() : -1);
+    });
+    nota_ = boton(QStringLiteral("Nota de cálculo de la red…"), "NotaRed");
+    connect(nota_, &QPushButton::clicked, this, [this] {
+        const QString ruta =
+            dialogos_.guardar(QStringLiteral("Nota de cálculo de la red"), carpetaDeDialogos(),
+                              QStringLiteral("Documentos PDF (*.pdf)"));
+        if (!ruta.isEmpty() && escribirNota(ruta))
+            recordarCarpetaDe(ruta);
+    });
     vistaArriba->addStretch(1);
+    vistaArriba->addWidget(perfil_);
+    vistaArriba->addWidget(nota_);
     vistaArriba->addWidget(exportar_);
     raiz->addLayout(vistaArriba);
 
@@ -369,6 +391,9 @@ void VentanaRed::ajustarBotones() {
     comprobar_->setEnabled(!enMarcha && !rutaTabla_.isEmpty());
     cancelar_->setEnabled(enMarcha);
     exportar_->setEnabled(!enMarcha && terminada_);
+    nota_->setEnabled(!enMarcha && terminada_);
+    perfil_->setEnabled(!enMarcha && terminada_ && hilo_ && hilo_->ejecucion() &&
+                        hilo_->ejecucion()->grafo);
 }
 
 void VentanaRed::elegirTabla() {
@@ -974,6 +999,94 @@ bool VentanaRed::guardarPlano(const QString& ruta) {
         return true;
     dialogos_.avisarError(QString::fromUtf8(kTitulo), error);
     return false;
+}
+
+QWidget* VentanaRed::abrirPerfil(int fila) {
+    const std::shared_ptr<EjecucionRed>& e = hilo_->ejecucion();
+    if (!terminada_ || !e || !e->grafo) {
+        dialogos_.avisarError(QString::fromUtf8(kTitulo),
+                              QStringLiteral("El perfil se dibuja tras comprobar un modelo o una "
+                                             "capa."));
+        return nullptr;
+    }
+    if (fila < 0 || fila >= modelo_->filas()) {
+        dialogos_.avisarError(QString::fromUtf8(kTitulo),
+                              QStringLiteral("Elija en la tabla o en el plano el tramo desde el "
+                                             "que empieza el perfil."));
+        return nullptr;
+    }
+    const red::RedGrafo& g = *e->grafo;
+    const std::string& tramo =
+        g.tramos[static_cast<std::size_t>(modelo_->fila(fila).numero - 1)].tramo;
+    perfil::Perfil p;
+    try {
+        const perfil::Trayecto tr = perfil::trazarTrayecto(g.modelo, g.topologia, tramo);
+        p = perfil::perfilDe(g, tr,
+                             perfil::comprobarTrayecto(g, tr, QFile::encodeName(rutaTabla_),
+                                                       e->peticion.base, e->peticion.opciones));
+    } catch (const perfil::ErrorTrayecto& error) {
+        dialogos_.avisarError(QString::fromUtf8(kTitulo),
+                              QStringLiteral("No hay perfil: ") +
+                                  QString::fromStdString(error.mensaje));
+        return nullptr;
+    }
+    const QString titulo =
+        QStringLiteral("Perfil longitudinal desde el tramo «%1» (%2)")
+            .arg(QString::fromStdString(tramo), QFileInfo(e->peticion.ruta).fileName());
+    auto* ventana = new VentanaPerfil(std::move(p), titulo, separador_, dialogos_, this);
+    ventana->show();
+    return ventana;
+}
+
+bool VentanaRed::escribirNota(const QString& ruta) {
+    const std::shared_ptr<EjecucionRed>& e = hilo_->ejecucion();
+    if (!terminada_ || !e || enCurso()) {
+        dialogos_.avisarError(QString::fromUtf8(kTitulo),
+                              QStringLiteral("No hay nota que escribir: la comprobación de la red "
+                                             "no ha terminado."));
+        return false;
+    }
+    for (const QString& entrada :
+         {rutaTabla_, rutaCriterio_, nombreSerie_, rutaInforme_, rutaPozos_, rutaHipotesis_}) {
+        if (mismoArchivo(QFile::encodeName(ruta), QFile::encodeName(entrada))) {
+            dialogos_.avisarError(QString::fromUtf8(kTitulo),
+                                  QStringLiteral("No se ha escrito la nota: «%1» es el mismo "
+                                                 "archivo que «%2», que la comprobación ha leído. "
+                                                 "Elija otro nombre.")
+                                      .arg(ruta, entrada));
+            return false;
+        }
+    }
+    nota::FuentesRed f;
+    f.red = e->peticion.ruta;
+    f.formato = descripcionFormato_;
+    if (e->grafo && e->grafo->tipo == red::TipoFuente::CapasSig)
+        f.capa = QString::fromStdString(e->grafo->capa);
+    f.pozos = rutaPozos_;
+    f.informe = rutaInforme_;
+    if (e->grafo && e->grafo->hipotesis)
+        f.hipotesis =
+            rutaHipotesis_.isEmpty() ? QStringLiteral("editada en esta ventana") : rutaHipotesis_;
+    f.criterio = e->peticion.origenCriterio;
+    f.limites = e->peticion.base.criterio;
+    f.serie = e->peticion.nombreSerie;
+    // The note is composed in memory and written whole.
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    nota::escribirNotaRed(pdf, f, e->notas, e->grafo.get(), separador_, QDate::currentDate());
+    pdf.close();
+    try {
+        EscrituraAtomica escritura(QFile::encodeName(ruta), ruta);
+        escritura.escribir(
+            std::string_view(pdf.data().constData(), static_cast<std::size_t>(pdf.data().size())));
+        escritura.confirmar();
+    } catch (const ErrorArchivo& error) {
+        dialogos_.avisarError(QString::fromUtf8(kTitulo),
+                              QStringLiteral("No se ha escrito la nota. ") +
+                                  QString::fromUtf8(error.what()));
+        return false;
+    }
+    return true;
 }
 
 void VentanaRed::cargarFila(int fila) {

@@ -70,6 +70,12 @@ public:
 
     // Writes the plan as PNG, SVG or PDF; false, after a message, on failure.
     bool guardarPlano(const QString& ruta);
+    // Opens the longitudinal profile from the reach of row `fila` down to its outfall; the
+    // window, or nullptr after a message when there is none to draw.
+    QWidget* abrirPerfil(int fila);
+    // Writes the network's calculation note of a completed check as PDF; false, after a
+    // message, on failure.
+    bool escribirNota(const QString& ruta);
 
     const ModeloRed& modelo() const { return *modelo_; }
     const PlanoRed& plano() const { return *plano_; }
@@ -121,6 +127,8 @@ private:
     QCheckBox* soloNoCumplen_ = nullptr;
     QCheckBox* soloErrores_ = nullptr;
     QPushButton* exportar_ = nullptr;
+    QPushButton* perfil_ = nullptr;
+    QPushButton* nota_ = nullptr;
     QTableView* vista_ = nullptr;
     QWidget* panelPlano_ = nullptr;
     PlanoRed* plano_ = nullptr;

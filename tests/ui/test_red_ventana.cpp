@@ -11,6 +11,7 @@
 #include "ui/hilo_red.h"
 #include "ui/modelo_red.h"
 #include "ui/plano_red.h"
+#include "ui/ventana_perfil.h"
 #include "ui/ventana_red.h"
 
 #include <QBrush>
@@ -505,6 +506,31 @@ private Q_SLOTS:
         const QString png = carpeta_->filePath(QStringLiteral("plano.png"));
         QVERIFY(red.guardarPlano(png));
         QVERIFY(leerBytes(png).startsWith("\x89PNG"));
+
+        // The profile from the failing reach T10 down to the outfall, its drawing saved.
+        QVERIFY(red.abrirPerfil(-1) == nullptr);
+        QVERIFY(dialogos().errores.last().contains(QStringLiteral("Elija en la tabla")));
+        int t10 = 0;
+        while (m.fila(t10).celdas[0] != "T10")
+            ++t10;
+        auto* ventana = dynamic_cast<VentanaPerfil*>(red.abrirPerfil(t10));
+        QVERIFY(ventana);
+        const perfil::Perfil& p = ventana->perfil();
+        QCOMPARE(QString::fromStdString(p.tramos.front().tramo), QStringLiteral("T10"));
+        QCOMPARE(QString::fromStdString(p.tramos.back().tramo), QStringLiteral("T5"));
+        QCOMPARE(QString::fromStdString(p.nodos.back().nombre), QStringLiteral("V1"));
+        QCOMPARE(p.tramos.front().clase, perfil::ClasePerfil::NoCumple);
+        const QString pdfPerfil = carpeta_->filePath(QStringLiteral("perfil.pdf"));
+        QVERIFY(ventana->guardar(pdfPerfil));
+        QVERIFY(leerBytes(pdfPerfil).startsWith("%PDF"));
+        ventana->close();
+
+        // The network's note, written whole, and never over an input.
+        const QString nota = carpeta_->filePath(QStringLiteral("nota.pdf"));
+        QVERIFY(red.escribirNota(nota));
+        QVERIFY(leerBytes(nota).startsWith("%PDF"));
+        QVERIFY(!red.escribirNota(carpeta_->filePath(QStringLiteral("hipotesis.txt"))));
+        QVERIFY(leerBytes(carpeta_->filePath(QStringLiteral("hipotesis.txt"))).startsWith("#"));
     }
 
     void dobleClicCargaElTramo_data() {
