@@ -54,7 +54,7 @@ const char* const kAyudaRed =
                     [--sin-pendientes] [--locale NOMBRE] [--json] [--salida RESULTADOS]
                     [--rpt INFORME.rpt] [--hipotesis ARCHIVO] [--capa NOMBRE]
                     [--pozos ARCHIVO[:CAPA]] [--tolerancia METROS] [--nota-red NOTA.pdf]
-                    [--perfil DESDE[:HASTA] --salida-perfil PERFIL.pdf|.svg|.png]
+                    [--perfil DESDE[:HASTA] --salida-perfil PERFIL.pdf|.svg|.png|.dxf]
 
 Comprueba cada tramo de una red con las diez condiciones de diseño. La extensión de RED dice
 qué es:
@@ -116,7 +116,8 @@ Opciones:
                       comprobados.
   --salida-perfil ARCHIVO
                       El perfil, según la extensión: .pdf (A4 apaisado, en varias hojas si
-                      hace falta), .svg o .png.
+                      hace falta), .svg, .png o .dxf (para CAD, en metros, con la
+                      escala vertical ×10).
   --nota-red ARCHIVO  Guarda la nota de cálculo de la red en PDF (A4 apaisado): fuentes,
                       resumen, tabla de todos los tramos, motivos de los que no cumplen y
                       plano de la red (si la fuente da coordenadas).
@@ -433,12 +434,12 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
                                              "--serie ni --nota-red"));
         if (!p.isSet(optSalidaPerfil))
             return errorDeUso(QStringLiteral("--perfil necesita --salida-perfil ARCHIVO (.pdf, "
-                                             ".svg o .png)"));
+                                             ".svg, .png o .dxf)"));
         const QString ext = QFileInfo(p.value(optSalidaPerfil)).suffix().toLower();
         if (ext != QLatin1String("pdf") && ext != QLatin1String("svg") &&
-            ext != QLatin1String("png"))
+            ext != QLatin1String("png") && ext != QLatin1String("dxf"))
             return errorDeUso(QStringLiteral("--salida-perfil «%1»: la extensión dice el "
-                                             "formato: .pdf, .svg o .png")
+                                             "formato: .pdf, .svg, .png o .dxf")
                                   .arg(p.value(optSalidaPerfil)));
         for (const QCommandLineOption* entrada :
              {&optRed, &optCriterio, &optPlantilla, &optRpt, &optHipotesis, &optPozos}) {
