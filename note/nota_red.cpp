@@ -534,7 +534,8 @@ void plano(Hoja& h, const std::vector<TramoNota>& tramos, const red::RedGrafo* g
 // Each path on pages of its own, continued page after page like a profile's PDF. Counting
 // needs only the number of reaches of each path; the profile itself is computed to paint it.
 void perfiles(Hoja& h, const PerfilesNota& pn, const red::RedGrafo& g, char sep) {
-    h.nueva();
+    if (!pn.trayectos.empty())
+        h.nueva();
     h.titulo(QStringLiteral("Perfiles longitudinales"));
     if (pn.trayectos.empty()) {
         h.parrafo(pn.todos ? QStringLiteral("La red no tiene caminos que dibujar.")
