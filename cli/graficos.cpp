@@ -71,12 +71,14 @@ private:
 
 void escribirNotaDeRed(const QByteArray& rutaNativa, const QString& nombre,
                        const nota::FuentesRed& fuentes, const std::vector<nota::TramoNota>& tramos,
-                       const red::RedGrafo* grafo, char separadorDecimal) {
+                       const red::RedGrafo* grafo, char separadorDecimal,
+                       const nota::PerfilesNota* perfiles) {
     const std::unique_ptr<QGuiApplication> aplicacion = aplicacionGrafica();
     EscrituraAtomica escritura(rutaNativa, nombre);
     SalidaAtomica salida(escritura);
     salida.open(QIODevice::WriteOnly);
-    nota::escribirNotaRed(salida, fuentes, tramos, grafo, separadorDecimal, QDate::currentDate());
+    nota::escribirNotaRed(salida, fuentes, tramos, grafo, separadorDecimal, QDate::currentDate(),
+                          perfiles);
     salida.close();
     if (salida.error())
         throw ErrorArchivo(*salida.error());

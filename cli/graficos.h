@@ -27,6 +27,7 @@ int dibujar(Dibujo dibujo, const QString& destino, const QByteArray& rutaNativa,
 // `rutaNativa` (`nombre` in messages) or not at all; raises ErrorArchivo.
 void escribirNotaDeRed(const QByteArray& rutaNativa, const QString& nombre,
                        const nota::FuentesRed& fuentes, const std::vector<nota::TramoNota>& tramos,
-                       const red::RedGrafo* grafo, char separadorDecimal);
+                       const red::RedGrafo* grafo, char separadorDecimal,
+                       const nota::PerfilesNota* perfiles = nullptr);
 
 } // namespace colvero::cli

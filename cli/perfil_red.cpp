@@ -3,7 +3,9 @@
 #include "chart/grafico.h"
 #include "files/archivos.h"
 #include "profile/dibujo_perfil.h"
+#include "profile/perfil_dxf.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QIODevice>
 
@@ -55,7 +57,10 @@ int perfilDeRed(const red::RedGrafo& g, const QByteArray& rutaRed, const red::Cr
     const QString titulo =
         QStringLiteral("Perfil longitudinal de «%1» a «%2»").arg(primero, ultimo);
     try {
-        perfil::guardarPerfil(p, rutaSalida, titulo, motor.sep);
+        if (QFileInfo(nombreSalida).suffix().toLower() == QLatin1String("dxf"))
+            perfil::guardarPerfilDxf(p, rutaSalida, nombreSalida, titulo.toStdString(), motor.sep);
+        else
+            perfil::guardarPerfil(p, rutaSalida, titulo, motor.sep);
     } catch (const ErrorArchivo& e) {
         return fallo(QString::fromUtf8(e.what()));
     }

@@ -54,7 +54,7 @@ const char* const kAyudaRed =
                     [--sin-pendientes] [--locale NOMBRE] [--json] [--salida RESULTADOS]
                     [--rpt INFORME.rpt] [--hipotesis ARCHIVO] [--capa NOMBRE]
                     [--pozos ARCHIVO[:CAPA]] [--tolerancia METROS] [--nota-red NOTA.pdf]
-                    [--perfil DESDE[:HASTA] --salida-perfil PERFIL.pdf|.svg|.png]
+                    [--perfil DESDE[:HASTA] --salida-perfil PERFIL.pdf|.svg|.png|.dxf]
 
 Comprueba cada tramo de una red con las diez condiciones de diseño. La extensión de RED dice
 qué es:
@@ -116,10 +116,15 @@ Opciones:
                       comprobados.
   --salida-perfil ARCHIVO
                       El perfil, según la extensión: .pdf (A4 apaisado, en varias hojas si
-                      hace falta), .svg o .png.
+                      hace falta), .svg, .png o .dxf (para CAD, en metros, con la
+                      escala vertical ×10).
   --nota-red ARCHIVO  Guarda la nota de cálculo de la red en PDF (A4 apaisado): fuentes,
                       resumen, tabla de todos los tramos, motivos de los que no cumplen y
                       plano de la red (si la fuente da coordenadas).
+  --perfiles fallos|todos
+                      Con --nota-red y un modelo o capas: la nota dibuja el perfil de cada
+                      camino desde un extremo de aguas arriba hasta su vertido que tiene
+                      algún tramo que no cumple (fallos, si no se da) o de todos (todos).
   -h, --help          Muestra esta ayuda.
 
 Códigos de salida: 0 todos los tramos cumplen; 1 alguno no cumple; 2 algún tramo no se ha
@@ -344,11 +349,13 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
     const QCommandLineOption optSalidaPerfil(QStringLiteral("salida-perfil"), QString(),
                                              QStringLiteral("A"));
     const QCommandLineOption optNotaRed(QStringLiteral("nota-red"), QString(), QStringLiteral("A"));
+    const QCommandLineOption optPerfiles(QStringLiteral("perfiles"), QString(),
+                                         QStringLiteral("P"));
     const QCommandLineOption optAyuda(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QList<QCommandLineOption> todas{
-        optRed,           optCriterio, optPlantilla,    optSerie,     optSalida, optLocale,
-        optSinPendientes, optJson,     optRpt,          optHipotesis, optCapa,   optPozos,
-        optTolerancia,    optPerfil,   optSalidaPerfil, optNotaRed,   optAyuda};
+        optRed,           optCriterio, optPlantilla,    optSerie,     optSalida,   optLocale,
+        optSinPendientes, optJson,     optRpt,          optHipotesis, optCapa,     optPozos,
+        optTolerancia,    optPerfil,   optSalidaPerfil, optNotaRed,   optPerfiles, optAyuda};
     p.addOptions(todas);
     // "--red --help" would otherwise read "--help" as the table's name.
     if (argumentos.contains(QLatin1String("--help")) || argumentos.contains(QLatin1String("-h"))) {
@@ -372,7 +379,7 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
     for (const QCommandLineOption* o :
          {&optRed, &optCriterio, &optPlantilla, &optSerie, &optSalida, &optLocale, &optRpt,
           &optHipotesis, &optCapa, &optPozos, &optTolerancia, &optPerfil, &optSalidaPerfil,
-          &optNotaRed}) {
+          &optNotaRed, &optPerfiles}) {
         if (p.values(*o).size() > 1)
             return errorDeUso(
                 QStringLiteral("la opción --%1 se ha dado dos veces").arg(o->names().first()));
@@ -413,7 +420,9 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
           soloCon(optPozos, tipo == red::TipoFuente::CapasSig, "capas SIG"),
           soloCon(optTolerancia, tipo == red::TipoFuente::CapasSig, "capas SIG"),
           soloCon(optPerfil, grafo, "un modelo SWMM (.inp) o capas SIG"),
-          soloCon(optSalidaPerfil, p.isSet(optPerfil), "--perfil")}) {
+          soloCon(optSalidaPerfil, p.isSet(optPerfil), "--perfil"),
+          soloCon(optPerfiles, p.isSet(optNotaRed) && grafo,
+                  "--nota-red y un modelo SWMM (.inp) o capas SIG")}) {
         if (error)
             return errorDeUso(*error);
     }
@@ -425,12 +434,12 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
                                              "--serie ni --nota-red"));
         if (!p.isSet(optSalidaPerfil))
             return errorDeUso(QStringLiteral("--perfil necesita --salida-perfil ARCHIVO (.pdf, "
-                                             ".svg o .png)"));
+                                             ".svg, .png o .dxf)"));
         const QString ext = QFileInfo(p.value(optSalidaPerfil)).suffix().toLower();
         if (ext != QLatin1String("pdf") && ext != QLatin1String("svg") &&
-            ext != QLatin1String("png"))
+            ext != QLatin1String("png") && ext != QLatin1String("dxf"))
             return errorDeUso(QStringLiteral("--salida-perfil «%1»: la extensión dice el "
-                                             "formato: .pdf, .svg o .png")
+                                             "formato: .pdf, .svg, .png o .dxf")
                                   .arg(p.value(optSalidaPerfil)));
         for (const QCommandLineOption* entrada :
              {&optRed, &optCriterio, &optPlantilla, &optRpt, &optHipotesis, &optPozos}) {
@@ -508,6 +517,10 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
 
     // The note is drawn by the companion program, which runs this same command.
     const bool conNota = p.isSet(optNotaRed);
+    if (p.isSet(optPerfiles) && p.value(optPerfiles) != QLatin1String("todos") &&
+        p.value(optPerfiles) != QLatin1String("fallos"))
+        return errorDeUso(
+            QStringLiteral("--perfiles «%1»: escriba fallos o todos").arg(p.value(optPerfiles)));
     if (conNota) {
         if (QFileInfo(p.value(optNotaRed)).suffix().toLower() != QLatin1String("pdf"))
             return errorDeUso(QStringLiteral("la nota de la red se guarda como PDF: «%1» no "
@@ -799,8 +812,17 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
             if (!o.motor.soloCriteriosDeFila)
                 f.limites = criterio;
             f.serie = p.value(optSerie);
+            nota::PerfilesNota perfiles;
+            if (g) {
+                perfiles.todos = p.value(optPerfiles) == QLatin1String("todos");
+                perfiles.trayectos = nota::trayectosPrincipales(*g, tramosNota, perfiles.todos);
+                perfiles.perfilDe = [&](const perfil::Trayecto& tr) {
+                    return perfil::perfilDe(
+                        *g, tr, perfil::comprobarTrayecto(*g, tr, ruta(optRed), *base, o.motor));
+                };
+            }
             escribirNotaDeRed(ruta(optNotaRed), p.value(optNotaRed), f, tramosNota,
-                              g ? &*g : nullptr, sep);
+                              g ? &*g : nullptr, sep, g ? &perfiles : nullptr);
         }
 #endif
     } catch (const ErrorArchivo& e) {

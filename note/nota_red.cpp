@@ -3,6 +3,7 @@
 #include "check/leyendas.h"
 #include "check/textos_pendientes.h"
 #include "note/nota.h"
+#include "profile/dibujo_perfil.h"
 #include "report/producto.h"
 
 #include <QFontMetricsF>
@@ -530,8 +531,53 @@ void plano(Hoja& h, const std::vector<TramoNota>& tramos, const red::RedGrafo* g
     h.bajar(altoLeyenda);
 }
 
+// Each path on pages of its own, continued page after page like a profile's PDF. Counting
+// needs only the number of reaches of each path; the profile itself is computed to paint it.
+void perfiles(Hoja& h, const PerfilesNota& pn, const red::RedGrafo& g, char sep) {
+    if (!pn.trayectos.empty())
+        h.nueva();
+    h.titulo(QStringLiteral("Perfiles longitudinales"));
+    if (pn.trayectos.empty()) {
+        h.parrafo(pn.todos ? QStringLiteral("La red no tiene caminos que dibujar.")
+                           : QStringLiteral("Ningún camino tiene tramos que no cumplan: no se "
+                                            "dibujan perfiles."),
+                  fuenteNota(9), mm(1));
+        return;
+    }
+    bool primera = true;
+    for (const perfil::Trayecto& tr : pn.trayectos) {
+        const std::size_t hojas = perfil::numeroPaginas(tr.enlaces.size());
+        const auto nombre = [&](int nodo) {
+            return u8(g.modelo.nodos[static_cast<std::size_t>(nodo)].id);
+        };
+        const QString titulo = QStringLiteral("Perfil longitudinal de «%1» a «%2»")
+                                   .arg(nombre(tr.nodos.front()), nombre(tr.nodos.back()));
+        std::optional<perfil::Perfil> p;
+        std::vector<std::pair<std::size_t, std::size_t>> rangos;
+        if (h.pinta()) {
+            p = pn.perfilDe(tr);
+            rangos = perfil::paginas(*p);
+        }
+        for (std::size_t k = 0; k < hojas; ++k) {
+            if (!primera)
+                h.nueva();
+            primera = false;
+            const QRectF marco(h.izquierda(), h.y(), h.ancho(), h.queda());
+            h.bajar(marco.height());
+            if (!h.pinta() || k >= rangos.size())
+                continue;
+            const QString t =
+                hojas > 1 ? titulo + QStringLiteral(" (hoja %1 de %2)").arg(k + 1).arg(hojas)
+                          : titulo;
+            h.p().save();
+            perfil::dibujarPerfil(h.p(), marco, *p, t, sep, rangos[k].first, rangos[k].second);
+            h.p().restore();
+        }
+    }
+}
+
 void componer(Hoja& h, const FuentesRed& f, const std::vector<TramoNota>& tramos,
-              const red::RedGrafo* g, char sep, QDate fecha) {
+              const red::RedGrafo* g, char sep, QDate fecha, const PerfilesNota* pn) {
     const QFont grande = fuenteNota(16, true);
     const double alto = h.alturaLinea(grande);
     h.lineas({QStringLiteral("Nota de cálculo de la red")}, grande, h.izquierda(), h.y());
@@ -550,8 +596,8 @@ void componer(Hoja& h, const FuentesRed& f, const std::vector<TramoNota>& tramos
     tablaTramos(h, tramos, sep);
     queNoCumplen(h, tramos);
     plano(h, tramos, g);
-    // The section «Perfiles longitudinales» of the failing paths follows the plan once the
-    // profiles are drawn by their own module; until then the note has no such section.
+    if (g && pn)
+        perfiles(h, *pn, *g, sep);
     h.terminar();
 }
 
@@ -610,6 +656,45 @@ TramoNota tramoNota(const red::Trabajo& t, const red::TramoGrafo* g, bool conPen
     return r;
 }
 
+std::vector<perfil::Trayecto>
+trayectosPrincipales(const red::RedGrafo& g, const std::vector<TramoNota>& tramos, bool todos) {
+    const red::Topologia& t = g.topologia;
+    const std::size_t nodos = g.modelo.nodos.size();
+    std::vector<char> entra(nodos, 0);
+    for (const red::Extremos& e : t.extremos)
+        if (e.hasta >= 0 && static_cast<std::size_t>(e.hasta) < nodos)
+            entra[static_cast<std::size_t>(e.hasta)] = 1;
+    const bool porEnlace = tramos.size() == g.modelo.enlaces.size();
+    std::vector<perfil::Trayecto> r;
+    std::vector<char> visto(nodos, 0);
+    for (std::size_t n = 0; n < nodos && n < t.sigue.size(); ++n) {
+        if (entra[n] || t.sigue[n] < 0)
+            continue;
+        perfil::Trayecto tr;
+        bool falla = false, lazo = false;
+        int nodo = static_cast<int>(n);
+        tr.nodos.push_back(nodo);
+        while (nodo >= 0 && static_cast<std::size_t>(nodo) < t.sigue.size() &&
+               t.sigue[static_cast<std::size_t>(nodo)] >= 0) {
+            visto[static_cast<std::size_t>(nodo)] = 1;
+            const int l = t.sigue[static_cast<std::size_t>(nodo)];
+            nodo = t.extremos[static_cast<std::size_t>(l)].hasta;
+            if (nodo < 0 || visto[static_cast<std::size_t>(nodo)]) {
+                lazo = true;
+                break;
+            }
+            tr.enlaces.push_back(l);
+            tr.nodos.push_back(nodo);
+            falla = falla || (porEnlace && tramos[static_cast<std::size_t>(l)].codigo == 1);
+        }
+        for (int k : tr.nodos)
+            visto[static_cast<std::size_t>(k)] = 0;
+        if (!lazo && !tr.enlaces.empty() && (todos || falla))
+            r.push_back(std::move(tr));
+    }
+    return r;
+}
+
 ResumenRed resumir(const std::vector<TramoNota>& tramos) {
     ResumenRed r;
     r.tramos = static_cast<long long>(tramos.size());
@@ -638,7 +723,7 @@ ResumenRed resumir(const std::vector<TramoNota>& tramos) {
 
 void escribirNotaRed(QIODevice& destino, const FuentesRed& fuentes,
                      const std::vector<TramoNota>& tramos, const red::RedGrafo* grafo, char sep,
-                     QDate fecha) {
+                     QDate fecha, const PerfilesNota* perfiles) {
     QPdfWriter pdf(&destino);
     pdf.setResolution(kResolucion);
     pdf.setPageLayout(
@@ -648,10 +733,10 @@ void escribirNotaRed(QIODevice& destino, const FuentesRed& fuentes,
                    QString::fromUtf8(producto::kVersionCompleta));
     // The first composition only counts the pages.
     Hoja cuenta(pdf, nullptr, 0);
-    componer(cuenta, fuentes, tramos, grafo, sep, fecha);
+    componer(cuenta, fuentes, tramos, grafo, sep, fecha, perfiles);
     QPainter p(&pdf);
     Hoja hoja(pdf, &p, cuenta.pagina());
-    componer(hoja, fuentes, tramos, grafo, sep, fecha);
+    componer(hoja, fuentes, tramos, grafo, sep, fecha, perfiles);
 }
 
 } // namespace colvero::nota

@@ -2,11 +2,14 @@
 // The calculation note of a checked network: A4 landscape pages in Spanish with the title and
 // date, the sources of the run, a summary of the verdicts, the table of every reach, the
 // failing reaches with the engine's verdict lines and the plan of the network coloured by
-// verdict. Real PDF text with its fonts embedded; painted page by page straight to the output,
-// so memory does not grow with the pages. Needs a QGuiApplication (fonts).
+// verdict and the longitudinal profiles of chosen paths. Real PDF text with its fonts embedded;
+// painted page by page straight to the output, so memory does not grow with the pages. Needs a
+// QGuiApplication (fonts).
 #include "check/calculo.h"
 #include "network/comprobacion_red.h"
 #include "network/fuente_red.h"
+#include "profile/perfil.h"
+#include "profile/trayecto.h"
 
 #include <QDate>
 #include <QString>
@@ -14,6 +17,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -65,11 +69,27 @@ struct ResumenRed {
 };
 ResumenRed resumir(const std::vector<TramoNota>& tramos);
 
+// The profiles of the section «Perfiles longitudinales». Each profile is computed when its
+// pages are painted and dropped after them, so only one is ever held.
+struct PerfilesNota {
+    std::vector<perfil::Trayecto> trayectos;
+    bool todos = false; // every main path, else those that fail (for the empty section's text)
+    std::function<perfil::Perfil(const perfil::Trayecto&)> perfilDe;
+};
+
+// The main paths of `g`: from every upstream end (a node no link enters and whose flow a link
+// carries on) down the links that carry the flow (Topologia::sigue) to the node where that
+// ends. With `todos` false only the paths with a reach that does not pass (`tramos` by link,
+// codigo 1). A path that meets a loop is left out. In the order of the nodes.
+std::vector<perfil::Trayecto>
+trayectosPrincipales(const red::RedGrafo& g, const std::vector<TramoNota>& tramos, bool todos);
+
 // Writes the note to `destino` (opened for writing). `grafo` gives the plan (node positions,
 // vertices) and its warnings; nullptr for a table, whose note says it has no plan. `tramos`
-// are in the order of the source (for a graph, by link). Numbers with `sep`.
+// are in the order of the source (for a graph, by link). Numbers with `sep`. `perfiles` adds
+// their section after the plan (a graph only), one page or more per path.
 void escribirNotaRed(QIODevice& destino, const FuentesRed& fuentes,
                      const std::vector<TramoNota>& tramos, const red::RedGrafo* grafo, char sep,
-                     QDate fecha);
+                     QDate fecha, const PerfilesNota* perfiles = nullptr);
 
 } // namespace colvero::nota

@@ -527,6 +527,11 @@ std::vector<std::pair<std::size_t, std::size_t>> paginas(const Perfil& p,
     return r;
 }
 
+std::size_t numeroPaginas(std::size_t tramos, std::size_t tramosPorPagina) {
+    tramosPorPagina = std::max<std::size_t>(tramosPorPagina, 1);
+    return tramos == 0 ? 1 : (tramos + tramosPorPagina - 1) / tramosPorPagina;
+}
+
 QSize tamanoImagen(const Perfil& p) {
     const int ancho =
         static_cast<int>(std::clamp<std::size_t>(300 + 150 * p.tramos.size(), 1200, 16000));

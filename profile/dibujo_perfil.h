@@ -36,6 +36,9 @@ Marcas dibujarPerfil(QPainter& painter, const QRectF& rect, const Perfil& p, con
 std::vector<std::pair<std::size_t, std::size_t>> paginas(const Perfil& p,
                                                          std::size_t tramosPorPagina = 6);
 
+// How many pages paginas() gives a path of `tramos` reaches.
+std::size_t numeroPaginas(std::size_t tramos, std::size_t tramosPorPagina = 6);
+
 // The size of the whole profile as one picture, in pixels at 96 DPI: wider for more reaches,
 // up to 16000 pixels.
 QSize tamanoImagen(const Perfil& p);

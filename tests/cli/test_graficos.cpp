@@ -214,6 +214,93 @@ TEST(NotaRed, LasCuentasDeLaNotaSonLasDeLaCorrida) {
     }
 }
 
+QString pdfInfoPaginas(const QString& pdf) {
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    EXPECT_TRUE(info.waitForFinished(30000));
+    return QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)"))
+        .match(QString::fromUtf8(info.readAllStandardOutput()))
+        .captured(1);
+}
+
+// The upstream ends of the example model, read from its links: nodes that links leave and
+// none enters.
+QStringList extremosDeAguasArriba(const QString& inp) {
+    QFile f(inp);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly | QIODevice::Text));
+    QStringList desde, hasta;
+    bool enlaces = false;
+    for (const QString& linea : QString::fromUtf8(f.readAll()).split(u'\n')) {
+        const QString l = linea.trimmed();
+        if (l.startsWith(u'[')) {
+            enlaces = l == QLatin1String("[CONDUITS]") || l == QLatin1String("[WEIRS]") ||
+                      l == QLatin1String("[PUMPS]") || l == QLatin1String("[ORIFICES]") ||
+                      l == QLatin1String("[OUTLETS]");
+            continue;
+        }
+        const QStringList c = l.split(QRegularExpression(QStringLiteral("\\s+")));
+        if (!enlaces || l.isEmpty() || l.startsWith(u';') || c.size() < 3)
+            continue;
+        desde << c[1];
+        hasta << c[2];
+    }
+    QStringList r;
+    for (const QString& n : desde)
+        if (!hasta.contains(n) && !r.contains(n))
+            r << n;
+    return r;
+}
+
+// The section «Perfiles longitudinales»: by default the paths with a failing reach, drawn
+// whole down to the outfall; with --perfiles todos one profile per upstream end. Each profile
+// adds its pages and the footers count them all.
+TEST(NotaRed, PerfilesDeLosCaminos) {
+    const QStringList base{
+        QStringLiteral("--red"),       kModelo,
+        QStringLiteral("--hipotesis"), QStringLiteral(COLVERO_EJEMPLOS "/hipotesis.txt"),
+        QStringLiteral("--criterio"),  kCriterioRed};
+    const QStringList extremos = extremosDeAguasArriba(kModelo);
+    ASSERT_GE(extremos.size(), 2);
+    QTemporaryDir dir;
+    int paginasFallos = 0, perfilesFallos = 0;
+    for (const bool todos : {false, true}) {
+        SCOPED_TRACE(todos ? "todos" : "fallos (por omisión)");
+        const QString pdf =
+            dir.filePath(todos ? QStringLiteral("todos.pdf") : QStringLiteral("fallos.pdf"));
+        QStringList a = base + QStringList{QStringLiteral("--nota-red"), pdf};
+        if (todos)
+            a << QStringLiteral("--perfiles") << QStringLiteral("todos");
+        const Ejecucion e = ejecutar(a);
+        EXPECT_EQ(e.codigo, 1) << e.errores.toStdString();
+        const QString t = textoPdf(pdf);
+        const qsizetype seccion = t.lastIndexOf(QStringLiteral("Perfiles longitudinales"));
+        ASSERT_GE(seccion, 0) << t.toStdString();
+        const QString perfiles = t.mid(seccion);
+        const int dibujados =
+            static_cast<int>(perfiles.count(QStringLiteral("Perfil longitudinal de «")));
+        const int paginas = pdfInfoPaginas(pdf).toInt();
+        EXPECT_TRUE(t.contains(QStringLiteral("Página %1 de %1").arg(paginas))) << t.toStdString();
+        if (todos) {
+            EXPECT_EQ(dibujados, extremos.size());
+            for (const QString& n : extremos)
+                EXPECT_EQ(perfiles.count(QStringLiteral("Perfil longitudinal de «%1» a").arg(n)), 1)
+                    << n.toStdString();
+            // Every path here fits one page.
+            EXPECT_EQ(paginas - paginasFallos, dibujados - perfilesFallos);
+        } else {
+            // The failing reach, its path down to the outfall, and no path without a failure.
+            EXPECT_EQ(dibujados, 1);
+            EXPECT_TRUE(perfiles.contains(QStringLiteral("Perfil longitudinal de «P10» a «V1»")))
+                << perfiles.toStdString();
+            for (const char* tramo : {"T10", "T4", "T5"})
+                EXPECT_TRUE(perfiles.contains(QLatin1String(tramo))) << tramo;
+            EXPECT_FALSE(perfiles.contains(QStringLiteral("T1 "))) << perfiles.toStdString();
+            paginasFallos = paginas;
+            perfilesFallos = dibujados;
+        }
+    }
+}
+
 // A note that is not a PDF, or that would replace a file the run reads, is refused before
 // anything is read or written.
 TEST(NotaRed, ErroresDeUso) {
@@ -237,6 +324,16 @@ TEST(NotaRed, ErroresDeUso) {
          {QStringLiteral("--red"), kModelo, QStringLiteral("--criterio"), kCriterioRed,
           QStringLiteral("--nota-red"), txt, QStringLiteral("--nota-red"), txt},
          "colvero-check: la opción --nota-red se ha dado dos veces\nUse «colvero-check --red "
+         "--help» para ver las opciones.\n"},
+        {"perfiles sin nota",
+         {QStringLiteral("--red"), kModelo, QStringLiteral("--criterio"), kCriterioRed,
+          QStringLiteral("--perfiles"), QStringLiteral("todos")},
+         "colvero-check: --perfiles solo sirve con --nota-red y un modelo SWMM (.inp) o capas "
+         "SIG\nUse «colvero-check --red --help» para ver las opciones.\n"},
+        {"perfiles de valor desconocido",
+         {QStringLiteral("--red"), kModelo, QStringLiteral("--criterio"), kCriterioRed,
+          QStringLiteral("--nota-red"), txt, QStringLiteral("--perfiles"), QStringLiteral("uno")},
+         "colvero-check: --perfiles «uno»: escriba fallos o todos\nUse «colvero-check --red "
          "--help» para ver las opciones.\n"},
     };
     for (const auto& [nombre, argumentos, mensaje] : casos) {

@@ -109,19 +109,21 @@ TEST(PerfilRed, ErroresSinArchivo) {
                   QStringLiteral("--perfil «V1»: del nodo «V1» no sale ningún tramo que lleve "
                                  "el agua aguas abajo\n")},
              Caso{{QStringLiteral("--perfil"), QStringLiteral("P1")},
-                  QStringLiteral("--perfil necesita --salida-perfil ARCHIVO (.pdf, .svg o .png)") +
+                  QStringLiteral(
+                      "--perfil necesita --salida-perfil ARCHIVO (.pdf, .svg, .png o .dxf)") +
                       ayuda},
              Caso{{QStringLiteral("--salida-perfil"), pdf},
                   QStringLiteral("--salida-perfil solo sirve con --perfil") + ayuda},
              Caso{{QStringLiteral("--perfil"), QStringLiteral("P1"),
                    QStringLiteral("--salida-perfil"), dir.filePath(QStringLiteral("p.txt"))},
                   QStringLiteral("--salida-perfil «%1»: la extensión dice el formato: .pdf, "
-                                 ".svg o .png")
+                                 ".svg, .png o .dxf")
                           .arg(dir.filePath(QStringLiteral("p.txt"))) +
                       ayuda},
              Caso{{QStringLiteral("--perfil"), QStringLiteral("P1"),
                    QStringLiteral("--salida-perfil"), pdf, QStringLiteral("--json")},
-                  QStringLiteral("--perfil no se puede usar con --json, --salida, --serie ni --nota-red") +
+                  QStringLiteral(
+                      "--perfil no se puede usar con --json, --salida, --serie ni --nota-red") +
                       ayuda},
          }) {
         const Ejecucion e = ejecutar(c.argumentos);

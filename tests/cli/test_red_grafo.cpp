@@ -17,6 +17,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -526,6 +527,47 @@ TEST(RedGrafo, TablaDeResultados) {
     EXPECT_TRUE(lineas[1].startsWith("T1;A;B;100;10;9;0,4;0,013;0,0100005"))
         << lineas[1].toStdString();
     EXPECT_TRUE(lineas[5].contains(";no es un conducto (bomba);")) << lineas[5].toStdString();
+}
+
+// The profile from the failing reach T10 as DXF, read back with GDAL, with a point and with a
+// decimal comma: one invert and one crown per reach, a manhole rectangle per node with ground
+// above its floor, the title and the reaches' names in the band, numbers with the separator.
+TEST(RedGrafo, PerfilDxfLeidoConGdal) {
+    for (const char* locale : {"C", "es_ES"}) {
+        SCOPED_TRACE(locale);
+        QTemporaryDir dir;
+        const QString dxf = dir.filePath("perfil T10.DXF");
+        const Ejecucion e =
+            ejecutar({"--red", kEjemplos + "/red-ejemplo.inp", "--hipotesis",
+                      kEjemplos + "/hipotesis.txt", "--criterio", kCriterio, "--locale", locale,
+                      "--perfil", "T10", "--salida-perfil", dxf});
+        EXPECT_EQ(e.codigo, 1) << e.errores.toStdString();
+        ASSERT_TRUE(e.salida.startsWith("Perfil de «P10» a «V1»: 3 tramos"))
+            << e.salida.toStdString();
+        GDALAllRegister();
+        GDALDatasetUniquePtr ds(GDALDataset::Open(QFile::encodeName(dxf).constData(),
+                                                  GDAL_OF_VECTOR | GDAL_OF_READONLY));
+        ASSERT_TRUE(ds);
+        std::map<std::string, int> porCapa;
+        std::vector<std::string> textos;
+        for (const auto& f : *ds->GetLayer(0)) {
+            ++porCapa[f->GetFieldAsString("Layer")];
+            if (!f->IsFieldNull(f->GetFieldIndex("Text")))
+                textos.push_back(f->GetFieldAsString("Text"));
+        }
+        EXPECT_EQ(porCapa["SOLERA"], 3);
+        EXPECT_EQ(porCapa["CLAVE"], 3);
+        EXPECT_LE(porCapa["LAMINA_Q1"], 3);
+        EXPECT_GE(porCapa["LAMINA_Q1"], 1);
+        EXPECT_EQ(porCapa["TERRENO"], 1);
+        EXPECT_GE(porCapa["POZOS"], 3); // P10, P4 and P5 have a ground level
+        EXPECT_LE(porCapa["POZOS"], 4);
+        for (const char* t : {"Perfil longitudinal de «P10» a «V1»", "T10", "T4", "T5", "P10", "V1",
+                              "No cumple", "Cota terreno (m)"})
+            EXPECT_NE(std::find(textos.begin(), textos.end(), t), textos.end()) << t;
+        const std::string longitud = std::string(locale) == "C" ? "357.10" : "357,10";
+        EXPECT_NE(std::find(textos.begin(), textos.end(), longitud), textos.end()) << longitud;
+    }
 }
 
 } // namespace

@@ -289,6 +289,46 @@ private Q_SLOTS:
 
     // The record keeps what the note shows: the engine's lines of what did not pass, the
     // reason a link is left out, and no verdicts for either kind of reach without a run.
+    // Main paths from a hand-made topology: two upstream ends joining at B (each drawn whole,
+    // neither twice), and one whose path runs into a loop F → G → F and is left out.
+    void trayectosPrincipales() {
+        red::RedGrafo g;
+        for (const char* id : {"A", "B", "C", "D", "E", "F", "G"}) {
+            red::Nodo n;
+            n.id = id;
+            g.modelo.nodos.push_back(n);
+        }
+        const std::vector<std::pair<int, int>> enlaces{{0, 1}, {1, 2}, {3, 1},
+                                                       {4, 5}, {5, 6}, {6, 5}};
+        for (const auto& [desde, hasta] : enlaces) {
+            g.modelo.enlaces.emplace_back();
+            g.topologia.extremos.push_back({desde, hasta});
+        }
+        g.topologia.sigue = {0, 1, -1, 2, 3, 4, 5};
+        std::vector<nota::TramoNota> tramos(enlaces.size());
+        for (nota::TramoNota& t : tramos)
+            t.codigo = 0;
+        tramos[2].codigo = 1; // D → B fails
+        const auto nodos = [&](const std::vector<perfil::Trayecto>& ts) {
+            QStringList r;
+            for (const perfil::Trayecto& t : ts) {
+                QStringList ns;
+                for (int n : t.nodos)
+                    ns << QString::fromStdString(g.modelo.nodos[static_cast<size_t>(n)].id);
+                r << ns.join(u'-');
+            }
+            return r;
+        };
+        QCOMPARE(nodos(nota::trayectosPrincipales(g, tramos, true)),
+                 (QStringList{QStringLiteral("A-B-C"), QStringLiteral("D-B-C")}));
+        QCOMPARE(nodos(nota::trayectosPrincipales(g, tramos, false)),
+                 (QStringList{QStringLiteral("D-B-C")}));
+        const auto t = nota::trayectosPrincipales(g, tramos, true);
+        QCOMPARE(t[1].enlaces, (std::vector<int>{2, 1}));
+        tramos[2].codigo = 2; // a reach that could not be checked does not fail
+        QVERIFY(nota::trayectosPrincipales(g, tramos, false).empty());
+    }
+
     void registros() {
         QTemporaryDir dir;
         const Corrida c = comprobar(Fuente::Modelo, dir, ',');
