@@ -1,6 +1,7 @@
 // Runs the built colvero-check --red on tables written to a temporary folder.
 #include "check/calculo.h"
 #include "check/textos_pendientes.h"
+#include "ejecutar.h"
 #include "files/archivos.h"
 #include "files/red.h"
 
@@ -22,44 +23,10 @@ namespace {
 
 const QString kEjemplos = QStringLiteral(COLVERO_EJEMPLOS);
 
-struct Ejecucion {
-    int codigo = -1;
-    QByteArray salida;
-    QByteArray errores;
-};
-
-Ejecucion ejecutar(const QStringList& argumentos) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("LC_NUMERIC");
-    env.remove("LANG");
-    env.insert("LC_ALL", "C");
-    p.setProcessEnvironment(env);
-    p.start(COLVERO_CHECK, argumentos);
-    EXPECT_TRUE(p.waitForFinished(120000));
-    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
-}
-
-std::vector<QJsonObject> objetos(const QByteArray& salida) {
-    std::vector<QJsonObject> v;
-    for (const QByteArray& linea : salida.split('\n')) {
-        if (linea.isEmpty())
-            continue;
-        QJsonParseError error;
-        v.push_back(QJsonDocument::fromJson(linea, &error).object());
-        EXPECT_EQ(error.error, QJsonParseError::NoError) << linea.toStdString();
-    }
-    return v;
-}
-
-QString escribir(const QTemporaryDir& dir, const QString& nombre, const QByteArray& bytes) {
-    const QString ruta = dir.filePath(nombre);
-    QFile f(ruta);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-    return ruta;
-}
+using prueba::Ejecucion;
+using prueba::ejecutar;
+using prueba::escribir;
+using prueba::objetos;
 
 // Reaches whose outcomes are out of the ordinary, besides the example network: Manning number
 // out of range, a slope of 0, a flow of 0 ([ERROR]), a flow between the full-section flow and

@@ -2,6 +2,7 @@
 // reach's graph data with the model's very doubles, links that are not pipes are listed and do
 // not fail the run, and the results come back out as GIS layers.
 #include "check/numero.h"
+#include "ejecutar.h"
 #include "files/archivos.h"
 #include "network/fuente_red.h"
 
@@ -29,44 +30,10 @@ const QString kEjemplos = QStringLiteral(COLVERO_EJEMPLOS);
 const QString kDatosSwmm = QStringLiteral(COLVERO_DATOS_SWMM);
 const QString kCriterio = kEjemplos + "/criterio-red.CrVek";
 
-struct Ejecucion {
-    int codigo = -1;
-    QByteArray salida;
-    QByteArray errores;
-};
-
-Ejecucion ejecutar(const QStringList& argumentos) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("LC_NUMERIC");
-    env.remove("LANG");
-    env.insert("LC_ALL", "C");
-    p.setProcessEnvironment(env);
-    p.start(COLVERO_CHECK, argumentos);
-    EXPECT_TRUE(p.waitForFinished(120000));
-    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
-}
-
-std::vector<QJsonObject> objetos(const QByteArray& salida) {
-    std::vector<QJsonObject> v;
-    for (const QByteArray& linea : salida.split('\n')) {
-        if (linea.isEmpty())
-            continue;
-        QJsonParseError error;
-        v.push_back(QJsonDocument::fromJson(linea, &error).object());
-        EXPECT_EQ(error.error, QJsonParseError::NoError) << linea.toStdString();
-    }
-    return v;
-}
-
-QString escribir(const QTemporaryDir& dir, const QString& nombre, const QByteArray& bytes) {
-    const QString ruta = dir.filePath(nombre);
-    QFile f(ruta);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-    return ruta;
-}
+using prueba::Ejecucion;
+using prueba::ejecutar;
+using prueba::escribir;
+using prueba::objetos;
 
 // Two parts: A → B → C → S, pipes with their flows from the nodes' loads, and T4, an adverse
 // reach into B; W0 → W → S2 through a rectangular conduit and a pump, neither checked.
