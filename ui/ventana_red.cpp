@@ -230,7 +230,8 @@ void VentanaRed::construir() {
         const QModelIndex actual = vista_->currentIndex();
         abrirPerfil(actual.isValid() ? filtro_->mapToSource(actual).row() : -1);
     });
-    nota_ = boton(QStringLiteral("Nota de cálculo de la red…"), "NotaRed");
+    nota_ = boton(QStringLiteral("Nota de cálculo…"), "NotaRed");
+    nota_->setToolTip(QStringLiteral("Nota de cálculo de la red, en PDF"));
     connect(nota_, &QPushButton::clicked, this, [this] {
         const QString ruta =
             dialogos_.guardar(QStringLiteral("Nota de cálculo de la red"), carpetaDeDialogos(),
@@ -239,9 +240,10 @@ void VentanaRed::construir() {
             recordarCarpetaDe(ruta);
     });
     vistaArriba->addStretch(1);
-    vistaArriba->addWidget(perfil_);
-    vistaArriba->addWidget(nota_);
     vistaArriba->addWidget(exportar_);
+    // Beside the progress bar, which gives way on a narrow screen.
+    marcha->addWidget(perfil_);
+    marcha->addWidget(nota_);
     raiz->addLayout(vistaArriba);
 
     modelo_ = new ModeloRed(this);
