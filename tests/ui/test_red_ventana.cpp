@@ -516,8 +516,8 @@ private Q_SLOTS:
         auto* ventana = dynamic_cast<VentanaPerfil*>(red.abrirPerfil(t10));
         QVERIFY(ventana);
         const perfil::Perfil& p = ventana->perfil();
-        QCOMPARE(QString::fromStdString(p.tramos.front().tramo), QStringLiteral("T10"));
-        QCOMPARE(QString::fromStdString(p.tramos.back().tramo), QStringLiteral("T5"));
+        QCOMPARE(QString::fromStdString(p.tramos.front().datos.tramo), QStringLiteral("T10"));
+        QCOMPARE(QString::fromStdString(p.tramos.back().datos.tramo), QStringLiteral("T5"));
         QCOMPARE(QString::fromStdString(p.nodos.back().nombre), QStringLiteral("V1"));
         QCOMPARE(p.tramos.front().clase, perfil::ClasePerfil::NoCumple);
         const QString pdfPerfil = carpeta_->filePath(QStringLiteral("perfil.pdf"));
