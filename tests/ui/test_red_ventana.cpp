@@ -17,12 +17,15 @@
 #include <QBrush>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QGraphicsView>
 #include <QHeaderView>
+#include <QMenu>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSet>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -531,6 +534,136 @@ private Q_SLOTS:
         QVERIFY(leerBytes(nota).startsWith("%PDF"));
         QVERIFY(!red.escribirNota(carpeta_->filePath(QStringLiteral("hipotesis.txt"))));
         QVERIFY(leerBytes(carpeta_->filePath(QStringLiteral("hipotesis.txt"))).startsWith("#"));
+    }
+
+    void perfilEntreDosPozos_data() {
+        QTest::addColumn<QString>("desde");
+        QTest::addColumn<QString>("hasta");
+        QTest::addColumn<QString>("tramos"); // of the profile drawn; "" for none
+        QTest::addColumn<QString>("error");  // what the dialog says when there is none
+        QTest::newRow("aguas abajo") << "P6"
+                                     << "P4"
+                                     << "T6,T7,T3"
+                                     << "";
+        QTest::newRow("dados al revés") << "P4"
+                                        << "P6"
+                                        << "T6,T7,T3"
+                                        << "";
+        QTest::newRow("hasta el vertido") << "P10"
+                                          << "V1"
+                                          << "T10,T4,T5"
+                                          << "";
+        QTest::newRow("con espacios alrededor") << " P1 "
+                                                << "P3 "
+                                                << "T1,T2"
+                                                << "";
+        QTest::newRow("ramales distintos")
+            << "P6"
+            << "P10"
+            << ""
+            << "No hay perfil: los nodos «P6» y «P10» no están en un mismo camino del agua";
+        QTest::newRow("por el aliviadero, otro vertido")
+            << "P1"
+            << "V2"
+            << ""
+            << "No hay perfil: los nodos «P1» y «V2» no están en un mismo camino del agua";
+        QTest::newRow("el mismo pozo")
+            << "P3"
+            << "P3"
+            << ""
+            << "No hay perfil: el trayecto de «P3» a «P3» no tiene ningún tramo: dé dos nodos "
+               "distintos";
+        QTest::newRow("pozo desconocido") << "P2"
+                                          << "X9"
+                                          << ""
+                                          << "No hay perfil: no hay ningún nodo «X9»";
+        QTest::newRow("un tramo no es un pozo") << "T1"
+                                                << "P3"
+                                                << ""
+                                                << "No hay perfil: no hay ningún nodo «T1»";
+        QTest::newRow("sin el segundo pozo") << "P2"
+                                             << ""
+                                             << ""
+                                             << "Escriba o elija los dos pozos del perfil.";
+    }
+    // «Perfil…» → «Entre dos pozos…»: two manholes of one flow path, in either order, open the
+    // profile of the path between them; two that are not give the reason in the dialog, which
+    // stays open, and no window.
+    void perfilEntreDosPozos() {
+        QFETCH(QString, desde);
+        QFETCH(QString, hasta);
+        QFETCH(QString, tramos);
+        QFETCH(QString, error);
+        sinVigilante(); // the dialog is closed here
+        VentanaRed& red = abrirRed(',');
+        red.ponerTabla(copia("red-ejemplo.inp"));
+        QVERIFY(red.ponerHipotesis(copia("hipotesis.txt")));
+        QVERIFY(red.ponerCriterio(copia("criterio-red.CrVek")));
+        red.comprobar();
+        QVERIFY(esperar(red));
+        QVERIFY(boton(red, "Perfil")->isEnabled());
+
+        // The reach T10 chosen: the dialog starts from its path, P10 down to V1.
+        const ModeloRed& m = red.modelo();
+        int t10 = 0;
+        while (m.fila(t10).celdas[0] != "T10")
+            ++t10;
+        auto* vista = red.findChild<QTableView*>(QStringLiteral("Tabla"));
+        vista->setCurrentIndex(red.filtro().mapFromSource(m.index(t10, 1)));
+        auto* accion = red.findChild<QAction*>(QStringLiteral("PerfilEntrePozos"));
+        QVERIFY(accion);
+        QVERIFY(boton(red, "Perfil")->menu()->actions().contains(accion));
+        accion->trigger();
+        auto* dialogo = red.findChild<QDialog*>(QStringLiteral("PozosDelPerfil"));
+        QVERIFY(dialogo && dialogo->isVisible());
+        auto* cajaDesde = dialogo->findChild<QComboBox*>(QStringLiteral("PozoDesde"));
+        auto* cajaHasta = dialogo->findChild<QComboBox*>(QStringLiteral("PozoHasta"));
+        QCOMPARE(cajaDesde->currentText(), QStringLiteral("P10"));
+        QCOMPARE(cajaHasta->currentText(), QStringLiteral("V1"));
+        // Every node once, numbered names in their order.
+        QCOMPARE(cajaHasta->count(), 12);
+        QVERIFY(cajaHasta->findText(QStringLiteral("P9")) <
+                cajaHasta->findText(QStringLiteral("P10")));
+        QVERIFY(cajaHasta->findText(QStringLiteral("P10")) <
+                cajaHasta->findText(QStringLiteral("V1")));
+
+        cajaDesde->setEditText(desde);
+        cajaHasta->setEditText(hasta);
+        // VentanaPerfil has no meta-object of its own: found by name, then by type.
+        const auto ventanasDePerfil = [&red] {
+            QList<VentanaPerfil*> r;
+            for (QWidget* w : red.findChildren<QWidget*>(QStringLiteral("VentanaPerfil"),
+                                                         Qt::FindDirectChildrenOnly))
+                if (auto* v = dynamic_cast<VentanaPerfil*>(w))
+                    r << v;
+            return r;
+        };
+        const auto antes = ventanasDePerfil().size();
+        auto* botones = dialogo->findChild<QDialogButtonBox*>();
+        QTest::mouseClick(botones->button(QDialogButtonBox::Ok), Qt::LeftButton);
+        const QList<VentanaPerfil*> perfiles = ventanasDePerfil();
+        if (tramos.isEmpty()) {
+            QCOMPARE(perfiles.size(), antes);
+            QVERIFY(dialogo->isVisible());
+            QCOMPARE(dialogo->findChild<QLabel*>(QStringLiteral("FalloPerfil"))->text(), error);
+            QVERIFY(dialogos().errores.isEmpty());
+            dialogo->reject();
+            return;
+        }
+        QCOMPARE(perfiles.size(), antes + 1);
+        QVERIFY(!dialogo->isVisible());
+        const perfil::Perfil& p = perfiles.last()->perfil();
+        QStringList obtenidos;
+        for (const perfil::TramoPerfil& t : p.tramos)
+            obtenidos << QString::fromStdString(t.datos.tramo);
+        QCOMPARE(obtenidos.join(QLatin1Char(',')), tramos);
+        QCOMPARE(p.nodos.size(), p.tramos.size() + 1);
+        // The path's ends are the two manholes, upstream first.
+        const QStringList extremos{QString::fromStdString(p.nodos.front().nombre),
+                                   QString::fromStdString(p.nodos.back().nombre)};
+        QCOMPARE(QSet<QString>(extremos.begin(), extremos.end()),
+                 QSet<QString>({desde.trimmed(), hasta.trimmed()}));
+        perfiles.last()->close();
     }
 
     void dobleClicCargaElTramo_data() {
