@@ -139,6 +139,16 @@ private:
         return QTest::qWaitFor([&] { return !red.enCurso(); }, 120000);
     }
 
+    // The example model with its hypothesis and criterion, checked to its end.
+    bool comprobarModeloDeEjemplo(VentanaRed& red) {
+        red.ponerTabla(copia("red-ejemplo.inp"));
+        if (!red.ponerHipotesis(copia("hipotesis.txt")) ||
+            !red.ponerCriterio(copia("criterio-red.CrVek")))
+            return false;
+        red.comprobar();
+        return esperar(red);
+    }
+
     static QPushButton* boton(VentanaRed& red, const char* nombre) {
         return red.findChild<QPushButton*>(QLatin1String(nombre));
     }
@@ -468,11 +478,7 @@ private Q_SLOTS:
     // saved as a picture.
     void planoDelModeloDeEjemplo() {
         VentanaRed& red = abrirRed(',');
-        red.ponerTabla(copia("red-ejemplo.inp"));
-        QVERIFY(red.ponerHipotesis(copia("hipotesis.txt")));
-        QVERIFY(red.ponerCriterio(copia("criterio-red.CrVek")));
-        red.comprobar();
-        QVERIFY(esperar(red));
+        QVERIFY(comprobarModeloDeEjemplo(red));
         QVERIFY(QTest::qWaitForWindowExposed(&red));
         const ModeloRed& m = red.modelo();
         const PlanoRed& plano = red.plano();
@@ -541,50 +547,28 @@ private Q_SLOTS:
         QTest::addColumn<QString>("hasta");
         QTest::addColumn<QString>("tramos"); // of the profile drawn; "" for none
         QTest::addColumn<QString>("error");  // what the dialog says when there is none
-        QTest::newRow("aguas abajo") << "P6"
-                                     << "P4"
-                                     << "T6,T7,T3"
-                                     << "";
-        QTest::newRow("dados al revés") << "P4"
-                                        << "P6"
-                                        << "T6,T7,T3"
-                                        << "";
-        QTest::newRow("hasta el vertido") << "P10"
-                                          << "V1"
-                                          << "T10,T4,T5"
-                                          << "";
-        QTest::newRow("con espacios alrededor") << " P1 "
-                                                << "P3 "
-                                                << "T1,T2"
-                                                << "";
-        QTest::newRow("ramales distintos")
-            << "P6"
-            << "P10"
-            << ""
-            << "No hay perfil: los nodos «P6» y «P10» no están en un mismo camino del agua";
-        QTest::newRow("por el aliviadero, otro vertido")
-            << "P1"
-            << "V2"
-            << ""
-            << "No hay perfil: los nodos «P1» y «V2» no están en un mismo camino del agua";
-        QTest::newRow("el mismo pozo")
-            << "P3"
-            << "P3"
-            << ""
-            << "No hay perfil: el trayecto de «P3» a «P3» no tiene ningún tramo: dé dos nodos "
-               "distintos";
-        QTest::newRow("pozo desconocido") << "P2"
-                                          << "X9"
-                                          << ""
-                                          << "No hay perfil: no hay ningún nodo «X9»";
-        QTest::newRow("un tramo no es un pozo") << "T1"
-                                                << "P3"
-                                                << ""
-                                                << "No hay perfil: no hay ningún nodo «T1»";
-        QTest::newRow("sin el segundo pozo") << "P2"
-                                             << ""
-                                             << ""
-                                             << "Escriba o elija los dos pozos del perfil.";
+        const auto fila = [](const char* nombre, const char* desde, const char* hasta,
+                             const char* tramos, const QString& error) {
+            QTest::newRow(nombre) << QString::fromUtf8(desde) << QString::fromUtf8(hasta)
+                                  << QString::fromUtf8(tramos) << error;
+        };
+        fila("aguas abajo", "P6", "P4", "T6,T7,T3", {});
+        fila("dados al revés", "P4", "P6", "T6,T7,T3", {});
+        fila("hasta el vertido", "P10", "V1", "T10,T4,T5", {});
+        fila("con espacios alrededor", " P1 ", "P3 ", "T1,T2", {});
+        const QString noHay = QStringLiteral("No hay perfil: los nodos «%1» y «%2» no están en "
+                                             "un mismo camino del agua");
+        fila("ramales distintos", "P6", "P10", "", noHay.arg("P6", "P10"));
+        fila("por el aliviadero, otro vertido", "P1", "V2", "", noHay.arg("P1", "V2"));
+        fila("el mismo pozo", "P3", "P3", "",
+             QStringLiteral("No hay perfil: el trayecto de «P3» a «P3» no tiene ningún tramo: dé "
+                            "dos nodos distintos"));
+        fila("pozo desconocido", "P2", "X9", "",
+             QStringLiteral("No hay perfil: no hay ningún nodo «X9»"));
+        fila("un tramo no es un pozo", "T1", "P3", "",
+             QStringLiteral("No hay perfil: no hay ningún nodo «T1»"));
+        fila("sin el segundo pozo", "P2", "", "",
+             QStringLiteral("Escriba o elija los dos pozos del perfil."));
     }
     // «Perfil…» → «Entre dos pozos…»: two manholes of one flow path, in either order, open the
     // profile of the path between them; two that are not give the reason in the dialog, which
@@ -596,11 +580,7 @@ private Q_SLOTS:
         QFETCH(QString, error);
         sinVigilante(); // the dialog is closed here
         VentanaRed& red = abrirRed(',');
-        red.ponerTabla(copia("red-ejemplo.inp"));
-        QVERIFY(red.ponerHipotesis(copia("hipotesis.txt")));
-        QVERIFY(red.ponerCriterio(copia("criterio-red.CrVek")));
-        red.comprobar();
-        QVERIFY(esperar(red));
+        QVERIFY(comprobarModeloDeEjemplo(red));
         QVERIFY(boton(red, "Perfil")->isEnabled());
 
         // The reach T10 chosen: the dialog starts from its path, P10 down to V1.
