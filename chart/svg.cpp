@@ -6,6 +6,14 @@
 
 namespace colvero::grafico {
 
+void prepararSvg(QSvgGenerator& svg, QIODevice* salida, QSize tamano, const QString& titulo) {
+    svg.setOutputDevice(salida);
+    svg.setSize(tamano);
+    svg.setViewBox(QRect(QPoint(0, 0), tamano));
+    svg.setResolution(96);
+    svg.setTitle(titulo);
+}
+
 QByteArray svgConElementos(QSize tamano, const QString& titulo, const QString& descripcion,
                            const std::function<void(QPainter&)>& pintar,
                            const std::function<QString(QPaintDevice&)>& elementos) {
@@ -13,11 +21,7 @@ QByteArray svgConElementos(QSize tamano, const QString& titulo, const QString& d
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QSvgGenerator svg;
-    svg.setOutputDevice(&buffer);
-    svg.setSize(tamano);
-    svg.setViewBox(QRect(QPoint(0, 0), tamano));
-    svg.setResolution(96);
-    svg.setTitle(titulo);
+    prepararSvg(svg, &buffer, tamano, titulo);
     svg.setDescription(descripcion);
     {
         QPainter painter(&svg);

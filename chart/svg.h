@@ -8,10 +8,16 @@
 
 #include <functional>
 
+class QIODevice;
 class QPainter;
 class QPaintDevice;
+class QSvgGenerator;
 
 namespace colvero::grafico {
+
+// Sets `svg` to write to `salida` a document of `tamano` pixels at 96 DPI (one drawing unit a
+// pixel) titled `titulo`.
+void prepararSvg(QSvgGenerator& svg, QIODevice* salida, QSize tamano, const QString& titulo);
 
 // A document of `tamano` pixels at 96 DPI. `pintar` paints the drawing; then, with the painter
 // ended, `elementos` gives the group's text (the device measures text as the drawing did),
