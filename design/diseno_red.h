@@ -55,10 +55,10 @@ struct TramoDisenado {
 struct Diseno {
     std::vector<TramoDisenado> tramos;              // one per TramoADisenar, same order
     std::vector<std::optional<long long>> cotaNodo; // by node: lowest designed invert there, cm
-    double coste = 0;       // sum over designed reaches, m3
-    int resaltos = 0;       // drops > 0 at manholes
-    int pozosDeResalto = 0; // drops > 0.50 m
-    bool completo() const;  // every reach designed
+    double coste = 0;                               // sum over designed reaches, m3
+    int resaltos = 0;                               // drops > 0 at manholes
+    int pozosDeResalto = 0;                         // drops > 0.50 m
+    bool completo() const;                          // every reach designed
 };
 
 struct Progreso { // optional; called from the calling thread only
