@@ -66,6 +66,18 @@ struct Progreso { // optional; called from the calling thread only
     const std::atomic<bool>* cancelar = nullptr;
 };
 
+// The limits at one reach end, inverts in cm: the tests check a design with these very
+// functions, so the grid's bounds and the checks agree to the bit. Both allow 1e-9 m, so that
+// the rounding of z/100 never loses a level that meets the limit exactly.
+bool cumpleRecubrimiento(double terreno, long long cota, double D, double recubrimiento);
+bool cumpleProfundidad(double terreno, long long cota, double profundidadMaxima);
+// The least whole number of cm at or above `metros` (less 1e-6 cm): the drop an outgoing
+// invert needs below an incoming one for a minimum drop, or for crown alignment
+// (desnivelMinimo(Dsale − Dentra)).
+long long desnivelMinimo(double metros);
+// A fixed invert on the grid: the nearest cm.
+long long centimetros(double metros);
+
 // Refuses limits that make no sense (negative cover, depth ≤ 0, unknown fixed node...):
 // the Spanish message, or nothing.
 std::optional<std::string> errorDeLimites(const red::ModeloRed& m, const Limites& l);
