@@ -152,6 +152,24 @@ TEST(Motivos, Bucle) {
     EXPECT_EQ(c.motivos(), (Motivos{{"T1", m}, {"T2", m}, {"T3", m}, {"T4", ""}}));
 }
 
+TEST(Motivos, DiametroMenorQueElDeAguasArriba) {
+    // T1 needs a 500 pipe or more; below B a small flow keeps 0.8 m/s under a 0.9 % slope in
+    // a 300 or 400 pipe only.
+    Caso c({{"A", 110}, {"B", 104}, {"S", 103.3, red::TipoNodo::Vertido}},
+           {{"T1", "A", "B", 1.0}, {"T2", "B", "S", 0.01}});
+    TramoADisenar& t2 = c.tramos[1];
+    t2.activas = {false, false, true, false, false, false, false, false, true, false};
+    t2.d.Vmin = 0.8;
+    t2.d.Imax = 0.009;
+    EXPECT_EQ(c.motivos(),
+              (Motivos{{"T1", ""},
+                       {"T2", "ningún tubo de la serie que cumpla es de diámetro igual o mayor "
+                              "que los de los tramos que llegan al pozo «B»"}}));
+    // Alone, T2 has a design: the diameter rule is what stops it.
+    c.tramos[0].error = "fuera";
+    EXPECT_EQ(c.motivos(), (Motivos{{"T1", "fuera"}, {"T2", ""}}));
+}
+
 TEST(Motivos, ErrorDelTramoPreparado) {
     Caso c({{"A", 100}, {"B", 99}, {"S", 98, red::TipoNodo::Vertido}},
            {{"T1", "A", "B"}, {"T2", "B", "S"}});
