@@ -140,6 +140,7 @@ private:
     Rango rangoU(size_t r, size_t p, const Opciones& o) const;
     Rango rangoV(size_t r, size_t p, const Opciones& o) const;
     void adelante(size_t r);
+    void descartarDominadas(size_t r);
     bool factible(size_t r, const Opciones& o) const;
     std::string motivoInviable(size_t r) const;
     void raices();
@@ -484,12 +485,50 @@ void Disenador::adelante(size_t r) {
     }
     if (alguna) {
         w.estado = Estado::Hecho;
+        descartarDominadas(r);
         return;
     }
     w.estado = Estado::Inviable;
     w.motivo = motivoInviable(r);
     w.F.clear();
     w.F.shrink_to_fit();
+}
+
+// Drops the table of a pipe that a smaller one beats at every end invert: whatever is chosen
+// below, the smaller pipe fits wherever this one does and costs no more, and it wins ties, so
+// the table is never read again. Without crown alignment only (with it, a smaller pipe needs
+// a larger drop). Where the end node has a fixed invert the reach may have to end at exactly
+// that level, so the comparison is level by level; elsewhere on the suffix minima, which is
+// all a reach below reads.
+void Disenador::descartarDominadas(size_t r) {
+    if (l_.alinearClaves)
+        return;
+    Trabajo& w = w_[r];
+    const bool exacta = fija_[static_cast<size_t>(w.v)].has_value();
+    std::vector<Sufijo> S;
+    for (const Tabla& t : w.F)
+        S.push_back(exacta ? Sufijo{t.lo, t.f} : sufijo(t));
+    const auto valor = [&](size_t q, long long z) {
+        const Sufijo& x = S[q];
+        if (exacta && (z < x.lo || z >= x.lo + static_cast<long long>(x.s.size())))
+            return kInf;
+        return x.en(z);
+    };
+    for (size_t q = D_.size(); q-- > 1;) {
+        if (w.F[q].vacia())
+            continue;
+        for (size_t a = 0; a < q; ++a) {
+            if (w.F[a].vacia())
+                continue;
+            bool domina = true;
+            for (long long z = w.F[q].lo; z <= w.F[q].hi() && domina; ++z)
+                domina = valor(a, z) <= valor(q, z);
+            if (domina) {
+                w.F[q] = Tabla{};
+                break;
+            }
+        }
+    }
 }
 
 // Why a reach has no design: the limit whose relaxation lets it through, tried from the
