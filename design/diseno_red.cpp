@@ -105,7 +105,8 @@ struct Trabajo {
     double Gu = 0, Gv = 0, L = 0;
     std::vector<Rango> U, V;                                          // by pipe: zi and zf levels
     std::vector<std::vector<std::pair<long long, long long>>> deltas; // by pipe: Δ ranges
-    std::vector<char> ventana; // by pipe: the window was asked for (the pipe fits)
+    std::vector<char> ventana;  // by pipe: the window was asked for (the pipe fits)
+    bool conPendientes = false; // some pipe passes at some slope in [1e-7, 1]
     std::vector<Tabla> F;
     std::vector<size_t> hijos; // incoming reaches at u whose outflow is this one
     int padre = -1;            // the reach at v that takes its flow on; -1 none
@@ -348,6 +349,7 @@ void Disenador::ventanas(size_t r) {
         const ResultadoPendientes rp = pendientesAdmisibles(d, tramos_[r].activas, '.');
         if (rp.fin != FinPendientes::Realizado)
             continue;
+        w.conPendientes = w.conPendientes || !rp.intervalos.empty();
         for (const IntervaloPendientes& iv : rp.intervalos) {
             const double a =
                 (iv.minima ? std::max(iv.minima->valor, kPendienteMinima) : kPendienteMinima) *
@@ -547,8 +549,13 @@ std::string Disenador::motivoInviable(size_t r) const {
                "máxima en el pozo " +
                nodo(enU ? w.u : w.v);
     }
-    if (!ventana)
+    const std::string noCabe = "ningún tubo de la serie cumple a una pendiente que quepa entre "
+                               "los pozos " +
+                               nodo(w.u) + " y " + nodo(w.v);
+    if (!ventana && !w.conPendientes)
         return "ningún tubo de la serie cumple a ninguna pendiente con estos caudales";
+    if (!ventana)
+        return noCabe;
     const bool fijaU = fija_[static_cast<size_t>(w.u)].has_value();
     const std::string profundidadV = "se superaría la profundidad máxima en el pozo " + nodo(w.v);
     const std::string profundidadU = "se superaría la profundidad máxima en el pozo " + nodo(w.u);
@@ -567,8 +574,7 @@ std::string Disenador::motivoInviable(size_t r) const {
         x.relajaU = true;
         if (factible(r, x))
             return profundidadU;
-        return "ningún tubo de la serie cumple a una pendiente que quepa entre los pozos " +
-               nodo(w.u) + " y " + nodo(w.v);
+        return noCabe;
     }
     Opciones x;
     x.relajaV = true;

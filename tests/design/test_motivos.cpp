@@ -170,6 +170,17 @@ TEST(Motivos, DiametroMenorQueElDeAguasArriba) {
     EXPECT_EQ(c.motivos(), (Motivos{{"T1", "fuera"}, {"T2", ""}}));
 }
 
+TEST(Motivos, PendienteQueNoCabe) {
+    // At least 50 % over 60 m is a drop of 27 m: no depth reaches it.
+    Caso c({{"A", 100}, {"B", 99}, {"S", 98, red::TipoNodo::Vertido}},
+           {{"T1", "A", "B"}, {"T2", "B", "S"}});
+    c.tramos[0].d.Imin = 0.5;
+    c.tramos[0].d.Imax = 1;
+    EXPECT_EQ(c.motivos(), (Motivos{{"T1", "ningún tubo de la serie cumple a una pendiente que "
+                                           "quepa entre los pozos «A» y «B»"},
+                                    {"T2", ""}}));
+}
+
 TEST(Motivos, ErrorDelTramoPreparado) {
     Caso c({{"A", 100}, {"B", 99}, {"S", 98, red::TipoNodo::Vertido}},
            {{"T1", "A", "B"}, {"T2", "B", "S"}});
