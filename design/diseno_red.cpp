@@ -107,6 +107,7 @@ struct Trabajo {
     std::vector<std::vector<std::pair<long long, long long>>> deltas; // by pipe: Δ ranges
     std::vector<char> ventana;  // by pipe: the window was asked for (the pipe fits)
     bool conPendientes = false; // some pipe passes at some slope in [1e-7, 1]
+    std::string colector;       // the engine refuses the collector (n out of range...)
     std::vector<Tabla> F;
     std::vector<size_t> hijos; // incoming reaches at u whose outflow is this one
     int padre = -1;            // the reach at v that takes its flow on; -1 none
@@ -347,8 +348,11 @@ void Disenador::ventanas(size_t r) {
         Entradas d = tramos_[r].d;
         d.D = D_[p];
         const ResultadoPendientes rp = pendientesAdmisibles(d, tramos_[r].activas, '.');
-        if (rp.fin != FinPendientes::Realizado)
+        if (rp.fin != FinPendientes::Realizado) {
+            if (rp.fin == FinPendientes::ColectorInvalido && w.colector.empty())
+                w.colector = rp.motivo;
             continue;
+        }
         w.conPendientes = w.conPendientes || !rp.intervalos.empty();
         for (const IntervaloPendientes& iv : rp.intervalos) {
             const double a =
@@ -552,6 +556,8 @@ std::string Disenador::motivoInviable(size_t r) const {
     const std::string noCabe = "ningún tubo de la serie cumple a una pendiente que quepa entre "
                                "los pozos " +
                                nodo(w.u) + " y " + nodo(w.v);
+    if (!ventana && !w.conPendientes && !w.colector.empty())
+        return w.colector;
     if (!ventana && !w.conPendientes)
         return "ningún tubo de la serie cumple a ninguna pendiente con estos caudales";
     if (!ventana)

@@ -181,6 +181,14 @@ TEST(Motivos, PendienteQueNoCabe) {
                                     {"T2", ""}}));
 }
 
+TEST(Motivos, ColectorQueElMotorRechaza) {
+    Caso c({{"A", 100}, {"B", 99}, {"S", 98, red::TipoNodo::Vertido}},
+           {{"T1", "A", "B"}, {"T2", "B", "S"}});
+    c.tramos[0].d.n = 0.5;
+    EXPECT_EQ(c.motivos(),
+              (Motivos{{"T1", "El Nº de Manning ha de ser inferior a 0.3"}, {"T2", ""}}));
+}
+
 TEST(Motivos, ErrorDelTramoPreparado) {
     Caso c({{"A", 100}, {"B", 99}, {"S", 98, red::TipoNodo::Vertido}},
            {{"T1", "A", "B"}, {"T2", "B", "S"}});
