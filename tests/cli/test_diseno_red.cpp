@@ -442,6 +442,8 @@ INSTANTIATE_TEST_SUITE_P(
                     kUse},
         CasoUso{"RecubrimientoQueNoEsUnNumero", disenar({"--recubrimiento", "uno"}),
                 "--recubrimiento ha de ser un número de metros, no «uno»" + kUse},
+        CasoUso{"RecubrimientoNegativo", disenar({"--recubrimiento=-0,5"}),
+                "el recubrimiento mínimo no puede ser negativo" + kUse},
         CasoUso{"CamaInfinita", disenar({"--cama", "inf"}),
                 "--cama ha de ser un número de metros, no «inf»" + kUse},
         CasoUso{"AlinearOtraCosa", disenar({"--alinear", "soleras"}),
