@@ -237,6 +237,11 @@ EscrituraSwmm modeloSwmmConTubos(std::string_view fuente, const QString& nombre,
             falloArchivo(QStringLiteral("No se puede cambiar el modelo %1: «%2» no es uno de sus "
                                         "conductos.")
                              .arg(entreComillas(nombre), QString::fromStdString(id)));
+        const Enlace& c = enlaces[it->second];
+        if (!nodo.count(c.desde) || !nodo.count(c.hasta))
+            falloArchivo(QStringLiteral("No se puede cambiar el modelo %1: el conducto «%2» va a "
+                                        "un nodo que no está en el modelo.")
+                             .arg(entreComillas(nombre), QString::fromStdString(id)));
         if (!(t.D > 0) || !std::isfinite(t.cotaInicio) || !std::isfinite(t.cotaFin))
             falloArchivo(QStringLiteral("No se puede cambiar el modelo %1: el conducto «%2» no "
                                         "tiene un diámetro y unas cotas válidos.")
@@ -404,10 +409,6 @@ EscrituraSwmm modeloSwmmConTubos(std::string_view fuente, const QString& nombre,
             // An unchanged conduit keeps its inverts: DEPTH offsets and "*" follow a moved node.
             if (!nuevo[k] && !tocaA && !tocaB)
                 break;
-            if (a == nodo.end() || b == nodo.end() || !inicio[k] || !fin[k])
-                break;
-            std::string ini = desplazamiento(a->second, *inicio[k]);
-            std::string fi = desplazamiento(b->second, *fin[k]);
             // An unchanged conduit's offsets are rewritten only where they no longer hold.
             // As the reader takes them: a missing offset is 0, "*" the node's invert.
             const auto vale = [&](size_t ficha, size_t n, double cota) {
@@ -417,14 +418,17 @@ EscrituraSwmm modeloSwmmConTubos(std::string_view fuente, const QString& nombre,
                     ficha < f.size() ? leerNumero(f[ficha].texto, '.') : std::optional(0.0);
                 return d && (profundidad ? solera[n] + *d * l : *d * l) == cota;
             };
-            const bool cambiaIni = nuevo[k] || !vale(5, a->second, *inicio[k]);
-            const bool cambiaFin = nuevo[k] || !vale(6, b->second, *fin[k]);
-            if (cambiaIni || cambiaFin || f.size() < 6) {
-                if (cambiaIni || f.size() < 6)
-                    cambios.push_back({5, ini});
-                if (cambiaFin)
-                    cambios.push_back({6, fi});
-            }
+            // An end at a node the model lacks has no invert to keep.
+            const bool cambiaIni =
+                a != nodo.end() && inicio[k] && (nuevo[k] || !vale(5, a->second, *inicio[k]));
+            const bool cambiaFin =
+                b != nodo.end() && fin[k] && (nuevo[k] || !vale(6, b->second, *fin[k]));
+            if (cambiaIni)
+                cambios.push_back({5, desplazamiento(a->second, *inicio[k])});
+            else if (cambiaFin && f.size() < 6)
+                cambios.push_back({5, "0"}); // what the reader takes for a missing one
+            if (cambiaFin)
+                cambios.push_back({6, desplazamiento(b->second, *fin[k])});
             break;
         }
         case Seccion::Secciones: {

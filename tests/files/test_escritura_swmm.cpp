@@ -285,9 +285,9 @@ TEST(EscrituraSwmm, LoQueCuelgaDeUnNodoMovidoConservaSuCota) {
 TEST(EscrituraSwmm, RechazaLoQueNoPuedeEscribir) {
     const std::string fuente =
         "[OPTIONS]\nFLOW_UNITS CMS\n[JUNCTIONS]\nA 10 1\nB 9 1\n[OUTFALLS]\nS 8 FREE\n"
-        "[CONDUITS]\nT1 A B 100 0.013\nT2 B S 10 0.013\n"
+        "[CONDUITS]\nT1 A B 100 0.013\nT2 B S 10 0.013\nT3 B X 10 0.013\n"
         "[PUMPS]\nP A S * ON 0 0\n"
-        "[XSECTIONS]\nT1 CIRCULAR 0.3\nT2 CIRCULAR 0.3\n";
+        "[XSECTIONS]\nT1 CIRCULAR 0.3\nT2 CIRCULAR 0.3\nT3 CIRCULAR 0.3\n";
     const auto error = [&](const std::unordered_map<std::string, TuboNuevo>& t) {
         try {
             modeloSwmmConTubos(fuente, QStringLiteral("m.inp"), t);
@@ -302,6 +302,8 @@ TEST(EscrituraSwmm, RechazaLoQueNoPuedeEscribir) {
               "No se puede cambiar el modelo «m.inp»: «P» no es uno de sus conductos.");
     EXPECT_EQ(error({{"T1", {9, 8, 0}}}), "No se puede cambiar el modelo «m.inp»: el conducto "
                                           "«T1» no tiene un diámetro y unas cotas válidos.");
+    EXPECT_EQ(error({{"T3", {9, 8, 0.3}}}), "No se puede cambiar el modelo «m.inp»: el conducto "
+                                            "«T3» va a un nodo que no está en el modelo.");
     EXPECT_EQ(error({{"T1", {11, 8.5, 0.3}}}),
               "No se puede cambiar el modelo «m.inp»: la solera del nodo «A» quedaría a la cota "
               "de su terreno o por encima.");
