@@ -216,6 +216,55 @@ enum class Seccion {
     Salidas
 };
 
+Seccion seccionDe(std::string_view s) {
+    return igual(s, "JUNCTIONS")   ? Seccion::Pozos
+           : igual(s, "OUTFALLS")  ? Seccion::Vertidos
+           : igual(s, "STORAGE")   ? Seccion::Depositos
+           : igual(s, "DIVIDERS")  ? Seccion::Divisores
+           : igual(s, "CONDUITS")  ? Seccion::Conductos
+           : igual(s, "XSECTIONS") ? Seccion::Secciones
+           : igual(s, "ORIFICES")  ? Seccion::Orificios
+           : igual(s, "WEIRS")     ? Seccion::Vertederos
+           : igual(s, "OUTLETS")   ? Seccion::Salidas
+                                   : Seccion::Otra;
+}
+
+// Calls f(seccion, linea, ultima, marca, cabecera) for each line of `fuente` without its "\n":
+// the section it is in (a header opens its own), whether no "\n" ends it, the UTF-8 byte-order
+// mark it starts with (the first line only) and whether it is a section's header.
+template <class F> void porLineas(std::string_view fuente, F&& f) {
+    Seccion seccion = Seccion::Otra;
+    size_t inicio = 0;
+    bool primera = true;
+    while (inicio <= fuente.size()) {
+        size_t fin = fuente.find('\n', inicio);
+        const bool ultima = fin == std::string_view::npos;
+        if (ultima)
+            fin = fuente.size();
+        std::string_view linea = fuente.substr(inicio, fin - inicio);
+        inicio = fin + 1;
+        std::string_view marca;
+        if (primera && linea.starts_with("\xEF\xBB\xBF")) {
+            marca = linea.substr(0, 3);
+            linea.remove_prefix(3);
+        }
+        primera = false;
+        const size_t k = linea.find_first_not_of(" \t\r\f\v");
+        const bool cabecera = k != std::string_view::npos && linea[k] == '[';
+        if (cabecera) {
+            const size_t cierre = linea.find(']', k);
+            seccion = seccionDe(linea.substr(k + 1, cierre - k - 1));
+        }
+        f(seccion, linea, ultima, marca, cabecera);
+    }
+}
+
+// The value of a structure leaving a node that hangs on the node's invert: an orifice's or a
+// weir's offset (crest), an outlet's.
+size_t fichaDeDesplazamiento(Seccion s) {
+    return s == Seccion::Salidas ? 3 : 4;
+}
+
 } // namespace
 
 EscrituraSwmm modeloSwmmConTubos(std::string_view fuente, const QString& nombre,
@@ -267,6 +316,15 @@ EscrituraSwmm modeloSwmmConTubos(std::string_view fuente, const QString& nombre,
                     movido[n->second] = 1;
         }
     }
+    // Names as the reader decodes them.
+    const bool utf8 = fuente.starts_with("\xEF\xBB\xBF") || esUtf8Valido(fuente);
+    const auto id = [&](std::string_view ficha) {
+        if (utf8)
+            return std::string(ficha);
+        std::string s;
+        anadirWindows1252(s, ficha, tablaWindows1252());
+        return s;
+    };
     std::vector<std::optional<double>> minimo(nodos.size());
     for (size_t k = 0; k < enlaces.size(); ++k) {
         const Enlace& e = enlaces[k];
@@ -280,6 +338,34 @@ EscrituraSwmm modeloSwmmConTubos(std::string_view fuente, const QString& nombre,
             z = z ? std::min(*z, **cota) : **cota;
         }
     }
+    // With DEPTH offsets a structure's crest or opening hangs on its node, which must not rise
+    // above it: that would take a negative offset.
+    const auto elevacionDeEstructura =
+        [&](const std::vector<Ficha>& f,
+            Seccion seccion) -> std::optional<std::pair<size_t, double>> {
+        const size_t ficha = fichaDeDesplazamiento(seccion);
+        if (!profundidad || f.size() <= ficha)
+            return std::nullopt;
+        const auto e = enlace.find(id(f[0].texto));
+        if (e == enlace.end())
+            return std::nullopt;
+        const auto n = nodo.find(enlaces[e->second].desde);
+        const std::optional<double> d = leerNumero(f[ficha].texto, '.');
+        if (n == nodo.end() || !movido[n->second] || !d)
+            return std::nullopt;
+        return std::pair{n->second, nodos[n->second].cotaSolera + *d * l};
+    };
+    porLineas(fuente,
+              [&](Seccion seccion, std::string_view linea, bool, std::string_view, bool cabecera) {
+                  if (cabecera || (seccion != Seccion::Orificios &&
+                                   seccion != Seccion::Vertederos && seccion != Seccion::Salidas))
+                      return;
+                  if (const auto c = elevacionDeEstructura(fichas(linea), seccion)) {
+                      std::optional<double>& z = minimo[c->first];
+                      if (z)
+                          z = std::min(*z, c->second);
+                  }
+              });
 
     EscrituraSwmm r;
     const auto numero = [&](double objetivo, double v0, const std::function<double(double)>& f,
@@ -323,64 +409,21 @@ EscrituraSwmm modeloSwmmConTubos(std::string_view fuente, const QString& nombre,
 
     // The bytes, line by line: only the lines of moved nodes, changed conduits and what hangs
     // on moved nodes are rebuilt.
-    const bool utf8 = fuente.starts_with("\xEF\xBB\xBF") || esUtf8Valido(fuente);
-    const auto id = [&](std::string_view ficha) {
-        if (utf8)
-            return std::string(ficha);
-        std::string s;
-        anadirWindows1252(s, ficha, tablaWindows1252());
-        return s;
-    };
     std::string salida;
     salida.reserve(fuente.size() + fuente.size() / 8);
-    Seccion seccion = Seccion::Otra;
-    size_t inicioLinea = 0;
-    bool primera = true;
-    while (inicioLinea <= fuente.size()) {
-        size_t finLinea = fuente.find('\n', inicioLinea);
-        const bool ultima = finLinea == std::string_view::npos;
-        if (ultima)
-            finLinea = fuente.size();
-        std::string_view linea = fuente.substr(inicioLinea, finLinea - inicioLinea);
-        inicioLinea = finLinea + 1;
-        std::string_view marca;
-        if (primera && linea.starts_with("\xEF\xBB\xBF")) {
-            marca = linea.substr(0, 3);
-            linea.remove_prefix(3);
-        }
-        primera = false;
+    porLineas(fuente, [&](Seccion seccion, std::string_view linea, bool ultima,
+                          std::string_view marca, bool cabecera) {
         salida += marca;
         const auto copiar = [&] {
             salida += linea;
             if (!ultima)
                 salida += '\n';
         };
-        const size_t k0 = linea.find_first_not_of(" \t\r\f\v");
-        if (k0 != std::string_view::npos && linea[k0] == '[') {
-            const size_t cierre = linea.find(']', k0);
-            const std::string_view s = linea.substr(k0 + 1, cierre - k0 - 1);
-            seccion = igual(s, "JUNCTIONS")   ? Seccion::Pozos
-                      : igual(s, "OUTFALLS")  ? Seccion::Vertidos
-                      : igual(s, "STORAGE")   ? Seccion::Depositos
-                      : igual(s, "DIVIDERS")  ? Seccion::Divisores
-                      : igual(s, "CONDUITS")  ? Seccion::Conductos
-                      : igual(s, "XSECTIONS") ? Seccion::Secciones
-                      : igual(s, "ORIFICES")  ? Seccion::Orificios
-                      : igual(s, "WEIRS")     ? Seccion::Vertederos
-                      : igual(s, "OUTLETS")   ? Seccion::Salidas
-                                              : Seccion::Otra;
-            copiar();
-            continue;
-        }
-        if (seccion == Seccion::Otra) {
-            copiar();
-            continue;
-        }
+        if (cabecera || seccion == Seccion::Otra)
+            return copiar();
         const std::vector<Ficha> f = fichas(linea);
-        if (f.empty()) {
-            copiar();
-            continue;
-        }
+        if (f.empty())
+            return copiar();
         const std::string nombreFicha = id(f[0].texto);
         std::vector<Cambio> cambios;
         switch (seccion) {
@@ -445,33 +488,25 @@ EscrituraSwmm modeloSwmmConTubos(std::string_view fuente, const QString& nombre,
         case Seccion::Vertederos:
         case Seccion::Salidas: {
             // The crest or opening over the upstream node keeps its elevation.
-            const size_t ficha = seccion == Seccion::Salidas ? 3 : 4;
-            const auto e = enlace.find(nombreFicha);
-            if (!profundidad || e == enlace.end() || f.size() <= ficha)
+            const auto c = elevacionDeEstructura(f, seccion);
+            if (!c || textoSolera[c->first].empty())
                 break;
-            const auto n = nodo.find(enlaces[e->second].desde);
-            if (n == nodo.end() || !movido[n->second] || textoSolera[n->second].empty())
-                break;
-            const std::optional<double> d = leerNumero(f[ficha].texto, '.');
-            if (!d)
-                break;
-            const double cota = nodos[n->second].cotaSolera + *d * l;
-            const double s = solera[n->second];
+            const double s = solera[c->first];
+            const double cota = c->second;
             cambios.push_back(
-                {ficha, numero(cota, (cota - s) / l, [s, l](double v) { return s + v * l; })});
+                {fichaDeDesplazamiento(seccion),
+                 numero(cota, (cota - s) / l, [s, l](double v) { return s + v * l; })});
             break;
         }
         case Seccion::Otra:
             break;
         }
-        if (cambios.empty()) {
-            copiar();
-            continue;
-        }
+        if (cambios.empty())
+            return copiar();
         salida += aplicar(std::string(linea), std::move(cambios));
         if (!ultima)
             salida += '\n';
-    }
+    });
     r.bytes = std::move(salida);
     return r;
 }

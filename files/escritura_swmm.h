@@ -9,7 +9,8 @@
 // - [CONDUITS]: InOffset and OutOffset. With LINK_OFFSETS DEPTH an offset is the reach's
 //   invert minus its node's invert, with ELEVATION the reach's invert itself;
 // - a node at an end of a changed conduit takes the lowest invert of the conduits that meet
-//   there (changed or not), so that no offset is negative; its MaxDepth (junctions, storage)
+//   there (changed or not), and with DEPTH offsets not above the crest or opening of a weir,
+//   orifice or outlet leaving it, so that no offset is negative; its MaxDepth (junctions, storage)
 //   is rewritten to keep its ground elevation (invert + MaxDepth) where the source gave one;
 // - with DEPTH offsets, whatever hangs on such a node keeps its elevation: the offsets of the
 //   unchanged conduits, and the crest or opening of a weir, orifice or outlet leaving it.

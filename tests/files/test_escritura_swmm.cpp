@@ -280,6 +280,17 @@ TEST(EscrituraSwmm, LoQueCuelgaDeUnNodoMovidoConservaSuCota) {
     EXPECT_EQ(*nodo(m, "B").cotaTerreno, 12.0);
     EXPECT_EQ(*enlace(m, "T2").cotaInicio, 9.2); // as before
     EXPECT_NE(r.bytes.find("W B S2 TRANSVERSE 1.5 1.84"), std::string::npos) << r.bytes;
+
+    // Pipes raised above the crest: the node stays at the crest, whose offset never turns
+    // negative, and the pipes hang over it.
+    const EscrituraSwmm alto = modeloSwmmConTubos(
+        fuente, QStringLiteral("m.inp"), {{"T1", {10.5, 10.0, 0.3}}, {"T2", {10.0, 9.0, 0.3}}});
+    const ModeloSwmm a = leer(alto.bytes);
+    EXPECT_EQ(nodo(a, "B").cotaSolera, 9.9);
+    EXPECT_EQ(*nodo(a, "B").cotaTerreno, 12.0);
+    EXPECT_EQ(*enlace(a, "T1").cotaFin, 10.0);
+    EXPECT_EQ(*enlace(a, "T2").cotaInicio, 10.0);
+    EXPECT_NE(alto.bytes.find("W B S2 TRANSVERSE 0   1.84"), std::string::npos) << alto.bytes;
 }
 
 TEST(EscrituraSwmm, RechazaLoQueNoPuedeEscribir) {
