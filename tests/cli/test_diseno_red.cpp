@@ -394,6 +394,39 @@ TEST(DisenoRed, TablaYCapa) {
     }
 }
 
+// From GIS layers (lengths measured horizontally): the designed layer, read back as the
+// network's source, passes every condition on every designed reach, with the design's slope.
+TEST(DisenoRed, CapasSigDisenadasCumplen) {
+    QTemporaryDir dir;
+    const QString capa = dir.filePath("disenada.gpkg");
+    const QStringList capas{"--pozos",     kEjemplos + "/pozos-ejemplo.geojson",
+                            "--hipotesis", kEjemplos + "/hipotesis.txt",
+                            "--criterio",  kEjemplos + "/criterio-red.CrVek"};
+    const Ejecucion e =
+        ejecutar(QStringList{"--red", kEjemplos + "/tramos-ejemplo.geojson", "--disenar", "--serie",
+                             "pvc-sn4", "--json", "--salida", capa} +
+                 capas);
+    const Diseno d = leerDiseno(e.salida);
+    EXPECT_EQ(e.codigo, d.resumen["sin_diseno"].toArray().isEmpty() ? 0 : 1)
+        << e.errores.toStdString();
+    ASSERT_EQ(d.orden.size(), 10u);
+    const Ejecucion c = ejecutar(QStringList{"--red", capa, "--json", "--sin-pendientes"} + capas);
+    int comprobados = 0;
+    for (const QJsonObject& o : objetos(c.salida)) {
+        const QJsonObject& r = d.tramos.at(str(o["tramo"]));
+        if (r.contains("sin_diseno"))
+            continue;
+        ++comprobados;
+        EXPECT_EQ(o["i"].toDouble(), r["i"].toDouble());
+        EXPECT_EQ(o["D"].toDouble(), r["D"].toDouble());
+        for (const QJsonValue& v : o["condiciones"].toArray())
+            EXPECT_FALSE(v["veredicto"].toString().contains("[NO]") ||
+                         v["veredicto"].toString().contains("[ERROR]"))
+                << str(o["tramo"]);
+    }
+    EXPECT_EQ(comprobados, 10 - d.resumen["sin_diseno"].toArray().size());
+}
+
 TEST(DisenoRed, Ayuda) {
     const Ejecucion e = ejecutar({"--red", kModelo, "--disenar", "--help"});
     EXPECT_EQ(e.codigo, 0);
