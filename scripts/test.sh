@@ -50,6 +50,7 @@ fuzz fuzz_leer_red
 fuzz fuzz_pendientes
 fuzz fuzz_leer_modelo_swmm
 fuzz fuzz_leer_informe_swmm
+fuzz fuzz_escritura_swmm
 
 echo "== Compilación con AddressSanitizer y UndefinedBehaviorSanitizer =="
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCOLVERO_SANITIZE=ON
