@@ -13,6 +13,7 @@
 #include "note/nota_red.h"
 #include "profile/trayecto.h"
 #include "ui/asistente.h"
+#include "ui/dialogo_diseno.h"
 #include "ui/dialogos.h"
 #include "ui/hilo_red.h"
 #include "ui/marco.h"
@@ -49,6 +50,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 
 namespace colvero::ui {
 namespace {
@@ -63,6 +65,57 @@ bool esPlantilla(const QString& ruta) {
 
 std::string recortado(const std::string& s) {
     return QByteArray::fromStdString(s).trimmed().toStdString();
+}
+
+// What the status line says of a design: cost, drops, fixed inverts taken to the centimetre and
+// the reaches without a design (a few by name, the rest counted).
+QString resumenDeDiseno(const DisenoMostrado& d, const red::ModeloRed& fuente, char sep) {
+    const auto metros = [sep](double x, int decimales) {
+        QString s = QString::number(x, 'f', decimales);
+        s.replace(QLatin1Char('.'), QLatin1Char(sep));
+        return s;
+    };
+    const diseno::Diseno& x = d.diseno;
+    QString texto = QStringLiteral("Diseño: coste %1 m³ de excavación; %2 resaltos, %3 pozos de "
+                                   "resalto (más de 0")
+                        .arg(metros(x.coste, 2))
+                        .arg(x.resaltos)
+                        .arg(x.pozosDeResalto) +
+                    QLatin1Char(sep) + QStringLiteral("50 m)");
+    for (const auto& [nodo, z] : d.limites.fijas) {
+        const long long cm = diseno::centimetros(z);
+        if (static_cast<double>(cm) / 100.0 != z)
+            texto += QStringLiteral("; la cota fija de «%1», %2 m, se toma al centímetro: %3 m")
+                         .arg(QString::fromStdString(nodo),
+                              textoDeFijas({.fijas = {{nodo, z}}}, sep)
+                                  .section(QLatin1Char('='), -1)
+                                  .trimmed(),
+                              metros(static_cast<double>(cm) / 100.0, 2));
+    }
+    std::vector<const diseno::TramoDisenado*> sin;
+    for (const diseno::TramoDisenado& t : x.tramos) {
+        if (!t.sinDiseno.empty())
+            sin.push_back(&t);
+    }
+    if (sin.empty()) {
+        texto += QStringLiteral("; todos los tramos tienen diseño.");
+        return texto;
+    }
+    texto += QStringLiteral("; %1 sin diseño:")
+                 .arg(sin.size() == 1 ? QStringLiteral("1 tramo")
+                                      : QStringLiteral("%1 tramos").arg(sin.size()));
+    constexpr std::size_t kMostrados = 4;
+    for (std::size_t k = 0; k < sin.size() && k < kMostrados; ++k) {
+        const std::size_t enlace = sin[k]->enlace;
+        const QString id = enlace < fuente.enlaces.size()
+                               ? QString::fromStdString(fuente.enlaces[enlace].id)
+                               : QString::number(enlace + 1);
+        texto += QStringLiteral("\n«%1»: %2").arg(id, QString::fromStdString(sin[k]->sinDiseno));
+    }
+    if (sin.size() > kMostrados)
+        texto +=
+            QStringLiteral("\n… y %1 más (columna «Sin diseño»).").arg(sin.size() - kMostrados);
+    return texto;
 }
 
 } // namespace
@@ -239,11 +292,17 @@ void VentanaRed::construir() {
         if (!ruta.isEmpty() && escribirNota(ruta))
             recordarCarpetaDe(ruta);
     });
+    disenar_ = boton(QStringLiteral("&Diseñar…"), "Disenar");
+    disenar_->setToolTip(QStringLiteral("Elige el tubo de la serie y las cotas de solera de cada "
+                                        "tramo para que cumpla todas las condiciones con la "
+                                        "menor excavación"));
+    connect(disenar_, &QPushButton::clicked, this, &VentanaRed::disenarConDialogo);
     vistaArriba->addStretch(1);
     vistaArriba->addWidget(exportar_);
     // Beside the progress bar, which gives way on a narrow screen.
     marcha->addWidget(perfil_);
     marcha->addWidget(nota_);
+    marcha->addWidget(disenar_);
     raiz->addLayout(vistaArriba);
 
     modelo_ = new ModeloRed(this);
@@ -394,6 +453,9 @@ void VentanaRed::ajustarBotones() {
     cancelar_->setEnabled(enMarcha);
     exportar_->setEnabled(!enMarcha && terminada_);
     nota_->setEnabled(!enMarcha && terminada_);
+    const bool grafo = !rutaTabla_.isEmpty() &&
+                       red::tipoDeFuente(QFile::encodeName(rutaTabla_)) != red::TipoFuente::Tabla;
+    disenar_->setEnabled(!enMarcha && grafo && serie_.has_value());
     perfil_->setEnabled(!enMarcha && terminada_ && hilo_ && hilo_->ejecucion() &&
                         hilo_->ejecucion()->grafo);
 }
@@ -690,6 +752,7 @@ void VentanaRed::elegirSerie(int indice) {
         serie_.reset();
         nombreSerie_.clear();
         serieElegida_ = 0;
+        ajustarBotones();
         return;
     }
     if (indice < otra) {
@@ -698,6 +761,7 @@ void VentanaRed::elegirSerie(int indice) {
         serie_ = leerSerieIncluida(s);
         nombreSerie_ = QString::fromUtf8(s.nombre);
         serieElegida_ = indice;
+        ajustarBotones();
         return;
     }
     const QString ruta =
@@ -718,6 +782,7 @@ bool VentanaRed::ponerSerie(const QString& ruta) {
     nombreSerie_ = ruta;
     serieElegida_ = series_->count() - 1;
     series_->setCurrentIndex(serieElegida_);
+    ajustarBotones();
     return true;
 }
 
@@ -726,6 +791,47 @@ bool VentanaRed::enCurso() const {
 }
 
 void VentanaRed::comprobar() {
+    empezar(std::nullopt);
+}
+
+void VentanaRed::disenarConDialogo() {
+    if (!disenar_->isEnabled())
+        return;
+    // The limits are checked against the network when it has been read already.
+    const std::shared_ptr<EjecucionRed>& e = hilo_->ejecucion();
+    std::shared_ptr<const red::RedGrafo> red;
+    if (e && terminada_ && e->peticion.ruta == rutaTabla_)
+        red = e->fuente ? e->fuente : e->grafo;
+    auto* dialogo = new DialogoDiseno(separador_, red ? &red->modelo : nullptr, this);
+    dialogo->setAttribute(Qt::WA_DeleteOnClose);
+    // `red` keeps the model the dialog checks the fixed nodes against alive.
+    connect(dialogo, &QDialog::accepted, this,
+            [this, dialogo, red] { disenar(dialogo->aceptados()); });
+    dialogo->open();
+}
+
+void VentanaRed::disenar(const diseno::Limites& limites) {
+    QString error;
+    if (!serie_)
+        error = QStringLiteral("Elija una serie de diámetros: el diseño toma de ella los tubos.");
+    else if (rutaTabla_.isEmpty() ||
+             red::tipoDeFuente(QFile::encodeName(rutaTabla_)) == red::TipoFuente::Tabla)
+        error = QStringLiteral("El diseño necesita un modelo SWMM (.inp) o una capa SIG: una "
+                               "tabla no da los pozos ni la cota del terreno.");
+    else if (const std::optional<std::string> e = diseno::errorDeLimites(red::ModeloRed{}, [&] {
+                 diseno::Limites sinFijas = limites;
+                 sinFijas.fijas.clear(); // their nodes are checked once the network is read
+                 return sinFijas;
+             }()))
+        error = QString::fromStdString(*e);
+    if (!error.isEmpty()) {
+        dialogos_.avisarError(QString::fromUtf8(kTitulo), error);
+        return;
+    }
+    empezar(limites);
+}
+
+void VentanaRed::empezar(std::optional<diseno::Limites> limites) {
     if (enCurso() || rutaTabla_.isEmpty())
         return;
     PeticionRed p;
@@ -768,6 +874,8 @@ void VentanaRed::comprobar() {
         p.serie = *serie_;
     p.origenCriterio = criterio_->text();
     p.nombreSerie = nombreSerie_;
+    p.diseno = std::move(limites);
+    const bool conDiseno = p.diseno.has_value();
 
     terminada_ = false;
     empezada_ = false;
@@ -775,13 +883,31 @@ void VentanaRed::comprobar() {
     avisosFuente_.clear();
     modelo_->vaciar();
     progreso_->setRange(0, 0); // until the first pass has counted the rows
-    estado_->setText(QStringLiteral("Leyendo la tabla…"));
+    progreso_->setFormat(conDiseno ? QStringLiteral("Diseñando: %v de %m tramos")
+                                   : QStringLiteral("%v de %m tramos"));
+    estado_->setText(conDiseno ? QStringLiteral("Diseñando la red…")
+                               : QStringLiteral("Leyendo la tabla…"));
     hilo_->empezar(
         std::move(p),
         [this](const CabeceraRed& cab) {
             modelo_->empezar(cab, hilo_->ejecucion()->peticion.opciones, hilo_->ejecucion());
+            if (hilo_->ejecucion()->diseno)
+                modelo_->ponerDiseno(hilo_->ejecucion()->diseno);
+            progreso_->setFormat(QStringLiteral("%v de %m tramos"));
             empezada_ = true;
             empezarPlano();
+            if (const std::shared_ptr<const DisenoMostrado>& d = hilo_->ejecucion()->diseno;
+                d && !panelPlano_->isHidden()) {
+                std::vector<int> tubo(d->deEnlace.size(), -1);
+                for (std::size_t k = 0; k < tubo.size(); ++k) {
+                    if (const diseno::TramoDisenado* t = d->de(k); t && t->sinDiseno.empty())
+                        tubo[k] = static_cast<int>(t->tubo);
+                }
+                std::vector<QString> nombres;
+                for (const Tubo& t : d->serie)
+                    nombres.push_back(QString::fromStdString(t.nombre));
+                plano_->colorearPorTubo(tubo, nombres);
+            }
             const std::shared_ptr<const red::RedGrafo>& g = hilo_->ejecucion()->grafo;
             descripcionFormato_ = g ? QString::fromStdString(red::describir(*g)) : describir(cab);
             avisosFuente_.clear();
@@ -804,8 +930,14 @@ void VentanaRed::comprobar() {
 }
 
 void VentanaRed::recoger() {
-    if (!empezada_)
+    if (!empezada_) {
+        const std::shared_ptr<EjecucionRed>& e = hilo_->ejecucion();
+        if (e && e->peticion.diseno && e->porDisenar > 0) {
+            progreso_->setRange(0, static_cast<int>(std::min<std::size_t>(e->porDisenar, INT_MAX)));
+            progreso_->setValue(static_cast<int>(std::min<std::size_t>(e->disenados, INT_MAX)));
+        }
         return;
+    }
     std::vector<FilaRedComprobada> filas = hilo_->recoger();
     if (filas.empty())
         return;
@@ -824,6 +956,25 @@ void VentanaRed::recoger() {
 
 void VentanaRed::alTerminar(bool cancelada, const QString& error) {
     recogida_->stop();
+    const std::shared_ptr<EjecucionRed>& e = hilo_->ejecucion();
+    if (e && e->peticion.diseno && (cancelada || !error.isEmpty())) {
+        // Half a design is no design: nothing of it stays shown.
+        terminada_ = false;
+        empezada_ = false;
+        modelo_->vaciar();
+        panelPlano_->hide();
+        progreso_->setRange(0, 1);
+        progreso_->setValue(0);
+        progreso_->setFormat(QStringLiteral("%v de %m tramos"));
+        ajustarBotones();
+        if (cancelada) {
+            estado_->setText(QStringLiteral("Diseño cancelado: no se muestra ningún diseño."));
+        } else {
+            estado_->setText(QStringLiteral("No se ha podido diseñar la red: ") + error);
+            dialogos_.avisarError(QString::fromUtf8(kTitulo), error);
+        }
+        return;
+    }
     recoger();
     terminada_ = !cancelada && error.isEmpty();
     if (!error.isEmpty()) {
@@ -862,6 +1013,8 @@ void VentanaRed::actualizarEstado() {
     texto += QStringLiteral("\nCriterio: ") + e->peticion.origenCriterio;
     if (!e->peticion.nombreSerie.isEmpty())
         texto += QStringLiteral("\nSerie: ") + e->peticion.nombreSerie;
+    if (e->diseno)
+        texto += QStringLiteral("\n") + resumenDeDiseno(*e->diseno, e->fuente->modelo, separador_);
     if (!sinPlano_.isEmpty())
         texto += QStringLiteral("\n") + sinPlano_;
     estado_->setText(texto);

@@ -5,6 +5,7 @@
 // them, and a reach loaded into the main window.
 #include "check/calculo.h"
 #include "check/serie_diametros.h"
+#include "design/diseno_red.h"
 #include "network/acumulacion.h"
 
 #include <QString>
@@ -61,6 +62,11 @@ public:
 
     // Starts the check of the chosen table; the rows arrive while the window goes on.
     void comprobar();
+    // Designs the pipes of the chosen model or layers with the chosen series and `limites`,
+    // then checks the designed network as «Comprobar» does and shows it with its design.
+    void disenar(const diseno::Limites& limites);
+    // «Diseñar…»: the dialog of the limits, which starts the design when accepted.
+    void disenarConDialogo();
     void cancelar();
     bool enCurso() const;
     // Writes the result table of a completed check; false, after a message, on failure.
@@ -86,6 +92,7 @@ protected:
 
 private:
     void construir();
+    void empezar(std::optional<diseno::Limites> limites);
     void elegirTabla();
     void elegirCriterio();
     void elegirSerie(int indice);
@@ -129,6 +136,8 @@ private:
     QPushButton* exportar_ = nullptr;
     QPushButton* perfil_ = nullptr;
     QPushButton* nota_ = nullptr;
+    QPushButton* disenar_ = nullptr;
+    QPushButton* guardarDiseno_ = nullptr;
     QTableView* vista_ = nullptr;
     QWidget* panelPlano_ = nullptr;
     PlanoRed* plano_ = nullptr;
