@@ -3,6 +3,7 @@
 #include "design/aplicar.h"
 #include "files/archivos.h"
 #include "files/informe_swmm.h"
+#include "files/lectura.h"
 
 #include <QFile>
 #include <QMetaObject>
@@ -27,6 +28,8 @@ bool disenarFuente(EjecucionRed& e) {
     if (const std::optional<std::string> error = diseno::errorDeLimites(g.modelo, *p.diseno))
         throw ErrorArchivo(*error);
     const QByteArray rutaNativa = QFile::encodeName(p.ruta);
+    if (g.tipo == red::TipoFuente::ModeloSwmm)
+        e.bytesFuente = leerArchivoEntero(rutaNativa, nombreVisible(rutaNativa), qint64{1} << 30);
     red::PreparadorRed preparador(g.cabecera, rutaNativa, p.base, &p.serie, p.opciones);
     if (const std::optional<QString> falta = preparador.columnaQueFalta(p.ruta))
         throw ErrorArchivo(falta->toStdString());

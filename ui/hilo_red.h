@@ -56,6 +56,8 @@ struct EjecucionRed {
     std::shared_ptr<const red::RedGrafo> fuente;
     std::shared_ptr<const DisenoMostrado> diseno;
     std::atomic<std::size_t> disenados{0}, porDisenar{0};
+    // The bytes of a SWMM model as the design read it: the model «Guardar diseño…» rewrites.
+    QByteArray bytesFuente;
 };
 
 // The conduits of `g` as the design library takes them: the inputs `preparador` gives each

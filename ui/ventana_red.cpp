@@ -3,6 +3,7 @@
 #include "check/numero.h"
 #include "files/archivos.h"
 #include "files/escritura.h"
+#include "files/escritura_swmm.h"
 #include "files/hipotesis.h"
 #include "files/lectura.h"
 #include "files/red.h"
@@ -51,6 +52,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <unordered_map>
 
 namespace colvero::ui {
 namespace {
@@ -297,7 +299,11 @@ void VentanaRed::construir() {
                                         "tramo para que cumpla todas las condiciones con la "
                                         "menor excavación"));
     connect(disenar_, &QPushButton::clicked, this, &VentanaRed::disenarConDialogo);
+    guardarDiseno_ = boton(QStringLiteral("G&uardar diseño…"), "GuardarDiseno");
+    guardarDiseno_->setToolTip(QStringLiteral("El modelo con los tubos y las cotas del diseño"));
+    connect(guardarDiseno_, &QPushButton::clicked, this, &VentanaRed::guardarDisenoConDialogo);
     vistaArriba->addStretch(1);
+    vistaArriba->addWidget(guardarDiseno_);
     vistaArriba->addWidget(exportar_);
     // Beside the progress bar, which gives way on a narrow screen.
     marcha->addWidget(perfil_);
@@ -456,6 +462,8 @@ void VentanaRed::ajustarBotones() {
     const bool grafo = !rutaTabla_.isEmpty() &&
                        red::tipoDeFuente(QFile::encodeName(rutaTabla_)) != red::TipoFuente::Tabla;
     disenar_->setEnabled(!enMarcha && grafo && serie_.has_value());
+    guardarDiseno_->setEnabled(!enMarcha && terminada_ && hilo_ && hilo_->ejecucion() &&
+                               hilo_->ejecucion()->diseno);
     perfil_->setEnabled(!enMarcha && terminada_ && hilo_ && hilo_->ejecucion() &&
                         hilo_->ejecucion()->grafo);
 }
@@ -1077,6 +1085,72 @@ bool VentanaRed::exportar(const QString& ruta) {
         return false;
     }
     guardarHipotesisJunto(ruta);
+    return true;
+}
+
+QString VentanaRed::entradaLeida(const QString& ruta) const {
+    for (const QString& entrada :
+         {rutaTabla_, rutaCriterio_, nombreSerie_, rutaInforme_, rutaPozos_, rutaHipotesis_}) {
+        if (mismoArchivo(QFile::encodeName(ruta), QFile::encodeName(entrada)))
+            return entrada;
+    }
+    return {};
+}
+
+void VentanaRed::guardarDisenoConDialogo() {
+    const QString ruta =
+        dialogos_.guardar(QStringLiteral("Guardar diseño"), carpetaDeDialogos(),
+                          QStringLiteral("Modelos SWMM (*.inp)"), Guardado::Preguntando);
+    if (!ruta.isEmpty() && guardarDiseno(ruta))
+        recordarCarpetaDe(ruta);
+}
+
+bool VentanaRed::guardarDiseno(const QString& ruta) {
+    const std::shared_ptr<EjecucionRed>& e = hilo_->ejecucion();
+    const auto fallar = [&](const QString& mensaje) {
+        dialogos_.avisarError(QString::fromUtf8(kTitulo), mensaje);
+        return false;
+    };
+    if (!terminada_ || enCurso() || !e || !e->diseno || !e->fuente)
+        return fallar(QStringLiteral("No hay diseño que guardar: pulse «Diseñar…» y espere a "
+                                     "que termine."));
+    if (e->fuente->tipo != red::TipoFuente::ModeloSwmm)
+        return fallar(QStringLiteral("El diseño se guarda como modelo SWMM cuando la red es un "
+                                     "modelo SWMM (.inp); el de una capa SIG no se guarda desde "
+                                     "esta ventana."));
+    if (!ruta.endsWith(QLatin1String(".inp"), Qt::CaseInsensitive))
+        return fallar(QStringLiteral("El diseño se guarda como modelo SWMM: escriba el nombre con "
+                                     "la extensión .inp."));
+    if (const QString entrada = entradaLeida(ruta); !entrada.isEmpty())
+        return fallar(QStringLiteral("No se ha guardado el diseño: «%1» es el mismo archivo que "
+                                     "«%2», que el diseño ha leído. Elija otro nombre.")
+                          .arg(ruta, entrada));
+    const DisenoMostrado& d = *e->diseno;
+    std::unordered_map<std::string, TuboNuevo> tubos;
+    for (const diseno::TramoDisenado& t : d.diseno.tramos) {
+        if (t.sinDiseno.empty() && t.enlace < e->fuente->modelo.enlaces.size() &&
+            t.tubo < d.serie.size())
+            tubos[e->fuente->modelo.enlaces[t.enlace].id] = {
+                static_cast<double>(t.cotaInicio) / 100.0, static_cast<double>(t.cotaFin) / 100.0,
+                d.serie[t.tubo].diametro};
+    }
+    try {
+        const EscrituraSwmm escrito = escribirModeloSwmmConTubos(
+            QFile::encodeName(ruta), ruta,
+            std::string_view(e->bytesFuente.constData(),
+                             static_cast<std::size_t>(e->bytesFuente.size())),
+            e->peticion.ruta, tubos);
+        if (escrito.inexactos > 0)
+            estado_->setText(estado_->text() +
+                             QStringLiteral("\nDiseño guardado en «%1»: %2 números del modelo, "
+                                            "en pies, se leen como el valor más cercano que el "
+                                            "formato permite.")
+                                 .arg(ruta)
+                                 .arg(escrito.inexactos));
+    } catch (const ErrorArchivo& error) {
+        return fallar(QStringLiteral("No se ha guardado el diseño. ") +
+                      QString::fromUtf8(error.what()));
+    }
     return true;
 }
 

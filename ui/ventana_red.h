@@ -74,6 +74,11 @@ public:
     // Loads row `fila` of the model into the main window.
     void cargarFila(int fila);
 
+    // Writes the designed network shown as a SWMM model (.inp), from a model source: the source
+    // with the designed pipes and inverts. Never over a file the run read; false, after a
+    // message, on failure.
+    bool guardarDiseno(const QString& ruta);
+
     // Writes the plan as PNG, SVG or PDF; false, after a message, on failure.
     bool guardarPlano(const QString& ruta);
     // Opens the longitudinal profile from the reach of row `fila` down to its outfall; the
@@ -103,6 +108,9 @@ private:
     // Shows the choices that the kind of source takes.
     void mostrarOpcionesDeFuente();
     void exportarConDialogo();
+    void guardarDisenoConDialogo();
+    // The input of the run that `ruta` names, or an empty text.
+    QString entradaLeida(const QString& ruta) const;
     // Beside exported results whose flows came from a hypothesis, «NOMBRE.hipotesis.txt».
     void guardarHipotesisJunto(const QString& resultados);
     void recoger(); // the rows the worker has checked since the last time

@@ -11,6 +11,7 @@
 #include "ui/hilo_red.h"
 #include "ui/modelo_red.h"
 #include "ui/plano_red.h"
+#include "ui/ventana_perfil.h"
 #include "ui/ventana_red.h"
 
 #include <QCheckBox>
@@ -411,6 +412,127 @@ private Q_SLOTS:
         QVERIFY(!red.plano().porTubo());
         QVERIFY(red.plano().leyenda().empty());
         QVERIFY(!texto(red, QStringLiteral("Estado")).contains(QStringLiteral("Diseño:")));
+    }
+
+    // «Guardar diseño…» writes the source model with the designed pipes: read back, every
+    // designed reach has its pipe and inverts, the rest what the source gave; checked again, it
+    // passes as the design did.
+    void guardarDisenoLeidoDeVuelta() {
+        VentanaRed& red = redDeEjemplo();
+        auto* guardar = red.findChild<QPushButton*>(QStringLiteral("GuardarDiseno"));
+        QVERIFY(guardar);
+        QVERIFY(!guardar->isEnabled());
+        red.disenar(diseno::Limites{});
+        QVERIFY(esperar(red));
+        QVERIFY(guardar->isEnabled());
+        const QString salida = ruta(QStringLiteral("disenada.inp"));
+        dialogos().respuesta = salida;
+        QTest::mouseClick(guardar, Qt::LeftButton);
+        QVERIFY2(dialogos().errores.isEmpty(), qPrintable(dialogos().errores.join('\n')));
+        QCOMPARE(dialogos().llamadas.size(), 1);
+        QVERIFY(dialogos().llamadas.front().modo == Guardado::Preguntando);
+
+        const red::RedGrafo fuente =
+            red::leerRedGrafo(QFile::encodeName(ejemplo("red-ejemplo.inp")), {});
+        const red::RedGrafo leida = red::leerRedGrafo(QFile::encodeName(salida), {});
+        const DisenoMostrado d = *red.modelo().diseno(); // a copy: checking again drops it
+        QCOMPARE(leida.modelo.enlaces.size(), fuente.modelo.enlaces.size());
+        for (const diseno::TramoDisenado& t : d.diseno.tramos) {
+            const red::Enlace& e = leida.modelo.enlaces[t.enlace];
+            const red::Enlace& antes = fuente.modelo.enlaces[t.enlace];
+            if (!t.sinDiseno.empty()) {
+                QCOMPARE(e.D, antes.D);
+                QCOMPARE(e.cotaInicio, antes.cotaInicio);
+                QCOMPARE(e.cotaFin, antes.cotaFin);
+                continue;
+            }
+            QCOMPARE(e.D, d.serie[t.tubo].diametro);
+            QCOMPARE(*e.cotaInicio, static_cast<double>(t.cotaInicio) / 100.0);
+            QCOMPARE(*e.cotaFin, static_cast<double>(t.cotaFin) / 100.0);
+            QCOMPARE(leida.topologia.pendiente[t.enlace], t.i);
+        }
+        // Grounds stay where the source put them.
+        for (std::size_t k = 0; k < fuente.modelo.nodos.size(); ++k)
+            QCOMPARE(leida.modelo.nodos[k].cotaTerreno, fuente.modelo.nodos[k].cotaTerreno);
+
+        // The saved model checked in the window: every designed reach passes.
+        red.ponerTabla(salida);
+        red.comprobar();
+        QVERIFY(esperar(red));
+        for (const diseno::TramoDisenado& t : d.diseno.tramos) {
+            if (t.sinDiseno.empty())
+                QCOMPARE(red.modelo().fila(static_cast<int>(t.enlace)).codigo, std::uint8_t(0));
+        }
+    }
+
+    // «Perfil…» on a designed network draws the design: its pipes, inverts and verdicts.
+    void perfilDelDiseno() {
+        VentanaRed& red = redDeEjemplo();
+        red.disenar(diseno::Limites{});
+        QVERIFY(esperar(red));
+        const DisenoMostrado& d = *red.modelo().diseno();
+        std::unique_ptr<QWidget> ventana(red.abrirPerfil(0)); // from T1 down to V1
+        auto* perfil = dynamic_cast<VentanaPerfil*>(ventana.get());
+        QVERIFY(perfil);
+        const red::RedGrafo fuente =
+            red::leerRedGrafo(QFile::encodeName(ejemplo("red-ejemplo.inp")), {});
+        int disenados = 0;
+        for (const perfil::TramoPerfil& tp : perfil->perfil().tramos) {
+            std::size_t enlace = 0;
+            while (fuente.modelo.enlaces[enlace].id != tp.tramo)
+                ++enlace;
+            const diseno::TramoDisenado* t = d.de(enlace);
+            QVERIFY(t);
+            if (!t->sinDiseno.empty()) {
+                QCOMPARE(tp.cotaInicio, fuente.modelo.enlaces[enlace].cotaInicio);
+                continue;
+            }
+            ++disenados;
+            QCOMPARE(tp.D, d.serie[t->tubo].diametro);
+            QCOMPARE(*tp.cotaInicio, static_cast<double>(t->cotaInicio) / 100.0);
+            QCOMPARE(*tp.cotaFin, static_cast<double>(t->cotaFin) / 100.0);
+            QCOMPARE(tp.pendiente, t->i);
+            QVERIFY(tp.clase == perfil::ClasePerfil::Cumple);
+        }
+        QCOMPARE(disenados, 4); // T1 to T4; T5 ends at an outfall without ground
+    }
+
+    // What «Guardar diseño» refuses, with the file it names left as it was.
+    void guardarDisenoRechaza_data() {
+        QTest::addColumn<QString>("nombre");
+        QTest::addColumn<QString>("inicio");
+        QTest::newRow("el modelo leído") << "red-ejemplo.inp"
+                                         << "No se ha guardado el diseño: «";
+        QTest::newRow("otra extensión") << "diseno.csv"
+                                        << "El diseño se guarda como modelo SWMM: escriba";
+    }
+    void guardarDisenoRechaza() {
+        QFETCH(QString, nombre);
+        QFETCH(QString, inicio);
+        VentanaRed& red = redDeEjemplo();
+        QVERIFY(!red.guardarDiseno(ruta(QStringLiteral("x.inp"))));
+        QCOMPARE(dialogos().errores.size(), 1);
+        QVERIFY(dialogos().errores.front().startsWith(QStringLiteral("No hay diseño que guardar")));
+        red.disenar(diseno::Limites{});
+        QVERIFY(esperar(red));
+        const QString destino = ruta(nombre);
+        QFile previo(destino);
+        const bool existia = previo.exists();
+        QByteArray antes;
+        if (existia) {
+            QVERIFY(previo.open(QIODevice::ReadOnly));
+            antes = previo.readAll();
+            previo.close();
+        }
+        QVERIFY(!red.guardarDiseno(destino));
+        QCOMPARE(dialogos().errores.size(), 2);
+        QVERIFY2(dialogos().errores.back().startsWith(inicio),
+                 qPrintable(dialogos().errores.back()));
+        QCOMPARE(QFile::exists(destino), existia);
+        if (existia) {
+            QVERIFY(previo.open(QIODevice::ReadOnly));
+            QCOMPARE(previo.readAll(), antes);
+        }
     }
 
     // A fixed invert that is not a whole centimetre is taken to the nearest one, and the
