@@ -124,12 +124,12 @@ private:
     }
 
     // The example network with its hypothesis, criterion and the PVC series, ready to design.
-    VentanaRed& redDeEjemplo() {
+    VentanaRed& redDeEjemplo(const char* modelo = "red-ejemplo.inp",
+                             const char* tubos = "pvc-sn4.txt") {
         VentanaRed& red = abrirRed('.');
-        red.ponerTabla(copia("red-ejemplo.inp"));
+        red.ponerTabla(copia(modelo));
         if (!red.ponerHipotesis(copia("hipotesis.txt")) ||
-            !red.ponerCriterio(copia("criterio-red.CrVek")) ||
-            !red.ponerSerie(serie("pvc-sn4.txt")))
+            !red.ponerCriterio(copia("criterio-red.CrVek")) || !red.ponerSerie(serie(tubos)))
             throw std::runtime_error("no se preparan las entradas del ejemplo");
         return red;
     }
@@ -297,23 +297,35 @@ private Q_SLOTS:
     // The example designed in the window: every designed reach passes, the table's design
     // columns and inputs are the library's design for the same inputs, the plan is coloured by
     // pipe with the pipes used in its legend, and a check without design hides the columns.
+    void disenoDelEjemplo_data() {
+        QTest::addColumn<QString>("modelo");
+        QTest::addColumn<QString>("tubos");
+        QTest::newRow("red de ejemplo, PVC") << "red-ejemplo.inp"
+                                             << "pvc-sn4.txt";
+        QTest::newRow("red para el diseño, PVC") << "diseno-ejemplo.inp"
+                                                 << "pvc-sn4.txt";
+        QTest::newRow("red para el diseño, hormigón") << "diseno-ejemplo.inp"
+                                                      << "hormigon-dn.txt";
+    }
     void disenoDelEjemplo() {
-        VentanaRed& red = redDeEjemplo();
+        QFETCH(QString, modelo);
+        QFETCH(QString, tubos);
+        VentanaRed& red = redDeEjemplo(qPrintable(modelo), qPrintable(tubos));
         diseno::Limites l;
         l.recubrimiento = 1.0;
         l.profundidadMaxima = 4.0;
         red.disenar(l);
         QVERIFY(esperar(red));
         QVERIFY2(dialogos().errores.isEmpty(), qPrintable(dialogos().errores.join('\n')));
-        const std::vector<Tubo> tubos = leerSerie(serie("pvc-sn4.txt"));
+        const std::vector<Tubo> serieLeida = leerSerie(serie(qPrintable(tubos)));
         const diseno::Diseno d =
-            disenoDeLaBiblioteca(copia("red-ejemplo.inp"), copia("hipotesis.txt"),
-                                 copia("criterio-red.CrVek"), tubos, l);
+            disenoDeLaBiblioteca(copia(qPrintable(modelo)), copia("hipotesis.txt"),
+                                 copia("criterio-red.CrVek"), serieLeida, l);
         const red::RedGrafo fuente =
-            red::leerRedGrafo(QFile::encodeName(ejemplo("red-ejemplo.inp")), {});
+            red::leerRedGrafo(QFile::encodeName(ejemplo(qPrintable(modelo))), {});
         const ModeloRed& m = red.modelo();
         QVERIFY(m.diseno());
-        QCOMPARE(m.filas(), 11); // ten conduits and the weir
+        QCOMPARE(m.filas(), static_cast<int>(fuente.modelo.enlaces.size()));
         QCOMPARE(m.diseno()->diseno.tramos.size(), d.tramos.size());
         const auto dato = [&](int fila, ColumnaDiseno c, int rol) {
             return m.data(m.index(fila, m.columnaDiseno(c)), rol);
@@ -346,7 +358,7 @@ private Q_SLOTS:
                              f.clases[static_cast<std::size_t>(c)] == 3,
                          qPrintable(quien));
             QCOMPARE(dato(fila, ColumnaDiseno::Tubo, Qt::DisplayRole).toString(),
-                     QString::fromStdString(tubos[t.tubo].nombre));
+                     QString::fromStdString(serieLeida[t.tubo].nombre));
             QCOMPARE(dato(fila, ColumnaDiseno::CotaInicio, ModeloRed::kRolOrden).toDouble(),
                      static_cast<double>(t.cotaInicio) / 100.0);
             QCOMPARE(dato(fila, ColumnaDiseno::CotaFin, ModeloRed::kRolOrden).toDouble(),
@@ -365,15 +377,40 @@ private Q_SLOTS:
                          .arg(t.cotaInicio % 100, 2, 10, QLatin1Char('0')));
             // The reach's own columns are the designed network's: the pipe and the slope the
             // design passed.
-            QCOMPARE(celda(ColumnaRed::D), tubos[t.tubo].diametro);
+            QCOMPARE(celda(ColumnaRed::D), serieLeida[t.tubo].diametro);
             QCOMPARE(celda(ColumnaRed::i), t.i);
         }
         QVERIFY(disenados > 0);
-        // The weir is no reach to design: no design cells.
-        QVERIFY(dato(10, ColumnaDiseno::Tubo, Qt::DisplayRole).toString().isEmpty());
-        QVERIFY(dato(10, ColumnaDiseno::SinDiseno, Qt::DisplayRole).toString().isEmpty());
+        // A link that is no reach to design (a weir) has no design cells.
+        for (int k = 0; k < m.filas(); ++k) {
+            if (m.diseno()->de(static_cast<std::size_t>(k)))
+                continue;
+            QVERIFY(!fuente.tramos[static_cast<std::size_t>(k)].omitido.empty());
+            QVERIFY(dato(k, ColumnaDiseno::Tubo, Qt::DisplayRole).toString().isEmpty());
+            QVERIFY(dato(k, ColumnaDiseno::SinDiseno, Qt::DisplayRole).toString().isEmpty());
+        }
         QCOMPARE(m.headerData(m.columnaDiseno(ColumnaDiseno::Coste), Qt::Horizontal).toString(),
                  QStringLiteral("Coste (m³)"));
+
+        // Sorted by cost: designed reaches by their cost, then those without a design, then the
+        // links that are not reaches to design.
+        auto* vista = red.findChild<QTableView*>(QStringLiteral("Tabla"));
+        vista->sortByColumn(m.columnaDiseno(ColumnaDiseno::Coste), Qt::AscendingOrder);
+        const QAbstractItemModel* ordenada = vista->model();
+        std::vector<int> clases;
+        double anterior = -1;
+        for (int k = 0; k < ordenada->rowCount(); ++k) {
+            const QVariant v = ordenada->data(
+                ordenada->index(k, m.columnaDiseno(ColumnaDiseno::Coste)), ModeloRed::kRolOrden);
+            if (v.isValid() && v.typeId() == QMetaType::Double) {
+                QVERIFY(v.toDouble() >= anterior);
+                anterior = v.toDouble();
+                clases.push_back(0);
+            } else {
+                clases.push_back(1);
+            }
+        }
+        QVERIFY(std::is_sorted(clases.begin(), clases.end()));
 
         const QString estado = texto(red, QStringLiteral("Estado"));
         QVERIFY2(estado.contains(QStringLiteral("Diseño: coste %1 m³ de excavación; %2 resaltos, "
@@ -389,7 +426,7 @@ private Q_SLOTS:
         for (const PlanoRed::EntradaLeyenda& e : plano.leyenda())
             leyenda << e.tubo;
         for (const std::size_t t : usados)
-            esperada << QString::fromStdString(tubos[t].nombre);
+            esperada << QString::fromStdString(serieLeida[t].nombre);
         QCOMPARE(leyenda, esperada);
         // Two pipes used, two colours; a designed reach is drawn in its pipe's colour.
         for (std::size_t a = 0; a < plano.leyenda().size(); ++a)
@@ -566,8 +603,15 @@ private Q_SLOTS:
         QCOMPARE(t4->cotaInicio, 10950LL);
     }
 
-    // A design cancelled while it runs leaves nothing of it: no rows, no design, no plan.
+    // A design cancelled while it runs, by «Cancelar» or by closing the window, leaves nothing
+    // of it: no rows, no design, no plan.
+    void cancelarNoDejaMedioDiseno_data() {
+        QTest::addColumn<bool>("cerrar");
+        QTest::newRow("Cancelar") << false;
+        QTest::newRow("cerrar la ventana") << true;
+    }
     void cancelarNoDejaMedioDiseno() {
+        QFETCH(bool, cerrar);
         VentanaRed& red = abrirRed('.');
         const QString modelo = ruta(QStringLiteral("cadena.inp"));
         {
@@ -583,7 +627,11 @@ private Q_SLOTS:
         QCOMPARE(red.modelo().filas(), 3000);
         red.disenar(diseno::Limites{});
         QVERIFY(red.enCurso());
-        red.cancelar();
+        if (cerrar)
+            red.close();
+        else
+            QTest::mouseClick(red.findChild<QPushButton*>(QStringLiteral("Cancelar")),
+                              Qt::LeftButton);
         QVERIFY(esperar(red));
         QCOMPARE(red.modelo().filas(), 0);
         QVERIFY(!red.modelo().diseno());
