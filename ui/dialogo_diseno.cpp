@@ -210,11 +210,14 @@ std::optional<diseno::Limites> DialogoDiseno::limites(QString& error) const {
         }
         l.fijas.emplace_back(nodo.toStdString(), *z);
     }
-    if (modelo_) {
-        if (const std::optional<std::string> e = diseno::errorDeLimites(*modelo_, l)) {
-            error = QString::fromStdString(*e);
-            return std::nullopt;
-        }
+    // Without the network, the nodes of the fixed inverts wait for the design to read it.
+    diseno::Limites sinFijas = l;
+    sinFijas.fijas.clear();
+    if (const std::optional<std::string> e =
+            modelo_ ? diseno::errorDeLimites(*modelo_, l)
+                    : diseno::errorDeLimites(red::ModeloRed{}, sinFijas)) {
+        error = QString::fromStdString(*e);
+        return std::nullopt;
     }
     return l;
 }

@@ -16,6 +16,7 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -205,8 +206,25 @@ private Q_SLOTS:
     }
 
     // Limits the library refuses (a negative cover, a fixed invert at a node the network
-    // lacks) are refused in the dialog with the library's own words.
+    // lacks) are refused in the dialog with the library's own words; before the network is
+    // read, all but the fixed nodes.
     void dialogoRechazaLoQueLaBibliotecaRechaza() {
+        {
+            DialogoDiseno sinRed('.', nullptr);
+            escribir(sinRed, "ProfundidadMaxima", QStringLiteral("0"));
+            hijo<QPlainTextEdit>(sinRed, QStringLiteral("CotasFijas"))
+                ->setPlainText(QStringLiteral("PX=100"));
+            sinRed.accept();
+            QCOMPARE(sinRed.result(), int(QDialog::Rejected));
+            diseno::Limites l;
+            l.profundidadMaxima = 0;
+            const std::optional<std::string> esperado = diseno::errorDeLimites(red::ModeloRed{}, l);
+            QVERIFY(esperado);
+            QCOMPARE(texto(sinRed, QStringLiteral("FalloDiseno")), deUtf8(*esperado));
+            escribir(sinRed, "ProfundidadMaxima", QStringLiteral("5"));
+            sinRed.accept();
+            QCOMPARE(sinRed.result(), int(QDialog::Accepted));
+        }
         red::OpcionesFuente o;
         const red::RedGrafo g = red::leerRedGrafo(QFile::encodeName(ejemplo("red-ejemplo.inp")), o);
         DialogoDiseno d(',', &g.modelo);
@@ -492,6 +510,12 @@ private Q_SLOTS:
         for (std::size_t k = 0; k < fuente.modelo.nodos.size(); ++k)
             QCOMPARE(leida.modelo.nodos[k].cotaTerreno, fuente.modelo.nodos[k].cotaTerreno);
 
+        // The note and the exported results are those of the designed network.
+        QVERIFY(red.escribirNota(ruta(QStringLiteral("nota.pdf"))));
+        QVERIFY(QFileInfo(ruta(QStringLiteral("nota.pdf"))).size() > 0);
+        QVERIFY(red.exportar(ruta(QStringLiteral("resultados.csv"))));
+        QVERIFY(dialogos().errores.isEmpty());
+
         // The saved model checked in the window: every designed reach passes.
         red.ponerTabla(salida);
         red.comprobar();
@@ -500,6 +524,38 @@ private Q_SLOTS:
             if (t.sinDiseno.empty())
                 QCOMPARE(red.modelo().fila(static_cast<int>(t.enlace)).codigo, std::uint8_t(0));
         }
+    }
+
+    // GIS layers with their manholes' ground: designed with the length measured horizontally,
+    // every designed reach passes; the design is not saved as a model from layers.
+    void disenoDeCapas() {
+        VentanaRed& red = abrirRed('.');
+        red.ponerTabla(copia("tramos-ejemplo.geojson"));
+        red.ponerPozos(copia("pozos-ejemplo.geojson"));
+        QVERIFY(red.ponerHipotesis(copia("hipotesis.txt")));
+        QVERIFY(red.ponerCriterio(copia("criterio-red.CrVek")));
+        QVERIFY(red.ponerSerie(serie("pvc-sn4.txt")));
+        red.disenar(diseno::Limites{});
+        QVERIFY(esperar(red));
+        QVERIFY2(dialogos().errores.isEmpty(), qPrintable(dialogos().errores.join('\n')));
+        const ModeloRed& m = red.modelo();
+        QVERIFY(m.diseno());
+        int disenados = 0;
+        for (const diseno::TramoDisenado& t : m.diseno()->diseno.tramos) {
+            const FilaRedComprobada& f = m.fila(static_cast<int>(t.enlace));
+            if (!t.sinDiseno.empty())
+                continue;
+            ++disenados;
+            QVERIFY2(f.codigo == 0, qPrintable(deUtf8(f.celdas[0]) + ": " + deUtf8(f.estado)));
+            QCOMPARE(f.numeros[static_cast<std::size_t>(m.cabecera().columna(ColumnaRed::i))], t.i);
+        }
+        QVERIFY(disenados > 0);
+        QVERIFY(!red.guardarDiseno(ruta(QStringLiteral("capas.inp"))));
+        QVERIFY2(dialogos().errores.back().startsWith(
+                     QStringLiteral("El diseño se guarda como modelo SWMM cuando la red es un "
+                                    "modelo SWMM (.inp)")),
+                 qPrintable(dialogos().errores.back()));
+        QVERIFY(!QFile::exists(ruta(QStringLiteral("capas.inp"))));
     }
 
     // «Perfil…» on a designed network draws the design: its pipes, inverts and verdicts.
