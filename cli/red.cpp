@@ -5,6 +5,7 @@
 #endif
 
 #include "cli/argumentos.h"
+#include "cli/diseno_red.h"
 
 #include "cli/escritura.h"
 #include "cli/opciones.h"
@@ -125,6 +126,9 @@ Opciones:
                       Con --nota-red y un modelo o capas: la nota dibuja el perfil de cada
                       camino desde un extremo de aguas arriba hasta su vertido que tiene
                       algún tramo que no cumple (fallos, si no se da) o de todos (todos).
+  --disenar           Con un modelo o capas y --serie: en lugar de comprobar la red, la
+                      diseña (tubo y soleras de cada tramo con la menor excavación); véase
+                      colvero-check --red --disenar --help.
   -h, --help          Muestra esta ayuda.
 
 Códigos de salida: 0 todos los tramos cumplen; 1 alguno no cumple; 2 algún tramo no se ha
@@ -314,6 +318,8 @@ bool pideElPerfil(std::span<const char* const> argumentos) {
 }
 
 int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice& errores) {
+    if (pideElDiseno(argv))
+        return ejecutarDiseno(argv, salida, errores);
     QStringList argumentos;
     for (const char* a : argv)
         argumentos << QString::fromUtf8(a);
