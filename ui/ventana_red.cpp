@@ -294,12 +294,12 @@ void VentanaRed::construir() {
         if (!ruta.isEmpty() && escribirNota(ruta))
             recordarCarpetaDe(ruta);
     });
-    disenar_ = boton(QStringLiteral("&Diseñar…"), "Disenar");
+    disenar_ = boton(QStringLiteral("Diseñar…"), "Disenar");
     disenar_->setToolTip(QStringLiteral("Elige el tubo de la serie y las cotas de solera de cada "
                                         "tramo para que cumpla todas las condiciones con la "
                                         "menor excavación"));
     connect(disenar_, &QPushButton::clicked, this, &VentanaRed::disenarConDialogo);
-    guardarDiseno_ = boton(QStringLiteral("G&uardar diseño…"), "GuardarDiseno");
+    guardarDiseno_ = boton(QStringLiteral("Guardar diseño…"), "GuardarDiseno");
     guardarDiseno_->setToolTip(QStringLiteral("El modelo con los tubos y las cotas del diseño"));
     connect(guardarDiseno_, &QPushButton::clicked, this, &VentanaRed::guardarDisenoConDialogo);
     vistaArriba->addStretch(1);

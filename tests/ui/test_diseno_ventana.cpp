@@ -19,6 +19,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
 
@@ -458,6 +459,15 @@ private Q_SLOTS:
             QCOMPARE(plano.pluma(t.enlace).color(), plano.leyenda()[k].color);
         }
 
+        // A saved plan carries the legend.
+        const QString svg = ruta(QStringLiteral("plano.svg"));
+        QVERIFY(red.guardarPlano(svg));
+        QFile dibujo(svg);
+        QVERIFY(dibujo.open(QIODevice::ReadOnly));
+        const QByteArray bytes = dibujo.readAll();
+        for (const QString& tubo : esperada)
+            QVERIFY2(bytes.contains(">" + tubo.toUtf8() + "<"), qPrintable(tubo));
+
         // A plain check afterwards: no design columns, verdict colours.
         red.comprobar();
         QVERIFY(esperar(red));
@@ -683,6 +693,8 @@ private Q_SLOTS:
         QCOMPARE(red.modelo().filas(), 3000);
         red.disenar(diseno::Limites{});
         QVERIFY(red.enCurso());
+        QCOMPARE(red.findChild<QProgressBar*>(QStringLiteral("Progreso"))->format(),
+                 QStringLiteral("Diseñando: %v de %m tramos"));
         if (cerrar)
             red.close();
         else
