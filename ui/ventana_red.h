@@ -111,6 +111,9 @@ private:
     void guardarDisenoConDialogo();
     // The input of the run that `ruta` names, or an empty text.
     QString entradaLeida(const QString& ruta) const;
+    // What the status line says of the design shown: cost, drops, fixed inverts taken to the
+    // centimetre and the reaches without a design (a few by name, the rest counted).
+    QString resumenDeDiseno() const;
     // Beside exported results whose flows came from a hypothesis, «NOMBRE.hipotesis.txt».
     void guardarHipotesisJunto(const QString& resultados);
     void recoger(); // the rows the worker has checked since the last time
