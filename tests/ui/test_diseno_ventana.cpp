@@ -319,16 +319,18 @@ private Q_SLOTS:
     void disenoDelEjemplo_data() {
         QTest::addColumn<QString>("modelo");
         QTest::addColumn<QString>("tubos");
+        QTest::addColumn<int>("adversos"); // reaches whose source slope is refused
         QTest::newRow("red de ejemplo, PVC") << "red-ejemplo.inp"
-                                             << "pvc-sn4.txt";
+                                             << "pvc-sn4.txt" << 0;
         QTest::newRow("red para el diseño, PVC") << "diseno-ejemplo.inp"
-                                                 << "pvc-sn4.txt";
+                                                 << "pvc-sn4.txt" << 1;
         QTest::newRow("red para el diseño, hormigón") << "diseno-ejemplo.inp"
-                                                      << "hormigon-dn.txt";
+                                                      << "hormigon-dn.txt" << 1;
     }
     void disenoDelEjemplo() {
         QFETCH(QString, modelo);
         QFETCH(QString, tubos);
+        QFETCH(int, adversos);
         VentanaRed& red = redDeEjemplo(qPrintable(modelo), qPrintable(tubos));
         diseno::Limites l;
         l.recubrimiento = 1.0;
@@ -349,7 +351,7 @@ private Q_SLOTS:
         const auto dato = [&](int fila, ColumnaDiseno c, int rol) {
             return m.data(m.index(fila, m.columnaDiseno(c)), rol);
         };
-        int disenados = 0;
+        int disenados = 0, corregidos = 0;
         std::set<std::size_t> usados;
         for (const diseno::TramoDisenado& t : d.tramos) {
             const int fila = static_cast<int>(t.enlace); // a model's rows follow its links
@@ -360,6 +362,13 @@ private Q_SLOTS:
             const auto celda = [&](ColumnaRed c) {
                 return f.numeros[static_cast<std::size_t>(m.cabecera().columna(c))];
             };
+            // A source slope the check refuses (adverse, flat) is what the design replaces.
+            const std::string& errorFuente = fuente.tramos[t.enlace].error;
+            if (!errorFuente.empty()) {
+                QVERIFY2(errorFuente == fuente.topologia.errorTramo[t.enlace], errorFuente.c_str());
+                QVERIFY2(t.sinDiseno.find(errorFuente) == std::string::npos, t.sinDiseno.c_str());
+                corregidos += t.sinDiseno.empty();
+            }
             if (!t.sinDiseno.empty()) {
                 // Without a design a reach keeps the source's pipe and inverts.
                 const red::Enlace& e = fuente.modelo.enlaces[t.enlace];
@@ -400,6 +409,7 @@ private Q_SLOTS:
             QCOMPARE(celda(ColumnaRed::i), t.i);
         }
         QVERIFY(disenados > 0);
+        QCOMPARE(corregidos, adversos);
         // A link that is no reach to design (a weir) has no design cells.
         for (int k = 0; k < m.filas(); ++k) {
             if (m.diseno()->de(static_cast<std::size_t>(k)))
