@@ -1,6 +1,9 @@
 #include "ui/hilo_red.h"
 
+#include "design/aplicar.h"
 #include "files/archivos.h"
+#include "files/informe_swmm.h"
+#include "files/lectura.h"
 
 #include <QFile>
 #include <QMetaObject>
@@ -8,6 +11,108 @@
 #include <iterator>
 
 namespace colvero::ui {
+namespace {
+
+struct Cancelada {}; // the design was cancelled: nothing of it is handed over
+
+// Designs the source of `e` and puts the designed network in its place; false when cancelled.
+// A failure raises ErrorArchivo with the whole message.
+bool disenarFuente(EjecucionRed& e) {
+    const PeticionRed& p = e.peticion;
+    if (!e.grafo)
+        throw ErrorArchivo("El diseño necesita un modelo SWMM (.inp) o una capa SIG: una tabla "
+                           "no da los pozos ni la cota del terreno.");
+    if (p.serie.empty())
+        throw ErrorArchivo("El diseño necesita una serie de diámetros.");
+    const red::RedGrafo& g = *e.grafo;
+    if (const std::optional<std::string> error = diseno::errorDeLimites(g.modelo, *p.diseno))
+        throw ErrorArchivo(*error);
+    const QByteArray rutaNativa = QFile::encodeName(p.ruta);
+    if (g.tipo == red::TipoFuente::ModeloSwmm)
+        e.bytesFuente = leerArchivoEntero(rutaNativa, nombreVisible(rutaNativa), qint64{1} << 30);
+    red::PreparadorRed preparador(g.cabecera, rutaNativa, p.base, &p.serie, p.opciones);
+    if (const std::optional<QString> falta = preparador.columnaQueFalta(p.ruta))
+        throw ErrorArchivo(falta->toStdString());
+    const std::vector<diseno::TramoADisenar> tramos = tramosADisenar(g, preparador, p.serie);
+    e.porDisenar = tramos.size();
+    diseno::Progreso progreso;
+    progreso.avance = [&e](std::size_t hechos, std::size_t total) {
+        e.disenados = hechos;
+        e.porDisenar = total;
+    };
+    progreso.cancelar = &e.cancelada;
+    std::optional<diseno::Diseno> d = diseno::disenar(g.modelo, g.topologia, tramos, p.serie,
+                                                      *p.diseno, progreso, red::nucleos());
+    if (!d || e.cancelada)
+        return false;
+
+    // The designed network, read as the source is: the same flows (report, hypothesis), the
+    // same columns, the designed pipes and inverts.
+    auto disenada = std::make_shared<red::RedGrafo>(g);
+    disenada->modelo = diseno::modeloDisenado(g.modelo, *d, p.serie);
+    disenada->topologia = red::construirTopologia(disenada->modelo);
+    std::optional<InformeSwmm> informe;
+    if (!p.fuente.informe.isEmpty())
+        informe = leerInformeSwmm(p.fuente.informe);
+    std::string error;
+    std::optional<std::vector<red::TramoGrafo>> nuevos =
+        red::tramosDeModelo(disenada->modelo, disenada->topologia, informe ? &*informe : nullptr,
+                            disenada->hipotesis ? &*disenada->hipotesis : nullptr, error);
+    if (!nuevos)
+        throw ErrorArchivo("La red diseñada no se puede comprobar: " + error);
+    disenada->tramos = std::move(*nuevos);
+
+    auto mostrado = std::make_shared<DisenoMostrado>();
+    mostrado->limites = *p.diseno;
+    mostrado->serie = p.serie;
+    mostrado->deEnlace.assign(g.modelo.enlaces.size(), -1);
+    for (std::size_t k = 0; k < d->tramos.size(); ++k) {
+        if (d->tramos[k].enlace < mostrado->deEnlace.size())
+            mostrado->deEnlace[d->tramos[k].enlace] = static_cast<int>(k);
+    }
+    mostrado->diseno = std::move(*d);
+    e.fuente = e.grafo;
+    e.grafo = std::move(disenada);
+    e.diseno = std::move(mostrado);
+    return true;
+}
+
+} // namespace
+
+std::vector<diseno::TramoADisenar> tramosADisenar(const red::RedGrafo& g,
+                                                  red::PreparadorRed& preparador,
+                                                  const std::vector<Tubo>& serie) {
+    std::vector<diseno::TramoADisenar> tramos;
+    red::Trabajo t;
+    for (std::size_t k = 0; k < g.tramos.size(); ++k) {
+        if (!g.tramos[k].omitido.empty())
+            continue;
+        red::TramoGrafo tramo = g.tramos[k];
+        // The source's inverts (a missing, flat or adverse slope) are what the design replaces;
+        // an unknown end node, a reach from a node to itself still stop it.
+        const red::Extremos& x = g.topologia.extremos[k];
+        if (!tramo.error.empty() && tramo.error == g.topologia.errorTramo[k] && x.desde >= 0 &&
+            x.hasta >= 0 && x.desde != x.hasta)
+            tramo.error.clear();
+        if (!serie.empty())
+            tramo.D = serie.front().diametro;
+        tramo.i = 0.01;
+        t.limpiar();
+        t.fila = g.fila(k);
+        preparador.preparar(t, tramo);
+        diseno::TramoADisenar a;
+        a.enlace = k;
+        a.error = t.error;
+        if (t.error.empty() && t.criterio) {
+            a.d = t.d;
+            a.activas = t.criterio->activas;
+        } else if (a.error.empty()) {
+            a.error = "tramo «" + tramo.tramo + "»: no tiene criterio";
+        }
+        tramos.push_back(std::move(a));
+    }
+    return tramos;
+}
 
 HiloRed::HiloRed(QObject* padre) : QObject(padre) {}
 
@@ -72,6 +177,11 @@ void HiloRed::trabajar(const std::shared_ptr<EjecucionRed>& e, int generacion) {
                 std::make_shared<const red::RedGrafo>(red::leerRedGrafo(rutaNativa, p.fuente));
             cabecera = &e->grafo->cabecera;
         }
+        if (p.diseno) {
+            if (!disenarFuente(*e))
+                throw Cancelada{};
+            cabecera = &e->grafo->cabecera;
+        }
         const CabeceraRed& cab = *cabecera;
         e->preparador = std::make_unique<red::PreparadorRed>(
             cab, rutaNativa, p.base, p.opciones.conSerie ? &p.serie : nullptr, p.opciones);
@@ -126,6 +236,8 @@ void HiloRed::trabajar(const std::shared_ptr<EjecucionRed>& e, int generacion) {
         }
     } catch (const ErrorArchivo& error) {
         fallo = QString::fromUtf8(error.what());
+    } catch (const Cancelada&) {
+        mas = true;
     }
     const bool cancelada = fallo.isEmpty() && mas;
     enHiloPropio([this, cancelada, fallo] {

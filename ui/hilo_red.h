@@ -2,6 +2,7 @@
 // The worker of "Comprobar red": reads a network table, model or layer and checks its reaches
 // in a thread of its own, a batch at a time, and hands the checked rows to the window's thread.
 #include "check/serie_diametros.h"
+#include "design/diseno_red.h"
 #include "files/red.h"
 #include "network/comprobacion_red.h"
 #include "network/fuente_red.h"
@@ -15,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -29,6 +31,9 @@ struct PeticionRed {
     std::vector<Tubo> serie; // used when opciones.conSerie
     QString origenCriterio;  // where the criterion came from, as the window shows it
     QString nombreSerie;     // empty: no series
+    // Design the source's pipes with these limits and `serie` first, then check the designed
+    // network (a model or layers only).
+    std::optional<diseno::Limites> diseno;
 };
 
 // One check: what it was started with, and the reader and the preparer of the worker thread.
@@ -46,7 +51,21 @@ struct EjecucionRed {
     // What the network's calculation note keeps of each reach, in the order of the source;
     // filled by the worker, read once it has ended.
     std::vector<nota::TramoNota> notas;
+    // A design run: the source as read (`grafo` is then the designed network), the design,
+    // and how far the design has gone, for the progress bar.
+    std::shared_ptr<const red::RedGrafo> fuente;
+    std::shared_ptr<const DisenoMostrado> diseno;
+    std::atomic<std::size_t> disenados{0}, porDisenar{0};
+    // The bytes of a SWMM model as the design read it: the model «Guardar diseño…» rewrites.
+    QByteArray bytesFuente;
 };
+
+// The conduits of `g` as the design library takes them: the inputs `preparador` gives each
+// (criterion, n, flows), with the source's own slope and diameter left out, as the design
+// replaces them. Links that are not pipes to check are left out.
+std::vector<diseno::TramoADisenar> tramosADisenar(const red::RedGrafo& g,
+                                                  red::PreparadorRed& preparador,
+                                                  const std::vector<Tubo>& serie);
 
 class HiloRed : public QObject {
 public:

@@ -7,7 +7,9 @@
 #include <QBrush>
 #include <QColor>
 
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <tuple>
 
@@ -44,6 +46,27 @@ std::tuple<int, double, double> clavePendientes(const FilaRedComprobada& f) {
     const IntervaloPendientes& t = f.pendientes->intervalos.front();
     return {0, t.minima ? t.minima->valor : kPendienteMinima,
             t.maxima ? t.maxima->valor : kPendienteMaxima};
+}
+
+// `x` with `decimales` decimals and `sep`.
+QString fijo(double x, int decimales, char sep) {
+    char b[64];
+    const auto r = std::to_chars(b, b + sizeof b, x, std::chars_format::fixed, decimales);
+    QString s = QString::fromLatin1(b, static_cast<qsizetype>(r.ptr - b));
+    s.replace(QLatin1Char('.'), QLatin1Char(sep));
+    if (s.startsWith(QLatin1Char('-')) && s.count(QLatin1Char('0')) == s.size() - 2)
+        s.remove(0, 1); // no «-0.00»
+    return s;
+}
+
+// An invert in cm as metres to the centimetre, from the integer: no rounding of a double.
+QString cota(long long cm, char sep) {
+    const unsigned long long a = static_cast<unsigned long long>(std::llabs(cm));
+    return QStringLiteral("%1%2%3%4")
+        .arg(cm < 0 ? QStringLiteral("-") : QString())
+        .arg(a / 100)
+        .arg(QLatin1Char(sep))
+        .arg(a % 100, 2, 10, QLatin1Char('0'));
 }
 
 } // namespace
@@ -91,7 +114,18 @@ void ModeloRed::empezar(const CabeceraRed& cabecera, const red::OpcionesRed& opc
     porCodigo_ = {};
     omitidos_ = 0;
     dueno_ = std::move(dueno);
+    diseno_.reset();
     endResetModel();
+}
+
+void ModeloRed::ponerDiseno(std::shared_ptr<const DisenoMostrado> diseno) {
+    beginResetModel();
+    diseno_ = std::move(diseno);
+    endResetModel();
+}
+
+int ModeloRed::columnaDiseno(ColumnaDiseno c) const {
+    return diseno_ ? columnaEstado() + 1 + static_cast<int>(c) : -1;
 }
 
 void ModeloRed::vaciar() {
@@ -139,7 +173,9 @@ int ModeloRed::rowCount(const QModelIndex& padre) const {
 }
 
 int ModeloRed::columnCount(const QModelIndex& padre) const {
-    return padre.isValid() || cabecera_.nombres.empty() ? 0 : columnaEstado() + 1;
+    return padre.isValid() || cabecera_.nombres.empty()
+               ? 0
+               : columnaEstado() + 1 + (diseno_ ? kColumnasDiseno : 0);
 }
 
 QVariant ModeloRed::data(const QModelIndex& indice, int rol) const {
@@ -204,6 +240,8 @@ QVariant ModeloRed::data(const QModelIndex& indice, int rol) const {
             return {};
         }
     }
+    if (diseno_ && c > columnaEstado())
+        return datoDeDiseno(f, static_cast<ColumnaDiseno>(c - columnaEstado() - 1), rol);
     if (rol != Qt::DisplayRole && rol != kRolOrden && rol != Qt::ToolTipRole)
         return {};
     if (c == columnaPendientes()) {
@@ -219,6 +257,52 @@ QVariant ModeloRed::data(const QModelIndex& indice, int rol) const {
         return f.sinMenor ? QStringLiteral("ninguno") : deUtf8(f.menor);
     if (c == columnaEstado())
         return deUtf8(f.estado);
+    return {};
+}
+
+QVariant ModeloRed::datoDeDiseno(const FilaRedComprobada& f, ColumnaDiseno c, int rol) const {
+    const diseno::TramoDisenado* t = diseno_->de(static_cast<std::size_t>(f.numero - 1));
+    if (!t)
+        return {};
+    const bool disenado = t->sinDiseno.empty();
+    if (c == ColumnaDiseno::SinDiseno) {
+        if (rol == Qt::DisplayRole || rol == kRolOrden || rol == Qt::ToolTipRole)
+            return deUtf8(t->sinDiseno);
+        return {};
+    }
+    if (!disenado)
+        return {};
+    if (rol == Qt::TextAlignmentRole)
+        return QVariant::fromValue((c == ColumnaDiseno::Tubo ? Qt::AlignLeft : Qt::AlignRight) |
+                                   Qt::AlignVCenter);
+    if (rol != Qt::DisplayRole && rol != kRolOrden)
+        return {};
+    const bool texto = rol == Qt::DisplayRole;
+    const char sep = opciones_.sep;
+    switch (c) {
+    case ColumnaDiseno::Tubo:
+        if (texto || t->tubo >= diseno_->serie.size())
+            return t->tubo < diseno_->serie.size() ? deUtf8(diseno_->serie[t->tubo].nombre)
+                                                   : QString();
+        return diseno_->serie[t->tubo].diametro;
+    case ColumnaDiseno::CotaInicio:
+        return texto ? QVariant(cota(t->cotaInicio, sep))
+                     : QVariant(static_cast<double>(t->cotaInicio) / 100.0);
+    case ColumnaDiseno::CotaFin:
+        return texto ? QVariant(cota(t->cotaFin, sep))
+                     : QVariant(static_cast<double>(t->cotaFin) / 100.0);
+    case ColumnaDiseno::ProfundidadInicio:
+        return texto ? QVariant(fijo(t->profundidadInicio, 2, sep))
+                     : QVariant(t->profundidadInicio);
+    case ColumnaDiseno::ProfundidadFin:
+        return texto ? QVariant(fijo(t->profundidadFin, 2, sep)) : QVariant(t->profundidadFin);
+    case ColumnaDiseno::Resalto:
+        return texto ? QVariant(fijo(t->resalto, 2, sep)) : QVariant(t->resalto);
+    case ColumnaDiseno::Coste:
+        return texto ? QVariant(fijo(t->coste, 2, sep)) : QVariant(t->coste);
+    case ColumnaDiseno::SinDiseno:
+        break;
+    }
     return {};
 }
 
@@ -246,6 +330,18 @@ bool ModeloRed::menorQue(int a, int b, int columna) const {
     }
     if (columna == columnaPendientes())
         return clavePendientes(fa) < clavePendientes(fb);
+    if (diseno_ && columna > columnaEstado()) {
+        // Numbers before texts, and both before the rows the column leaves empty.
+        const auto clave = [&](const FilaRedComprobada& f) {
+            const QVariant v = datoDeDiseno(
+                f, static_cast<ColumnaDiseno>(columna - columnaEstado() - 1), kRolOrden);
+            if (v.typeId() == QMetaType::Double)
+                return std::tuple<int, double, QString>{0, v.toDouble(), QString()};
+            const QString s = v.toString();
+            return std::tuple<int, double, QString>{s.isEmpty() ? 2 : 1, 0.0, s};
+        };
+        return clave(fa) < clave(fb);
+    }
     const auto texto = [&](const FilaRedComprobada& f) -> const std::string& {
         return columna == columnaMenor() ? f.menor : f.estado;
     };
@@ -267,6 +363,12 @@ QVariant ModeloRed::headerData(int seccion, Qt::Orientation orientacion, int rol
             return QStringLiteral("Pendientes (m/m)");
         if (seccion == columnaMenor())
             return QStringLiteral("Menor que cumple");
+        if (diseno_ && seccion > columnaEstado()) {
+            static const char* const kNombres[kColumnasDiseno] = {
+                "Tubo",      "Cota inicio", "Cota fin",   "Prof. inicio",
+                "Prof. fin", "Resalto",     "Coste (m³)", "Sin diseño"};
+            return QString::fromUtf8(kNombres[seccion - columnaEstado() - 1]);
+        }
         return QStringLiteral("Estado");
     }
     if (rol == Qt::ToolTipRole) {
@@ -279,6 +381,19 @@ QVariant ModeloRed::headerData(int seccion, Qt::Orientation orientacion, int rol
                                   "deciden su extremo inferior y su superior");
         if (seccion == columnaMenor())
             return QStringLiteral("Menor tubo de la serie que cumple a la pendiente del tramo");
+        if (diseno_ && seccion > columnaEstado()) {
+            static const char* const kAyudas[kColumnasDiseno] = {
+                "Tubo de la serie que da el diseño",
+                "Cota de solera diseñada en el extremo de aguas arriba (m)",
+                "Cota de solera diseñada en el extremo de aguas abajo (m)",
+                "Del terreno a la solera en el extremo de aguas arriba (m)",
+                "Del terreno a la solera en el extremo de aguas abajo (m)",
+                "Caída en el pozo de aguas arriba: la solera más baja de los que llegan menos "
+                "la del tramo (m); más de 0,50 m es un pozo de resalto",
+                "Volumen de excavación del tramo (m³)",
+                "Por qué el tramo no tiene diseño"};
+            return QString::fromUtf8(kAyudas[seccion - columnaEstado() - 1]);
+        }
     }
     return {};
 }

@@ -2,6 +2,7 @@
 // The reaches of a network check as a table model: one column per column of the table, one
 // verdict column per condition, the admissible slopes, the smallest passing pipe and the
 // state of the row. Rows are kept compact; the texts the view shows are made when it asks.
+#include "design/diseno_red.h"
 #include "files/red.h"
 #include "network/comprobacion_red.h"
 
@@ -38,6 +39,34 @@ struct FilaRedComprobada {
 // numbers. The slope texts are written when shown, with the model's OpcionesRed::sep.
 FilaRedComprobada filaComprobada(red::Trabajo&& t, char sep, char decimalTabla);
 
+// A design shown with the check of the designed network.
+struct DisenoMostrado {
+    diseno::Diseno diseno;
+    diseno::Limites limites;
+    std::vector<Tubo> serie;
+    std::vector<int> deEnlace; // by link: its index in diseno.tramos; -1 when not designed
+
+    // The design of link `enlace`; nullptr when it was not one to design.
+    const diseno::TramoDisenado* de(std::size_t enlace) const {
+        return enlace < deEnlace.size() && deEnlace[enlace] >= 0
+                   ? &diseno.tramos[static_cast<std::size_t>(deEnlace[enlace])]
+                   : nullptr;
+    }
+};
+
+// The columns a design adds after the state, in order.
+enum class ColumnaDiseno {
+    Tubo,
+    CotaInicio,
+    CotaFin,
+    ProfundidadInicio,
+    ProfundidadFin,
+    Resalto,
+    Coste,
+    SinDiseno,
+};
+inline constexpr int kColumnasDiseno = static_cast<int>(ColumnaDiseno::SinDiseno) + 1;
+
 class ModeloRed : public QAbstractTableModel {
 public:
     // Numbers as numbers, verdicts by their class, texts as texts.
@@ -51,6 +80,10 @@ public:
                  std::shared_ptr<const void> dueno);
     void anadir(std::vector<FilaRedComprobada>&& filas);
     void vaciar();
+    // The design whose check the rows are (rows numbered by link); nullptr: none, and no
+    // design columns. `empezar` takes it away.
+    void ponerDiseno(std::shared_ptr<const DisenoMostrado> diseno);
+    const DisenoMostrado* diseno() const { return diseno_.get(); }
 
     const CabeceraRed& cabecera() const { return cabecera_; }
     const red::OpcionesRed& opciones() const { return opciones_; }
@@ -71,6 +104,8 @@ public:
     int columnaPendientes() const;
     int columnaMenor() const;
     int columnaEstado() const;
+    // -1 when no design is shown.
+    int columnaDiseno(ColumnaDiseno c) const;
 
     int rowCount(const QModelIndex& padre = {}) const override;
     int columnCount(const QModelIndex& padre = {}) const override;
@@ -80,10 +115,12 @@ public:
 
 private:
     int columnasEntrada() const { return 1 + static_cast<int>(cabecera_.nombres.size()); }
+    QVariant datoDeDiseno(const FilaRedComprobada& f, ColumnaDiseno c, int rol) const;
 
     CabeceraRed cabecera_;
     red::OpcionesRed opciones_;
     std::shared_ptr<const void> dueno_;
+    std::shared_ptr<const DisenoMostrado> diseno_;
     std::vector<FilaRedComprobada> filas_;
     std::array<qint64, 3> porCodigo_{};
     qint64 omitidos_ = 0;

@@ -13,6 +13,7 @@
 #include <QGraphicsView>
 #include <QHBoxLayout>
 #include <QImage>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPdfWriter>
@@ -65,6 +66,21 @@ QColor color(EstadoPlano e) {
         return {205, 205, 205};
     }
     return Qt::black;
+}
+
+// The colour of pipe `k` of `n` used, smallest first: a ramp from orange to dark blue, apart
+// from the verdicts' green, red and amber, darker as the pipe grows.
+QColor colorDeTubo(std::size_t k, std::size_t n) {
+    constexpr std::array<std::array<double, 3>, 4> kRampa{
+        {{240, 150, 30}, {204, 71, 120}, {126, 3, 168}, {13, 8, 135}}};
+    const double t = n > 1 ? static_cast<double>(k) / static_cast<double>(n - 1) : 0.0;
+    const double x = t * static_cast<double>(kRampa.size() - 1);
+    const std::size_t a = std::min(static_cast<std::size_t>(x), kRampa.size() - 2);
+    const double f = x - static_cast<double>(a);
+    const auto canal = [&](std::size_t c) {
+        return static_cast<int>(std::lround(kRampa[a][c] + f * (kRampa[a + 1][c] - kRampa[a][c])));
+    };
+    return {canal(0), canal(1), canal(2)};
 }
 
 // Round caps and joins would cost a curve per reach end: at 100,000 reaches the repaint time.
@@ -264,7 +280,13 @@ PlanoRed::PlanoRed(QWidget* padre) : QWidget(padre) {
     ajustar_->setEnabled(false);
     connect(ajustar_, &QPushButton::clicked, this, &PlanoRed::ajustar);
 
+    leyendaVista_ = new QLabel(this);
+    leyendaVista_->setObjectName(QStringLiteral("LeyendaPlano"));
+    leyendaVista_->setTextFormat(Qt::RichText);
+    leyendaVista_->setWordWrap(true);
+    leyendaVista_->hide();
     auto* botones = new QHBoxLayout;
+    botones->addWidget(leyendaVista_, 1);
     botones->addStretch(1);
     botones->addWidget(ajustar_);
     auto* columna = new QVBoxLayout(this);
@@ -298,6 +320,7 @@ void PlanoRed::mostrar(const red::ModeloRed& m) {
     }
     dibujados_ = 0;
     motivo_.clear();
+    colorearPorTubo({}, {});
 
     // A node named twice is the first of the name, as the topology takes it.
     std::unordered_map<std::string_view, std::size_t> indice;
@@ -423,6 +446,52 @@ void PlanoRed::mostrar(const red::ModeloRed& m) {
     ajustar();
 }
 
+void PlanoRed::colorearPorTubo(const std::vector<int>& tuboDeEnlace,
+                               const std::vector<QString>& tubos) {
+    claseTubo_.clear();
+    leyenda_.clear();
+    plumasTubo_.clear();
+    // The pipes used, in the series' order.
+    std::vector<std::int32_t> entrada(tubos.size(), -1);
+    for (const int t : tuboDeEnlace) {
+        if (t >= 0 && static_cast<std::size_t>(t) < tubos.size())
+            entrada[static_cast<std::size_t>(t)] = 0;
+    }
+    std::size_t usados = 0;
+    for (std::int32_t& e : entrada) {
+        if (e == 0)
+            e = static_cast<std::int32_t>(usados++);
+    }
+    for (std::size_t t = 0; t < tubos.size(); ++t) {
+        if (entrada[t] < 0)
+            continue;
+        const QColor c = colorDeTubo(leyenda_.size(), usados);
+        leyenda_.push_back({tubos[t], c});
+        std::array<std::array<QPen, 2>, 2> plumas;
+        for (int discontinua = 0; discontinua < 2; ++discontinua) {
+            for (int fina = 0; fina < 2; ++fina)
+                plumas[discontinua][fina] = plumaDe(c, fina ? kAnchoFino : kAncho, discontinua);
+        }
+        plumasTubo_.push_back(plumas);
+    }
+    if (!tuboDeEnlace.empty()) {
+        claseTubo_.assign(estados_.size(), -1);
+        for (std::size_t k = 0; k < claseTubo_.size() && k < tuboDeEnlace.size(); ++k) {
+            const int t = tuboDeEnlace[k];
+            if (t >= 0 && static_cast<std::size_t>(t) < tubos.size())
+                claseTubo_[k] = entrada[static_cast<std::size_t>(t)];
+        }
+    }
+    QString texto;
+    for (const EntradaLeyenda& e : leyenda_) {
+        texto += QStringLiteral("<span style=\"color:%1\">&#9632;</span>&nbsp;%2 &nbsp; ")
+                     .arg(e.color.name(), e.tubo.toHtmlEscaped());
+    }
+    leyendaVista_->setText(texto);
+    leyendaVista_->setVisible(porTubo());
+    repintar();
+}
+
 EstadoPlano PlanoRed::estado(std::size_t enlace) const {
     return enlace < estados_.size() ? estados_[enlace] : EstadoPlano::Pendiente;
 }
@@ -460,9 +529,12 @@ const QPen& PlanoRed::pluma(std::size_t enlace, double escala) const {
     if (resaltado_ == enlace) {
         return seleccion_[discontinua];
     }
+    const bool fina = tipico_ * escala < kTramoCorto;
+    if (enlace < claseTubo_.size() && claseTubo_[enlace] >= 0) {
+        return plumasTubo_[static_cast<std::size_t>(claseTubo_[enlace])][discontinua][fina];
+    }
     const EstadoPlano e = estado(enlace);
     const bool atenuada = atenuar_ && e == EstadoPlano::Cumple;
-    const bool fina = tipico_ * escala < kTramoCorto;
     return plumas_[static_cast<std::size_t>(e)][discontinua][atenuada][fina];
 }
 
@@ -611,9 +683,17 @@ void PlanoRed::pintar(QPainter& p, const QRectF& expuesta) const {
         rango[static_cast<std::size_t>(orden[k])] = k;
     }
     std::array<std::vector<const Trazo*>, 20> grupos; // [faded][rango][dashed]
+    // Coloured by pipe: after the verdicts' groups, one per pipe and dash.
+    std::vector<std::vector<const Trazo*>> porTubo(2 * plumasTubo_.size());
     const Trazo* resaltado = resaltado_ ? trazo(*resaltado_) : nullptr;
     for (const Trazo& trazo : trazos_) {
         if (&trazo == resaltado || !tocan(trazo.caja, zona)) {
+            continue;
+        }
+        if (trazo.enlace < claseTubo_.size() && claseTubo_[trazo.enlace] >= 0) {
+            porTubo[2 * static_cast<std::size_t>(claseTubo_[trazo.enlace]) +
+                    !conductos_[trazo.enlace]]
+                .push_back(&trazo);
             continue;
         }
         const EstadoPlano e = estados_[trazo.enlace];
@@ -623,6 +703,14 @@ void PlanoRed::pintar(QPainter& p, const QRectF& expuesta) const {
             .push_back(&trazo);
     }
     for (const auto& grupo : grupos) {
+        if (!grupo.empty()) {
+            p.setPen(pluma(grupo.front()->enlace, escala));
+            for (const Trazo* trazo : grupo) {
+                p.drawPolyline(trazo->linea);
+            }
+        }
+    }
+    for (const auto& grupo : porTubo) {
         if (!grupo.empty()) {
             p.setPen(pluma(grupo.front()->enlace, escala));
             for (const Trazo* trazo : grupo) {
@@ -705,6 +793,36 @@ void PlanoRed::pintarEntero(QPainter& p, const QRectF& destino) const {
     t.translate(-fuente.center().x(), -fuente.center().y());
     p.setWorldTransform(t);
     pintar(p, fuente);
+    if (porTubo()) {
+        p.resetTransform();
+        pintarLeyenda(p, destino.topLeft() + QPointF(12, 12));
+    }
+}
+
+void PlanoRed::pintarLeyenda(QPainter& p, QPointF esquina) const {
+    QFont letra = QApplication::font();
+    letra.setPointSizeF(9);
+    p.setFont(letra);
+    const QFontMetricsF medida(letra, p.device());
+    const double linea = medida.height() + 4;
+    double ancho = 0;
+    for (const EntradaLeyenda& e : leyenda_) {
+        ancho = std::max(ancho, medida.horizontalAdvance(e.tubo));
+    }
+    const double muestra = 24;
+    const QRectF caja(
+        esquina, QSizeF(ancho + muestra + 24, linea * static_cast<double>(leyenda_.size()) + 12));
+    p.setPen(QPen(QColor(120, 120, 120), 1));
+    p.setBrush(QColor(255, 255, 255, 230));
+    p.drawRect(caja);
+    double y = caja.top() + 6 + linea / 2;
+    for (const EntradaLeyenda& e : leyenda_) {
+        p.setPen(plumaDe(e.color, 4, false));
+        p.drawLine(QPointF(caja.left() + 8, y), QPointF(caja.left() + 8 + muestra, y));
+        p.setPen(QColor(30, 30, 30));
+        p.drawText(QPointF(caja.left() + 16 + muestra, y + medida.ascent() / 2 - 1), e.tubo);
+        y += linea;
+    }
 }
 
 QByteArray PlanoRed::bytes(const QString& extension) const {

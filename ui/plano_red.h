@@ -17,6 +17,7 @@
 #include <vector>
 
 class QGraphicsScene;
+class QLabel;
 class QGraphicsView;
 class QPainter;
 class QPushButton;
@@ -58,6 +59,19 @@ public:
     void atenuarQueCumplen(bool atenuar);
     // Shows the whole network; the view then stays fitted when resized until zoomed or panned.
     void ajustar();
+
+    // A pipe of a design as the legend shows it.
+    struct EntradaLeyenda {
+        QString tubo;
+        QColor color;
+    };
+    // Colours each link by the pipe of a design: `tuboDeEnlace` by link, an index in `tubos`
+    // (the series, smallest first) or -1 for a link without a design, which keeps its verdict
+    // colour. The legend lists the pipes used. An empty `tuboDeEnlace` goes back to the
+    // verdicts; `mostrar` does too.
+    void colorearPorTubo(const std::vector<int>& tuboDeEnlace, const std::vector<QString>& tubos);
+    bool porTubo() const { return !claseTubo_.empty(); }
+    const std::vector<EntradaLeyenda>& leyenda() const { return leyenda_; }
 
     // The whole plan, fitted, on white, with the colours and highlight shown: PNG, SVG or PDF
     // by the extension. Written whole or not at all; false with a Spanish `error` on failure.
@@ -103,11 +117,13 @@ private:
     const QPen& pluma(std::size_t enlace, double escala) const; // at `escala` px per unit
     void pintar(QPainter& p, const QRectF& expuesta) const;
     void pintarEntero(QPainter& p, const QRectF& destino) const;
+    void pintarLeyenda(QPainter& p, QPointF esquina) const; // device pixels
     QByteArray bytes(const QString& extension) const;
 
     Vista* vista_ = nullptr;
     QGraphicsScene* escena_ = nullptr;
     QPushButton* ajustar_ = nullptr;
+    QLabel* leyendaVista_ = nullptr;
 
     std::vector<Trazo> trazos_;         // of the drawn links, in link order
     std::vector<std::int32_t> trazoDe_; // by link: its index in trazos_; -1: not drawn
@@ -126,6 +142,11 @@ private:
     // [estado][not a conduit][faded][thin], and the selection: solid and dashed.
     std::array<std::array<std::array<std::array<QPen, 2>, 2>, 2>, 5> plumas_;
     std::array<QPen, 2> seleccion_;
+    // Colouring by pipe: by link, its entry in leyenda_ (-1: the verdict's pen); the pens of
+    // each entry, [entry][not a conduit][thin]. Empty: colouring by verdict.
+    std::vector<std::int32_t> claseTubo_;
+    std::vector<EntradaLeyenda> leyenda_;
+    std::vector<std::array<std::array<QPen, 2>, 2>> plumasTubo_;
 };
 
 } // namespace colvero::ui

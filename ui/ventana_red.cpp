@@ -287,11 +287,21 @@ void VentanaRed::construir() {
         if (!ruta.isEmpty() && escribirNota(ruta))
             recordarCarpetaDe(ruta);
     });
+    disenar_ = boton(QStringLiteral("Diseñar…"), "Disenar");
+    disenar_->setToolTip(QStringLiteral("Elige el tubo de la serie y las cotas de solera de cada "
+                                        "tramo para que cumpla todas las condiciones con la "
+                                        "menor excavación"));
+    connect(disenar_, &QPushButton::clicked, this, &VentanaRed::disenarConDialogo);
+    guardarDiseno_ = boton(QStringLiteral("Guardar diseño…"), "GuardarDiseno");
+    guardarDiseno_->setToolTip(QStringLiteral("El modelo con los tubos y las cotas del diseño"));
+    connect(guardarDiseno_, &QPushButton::clicked, this, &VentanaRed::guardarDisenoConDialogo);
     vistaArriba->addStretch(1);
+    vistaArriba->addWidget(guardarDiseno_);
     vistaArriba->addWidget(exportar_);
     // Beside the progress bar, which gives way on a narrow screen.
     marcha->addWidget(perfil_);
     marcha->addWidget(nota_);
+    marcha->addWidget(disenar_);
     raiz->addLayout(vistaArriba);
 
     modelo_ = new ModeloRed(this);
@@ -442,6 +452,11 @@ void VentanaRed::ajustarBotones() {
     cancelar_->setEnabled(enMarcha);
     exportar_->setEnabled(!enMarcha && terminada_);
     nota_->setEnabled(!enMarcha && terminada_);
+    const bool grafo = !rutaTabla_.isEmpty() &&
+                       red::tipoDeFuente(QFile::encodeName(rutaTabla_)) != red::TipoFuente::Tabla;
+    disenar_->setEnabled(!enMarcha && grafo && serie_.has_value());
+    guardarDiseno_->setEnabled(!enMarcha && terminada_ && hilo_ && hilo_->ejecucion() &&
+                               hilo_->ejecucion()->diseno);
     perfil_->setEnabled(!enMarcha && terminada_ && hilo_ && hilo_->ejecucion() &&
                         hilo_->ejecucion()->grafo);
 }
@@ -738,6 +753,7 @@ void VentanaRed::elegirSerie(int indice) {
         serie_.reset();
         nombreSerie_.clear();
         serieElegida_ = 0;
+        ajustarBotones();
         return;
     }
     if (indice < otra) {
@@ -746,6 +762,7 @@ void VentanaRed::elegirSerie(int indice) {
         serie_ = leerSerieIncluida(s);
         nombreSerie_ = QString::fromUtf8(s.nombre);
         serieElegida_ = indice;
+        ajustarBotones();
         return;
     }
     const QString ruta =
@@ -766,6 +783,7 @@ bool VentanaRed::ponerSerie(const QString& ruta) {
     nombreSerie_ = ruta;
     serieElegida_ = series_->count() - 1;
     series_->setCurrentIndex(serieElegida_);
+    ajustarBotones();
     return true;
 }
 
@@ -774,6 +792,10 @@ bool VentanaRed::enCurso() const {
 }
 
 void VentanaRed::comprobar() {
+    empezar(std::nullopt);
+}
+
+void VentanaRed::empezar(std::optional<diseno::Limites> limites) {
     if (enCurso() || rutaTabla_.isEmpty())
         return;
     PeticionRed p;
@@ -816,6 +838,8 @@ void VentanaRed::comprobar() {
         p.serie = *serie_;
     p.origenCriterio = criterio_->text();
     p.nombreSerie = nombreSerie_;
+    p.diseno = std::move(limites);
+    const bool conDiseno = p.diseno.has_value();
 
     terminada_ = false;
     empezada_ = false;
@@ -823,13 +847,31 @@ void VentanaRed::comprobar() {
     avisosFuente_.clear();
     modelo_->vaciar();
     progreso_->setRange(0, 0); // until the first pass has counted the rows
-    estado_->setText(QStringLiteral("Leyendo la tabla…"));
+    progreso_->setFormat(conDiseno ? QStringLiteral("Diseñando: %v de %m tramos")
+                                   : QStringLiteral("%v de %m tramos"));
+    estado_->setText(conDiseno ? QStringLiteral("Diseñando la red…")
+                               : QStringLiteral("Leyendo la tabla…"));
     hilo_->empezar(
         std::move(p),
         [this](const CabeceraRed& cab) {
             modelo_->empezar(cab, hilo_->ejecucion()->peticion.opciones, hilo_->ejecucion());
+            if (hilo_->ejecucion()->diseno)
+                modelo_->ponerDiseno(hilo_->ejecucion()->diseno);
+            progreso_->setFormat(QStringLiteral("%v de %m tramos"));
             empezada_ = true;
             empezarPlano();
+            if (const std::shared_ptr<const DisenoMostrado>& d = hilo_->ejecucion()->diseno;
+                d && !panelPlano_->isHidden()) {
+                std::vector<int> tubo(d->deEnlace.size(), -1);
+                for (std::size_t k = 0; k < tubo.size(); ++k) {
+                    if (const diseno::TramoDisenado* t = d->de(k); t && t->sinDiseno.empty())
+                        tubo[k] = static_cast<int>(t->tubo);
+                }
+                std::vector<QString> nombres;
+                for (const Tubo& t : d->serie)
+                    nombres.push_back(QString::fromStdString(t.nombre));
+                plano_->colorearPorTubo(tubo, nombres);
+            }
             const std::shared_ptr<const red::RedGrafo>& g = hilo_->ejecucion()->grafo;
             descripcionFormato_ = g ? QString::fromStdString(red::describir(*g)) : describir(cab);
             avisosFuente_.clear();
@@ -852,8 +894,14 @@ void VentanaRed::comprobar() {
 }
 
 void VentanaRed::recoger() {
-    if (!empezada_)
+    if (!empezada_) {
+        const std::shared_ptr<EjecucionRed>& e = hilo_->ejecucion();
+        if (e && e->peticion.diseno && e->porDisenar > 0) {
+            progreso_->setRange(0, static_cast<int>(std::min<std::size_t>(e->porDisenar, INT_MAX)));
+            progreso_->setValue(static_cast<int>(std::min<std::size_t>(e->disenados, INT_MAX)));
+        }
         return;
+    }
     std::vector<FilaRedComprobada> filas = hilo_->recoger();
     if (filas.empty())
         return;
@@ -872,6 +920,25 @@ void VentanaRed::recoger() {
 
 void VentanaRed::alTerminar(bool cancelada, const QString& error) {
     recogida_->stop();
+    const std::shared_ptr<EjecucionRed>& e = hilo_->ejecucion();
+    if (e && e->peticion.diseno && (cancelada || !error.isEmpty())) {
+        // Half a design is no design: nothing of it stays shown.
+        terminada_ = false;
+        empezada_ = false;
+        modelo_->vaciar();
+        panelPlano_->hide();
+        progreso_->setRange(0, 1);
+        progreso_->setValue(0);
+        progreso_->setFormat(QStringLiteral("%v de %m tramos"));
+        ajustarBotones();
+        if (cancelada) {
+            estado_->setText(QStringLiteral("Diseño cancelado: no se muestra ningún diseño."));
+        } else {
+            estado_->setText(QStringLiteral("No se ha podido diseñar la red: ") + error);
+            dialogos_.avisarError(QString::fromUtf8(kTitulo), error);
+        }
+        return;
+    }
     recoger();
     terminada_ = !cancelada && error.isEmpty();
     if (!error.isEmpty()) {
@@ -910,6 +977,8 @@ void VentanaRed::actualizarEstado() {
     texto += QStringLiteral("\nCriterio: ") + e->peticion.origenCriterio;
     if (!e->peticion.nombreSerie.isEmpty())
         texto += QStringLiteral("\nSerie: ") + e->peticion.nombreSerie;
+    if (e->diseno)
+        texto += QStringLiteral("\n") + resumenDeDiseno();
     if (!sinPlano_.isEmpty())
         texto += QStringLiteral("\n") + sinPlano_;
     estado_->setText(texto);
@@ -973,6 +1042,15 @@ bool VentanaRed::exportar(const QString& ruta) {
     }
     guardarHipotesisJunto(ruta);
     return true;
+}
+
+QString VentanaRed::entradaLeida(const QString& ruta) const {
+    for (const QString& entrada :
+         {rutaTabla_, rutaCriterio_, nombreSerie_, rutaInforme_, rutaPozos_, rutaHipotesis_}) {
+        if (mismoArchivo(QFile::encodeName(ruta), QFile::encodeName(entrada)))
+            return entrada;
+    }
+    return {};
 }
 
 void VentanaRed::guardarHipotesisJunto(const QString& resultados) {

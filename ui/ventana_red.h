@@ -5,6 +5,7 @@
 // them, and a reach loaded into the main window.
 #include "check/calculo.h"
 #include "check/serie_diametros.h"
+#include "design/diseno_red.h"
 #include "network/acumulacion.h"
 #include "network/fuente_red.h"
 #include "profile/trayecto.h"
@@ -64,12 +65,22 @@ public:
 
     // Starts the check of the chosen table; the rows arrive while the window goes on.
     void comprobar();
+    // Designs the pipes of the chosen model or layers with the chosen series and `limites`,
+    // then checks the designed network as «Comprobar» does and shows it with its design.
+    void disenar(const diseno::Limites& limites);
+    // «Diseñar…»: the dialog of the limits, which starts the design when accepted.
+    void disenarConDialogo();
     void cancelar();
     bool enCurso() const;
     // Writes the result table of a completed check; false, after a message, on failure.
     bool exportar(const QString& ruta);
     // Loads row `fila` of the model into the main window.
     void cargarFila(int fila);
+
+    // Writes the designed network shown as a SWMM model (.inp), from a model source: the source
+    // with the designed pipes and inverts. Never over a file the run read; false, after a
+    // message, on failure.
+    bool guardarDiseno(const QString& ruta);
 
     // Writes the plan as PNG, SVG or PDF; false, after a message, on failure.
     bool guardarPlano(const QString& ruta);
@@ -95,6 +106,7 @@ protected:
 
 private:
     void construir();
+    void empezar(std::optional<diseno::Limites> limites);
     void elegirTabla();
     void elegirCriterio();
     void elegirSerie(int indice);
@@ -105,6 +117,12 @@ private:
     // Shows the choices that the kind of source takes.
     void mostrarOpcionesDeFuente();
     void exportarConDialogo();
+    void guardarDisenoConDialogo();
+    // The input of the run that `ruta` names, or an empty text.
+    QString entradaLeida(const QString& ruta) const;
+    // What the status line says of the design shown: cost, drops, fixed inverts taken to the
+    // centimetre and the reaches without a design (a few by name, the rest counted).
+    QString resumenDeDiseno() const;
     // Beside exported results whose flows came from a hypothesis, «NOMBRE.hipotesis.txt».
     void guardarHipotesisJunto(const QString& resultados);
     void recoger(); // the rows the worker has checked since the last time
@@ -142,6 +160,8 @@ private:
     QPushButton* exportar_ = nullptr;
     QPushButton* perfil_ = nullptr;
     QPushButton* nota_ = nullptr;
+    QPushButton* disenar_ = nullptr;
+    QPushButton* guardarDiseno_ = nullptr;
     QTableView* vista_ = nullptr;
     QWidget* panelPlano_ = nullptr;
     PlanoRed* plano_ = nullptr;
