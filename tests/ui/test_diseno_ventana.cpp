@@ -592,7 +592,7 @@ private Q_SLOTS:
         int disenados = 0;
         for (const perfil::TramoPerfil& tp : perfil->perfil().tramos) {
             std::size_t enlace = 0;
-            while (fuente.modelo.enlaces[enlace].id != tp.tramo)
+            while (fuente.modelo.enlaces[enlace].id != tp.datos.tramo)
                 ++enlace;
             const diseno::TramoDisenado* t = d.de(enlace);
             QVERIFY(t);
@@ -601,10 +601,10 @@ private Q_SLOTS:
                 continue;
             }
             ++disenados;
-            QCOMPARE(tp.D, d.serie[t->tubo].diametro);
+            QCOMPARE(tp.datos.D, d.serie[t->tubo].diametro);
             QCOMPARE(*tp.cotaInicio, static_cast<double>(t->cotaInicio) / 100.0);
             QCOMPARE(*tp.cotaFin, static_cast<double>(t->cotaFin) / 100.0);
-            QCOMPARE(tp.pendiente, t->i);
+            QCOMPARE(tp.datos.i, t->i);
             QVERIFY(tp.clase == perfil::ClasePerfil::Cumple);
         }
         QCOMPARE(disenados, 4); // T1 to T4; T5 ends at an outfall without ground
