@@ -53,8 +53,10 @@ los diseños así, el de menor excavación:
 con L la longitud del tramo, b el sobreancho de la zanja a cada lado del tubo y c la cama.
 
 La cota del terreno de un pozo es la de la fuente: en un modelo, su solera más su profundidad
-máxima; en capas, el campo cota_terreno de los pozos. Un tramo que llega a un nodo sin cota
-de terreno no se diseña. Los caudales son los de la comprobación: de la fuente, del informe o
+máxima; en capas, el campo cota_terreno de los pozos. Un tramo que sale de un pozo sin cota
+de terreno, o llega a uno del que sale otro conducto, no se diseña; en un vertido sin cota de
+terreno el tramo acaba libre (sin recubrimiento ni profundidad que cumplir allí) y su coste
+toma la profundidad de su extremo de aguas arriba. Los caudales son los de la comprobación: de la fuente, del informe o
 de la hipótesis. Las soleras y diámetros de la fuente son lo que el diseño reemplaza.
 
 Opciones:
@@ -105,8 +107,11 @@ void numeroJson(std::string& d, double x) {
     d.append(b, r.ptr);
 }
 
-// A number with `decimales` decimals and the separator `sep`; never "-0".
+// A number with `decimales` decimals and the separator `sep`; never "-0"; «—» when there is
+// none (a depth at an end without ground).
 std::string fijo(double x, int decimales, char sep) {
+    if (!std::isfinite(x))
+        return "—";
     char b[400];
     const auto r = std::to_chars(b, b + sizeof b, x, std::chars_format::fixed, decimales);
     std::string s(b, r.ptr);
@@ -118,8 +123,11 @@ std::string fijo(double x, int decimales, char sep) {
     return s;
 }
 
-// The shortest digits that read back as the very double, with the separator `sep`.
+// The shortest digits that read back as the very double, with the separator `sep`; empty
+// when there is none.
 std::string exacto(double x, char sep) {
+    if (!std::isfinite(x))
+        return {};
     char b[32];
     const auto r = std::to_chars(b, b + sizeof b, x);
     std::string s(b, r.ptr);
@@ -525,7 +533,8 @@ int ejecutarDiseno(std::span<const char* const> argv, QIODevice& salida, QIODevi
                 e.pendiente = t.i;
                 campos[0].valores[t.enlace] = serie[t.tubo].nombre;
                 for (std::size_t c = 0; c < std::size(reales); ++c)
-                    campos[c + 1].valores[t.enlace] = t.*reales[c].second;
+                    if (std::isfinite(t.*reales[c].second)) // else null
+                        campos[c + 1].valores[t.enlace] = t.*reales[c].second;
             }
             for (std::size_t n = 0; n < m.nodos.size() && n < d->cotaNodo.size(); ++n)
                 if (d->cotaNodo[n])

@@ -103,6 +103,9 @@ struct Trabajo {
     std::string motivo;
     int u = -1, v = -1;
     double Gu = 0, Gv = 0, L = 0;
+    // No ground at the end node, where no conduit leaves (an outfall, a weir, a pump): the end
+    // is free of cover and depth limits, and the cost counts the upstream depth along the reach.
+    bool sinTerrenoV = false;
     std::vector<Rango> U, V;                                          // by pipe: zi and zf levels
     std::vector<std::vector<std::pair<long long, long long>>> deltas; // by pipe: Δ ranges
     std::vector<char> ventana;  // by pipe: the window was asked for (the pipe fits)
@@ -247,7 +250,8 @@ void Disenador::preparar() {
             excluir("el pozo " + nodo(w.u) + " no tiene cota de terreno");
             continue;
         }
-        if (!nv.cotaTerreno || !std::isfinite(*nv.cotaTerreno)) {
+        const bool terrenoV = nv.cotaTerreno && std::isfinite(*nv.cotaTerreno);
+        if (!terrenoV && conductosQueSalen_[static_cast<size_t>(w.v)] > 0) {
             excluir("el pozo " + nodo(w.v) + " no tiene cota de terreno");
             continue;
         }
@@ -256,7 +260,8 @@ void Disenador::preparar() {
             continue;
         }
         w.Gu = *nu.cotaTerreno;
-        w.Gv = *nv.cotaTerreno;
+        w.sinTerrenoV = !terrenoV;
+        w.Gv = terrenoV ? *nv.cotaTerreno : std::numeric_limits<double>::quiet_NaN();
         w.L = e.longitud;
         w.estado = Estado::Candidato;
     }
@@ -304,10 +309,12 @@ void Disenador::preparar() {
                 ++z;
             return z;
         };
-        const long long bu = bajo(w.Gu), bv = bajo(w.Gv);
+        const long long bu = bajo(w.Gu), bv = w.sinTerrenoV ? 0 : bajo(w.Gv);
         for (size_t p = 0; p < P; ++p) {
             w.U[p] = {bu, alto(w.Gu, D_[p])};
-            w.V[p] = {bv, alto(w.Gv, D_[p])};
+            // Without ground, any end below the start that a slope of the range could reach.
+            w.V[p] = w.sinTerrenoV ? Rango{w.U[p].lo - holgura_, w.U[p].hi - 1}
+                                   : Rango{bv, alto(w.Gv, D_[p])};
         }
     }
 }
@@ -404,7 +411,8 @@ Tabla Disenador::paso(size_t r, size_t p, const Opciones& o,
     std::vector<double> E(nU);
     for (size_t k = 0; k < nU; ++k) {
         const long long zi = U.lo + static_cast<long long>(k);
-        E[k] = ancho * (w.Gu - static_cast<double>(zi) / 100.0) / 2;
+        const double profundidad = w.Gu - static_cast<double>(zi) / 100.0;
+        E[k] = w.sinTerrenoV ? ancho * (profundidad + l_.cama) : ancho * profundidad / 2;
     }
     const size_t P = D_.size();
     for (const std::vector<Sufijo>& Ss : S) {
@@ -451,7 +459,8 @@ Tabla Disenador::paso(size_t r, size_t p, const Opciones& o,
             if (f[k] == kInf)
                 continue;
             const long long zf = V.lo + static_cast<long long>(k);
-            f[k] += ancho * ((w.Gv - static_cast<double>(zf) / 100.0) / 2 + l_.cama);
+            if (!w.sinTerrenoV)
+                f[k] += ancho * ((w.Gv - static_cast<double>(zf) / 100.0) / 2 + l_.cama);
         }
         // Keep the finite span only.
         size_t a = 0, b = nV;
@@ -818,17 +827,19 @@ std::optional<Diseno> Disenador::ejecutar(const Progreso& progreso, int hilos) {
         x.profundidadFin = w.Gv - static_cast<double>(w.zf) / 100.0;
         x.recubrimientoInicio = w.Gu - (static_cast<double>(w.zi) / 100.0 + D);
         x.recubrimientoFin = w.Gv - (static_cast<double>(w.zf) / 100.0 + D);
+        // The fall of the highest incoming pipe decides whether the manhole needs a drop.
         std::optional<long long> entra;
         for (size_t s : w.hijos) {
             if (w_[s].estado == Estado::Hecho)
-                entra = entra ? std::min(*entra, w_[s].zf) : w_[s].zf;
+                entra = entra ? std::max(*entra, w_[s].zf) : w_[s].zf;
         }
         const long long resalto = entra ? *entra - w.zi : 0;
         x.resalto = static_cast<double>(resalto) / 100.0;
         d.resaltos += resalto > 0;
         d.pozosDeResalto += resalto > kPozoDeResalto;
-        x.coste = w.L * (D + 2 * l_.sobreancho) *
-                  ((x.profundidadInicio + x.profundidadFin) / 2 + l_.cama);
+        const double media = w.sinTerrenoV ? x.profundidadInicio
+                                           : (x.profundidadInicio + x.profundidadFin) / 2;
+        x.coste = w.L * (D + 2 * l_.sobreancho) * (media + l_.cama);
         d.coste += x.coste;
         bajar(w.u, w.zi);
         bajar(w.v, w.zf);

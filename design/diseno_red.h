@@ -45,19 +45,23 @@ struct TramoDisenado {
     // m/m: red::pendienteDe(cotaInicio / 100.0, cotaFin / 100.0, L, medida), the slope the
     // engine passed.
     double i = 0;
-    double profundidadInicio = 0, profundidadFin = 0;     // ground − invert, m
-    double recubrimientoInicio = 0, recubrimientoFin = 0; // ground − crown, m
-    // Drop at its upstream manhole: lowest incoming invert − its own, m (0 at a head).
+    // Ground − invert and ground − crown, m. NaN at an end node without ground where no
+    // conduit leaves (an outfall, a weir, a pump): that end has no cover or depth limit.
+    double profundidadInicio = 0, profundidadFin = 0;
+    double recubrimientoInicio = 0, recubrimientoFin = 0;
+    // Drop at its upstream manhole: the highest incoming invert − its own, m (0 at a head).
     double resalto = 0;
-    double coste = 0; // L·(D + 2b)·(mean depth to invert + c), m3
+    // L·(D + 2b)·(mean depth to invert + c), m3; the mean depth is the upstream end's where
+    // the end node has no ground.
+    double coste = 0;
 };
 
 struct Diseno {
     std::vector<TramoDisenado> tramos;              // one per TramoADisenar, same order
     std::vector<std::optional<long long>> cotaNodo; // by node: lowest designed invert there, cm
     double coste = 0;                               // sum over designed reaches, m3
-    int resaltos = 0;                               // drops > 0 at manholes
-    int pozosDeResalto = 0;                         // drops > 0.50 m
+    int resaltos = 0;                               // manholes with a drop > 0
+    int pozosDeResalto = 0;                         // manholes with a drop > 0.50 m
     bool completo() const;                          // every reach designed
 };
 

@@ -50,6 +50,8 @@ std::tuple<int, double, double> clavePendientes(const FilaRedComprobada& f) {
 
 // `x` with `decimales` decimals and `sep`.
 QString fijo(double x, int decimales, char sep) {
+    if (!std::isfinite(x))
+        return QStringLiteral("—"); // a depth at an end without ground
     char b[64];
     const auto r = std::to_chars(b, b + sizeof b, x, std::chars_format::fixed, decimales);
     QString s = QString::fromLatin1(b, static_cast<qsizetype>(r.ptr - b));

@@ -124,7 +124,7 @@ int comprobar(const prueba::RedAlAzar& r, const Diseno& d) {
         EXPECT_EQ(fuera.size(), 1u) << "nodo " << m.nodos[static_cast<size_t>(u)].id;
         const TramoDisenado& o = d.tramos[fuera.front()];
         const double Do = r.serie[o.tubo].diametro;
-        std::optional<long long> menor;
+        std::optional<long long> mayor;
         for (size_t s : entran[u]) {
             SCOPED_TRACE("unión en " + m.nodos[static_cast<size_t>(u)].id);
             const TramoDisenado& a = d.tramos[s];
@@ -135,9 +135,9 @@ int comprobar(const prueba::RedAlAzar& r, const Diseno& d) {
             if (l.alinearClaves) {
                 EXPECT_LE(o.cotaInicio / 100.0 + Do, a.cotaFin / 100.0 + Da + 1e-8);
             }
-            menor = menor ? std::min(*menor, a.cotaFin) : a.cotaFin;
+            mayor = mayor ? std::max(*mayor, a.cotaFin) : a.cotaFin;
         }
-        const long long resalto = menor ? *menor - o.cotaInicio : 0;
+        const long long resalto = mayor ? *mayor - o.cotaInicio : 0;
         EXPECT_EQ(o.resalto, resalto / 100.0);
         resaltos += resalto > 0;
         pozos += resalto > 50;

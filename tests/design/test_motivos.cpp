@@ -135,6 +135,31 @@ TEST(Motivos, SinCotaDeTerreno) {
                                     {"T3", ""}}));
 }
 
+// An outfall without ground (a model's outfall has none) ends its reach freely: no cover or
+// depth there, the cost counts the upstream depth, and a fixed invert is met exactly.
+TEST(Motivos, VertidoSinTerrenoSeDisena) {
+    Caso c({{"A", 100}, {"B", 99}, {"S", kSinTerreno, red::TipoNodo::Vertido}},
+           {{"T1", "A", "B"}, {"T2", "B", "S"}});
+    c.l.recubrimiento = 1.2;
+    for (const bool fija : {false, true}) {
+        SCOPED_TRACE(fija ? "con cota fija" : "libre");
+        if (fija)
+            c.l.fijas = {{"S", 96.5}};
+        const auto d = disenar(c.m, c.t, c.tramos, c.serie, c.l);
+        ASSERT_TRUE(d && d->completo()) << d->tramos[1].sinDiseno;
+        const TramoDisenado& t = d->tramos[1];
+        EXPECT_TRUE(std::isnan(t.profundidadFin) && std::isnan(t.recubrimientoFin));
+        EXPECT_GE(t.recubrimientoInicio, 1.2 - 1e-9);
+        const double D = c.serie[t.tubo].diametro;
+        EXPECT_EQ(t.coste, 60 * (D + 2 * c.l.sobreancho) * (t.profundidadInicio + c.l.cama));
+        EXPECT_EQ(d->cotaNodo[2], t.cotaFin);
+        if (fija)
+            EXPECT_EQ(t.cotaFin, 9650);
+        else // nothing below makes it dig: the reach leaves as high as its cover allows
+            EXPECT_EQ(t.cotaInicio, d->tramos[0].cotaFin);
+    }
+}
+
 TEST(Motivos, Bifurcacion) {
     Caso c({{"A", 100},
             {"B", 99},

@@ -607,7 +607,7 @@ private Q_SLOTS:
             QCOMPARE(tp.datos.i, t->i);
             QVERIFY(tp.clase == perfil::ClasePerfil::Cumple);
         }
-        QCOMPARE(disenados, 4); // T1 to T4; T5 ends at an outfall without ground
+        QCOMPARE(disenados, 5); // T1 to T5, the last one into an outfall without ground
     }
 
     // What «Guardar diseño» refuses, with the file it names left as it was.
