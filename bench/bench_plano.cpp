@@ -4,6 +4,7 @@
 // Usage: bench_plano [REACHES [FOLDER]]   (100000 by default: a grid of manholes in UTM
 // coordinates, every tenth reach with a vertex, every fiftieth a pump; the saved plans stay
 // in FOLDER when given)
+#include "bench/medidas.h"
 #include "ui/plano_red.h"
 
 #include <QApplication>
@@ -16,24 +17,12 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <string>
 
 namespace {
 
-long picoDeMemoriaKb() {
-    std::ifstream estado("/proc/self/status");
-    std::string linea;
-    while (std::getline(estado, linea)) {
-        if (linea.rfind("VmHWM:", 0) == 0)
-            return std::stol(linea.substr(6));
-    }
-    return -1;
-}
-
-double ms(const QElapsedTimer& t) {
-    return static_cast<double>(t.nsecsElapsed()) / 1e6;
-}
+using colvero::bench::ms;
+using colvero::bench::picoDeMemoriaKb;
 
 // A grid of lado × lado manholes 40 m apart, each joined to its east and south neighbours
 // until `tramos` links are made.

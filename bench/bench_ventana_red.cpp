@@ -3,6 +3,7 @@
 // time to sort, filter and scroll the result, and the peak memory.
 // Usage: bench_ventana_red [REACHES [sin-pendientes]]   (100000 by default; the example network
 // repeated, with its criterion and no series; the admissible slopes unless told otherwise)
+#include "bench/medidas.h"
 #include "ui/dialogos.h"
 #include "ui/modelo_red.h"
 #include "ui/ventana_red.h"
@@ -17,10 +18,12 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <fstream>
 #include <string>
 
 namespace {
+
+using colvero::bench::ms;
+using colvero::bench::picoDeMemoriaKb;
 
 class SinDialogos : public colvero::ui::Dialogos {
 public:
@@ -35,20 +38,6 @@ public:
         std::fprintf(stderr, "error: %s\n", qPrintable(mensaje));
     }
 };
-
-long picoDeMemoriaKb() {
-    std::ifstream estado("/proc/self/status");
-    std::string linea;
-    while (std::getline(estado, linea)) {
-        if (linea.rfind("VmHWM:", 0) == 0)
-            return std::stol(linea.substr(6));
-    }
-    return -1;
-}
-
-double ms(const QElapsedTimer& t) {
-    return static_cast<double>(t.nsecsElapsed()) / 1e6;
-}
 
 } // namespace
 

@@ -1,5 +1,7 @@
 #include "chart/grafico.h"
 
+#include "chart/svg.h"
+
 #include <QBuffer>
 #include <QFont>
 #include <QFontMetricsF>
@@ -7,7 +9,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QStringList>
-#include <QSvgGenerator>
 
 #include <algorithm>
 #include <charconv>
@@ -851,52 +852,38 @@ QByteArray svgGrafico(QSize tamano, const DatosGrafico& datos, char separadorDec
     if (tamano.isEmpty()) {
         return {};
     }
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator svg;
-    svg.setOutputDevice(&buffer);
-    svg.setSize(tamano);
-    svg.setViewBox(QRect(QPoint(0, 0), tamano));
-    svg.setResolution(96);
-    svg.setTitle(kTitulo);
-    svg.setDescription(QStringLiteral("Curvas Q/Qll y v/vll en función de y/D, con los puntos de "
-                                      "diseño del colector y sus criterios"));
     const QRectF rect(QPointF(0, 0), QSizeF(tamano));
-    {
-        QPainter painter(&svg);
-        dibujarGrafico(painter, rect, datos, separadorDecimal);
-    }
-    // Each design point gets a transparent twin with an id and a <title>: browsers show it as a
-    // tooltip and other programs find the points by id.
-    const Disposicion dis = disponer(&svg, rect, datos, separadorDecimal);
-    QString capa = QStringLiteral("<g id=\"puntos-de-diseno\">\n");
-    for (const Marcador& m : dis.marcadores) {
-        capa += QStringLiteral("<circle id=\"%1\" cx=\"%2\" cy=\"%3\" r=\"%4\" fill=\"#000\" "
-                               "fill-opacity=\"0\"><title>%5</title></circle>\n")
-                    .arg(m.id, QString::number(m.centro.x(), 'f', 2),
-                         QString::number(m.centro.y(), 'f', 2), QString::number(4 * dis.pt, 'f', 2),
-                         m.titulo.toHtmlEscaped());
-    }
-    for (const Flecha& f : dis.flechas) {
-        for (const CaudalExcedido* c : f.caudales) {
-            capa +=
-                QStringLiteral("<circle id=\"punto-excedido-%1\" cx=\"%2\" cy=\"%3\" r=\"%4\" "
-                               "fill=\"#000\" fill-opacity=\"0\"><title>Condición %1: caudal "
-                               "Q/Qll = %5, mayor que el máximo de la sección: capacidad "
-                               "insuficiente</title></circle>\n")
-                    .arg(QString::number(c->condicion), QString::number(f.punta.x(), 'f', 2),
-                         QString::number(f.punta.y(), 'f', 2), QString::number(4 * dis.pt, 'f', 2),
-                         textoNumero(c->qQll, 3, separadorDecimal));
+    // Each design point gets a transparent twin with an id and a <title>.
+    const auto puntos = [&](QPaintDevice& svg) {
+        const Disposicion dis = disponer(&svg, rect, datos, separadorDecimal);
+        QString capa = QStringLiteral("<g id=\"puntos-de-diseno\">\n");
+        for (const Marcador& m : dis.marcadores) {
+            capa += QStringLiteral("<circle id=\"%1\" cx=\"%2\" cy=\"%3\" r=\"%4\" fill=\"#000\" "
+                                   "fill-opacity=\"0\"><title>%5</title></circle>\n")
+                        .arg(m.id, QString::number(m.centro.x(), 'f', 2),
+                             QString::number(m.centro.y(), 'f', 2),
+                             QString::number(4 * dis.pt, 'f', 2), m.titulo.toHtmlEscaped());
         }
-    }
-    capa += QStringLiteral("</g>\n");
-    const qsizetype fin = bytes.lastIndexOf("</svg>");
-    if (fin < 0) {
-        return {};
-    }
-    bytes.insert(fin, capa.toUtf8());
-    return bytes;
+        for (const Flecha& f : dis.flechas) {
+            for (const CaudalExcedido* c : f.caudales) {
+                capa +=
+                    QStringLiteral("<circle id=\"punto-excedido-%1\" cx=\"%2\" cy=\"%3\" r=\"%4\" "
+                                   "fill=\"#000\" fill-opacity=\"0\"><title>Condición %1: caudal "
+                                   "Q/Qll = %5, mayor que el máximo de la sección: capacidad "
+                                   "insuficiente</title></circle>\n")
+                        .arg(QString::number(c->condicion), QString::number(f.punta.x(), 'f', 2),
+                             QString::number(f.punta.y(), 'f', 2),
+                             QString::number(4 * dis.pt, 'f', 2),
+                             textoNumero(c->qQll, 3, separadorDecimal));
+            }
+        }
+        return capa + QStringLiteral("</g>\n");
+    };
+    return svgConElementos(
+        tamano, kTitulo,
+        QStringLiteral("Curvas Q/Qll y v/vll en función de y/D, con los puntos de diseño del "
+                       "colector y sus criterios"),
+        [&](QPainter& painter) { dibujarGrafico(painter, rect, datos, separadorDecimal); }, puntos);
 }
 
 } // namespace colvero::grafico

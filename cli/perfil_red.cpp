@@ -86,8 +86,9 @@ int perfilDeRed(const red::RedGrafo& g, const QByteArray& rutaRed, const red::Cr
         } else {
             continue;
         }
-        salida.write(
-            QStringLiteral("  «%1» %2\n").arg(QString::fromStdString(t.tramo), linea).toUtf8());
+        salida.write(QStringLiteral("  «%1» %2\n")
+                         .arg(QString::fromStdString(t.datos.tramo), linea)
+                         .toUtf8());
     }
     return codigo;
 }

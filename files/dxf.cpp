@@ -172,8 +172,9 @@ void Dibujo::exigirCapa(std::string_view nombre) const {
         throw std::invalid_argument("dxf: capa no declarada: " + std::string(nombre));
 }
 
-void Dibujo::capa(std::string_view nombre) {
-    grupo(entidadesDxf_, 8, nombre);
+void Dibujo::entidad(std::string_view tipo, std::string_view nombreCapa) {
+    grupo(entidadesDxf_, 0, tipo);
+    grupo(entidadesDxf_, 8, nombreCapa);
 }
 
 void Dibujo::punto(int codigoX, Punto p) {
@@ -197,9 +198,7 @@ void Dibujo::linea(std::string_view nombre, Punto a, Punto b) {
     exigirCapa(nombre);
     exigirFinito(a);
     exigirFinito(b);
-    std::string& d = entidadesDxf_;
-    grupo(d, 0, "LINE");
-    capa(nombre);
+    entidad("LINE", nombre);
     punto(10, a);
     punto(11, b);
     abarcar(a);
@@ -213,19 +212,16 @@ void Dibujo::polilinea(std::string_view nombre, std::span<const Punto> puntos) {
     exigirCapa(nombre);
     std::for_each(puntos.begin(), puntos.end(), exigirFinito);
     std::string& d = entidadesDxf_;
-    grupo(d, 0, "POLYLINE");
-    capa(nombre);
+    entidad("POLYLINE", nombre);
     grupo(d, 66, 1); // vertices follow
     punto(10, {0.0, 0.0});
     grupo(d, 70, 0); // open
     for (const Punto& p : puntos) {
-        grupo(d, 0, "VERTEX");
-        capa(nombre);
+        entidad("VERTEX", nombre);
         punto(10, p);
         abarcar(p);
     }
-    grupo(d, 0, "SEQEND");
-    capa(nombre);
+    entidad("SEQEND", nombre);
     ++entidades_;
 }
 
@@ -235,8 +231,7 @@ void Dibujo::circulo(std::string_view nombre, Punto centro, double radio) {
     if (!(radio > 0) || !std::isfinite(radio))
         throw std::invalid_argument("dxf: radio no positivo");
     std::string& d = entidadesDxf_;
-    grupo(d, 0, "CIRCLE");
-    capa(nombre);
+    entidad("CIRCLE", nombre);
     punto(10, centro);
     grupo(d, 40, radio);
     abarcar({centro.first - radio, centro.second - radio});
@@ -251,8 +246,7 @@ void Dibujo::texto(std::string_view nombre, Punto p, double altura, double angul
     if (!(altura > 0) || !std::isfinite(altura) || !std::isfinite(angulo))
         throw std::invalid_argument("dxf: altura o ángulo de texto no válidos");
     std::string& d = entidadesDxf_;
-    grupo(d, 0, "TEXT");
-    capa(nombre);
+    entidad("TEXT", nombre);
     // A justified text is placed by its alignment point (11); readers recompute the first.
     punto(10, p);
     grupo(d, 40, altura);
@@ -292,9 +286,12 @@ std::string Dibujo::contenido() const {
 
     grupo(d, 0, "SECTION");
     grupo(d, 2, "TABLES");
-    grupo(d, 0, "TABLE");
-    grupo(d, 2, "LTYPE");
-    grupo(d, 70, 1);
+    const auto tabla = [&](std::string_view nombre, int entradas) {
+        grupo(d, 0, "TABLE");
+        grupo(d, 2, nombre);
+        grupo(d, 70, entradas);
+    };
+    tabla("LTYPE", 1);
     grupo(d, 0, "LTYPE");
     grupo(d, 2, "CONTINUOUS");
     grupo(d, 70, 0);
@@ -303,9 +300,7 @@ std::string Dibujo::contenido() const {
     grupo(d, 73, 0);
     grupo(d, 40, 0.0);
     grupo(d, 0, "ENDTAB");
-    grupo(d, 0, "TABLE");
-    grupo(d, 2, "LAYER");
-    grupo(d, 70, static_cast<int>(capas_.size()) + 1);
+    tabla("LAYER", static_cast<int>(capas_.size()) + 1);
     const auto capaDxf = [&](std::string_view nombre, int color) {
         grupo(d, 0, "LAYER");
         grupo(d, 2, nombre);
@@ -317,9 +312,7 @@ std::string Dibujo::contenido() const {
     for (const Capa& c : capas_)
         capaDxf(c.nombre, c.color);
     grupo(d, 0, "ENDTAB");
-    grupo(d, 0, "TABLE");
-    grupo(d, 2, "STYLE");
-    grupo(d, 70, 1);
+    tabla("STYLE", 1);
     grupo(d, 0, "STYLE");
     grupo(d, 2, "STANDARD");
     grupo(d, 70, 0);

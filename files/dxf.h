@@ -64,7 +64,8 @@ private:
     // Checks everything before the first byte of an entity, so that a refused one leaves
     // nothing behind.
     void exigirCapa(std::string_view nombre) const;
-    void capa(std::string_view nombre);
+    // An entity's first groups: its type and its layer.
+    void entidad(std::string_view tipo, std::string_view nombreCapa);
     void punto(int codigoX, Punto p);
     void abarcar(Punto p);
 

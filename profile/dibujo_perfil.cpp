@@ -1,6 +1,7 @@
 #include "profile/dibujo_perfil.h"
 
 #include "chart/grafico.h"
+#include "chart/svg.h"
 #include "files/archivos.h"
 #include "files/escritura.h"
 #include "files/lectura.h"
@@ -17,7 +18,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPdfWriter>
-#include <QSvgGenerator>
 
 #include <algorithm>
 #include <cmath>
@@ -147,16 +147,16 @@ QString celdaTramo(std::size_t fila, const TramoPerfil& t, char sep) {
         return t.normal1 ? grafico::textoNumero((*t.normal1).*campo, dec, sep)
                          : QStringLiteral("-");
     };
-    const bool datos = t.conducto;
+    const bool datos = t.conducto();
     switch (fila) {
     case 6:
-        return QString::fromStdString(t.tramo);
+        return QString::fromStdString(t.datos.tramo);
     case 7:
-        return datos ? grafico::textoNumero(t.D, 3, sep) : QStringLiteral("-");
+        return datos ? grafico::textoNumero(t.datos.D, 3, sep) : QStringLiteral("-");
     case 8:
-        return datos ? grafico::textoNumero(t.n, 4, sep) : QStringLiteral("-");
+        return datos ? grafico::textoNumero(t.datos.n, 4, sep) : QStringLiteral("-");
     case 9:
-        return datos ? grafico::textoNumero(t.pendiente * 1000, 2, sep) : QStringLiteral("-");
+        return datos ? grafico::textoNumero(t.datos.i * 1000, 2, sep) : QStringLiteral("-");
     case 10:
         return datos ? grafico::textoNumero(t.longitud, 2, sep) : QStringLiteral("-");
     case 11:
@@ -247,9 +247,9 @@ Marcas dibujarPerfil(QPainter& painter, const QRectF& rect, const Perfil& p, con
     for (std::size_t k = primero; k < ultimo; ++k) {
         const TramoPerfil& t = p.tramos[k];
         if (t.cotaInicio)
-            incluir(*t.cotaInicio + t.D);
+            incluir(*t.cotaInicio + t.datos.D);
         if (t.cotaFin)
-            incluir(*t.cotaFin + t.D);
+            incluir(*t.cotaFin + t.datos.D);
     }
     if (!(zMax > zMin)) {
         zMin -= 0.5;
@@ -391,8 +391,8 @@ Marcas dibujarPerfil(QPainter& painter, const QRectF& rect, const Perfil& p, con
         QColor relleno = colorDe(t.clase);
         relleno.setAlpha(40);
         QPolygonF tubo;
-        tubo << QPointF(xa, e.y(za)) << QPointF(xb, e.y(zb)) << QPointF(xb, e.y(zb + t.D))
-             << QPointF(xa, e.y(za + t.D));
+        tubo << QPointF(xa, e.y(za)) << QPointF(xb, e.y(zb)) << QPointF(xb, e.y(zb + t.datos.D))
+             << QPointF(xa, e.y(za + t.datos.D));
         g.setPen(Qt::NoPen);
         g.setBrush(relleno);
         g.drawPolygon(tubo);
@@ -415,7 +415,7 @@ Marcas dibujarPerfil(QPainter& painter, const QRectF& rect, const Perfil& p, con
         g.setPen(QPen(colorDe(t.clase), 2 * pt));
         g.drawLine(QPointF(xa, e.y(za)), QPointF(xb, e.y(zb)));
         g.setPen(QPen(colorDe(t.clase), 1 * pt));
-        g.drawLine(QPointF(xa, e.y(za + t.D)), QPointF(xb, e.y(zb + t.D)));
+        g.drawLine(QPointF(xa, e.y(za + t.datos.D)), QPointF(xb, e.y(zb + t.datos.D)));
     }
 
     // Manholes from their floor to the ground (to the highest crown where the ground is not
@@ -430,7 +430,7 @@ Marcas dibujarPerfil(QPainter& painter, const QRectF& rect, const Perfil& p, con
             const TramoPerfil& t = p.tramos[j];
             const std::optional<double>& z = j == k ? t.cotaInicio : t.cotaFin;
             if (!n.cotaTerreno && z)
-                techo = std::max(techo, *z + t.D);
+                techo = std::max(techo, *z + t.datos.D);
         }
         const double x = e.x(n.distancia);
         const QRectF pozo(QPointF(x - 2.5 * pt, e.y(techo)),
@@ -557,51 +557,39 @@ QByteArray pngPerfil(const Perfil& p, const QString& titulo, char sep) {
 
 QByteArray svgPerfil(const Perfil& p, const QString& titulo, char sep) {
     const QSize tamano = tamanoImagen(p);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator svg;
-    svg.setOutputDevice(&buffer);
-    svg.setSize(tamano);
-    svg.setViewBox(QRect(QPoint(0, 0), tamano));
-    svg.setResolution(96);
-    svg.setTitle(titulo);
-    svg.setDescription(QStringLiteral("Perfil longitudinal con su guitarra de datos"));
     Marcas marcas;
-    {
-        QPainter g(&svg);
-        marcas = dibujarPerfil(g, QRectF(QPointF(0, 0), QSizeF(tamano)), p, titulo, sep);
-    }
-    // Transparent twins with ids and titles: a browser shows them as tooltips, and other
-    // programs find the manholes and reaches by id.
-    const auto rectangulo = [](const QString& id, const QRectF& r, const QString& t) {
-        return QStringLiteral("<rect id=\"%1\" x=\"%2\" y=\"%3\" width=\"%4\" height=\"%5\" "
-                              "fill=\"#000\" fill-opacity=\"0\"><title>%6</title></rect>\n")
-            .arg(id, QString::number(r.x(), 'f', 2), QString::number(r.y(), 'f', 2),
-                 QString::number(r.width(), 'f', 2), QString::number(r.height(), 'f', 2),
-                 t.toHtmlEscaped());
+    // Transparent twins of the manholes and reaches, found by id.
+    const auto elementos = [&](QPaintDevice&) {
+        const auto rectangulo = [](const QString& id, const QRectF& r, const QString& t) {
+            return QStringLiteral("<rect id=\"%1\" x=\"%2\" y=\"%3\" width=\"%4\" height=\"%5\" "
+                                  "fill=\"#000\" fill-opacity=\"0\"><title>%6</title></rect>\n")
+                .arg(id, QString::number(r.x(), 'f', 2), QString::number(r.y(), 'f', 2),
+                     QString::number(r.width(), 'f', 2), QString::number(r.height(), 'f', 2),
+                     t.toHtmlEscaped());
+        };
+        QString capa = QStringLiteral("<g id=\"elementos-del-perfil\">\n");
+        for (const auto& [k, r] : marcas.pozos)
+            capa += rectangulo(
+                QStringLiteral("pozo-%1").arg(k), r,
+                QStringLiteral("Pozo «%1»").arg(QString::fromStdString(p.nodos[k].nombre)));
+        for (const auto& [k, r] : marcas.tramos) {
+            const TramoPerfil& t = p.tramos[k];
+            QString texto = QStringLiteral("Tramo «%1»: %2")
+                                .arg(QString::fromStdString(t.datos.tramo), textoClase(t.clase));
+            for (const std::string& f : t.fallos)
+                texto += QStringLiteral("; ") + QString::fromStdString(f);
+            if (!t.motivo.empty())
+                texto += QStringLiteral("; ") + QString::fromStdString(t.motivo);
+            capa += rectangulo(QStringLiteral("tramo-%1").arg(k), r, texto);
+        }
+        return capa + QStringLiteral("</g>\n");
     };
-    QString capa = QStringLiteral("<g id=\"elementos-del-perfil\">\n");
-    for (const auto& [k, r] : marcas.pozos)
-        capa +=
-            rectangulo(QStringLiteral("pozo-%1").arg(k), r,
-                       QStringLiteral("Pozo «%1»").arg(QString::fromStdString(p.nodos[k].nombre)));
-    for (const auto& [k, r] : marcas.tramos) {
-        const TramoPerfil& t = p.tramos[k];
-        QString texto = QStringLiteral("Tramo «%1»: %2")
-                            .arg(QString::fromStdString(t.tramo), textoClase(t.clase));
-        for (const std::string& f : t.fallos)
-            texto += QStringLiteral("; ") + QString::fromStdString(f);
-        if (!t.motivo.empty())
-            texto += QStringLiteral("; ") + QString::fromStdString(t.motivo);
-        capa += rectangulo(QStringLiteral("tramo-%1").arg(k), r, texto);
-    }
-    capa += QStringLiteral("</g>\n");
-    const qsizetype fin = bytes.lastIndexOf("</svg>");
-    if (fin < 0)
-        return {};
-    bytes.insert(fin, capa.toUtf8());
-    return bytes;
+    return grafico::svgConElementos(
+        tamano, titulo, QStringLiteral("Perfil longitudinal con su guitarra de datos"),
+        [&](QPainter& g) {
+            marcas = dibujarPerfil(g, QRectF(QPointF(0, 0), QSizeF(tamano)), p, titulo, sep);
+        },
+        elementos);
 }
 
 QByteArray pdfPerfil(const Perfil& p, const QString& titulo, char sep) {

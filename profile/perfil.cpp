@@ -58,7 +58,7 @@ void veredicto(TramoPerfil& r, const red::Trabajo& t) {
     if (!t.error.empty() || !t.omitido.empty()) {
         r.motivo = !t.error.empty() ? t.error : t.omitido;
         // A row error names its reach, which the profile shows beside it already.
-        const std::string prefijo = "tramo «" + r.tramo + "»: ";
+        const std::string prefijo = "tramo «" + r.datos.tramo + "»: ";
         if (r.motivo.starts_with(prefijo))
             r.motivo.erase(0, prefijo.size());
         return;
@@ -122,19 +122,14 @@ Perfil perfilDe(const red::RedGrafo& g, const Trayecto& tr,
         const red::TramoGrafo& tg = g.tramos[enlace];
         const red::Trabajo& t = trabajos[k];
         TramoPerfil r;
-        r.tramo = e.id;
+        r.datos = tg;
         r.inicio = p.nodos[k].distancia;
         r.fin = p.nodos[k + 1].distancia;
-        r.conducto = tg.omitido.empty();
         if (e.esConducto()) {
             r.cotaInicio = e.cotaInicio;
             r.cotaFin = e.cotaFin;
             r.longitud = e.longitud;
         }
-        r.D = tg.D;
-        r.n = tg.n;
-        r.pendiente = tg.i;
-        r.barriles = tg.barriles;
         veredicto(r, t);
         // The engine's own inputs where it ran, so that the depths are those of its verdicts.
         const bool motor =

@@ -5,6 +5,7 @@
 #include "hydraulics/estado_flujo.h"
 #include "network/comprobacion_red.h"
 #include "network/fuente_red.h"
+#include "network/tramos_grafo.h"
 #include "profile/trayecto.h"
 
 #include <QByteArray>
@@ -40,14 +41,13 @@ struct NormalPerfil {
 enum class ClasePerfil { Cumple, NoCumple, SinComprobar };
 
 struct TramoPerfil {
-    std::string tramo;
+    // The reach as the network gives it to the engine: its name, D (m), n, i (m/m, NaN when
+    // not known), barrels, flows and why it is not checked.
+    red::TramoGrafo datos;
     double inicio = 0, fin = 0; // distances of its two nodes
+    // Inverts and length of a conduit; none and 0 for a link that is not one.
     std::optional<double> cotaInicio, cotaFin;
-    bool conducto = false; // a circular conduit the engine checks (or would, but for its data)
-    double D = 0, n = 0;
-    double pendiente = 0; // m/m, NaN when not known
     double longitud = 0;
-    int barriles = 1;
     std::optional<double> Q1, Q3; // per barrel, as the engine takes them
     // Normal flow of Q1 and Q3; none when the flow exceeds the section's largest flow, is not
     // positive, or the reach is not checked.
@@ -59,6 +59,8 @@ struct TramoPerfil {
     // or the lines of its conditions in error); empty otherwise.
     std::string motivo;
 
+    // A circular conduit the engine checks (or would, but for its data).
+    bool conducto() const { return datos.omitido.empty(); }
     // Water surface at the reach's two ends for a normal flow: invert + y (uniform flow).
     std::optional<double> lamina(const std::optional<NormalPerfil>& normal, bool alFinal) const;
 };

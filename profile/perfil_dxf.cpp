@@ -70,9 +70,9 @@ dxf::Dibujo dxfPerfil(const Perfil& p, const std::string& titulo, char sep) {
             continue;
         const dxf::Punto solera[] = {{t.inicio, Y(*t.cotaInicio)}, {t.fin, Y(*t.cotaFin)}};
         d.polilinea("SOLERA", solera);
-        if (t.conducto && t.D > 0) {
-            const dxf::Punto clave[] = {{t.inicio, Y(*t.cotaInicio + t.D)},
-                                        {t.fin, Y(*t.cotaFin + t.D)}};
+        if (t.conducto() && t.datos.D > 0) {
+            const dxf::Punto clave[] = {{t.inicio, Y(*t.cotaInicio + t.datos.D)},
+                                        {t.fin, Y(*t.cotaFin + t.datos.D)}};
             d.polilinea("CLAVE", clave);
         }
         for (const auto& [capa, normal] :
@@ -92,8 +92,8 @@ dxf::Dibujo dxfPerfil(const Perfil& p, const std::string& titulo, char sep) {
     for (const NodoPerfil& n : p.nodos)
         arriba = std::max(arriba, n.cotaTerreno.value_or(n.soleraMinima));
     for (const TramoPerfil& t : p.tramos)
-        arriba =
-            std::max({arriba, t.cotaInicio.value_or(base) + t.D, t.cotaFin.value_or(base) + t.D});
+        arriba = std::max({arriba, t.cotaInicio.value_or(base) + t.datos.D,
+                           t.cotaFin.value_or(base) + t.datos.D});
     d.texto("GUITARRA", {0, Y(arriba) + 2 * h}, 2 * h, 0, titulo);
     const dxf::Punto datum[] = {{x0, 0}, {p.longitud(), 0}};
     d.polilinea("GUITARRA", datum);
@@ -124,11 +124,12 @@ dxf::Dibujo dxfPerfil(const Perfil& p, const std::string& titulo, char sep) {
             d.texto("GUITARRA", {(t.inicio + t.fin) / 2, y + h}, h, 0, valor(t),
                     dxf::Anclaje::CentroAbajo);
     };
-    tramos(6, "Tramo", [](const TramoPerfil& t) { return t.tramo; });
-    tramos(7, "D (m)",
-           [&](const TramoPerfil& t) { return t.conducto ? fijo(t.D, 3, sep) : std::string("-"); });
+    tramos(6, "Tramo", [](const TramoPerfil& t) { return t.datos.tramo; });
+    tramos(7, "D (m)", [&](const TramoPerfil& t) {
+        return t.conducto() ? fijo(t.datos.D, 3, sep) : std::string("-");
+    });
     tramos(8, "Pendiente (‰)",
-           [&](const TramoPerfil& t) { return fijo(1000 * t.pendiente, 2, sep); });
+           [&](const TramoPerfil& t) { return fijo(1000 * t.datos.i, 2, sep); });
     tramos(9, "Longitud (m)", [&](const TramoPerfil& t) { return fijo(t.longitud, 2, sep); });
     tramos(10, "Veredicto", [](const TramoPerfil& t) {
         return t.clase == ClasePerfil::Cumple     ? std::string("Cumple")

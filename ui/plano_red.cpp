@@ -1,5 +1,6 @@
 #include "ui/plano_red.h"
 
+#include "chart/svg.h"
 #include "files/archivos.h"
 #include "report/producto.h"
 
@@ -730,11 +731,7 @@ QByteArray PlanoRed::bytes(const QString& extension) const {
         }
     } else if (extension == QLatin1String("svg")) {
         QSvgGenerator svg;
-        svg.setOutputDevice(&buffer);
-        svg.setSize(tamano);
-        svg.setViewBox(QRect(QPoint(0, 0), tamano));
-        svg.setResolution(96);
-        svg.setTitle(titulo);
+        grafico::prepararSvg(svg, &buffer, tamano, titulo);
         QPainter p;
         if (!p.begin(&svg)) {
             return {};

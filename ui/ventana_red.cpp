@@ -25,6 +25,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDate>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -37,6 +38,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -56,6 +58,43 @@ namespace {
 constexpr const char* kTitulo = "Comprobar red";
 constexpr const char* kSinCriterio =
     "valores iniciales de la ventana (no se ha elegido criterio ni plantilla)";
+
+// P2 before P10, as an engineer numbers manholes: runs of ASCII digits compare by value, the
+// rest without case; names equal that way fall back to their code units. (QCollator's numeric
+// mode does nothing under the C locale.)
+bool antesNatural(const QString& a, const QString& b) {
+    const auto digito = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (digito(a[i]) && digito(b[j])) {
+            while (i < a.size() && a[i] == u'0')
+                ++i;
+            while (j < b.size() && b[j] == u'0')
+                ++j;
+            qsizetype fi = i, fj = j;
+            while (fi < a.size() && digito(a[fi]))
+                ++fi;
+            while (fj < b.size() && digito(b[fj]))
+                ++fj;
+            if (fi - i != fj - j)
+                return fi - i < fj - j;
+            const int orden = QStringView(a).mid(i, fi - i).compare(QStringView(b).mid(j, fj - j));
+            if (orden != 0)
+                return orden < 0;
+            i = fi;
+            j = fj;
+            continue;
+        }
+        const char16_t x = a[i].toCaseFolded().unicode(), y = b[j].toCaseFolded().unicode();
+        if (x != y)
+            return x < y;
+        ++i;
+        ++j;
+    }
+    if ((i < a.size()) != (j < b.size()))
+        return j < b.size();
+    return a < b;
+}
 
 bool esPlantilla(const QString& ruta) {
     return ruta.endsWith(QLatin1String(".caVek"), Qt::CaseInsensitive);
@@ -225,11 +264,20 @@ void VentanaRed::construir() {
     vistaArriba->addWidget(soloErrores_);
     perfil_ = boton(QStringLiteral("Per&fil…"), "Perfil");
     perfil_->setToolTip(QStringLiteral("Perfil longitudinal desde el tramo elegido hasta su "
-                                       "vertido"));
-    connect(perfil_, &QPushButton::clicked, this, [this] {
+                                       "vertido, o entre dos pozos"));
+    auto* menuPerfil = new QMenu(perfil_);
+    menuPerfil->setObjectName(QStringLiteral("MenuPerfil"));
+    QAction* desdeTramo =
+        menuPerfil->addAction(QStringLiteral("&Desde el tramo seleccionado hasta el vertido"));
+    desdeTramo->setObjectName(QStringLiteral("PerfilDesdeTramo"));
+    connect(desdeTramo, &QAction::triggered, this, [this] {
         const QModelIndex actual = vista_->currentIndex();
         abrirPerfil(actual.isValid() ? filtro_->mapToSource(actual).row() : -1);
     });
+    QAction* entrePozos = menuPerfil->addAction(QStringLiteral("&Entre dos pozos…"));
+    entrePozos->setObjectName(QStringLiteral("PerfilEntrePozos"));
+    connect(entrePozos, &QAction::triggered, this, &VentanaRed::elegirPozosDelPerfil);
+    perfil_->setMenu(menuPerfil);
     nota_ = boton(QStringLiteral("Nota de cálculo…"), "NotaRed");
     nota_->setToolTip(QStringLiteral("Nota de cálculo de la red, en PDF"));
     connect(nota_, &QPushButton::clicked, this, [this] {
@@ -1003,41 +1051,159 @@ bool VentanaRed::guardarPlano(const QString& ruta) {
     return false;
 }
 
-QWidget* VentanaRed::abrirPerfil(int fila) {
+const red::RedGrafo* VentanaRed::grafoDelPerfil(QString* error) const {
     const std::shared_ptr<EjecucionRed>& e = hilo_->ejecucion();
     if (!terminada_ || !e || !e->grafo) {
-        dialogos_.avisarError(QString::fromUtf8(kTitulo),
-                              QStringLiteral("El perfil se dibuja tras comprobar un modelo o una "
-                                             "capa."));
+        *error = QStringLiteral("El perfil se dibuja tras comprobar un modelo o una capa.");
         return nullptr;
     }
-    if (fila < 0 || fila >= modelo_->filas()) {
-        dialogos_.avisarError(QString::fromUtf8(kTitulo),
-                              QStringLiteral("Elija en la tabla o en el plano el tramo desde el "
-                                             "que empieza el perfil."));
-        return nullptr;
-    }
+    return e->grafo.get();
+}
+
+QWidget* VentanaRed::mostrarPerfil(const perfil::Trayecto& trayecto, const QString& titulo) {
+    const std::shared_ptr<EjecucionRed>& e = hilo_->ejecucion();
     const red::RedGrafo& g = *e->grafo;
-    const std::string& tramo =
-        g.tramos[static_cast<std::size_t>(modelo_->fila(fila).numero - 1)].tramo;
-    perfil::Perfil p;
-    try {
-        const perfil::Trayecto tr = perfil::trazarTrayecto(g.modelo, g.topologia, tramo);
-        p = perfil::perfilDe(g, tr,
-                             perfil::comprobarTrayecto(g, tr, QFile::encodeName(rutaTabla_),
-                                                       e->peticion.base, e->peticion.opciones));
-    } catch (const perfil::ErrorTrayecto& error) {
-        dialogos_.avisarError(QString::fromUtf8(kTitulo),
-                              QStringLiteral("No hay perfil: ") +
-                                  QString::fromStdString(error.mensaje));
-        return nullptr;
-    }
-    const QString titulo =
-        QStringLiteral("Perfil longitudinal desde el tramo «%1» (%2)")
-            .arg(QString::fromStdString(tramo), QFileInfo(e->peticion.ruta).fileName());
-    auto* ventana = new VentanaPerfil(std::move(p), titulo, separador_, dialogos_, this);
+    perfil::Perfil p =
+        perfil::perfilDe(g, trayecto,
+                         perfil::comprobarTrayecto(g, trayecto, QFile::encodeName(rutaTabla_),
+                                                   e->peticion.base, e->peticion.opciones));
+    auto* ventana = new VentanaPerfil(
+        std::move(p), titulo + QStringLiteral(" (%1)").arg(QFileInfo(e->peticion.ruta).fileName()),
+        separador_, dialogos_, this);
     ventana->show();
     return ventana;
+}
+
+QWidget* VentanaRed::abrirPerfil(int fila) {
+    QString error;
+    const red::RedGrafo* g = grafoDelPerfil(&error);
+    if (g && (fila < 0 || fila >= modelo_->filas()))
+        error = QStringLiteral("Elija en la tabla o en el plano el tramo desde el que empieza el "
+                               "perfil.");
+    if (!error.isEmpty()) {
+        dialogos_.avisarError(QString::fromUtf8(kTitulo), error);
+        return nullptr;
+    }
+    const std::string& tramo =
+        g->tramos[static_cast<std::size_t>(modelo_->fila(fila).numero - 1)].tramo;
+    perfil::Trayecto tr;
+    try {
+        tr = perfil::trazarTrayecto(g->modelo, g->topologia, tramo);
+    } catch (const perfil::ErrorTrayecto& fallo) {
+        dialogos_.avisarError(QString::fromUtf8(kTitulo),
+                              QStringLiteral("No hay perfil: ") +
+                                  QString::fromStdString(fallo.mensaje));
+        return nullptr;
+    }
+    return mostrarPerfil(tr, QStringLiteral("Perfil longitudinal desde el tramo «%1»")
+                                 .arg(QString::fromStdString(tramo)));
+}
+
+QWidget* VentanaRed::abrirPerfilEntre(const QString& desde, const QString& hasta, QString* error) {
+    const red::RedGrafo* g = grafoDelPerfil(error);
+    if (!g)
+        return nullptr;
+    const QString a = desde.trimmed(), b = hasta.trimmed();
+    if (a.isEmpty() || b.isEmpty()) {
+        *error = QStringLiteral("Escriba o elija los dos pozos del perfil.");
+        return nullptr;
+    }
+    // The profile runs downstream whichever of the two is given first.
+    perfil::Trayecto tr;
+    try {
+        tr = perfil::trazarTrayecto(g->modelo, g->topologia, a.toStdString(), b.toStdString());
+    } catch (const perfil::ErrorTrayecto& fallo) {
+        try {
+            tr = perfil::trazarTrayecto(g->modelo, g->topologia, b.toStdString(), a.toStdString());
+        } catch (const perfil::ErrorTrayecto&) {
+            *error = QStringLiteral("No hay perfil: ") + QString::fromStdString(fallo.mensaje);
+            return nullptr;
+        }
+    }
+    const auto nombre = [&](int nodo) {
+        return QString::fromStdString(g->modelo.nodos[static_cast<std::size_t>(nodo)].id);
+    };
+    return mostrarPerfil(tr, QStringLiteral("Perfil longitudinal de «%1» a «%2»")
+                                 .arg(nombre(tr.nodos.front()), nombre(tr.nodos.back())));
+}
+
+QDialog* VentanaRed::elegirPozosDelPerfil() {
+    QString error;
+    const red::RedGrafo* g = grafoDelPerfil(&error);
+    if (!g) {
+        dialogos_.avisarError(QString::fromUtf8(kTitulo), error);
+        return nullptr;
+    }
+    QStringList nodos;
+    nodos.reserve(static_cast<qsizetype>(g->modelo.nodos.size()));
+    for (const red::Nodo& n : g->modelo.nodos)
+        nodos << QString::fromStdString(n.id);
+    std::sort(nodos.begin(), nodos.end(), antesNatural);
+
+    // Starts from the chosen reach: its upstream node and its outfall.
+    QString inicio, fin;
+    if (const QModelIndex actual = vista_->currentIndex(); actual.isValid()) {
+        const int fila = filtro_->mapToSource(actual).row();
+        const red::TramoGrafo& t =
+            g->tramos[static_cast<std::size_t>(modelo_->fila(fila).numero - 1)];
+        try {
+            const perfil::Trayecto tr = perfil::trazarTrayecto(g->modelo, g->topologia, t.tramo);
+            inicio = QString::fromStdString(
+                g->modelo.nodos[static_cast<std::size_t>(tr.nodos.front())].id);
+            fin = QString::fromStdString(
+                g->modelo.nodos[static_cast<std::size_t>(tr.nodos.back())].id);
+        } catch (const perfil::ErrorTrayecto&) {
+            inicio = QString::fromStdString(t.desde);
+        }
+    }
+
+    auto* dialogo = new QDialog(this);
+    dialogo->setObjectName(QStringLiteral("PozosDelPerfil"));
+    dialogo->setWindowTitle(QStringLiteral("Perfil entre dos pozos"));
+    dialogo->setAttribute(Qt::WA_DeleteOnClose);
+    auto* raiz = new QVBoxLayout(dialogo);
+    auto* rejilla = new QGridLayout;
+    const auto pozo = [&](int fila, const QString& rotulo, const char* nombre,
+                          const QString& valor) {
+        auto* caja = new QComboBox(dialogo);
+        caja->setObjectName(QLatin1String(nombre));
+        caja->setEditable(true);
+        caja->setInsertPolicy(QComboBox::NoInsert);
+        caja->addItems(nodos);
+        caja->completer()->setCompletionMode(QCompleter::PopupCompletion);
+        caja->completer()->setFilterMode(Qt::MatchContains);
+        caja->completer()->setCaseSensitivity(Qt::CaseInsensitive);
+        caja->setCurrentText(valor);
+        auto* etiqueta = new QLabel(rotulo, dialogo);
+        etiqueta->setBuddy(caja);
+        rejilla->addWidget(etiqueta, fila, 0);
+        rejilla->addWidget(caja, fila, 1);
+        return caja;
+    };
+    QComboBox* desde = pozo(0, QStringLiteral("&Desde el pozo:"), "PozoDesde", inicio);
+    QComboBox* hasta = pozo(1, QStringLiteral("&Hasta el pozo:"), "PozoHasta", fin);
+    rejilla->setColumnStretch(1, 1);
+    raiz->addLayout(rejilla);
+    auto* fallo = new QLabel(dialogo);
+    fallo->setObjectName(QStringLiteral("FalloPerfil"));
+    fallo->setWordWrap(true);
+    fallo->setTextFormat(Qt::PlainText);
+    raiz->addWidget(fallo);
+    auto* botones = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialogo);
+    botones->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Dibujar perfil"));
+    botones->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Cancelar"));
+    raiz->addWidget(botones);
+    connect(botones, &QDialogButtonBox::rejected, dialogo, &QDialog::reject);
+    connect(botones, &QDialogButtonBox::accepted, dialogo, [this, dialogo, desde, hasta, fallo] {
+        QString error;
+        if (abrirPerfilEntre(desde->currentText(), hasta->currentText(), &error))
+            dialogo->accept();
+        else
+            fallo->setText(error);
+    });
+    ajustarAPantalla(*dialogo, QSize(440, 180), this);
+    dialogo->open();
+    return dialogo;
 }
 
 bool VentanaRed::escribirNota(const QString& ruta) {

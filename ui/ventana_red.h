@@ -6,6 +6,8 @@
 #include "check/calculo.h"
 #include "check/serie_diametros.h"
 #include "network/acumulacion.h"
+#include "network/fuente_red.h"
+#include "profile/trayecto.h"
 
 #include <QString>
 #include <QWidget>
@@ -17,6 +19,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QDialog;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -73,6 +76,12 @@ public:
     // Opens the longitudinal profile from the reach of row `fila` down to its outfall; the
     // window, or nullptr after a message when there is none to draw.
     QWidget* abrirPerfil(int fila);
+    // Opens the profile between two nodes of one flow path, given in either order; the window,
+    // or nullptr, and `error` says why, when there is none to draw.
+    QWidget* abrirPerfilEntre(const QString& desde, const QString& hasta, QString* error);
+    // The dialog that asks for the two manholes of a profile; it stays open while the two do
+    // not make a path, and says why.
+    QDialog* elegirPozosDelPerfil();
     // Writes the network's calculation note of a completed check as PDF; false, after a
     // message, on failure.
     bool escribirNota(const QString& ruta);
@@ -110,6 +119,10 @@ private:
     // Draws the network of the check just started, or says why there is no plan.
     void empezarPlano();
     void elegirEnPlano(std::size_t enlace); // a click on the plan selects the reach's row
+    // The checked graph the profiles are drawn from; nullptr, and `error` says why, before a
+    // completed check of a model or layers.
+    const red::RedGrafo* grafoDelPerfil(QString* error) const;
+    QWidget* mostrarPerfil(const perfil::Trayecto& trayecto, const QString& titulo);
 
     char separador_;
     Dialogos& dialogos_;

@@ -1,4 +1,6 @@
 // colvero-check --grafico and --nota, run through the built program.
+#include "../apoyo/pdf.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -12,6 +14,8 @@
 #include <tuple>
 
 namespace {
+
+namespace prueba = colvero::prueba;
 
 struct Ejecucion {
     int codigo = -1;
@@ -70,11 +74,10 @@ TEST(Graficos, NotaPdfConLosVeredictosComoTexto) {
     const Ejecucion e =
         ejecutar({QStringLiteral("--nota"), pdf, QStringLiteral("--criterio"), kEstricto, kCaso});
     EXPECT_EQ(e.codigo, 1) << e.errores.toStdString();
-    QProcess texto;
-    texto.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    ASSERT_TRUE(texto.waitForFinished(30000));
     // pdftotext joins runs of blanks, so the verdicts are compared with single blanks.
-    const QString t = QString::fromUtf8(texto.readAllStandardOutput()).simplified();
+    const QString t = prueba::salidaPoppler(QStringLiteral("pdftotext"),
+                                            {QStringLiteral("-layout"), pdf, QStringLiteral("-")})
+                          .simplified();
     EXPECT_TRUE(t.contains(QStringLiteral("(1) [SI] Qll > Q1"))) << t.toStdString();
     EXPECT_TRUE(t.contains(QStringLiteral("(2) [NO] V2 > Vmax"))) << t.toStdString();
     EXPECT_TRUE(t.contains(QStringLiteral("criterio-estricto.CrVek"))) << t.toStdString();
@@ -178,10 +181,7 @@ const QString kModelo = QStringLiteral(COLVERO_EJEMPLOS "/red-ejemplo.inp");
 const QString kCriterioRed = QStringLiteral(COLVERO_EJEMPLOS "/criterio-red.CrVek");
 
 QString textoPdf(const QString& pdf) {
-    QProcess texto;
-    texto.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-    EXPECT_TRUE(texto.waitForFinished(30000));
-    return QString::fromUtf8(texto.readAllStandardOutput()).simplified();
+    return prueba::textoPdf(pdf).simplified();
 }
 
 // The note of a model and of a table say what the run printed: same counts, same exit status
@@ -212,15 +212,6 @@ TEST(NotaRed, LasCuentasDeLaNotaSonLasDeLaCorrida) {
         EXPECT_TRUE(t.contains(m.captured(0))) << t.toStdString();
         EXPECT_TRUE(t.contains(QStringLiteral("Red: ") + fuente.front())) << t.toStdString();
     }
-}
-
-QString pdfInfoPaginas(const QString& pdf) {
-    QProcess info;
-    info.start(QStringLiteral("pdfinfo"), {pdf});
-    EXPECT_TRUE(info.waitForFinished(30000));
-    return QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)"))
-        .match(QString::fromUtf8(info.readAllStandardOutput()))
-        .captured(1);
 }
 
 // The upstream ends of the example model, read from its links: nodes that links leave and
@@ -278,7 +269,7 @@ TEST(NotaRed, PerfilesDeLosCaminos) {
         const QString perfiles = t.mid(seccion);
         const int dibujados =
             static_cast<int>(perfiles.count(QStringLiteral("Perfil longitudinal de «")));
-        const int paginas = pdfInfoPaginas(pdf).toInt();
+        const int paginas = prueba::paginasPdf(pdf);
         EXPECT_TRUE(t.contains(QStringLiteral("Página %1 de %1").arg(paginas))) << t.toStdString();
         if (todos) {
             EXPECT_EQ(dibujados, extremos.size());

@@ -1,5 +1,7 @@
 // colvero-check --red MODELO --perfil DESDE[:HASTA] --salida-perfil PERFIL, run through the
 // built program (which hands the drawing to its companion).
+#include "../apoyo/pdf.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -44,10 +46,7 @@ TEST(PerfilRed, PdfDeUnCaminoHastaElVertido) {
     EXPECT_EQ(e.errores, QString());
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
         GTEST_SKIP() << "falta pdftotext (poppler-utils)";
-    QProcess texto;
-    texto.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-    ASSERT_TRUE(texto.waitForFinished(30000));
-    const QString t = QString::fromUtf8(texto.readAllStandardOutput()).simplified();
+    const QString t = colvero::prueba::textoPdf(pdf).simplified();
     for (const char* esperado :
          {"Perfil longitudinal de «P2» a «V1»", "T2", "T3", "T4", "T5", "424,70", "Cumple"})
         EXPECT_TRUE(t.contains(QString::fromUtf8(esperado))) << esperado;

@@ -4,6 +4,8 @@
 #include "note/caso.h"
 #include "note/nota.h"
 
+#include "../apoyo/pdf.h"
+
 #include <QFont>
 #include <QFontMetricsF>
 #include <QProcess>
@@ -54,16 +56,9 @@ Calculo casoBase(char sep) {
     return c;
 }
 
-QString ejecutar(const QString& programa, const QStringList& argumentos) {
-    const QString ruta = QStandardPaths::findExecutable(programa);
-    if (ruta.isEmpty()) {
-        return QStringLiteral("falta %1 (poppler-utils)").arg(programa);
-    }
-    QProcess proceso;
-    proceso.start(ruta, argumentos);
-    proceso.waitForFinished(60000);
-    return QString::fromUtf8(proceso.readAllStandardOutput());
-}
+using prueba::escribirEn;
+using prueba::salidaPoppler;
+using prueba::textoPdf;
 
 } // namespace
 
@@ -222,15 +217,11 @@ void PruebaNota::textoDelPdf() {
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString ruta = dir.filePath(QStringLiteral("nota.pdf"));
-    QFile archivo(ruta);
-    QVERIFY(archivo.open(QIODevice::WriteOnly));
-    archivo.write(pdf);
-    archivo.close();
+    const QString ruta = escribirEn(dir, QStringLiteral("nota.pdf"), pdf);
+    QVERIFY(!ruta.isNull());
 
     // Spacing is where pdftotext guesses it: compare with blanks collapsed.
-    const QString texto =
-        ejecutar(QStringLiteral("pdftotext"), {ruta, QStringLiteral("-")}).simplified();
+    const QString texto = textoPdf(ruta).simplified();
     QStringList esperados{QString::fromStdString(calculo.titulo1),
                           QString::fromStdString(calculo.titulo2), QStringLiteral("09/12/2026"),
                           QStringLiteral("Diámetro interior D (m): 1")};
@@ -262,13 +253,13 @@ void PruebaNota::textoDelPdf() {
         }
     }
 
-    const QString paginas = ejecutar(QStringLiteral("pdfinfo"), {ruta});
+    const QString paginas = salidaPoppler(QStringLiteral("pdfinfo"), {ruta});
     QVERIFY2(paginas.contains(QRegularExpression(QStringLiteral("Pages:\\s+[12]\\n"))),
              qPrintable(paginas));
 
     // pdffonts: two header lines, then one font a line with "emb" as the fourth last column.
     const QStringList fuentes =
-        ejecutar(QStringLiteral("pdffonts"), {ruta}).split(u'\n', Qt::SkipEmptyParts);
+        salidaPoppler(QStringLiteral("pdffonts"), {ruta}).split(u'\n', Qt::SkipEmptyParts);
     QVERIFY2(fuentes.size() > 2, qPrintable(fuentes.join(u'\n')));
     for (qsizetype i = 2; i < fuentes.size(); ++i) {
         const QStringList columnas = fuentes[i].split(u' ', Qt::SkipEmptyParts);
@@ -384,12 +375,10 @@ void PruebaNota::unidadesSinPartir() {
     const auto caso = nota::calcularCaso(c, ',');
     QVERIFY(caso.has_value());
     QTemporaryDir dir;
-    const QString ruta = dir.filePath(QStringLiteral("nota.pdf"));
-    QFile archivo(ruta);
-    QVERIFY(archivo.open(QIODevice::WriteOnly));
-    archivo.write(nota::pdfNota(*caso, ',', QDate(2026, 12, 9)));
-    archivo.close();
-    const QString texto = ejecutar(QStringLiteral("pdftotext"), {ruta, QStringLiteral("-")});
+    const QString ruta =
+        escribirEn(dir, QStringLiteral("nota.pdf"), nota::pdfNota(*caso, ',', QDate(2026, 12, 9)));
+    QVERIFY(!ruta.isNull());
+    const QString texto = textoPdf(ruta);
     QVERIFY2(texto.contains(QStringLiteral("(t/m3)")), qPrintable(texto));
     const QRegularExpression corte(QStringLiteral("/\\s*\\n|\\n\\s*(m3/s|m/s|m/m|mm|t/m3)\\b"));
     const QRegularExpressionMatch m = corte.match(texto);

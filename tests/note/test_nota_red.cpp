@@ -5,6 +5,8 @@
 #include "network/fuente_red.h"
 #include "note/nota_red.h"
 
+#include "../apoyo/pdf.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QProcess>
@@ -125,21 +127,9 @@ Corrida comprobar(Fuente fuente, const QTemporaryDir& dir, char sep) {
     return c;
 }
 
-QString ejecutar(const QString& programa, const QStringList& argumentos) {
-    const QString ruta = QStandardPaths::findExecutable(programa);
-    if (ruta.isEmpty())
-        return {};
-    QProcess proceso;
-    proceso.start(ruta, argumentos);
-    proceso.waitForFinished(60000);
-    return QString::fromUtf8(proceso.readAllStandardOutput());
-}
-
-int paginas(const QString& pdf) {
-    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)"))
-                                          .match(ejecutar(QStringLiteral("pdfinfo"), {pdf}));
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
-}
+using prueba::paginasPdf;
+using prueba::salidaPoppler;
+using prueba::textoPdf;
 
 } // namespace
 
@@ -189,7 +179,7 @@ private Q_SLOTS:
                               QDate(2026, 3, 14));
         salida.close();
 
-        const QString t = ejecutar(QStringLiteral("pdftotext"), {ruta, QStringLiteral("-")});
+        const QString t = textoPdf(ruta);
         const QString llano = t.simplified();
         QVERIFY2(llano.contains(QStringLiteral("Nota de cálculo de la red")), qPrintable(t));
         QVERIFY(llano.contains(QStringLiteral("Fecha: 14/03/2026")));
@@ -224,15 +214,12 @@ private Q_SLOTS:
                  !plano);
         QCOMPARE(llano.contains(QStringLiteral("No cumple (%1)").arg(c.porCodigo[1])), plano);
 
-        const int n = paginas(ruta);
+        const int n = paginasPdf(ruta);
         QVERIFY(n >= 1);
         if (fuente == Fuente::Larga)
             QVERIFY2(n >= 6, qPrintable(QString::number(n)));
         for (int k = 1; k <= n; ++k) {
-            const QString pagina =
-                ejecutar(QStringLiteral("pdftotext"),
-                         {QStringLiteral("-f"), QString::number(k), QStringLiteral("-l"),
-                          QString::number(k), ruta, QStringLiteral("-")});
+            const QString pagina = textoPdf(ruta, k);
             QVERIFY2(pagina.contains(QStringLiteral("Página %1 de %2").arg(k).arg(n)),
                      qPrintable(pagina));
         }
@@ -246,17 +233,11 @@ private Q_SLOTS:
         QBuffer b;
         b.open(QIODevice::WriteOnly);
         nota::escribirNotaRed(b, {}, c.tramos, &*c.grafo, ',', QDate(2026, 3, 14));
-        const QString ruta = dir.filePath(QStringLiteral("larga.pdf"));
-        QFile f(ruta);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(b.data());
-        f.close();
+        const QString ruta = prueba::escribirEn(dir, QStringLiteral("larga.pdf"), b.data());
+        QVERIFY(!ruta.isNull());
         int conTramos = 0, conCabecera = 0;
-        for (int k = 1; k <= paginas(ruta); ++k) {
-            const QString pagina =
-                ejecutar(QStringLiteral("pdftotext"),
-                         {QStringLiteral("-f"), QString::number(k), QStringLiteral("-l"),
-                          QString::number(k), ruta, QStringLiteral("-")});
+        for (int k = 1; k <= paginasPdf(ruta); ++k) {
+            const QString pagina = textoPdf(ruta, k);
             // A row of the table names its reach bare; the failing reaches' list, in «».
             if (pagina.contains(QRegularExpression(QStringLiteral("(?<!«)COLECTOR-\\d")))) {
                 ++conTramos;
@@ -276,8 +257,9 @@ private Q_SLOTS:
         QVERIFY(f.open(QIODevice::WriteOnly));
         nota::escribirNotaRed(f, {}, c.tramos, &*c.grafo, ',', QDate(2026, 3, 14));
         f.close();
-        const QStringList lineas =
-            ejecutar(QStringLiteral("pdffonts"), {ruta}).split(u'\n', Qt::SkipEmptyParts).mid(2);
+        const QStringList lineas = salidaPoppler(QStringLiteral("pdffonts"), {ruta})
+                                       .split(u'\n', Qt::SkipEmptyParts)
+                                       .mid(2);
         QVERIFY(!lineas.isEmpty());
         for (const QString& l : lineas) {
             const QStringList columnas = l.split(u' ', Qt::SkipEmptyParts);

@@ -1,6 +1,8 @@
 #pragma once
 // A small network with a drop manhole for the profile tests: P1 → P2 → P3 (drop of 2 m) → P4
 // → S (outfall), and a branch L1 → P2. Conduits of 0.5 m, n = 0.013.
+#include "files/archivos.h"
+#include "network/comprobacion_red.h"
 #include "network/fuente_red.h"
 #include "network/topologia.h"
 #include "network/tramos_grafo.h"
@@ -18,6 +20,16 @@ struct TramoDePrueba {
 };
 
 // T2 carries `QT2`, the other reaches fixed flows; P4 has no ground elevation.
+// The example network's criterion, ready for the engine.
+inline red::CriterioListo criterioDeEjemplo() {
+    std::string error;
+    auto c = red::prepararCriterio(leerCriterio(COLVERO_EJEMPLOS "/criterio-red.CrVek", '.'), '.',
+                                   error);
+    if (!c)
+        throw std::runtime_error(error);
+    return *c;
+}
+
 inline red::RedGrafo redConSalto(double QT2 = 0.05) {
     using namespace red::prueba;
     red::ModeloRed m = modelo({{"P1", 100.0},

@@ -1,6 +1,7 @@
 // The profile's drawing: what its SVG and PDF hold, read back; the pages of a long path.
 #include "profile/dibujo_perfil.h"
 
+#include "../apoyo/pdf.h"
 #include "files/archivos.h"
 #include "perfil_prueba.h"
 
@@ -15,14 +16,9 @@
 namespace colvero::perfil {
 namespace {
 
-red::CriterioListo criterioDeEjemplo() {
-    std::string error;
-    auto c = red::prepararCriterio(leerCriterio(COLVERO_EJEMPLOS "/criterio-red.CrVek", '.'), '.',
-                                   error);
-    if (!c)
-        throw std::runtime_error(error);
-    return *c;
-}
+using colvero::prueba::salidaPoppler;
+using colvero::prueba::textoPdf;
+using prueba::criterioDeEjemplo;
 
 Perfil perfilDePrueba(double QT2, const std::string& desde = "P1") {
     const red::RedGrafo g = prueba::redConSalto(QT2);
@@ -59,17 +55,6 @@ Perfil perfilLargo(std::size_t tramos) {
     g.columnaDeAtributo.resize(g.modelo.enlaces.size());
     const Trayecto t = trazarTrayecto(g.modelo, g.topologia, "N0");
     return perfilDe(g, t, comprobarTrayecto(g, t, {}, criterioDeEjemplo()));
-}
-
-// The output of a poppler tool; a null string when it is not installed.
-QString ejecutar(const QString& programa, const QStringList& argumentos) {
-    const QString ruta = QStandardPaths::findExecutable(programa);
-    if (ruta.isEmpty())
-        return {};
-    QProcess proceso;
-    proceso.start(ruta, argumentos);
-    proceso.waitForFinished(60000);
-    return QString::fromUtf8(proceso.readAllStandardOutput());
 }
 
 QString guardarPdf(const QTemporaryDir& dir, const Perfil& p, const QString& titulo) {
@@ -124,8 +109,7 @@ void PruebaDibujoPerfil::elementosDelSvg() {
 void PruebaDibujoPerfil::textoDelPdf() {
     QTemporaryDir dir;
     const QString ruta = guardarPdf(dir, perfilDePrueba(1.0), QStringLiteral("Perfil de P1 a S"));
-    const QString texto =
-        ejecutar(QStringLiteral("pdftotext"), {ruta, QStringLiteral("-")}).simplified();
+    const QString texto = textoPdf(ruta).simplified();
     if (texto.isNull())
         QSKIP("falta pdftotext (poppler-utils)");
     for (const char* esperado : {"Perfil de P1 a S", "Escala vertical ×",
@@ -135,7 +119,7 @@ void PruebaDibujoPerfil::textoDelPdf() {
                                  "Profundidad (m)", "Pendiente (‰)", "(2) Capacidad insuficiente",
                                  "(8) I8 < Imin", "No cumple", "99,00", "97,00", "250,00"})
         QVERIFY2(texto.contains(QString::fromUtf8(esperado)), esperado);
-    const QString fuentes = ejecutar(QStringLiteral("pdffonts"), {ruta});
+    const QString fuentes = salidaPoppler(QStringLiteral("pdffonts"), {ruta});
     QVERIFY(fuentes.contains(QStringLiteral("DejaVuSans")));
     // Every font embedded: the "emb" column of each font line.
     const QRegularExpression columnas(
@@ -168,17 +152,14 @@ void PruebaDibujoPerfil::hojasDeUnTrayectoLargo() {
     QCOMPARE(paginas(p).size(), static_cast<std::size_t>(hojas));
     QTemporaryDir dir;
     const QString ruta = guardarPdf(dir, p, QStringLiteral("Colector"));
-    const QString info = ejecutar(QStringLiteral("pdfinfo"), {ruta});
+    const QString info = salidaPoppler(QStringLiteral("pdfinfo"), {ruta});
     if (info.isNull())
         QSKIP("falta pdfinfo (poppler-utils)");
     QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(hojas))),
              qPrintable(info));
     QString todo;
     for (int h = 1; h <= hojas; ++h) {
-        const QString pagina =
-            ejecutar(QStringLiteral("pdftotext"),
-                     {QStringLiteral("-f"), QString::number(h), QStringLiteral("-l"),
-                      QString::number(h), ruta, QStringLiteral("-")});
+        const QString pagina = textoPdf(ruta, h);
         QVERIFY(pagina.contains(QStringLiteral("Distancia (m)")));
         QVERIFY(pagina.contains(QStringLiteral("Veredicto")));
         if (hojas > 1)

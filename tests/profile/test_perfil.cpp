@@ -13,14 +13,7 @@
 namespace colvero::perfil {
 namespace {
 
-red::CriterioListo criterioDeEjemplo() {
-    std::string error;
-    auto c = red::prepararCriterio(leerCriterio(COLVERO_EJEMPLOS "/criterio-red.CrVek", '.'), '.',
-                                   error);
-    if (!c)
-        throw std::runtime_error(error);
-    return *c;
-}
+using prueba::criterioDeEjemplo;
 
 std::string enlaces(const red::RedGrafo& g, const Trayecto& t) {
     std::string s;
@@ -165,7 +158,7 @@ TEST(Perfil, CaladoDelMotor) {
     const Perfil p = perfilDe(g, t, trabajos);
     for (std::size_t k = 0; k < p.tramos.size(); ++k) {
         const TramoPerfil& r = p.tramos[k];
-        SCOPED_TRACE(r.tramo);
+        SCOPED_TRACE(r.datos.tramo);
         ASSERT_TRUE(r.normal1 && r.normal3);
         Entradas d = trabajos[k].d;
         d.Q[1] = d.Q[0];
@@ -180,7 +173,7 @@ TEST(Perfil, CaladoDelMotor) {
         EXPECT_EQ(r.lamina(r.normal1, false), *r.cotaInicio + r.normal1->y);
         EXPECT_EQ(r.lamina(r.normal3, true), *r.cotaFin + r.normal3->y);
         EXPECT_GT(r.normal1->y, 0);
-        EXPECT_LT(r.normal1->y, r.D);
+        EXPECT_LT(r.normal1->y, r.datos.D);
     }
     // A larger flow on T2 stands deeper.
     const Perfil menor =
@@ -211,7 +204,7 @@ TEST(Perfil, VeredictosDeLosTramos) {
     EXPECT_NE(std::find(t4.fallos.begin(), t4.fallos.end(), "(8) I8 < Imin"), t4.fallos.end());
 
     for (std::size_t k = 0; k < p.tramos.size(); ++k) {
-        SCOPED_TRACE(p.tramos[k].tramo);
+        SCOPED_TRACE(p.tramos[k].datos.tramo);
         const ClasePerfil esperada = trabajos[k].codigo == 0   ? ClasePerfil::Cumple
                                      : trabajos[k].codigo == 1 ? ClasePerfil::NoCumple
                                                                : ClasePerfil::SinComprobar;
@@ -235,8 +228,8 @@ TEST(Perfil, ModeloDeEjemplo) {
     ASSERT_TRUE(p.nodos[0].profundidad);
     EXPECT_NEAR(*p.nodos[0].profundidad, 2.1, 1e-9);
     for (const TramoPerfil& r : p.tramos) {
-        SCOPED_TRACE(r.tramo);
-        EXPECT_TRUE(r.conducto);
+        SCOPED_TRACE(r.datos.tramo);
+        EXPECT_TRUE(r.conducto());
         EXPECT_TRUE(r.Q1 && r.Q3);
         EXPECT_NE(r.clase, ClasePerfil::SinComprobar) << r.motivo;
     }
@@ -246,8 +239,8 @@ TEST(Perfil, ModeloDeEjemplo) {
     std::vector<red::Trabajo> w(1);
     w[0].omitido = g.tramos.back().omitido;
     const Perfil a = perfilDe(g, conAliviadero, w);
-    EXPECT_EQ(a.tramos[0].tramo, "AL1");
-    EXPECT_FALSE(a.tramos[0].conducto);
+    EXPECT_EQ(a.tramos[0].datos.tramo, "AL1");
+    EXPECT_FALSE(a.tramos[0].conducto());
     EXPECT_EQ(a.tramos[0].clase, ClasePerfil::SinComprobar);
     EXPECT_EQ(a.tramos[0].motivo, g.tramos.back().omitido);
     EXPECT_EQ(a.longitud(), 0.0);

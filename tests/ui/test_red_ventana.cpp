@@ -17,12 +17,15 @@
 #include <QBrush>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QGraphicsView>
 #include <QHeaderView>
+#include <QMenu>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSet>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -134,6 +137,16 @@ private:
 
     static bool esperar(VentanaRed& red) {
         return QTest::qWaitFor([&] { return !red.enCurso(); }, 120000);
+    }
+
+    // The example model with its hypothesis and criterion, checked to its end.
+    bool comprobarModeloDeEjemplo(VentanaRed& red) {
+        red.ponerTabla(copia("red-ejemplo.inp"));
+        if (!red.ponerHipotesis(copia("hipotesis.txt")) ||
+            !red.ponerCriterio(copia("criterio-red.CrVek")))
+            return false;
+        red.comprobar();
+        return esperar(red);
     }
 
     static QPushButton* boton(VentanaRed& red, const char* nombre) {
@@ -465,11 +478,7 @@ private Q_SLOTS:
     // saved as a picture.
     void planoDelModeloDeEjemplo() {
         VentanaRed& red = abrirRed(',');
-        red.ponerTabla(copia("red-ejemplo.inp"));
-        QVERIFY(red.ponerHipotesis(copia("hipotesis.txt")));
-        QVERIFY(red.ponerCriterio(copia("criterio-red.CrVek")));
-        red.comprobar();
-        QVERIFY(esperar(red));
+        QVERIFY(comprobarModeloDeEjemplo(red));
         QVERIFY(QTest::qWaitForWindowExposed(&red));
         const ModeloRed& m = red.modelo();
         const PlanoRed& plano = red.plano();
@@ -516,8 +525,8 @@ private Q_SLOTS:
         auto* ventana = dynamic_cast<VentanaPerfil*>(red.abrirPerfil(t10));
         QVERIFY(ventana);
         const perfil::Perfil& p = ventana->perfil();
-        QCOMPARE(QString::fromStdString(p.tramos.front().tramo), QStringLiteral("T10"));
-        QCOMPARE(QString::fromStdString(p.tramos.back().tramo), QStringLiteral("T5"));
+        QCOMPARE(QString::fromStdString(p.tramos.front().datos.tramo), QStringLiteral("T10"));
+        QCOMPARE(QString::fromStdString(p.tramos.back().datos.tramo), QStringLiteral("T5"));
         QCOMPARE(QString::fromStdString(p.nodos.back().nombre), QStringLiteral("V1"));
         QCOMPARE(p.tramos.front().clase, perfil::ClasePerfil::NoCumple);
         const QString pdfPerfil = carpeta_->filePath(QStringLiteral("perfil.pdf"));
@@ -531,6 +540,110 @@ private Q_SLOTS:
         QVERIFY(leerBytes(nota).startsWith("%PDF"));
         QVERIFY(!red.escribirNota(carpeta_->filePath(QStringLiteral("hipotesis.txt"))));
         QVERIFY(leerBytes(carpeta_->filePath(QStringLiteral("hipotesis.txt"))).startsWith("#"));
+    }
+
+    void perfilEntreDosPozos_data() {
+        QTest::addColumn<QString>("desde");
+        QTest::addColumn<QString>("hasta");
+        QTest::addColumn<QString>("tramos"); // of the profile drawn; "" for none
+        QTest::addColumn<QString>("error");  // what the dialog says when there is none
+        const auto fila = [](const char* nombre, const char* desde, const char* hasta,
+                             const char* tramos, const QString& error) {
+            QTest::newRow(nombre) << QString::fromUtf8(desde) << QString::fromUtf8(hasta)
+                                  << QString::fromUtf8(tramos) << error;
+        };
+        fila("aguas abajo", "P6", "P4", "T6,T7,T3", {});
+        fila("dados al revés", "P4", "P6", "T6,T7,T3", {});
+        fila("hasta el vertido", "P10", "V1", "T10,T4,T5", {});
+        fila("con espacios alrededor", " P1 ", "P3 ", "T1,T2", {});
+        const QString noHay = QStringLiteral("No hay perfil: los nodos «%1» y «%2» no están en "
+                                             "un mismo camino del agua");
+        fila("ramales distintos", "P6", "P10", "", noHay.arg("P6", "P10"));
+        fila("por el aliviadero, otro vertido", "P1", "V2", "", noHay.arg("P1", "V2"));
+        fila("el mismo pozo", "P3", "P3", "",
+             QStringLiteral("No hay perfil: el trayecto de «P3» a «P3» no tiene ningún tramo: dé "
+                            "dos nodos distintos"));
+        fila("pozo desconocido", "P2", "X9", "",
+             QStringLiteral("No hay perfil: no hay ningún nodo «X9»"));
+        fila("un tramo no es un pozo", "T1", "P3", "",
+             QStringLiteral("No hay perfil: no hay ningún nodo «T1»"));
+        fila("sin el segundo pozo", "P2", "", "",
+             QStringLiteral("Escriba o elija los dos pozos del perfil."));
+    }
+    // «Perfil…» → «Entre dos pozos…»: two manholes of one flow path, in either order, open the
+    // profile of the path between them; two that are not give the reason in the dialog, which
+    // stays open, and no window.
+    void perfilEntreDosPozos() {
+        QFETCH(QString, desde);
+        QFETCH(QString, hasta);
+        QFETCH(QString, tramos);
+        QFETCH(QString, error);
+        sinVigilante(); // the dialog is closed here
+        VentanaRed& red = abrirRed(',');
+        QVERIFY(comprobarModeloDeEjemplo(red));
+        QVERIFY(boton(red, "Perfil")->isEnabled());
+
+        // The reach T10 chosen: the dialog starts from its path, P10 down to V1.
+        const ModeloRed& m = red.modelo();
+        int t10 = 0;
+        while (m.fila(t10).celdas[0] != "T10")
+            ++t10;
+        auto* vista = red.findChild<QTableView*>(QStringLiteral("Tabla"));
+        vista->setCurrentIndex(red.filtro().mapFromSource(m.index(t10, 1)));
+        auto* accion = red.findChild<QAction*>(QStringLiteral("PerfilEntrePozos"));
+        QVERIFY(accion);
+        QVERIFY(boton(red, "Perfil")->menu()->actions().contains(accion));
+        accion->trigger();
+        auto* dialogo = red.findChild<QDialog*>(QStringLiteral("PozosDelPerfil"));
+        QVERIFY(dialogo && dialogo->isVisible());
+        auto* cajaDesde = dialogo->findChild<QComboBox*>(QStringLiteral("PozoDesde"));
+        auto* cajaHasta = dialogo->findChild<QComboBox*>(QStringLiteral("PozoHasta"));
+        QCOMPARE(cajaDesde->currentText(), QStringLiteral("P10"));
+        QCOMPARE(cajaHasta->currentText(), QStringLiteral("V1"));
+        // Every node once, numbered names in their order.
+        QCOMPARE(cajaHasta->count(), 12);
+        QVERIFY(cajaHasta->findText(QStringLiteral("P9")) <
+                cajaHasta->findText(QStringLiteral("P10")));
+        QVERIFY(cajaHasta->findText(QStringLiteral("P10")) <
+                cajaHasta->findText(QStringLiteral("V1")));
+
+        cajaDesde->setEditText(desde);
+        cajaHasta->setEditText(hasta);
+        // VentanaPerfil has no meta-object of its own: found by name, then by type.
+        const auto ventanasDePerfil = [&red] {
+            QList<VentanaPerfil*> r;
+            for (QWidget* w : red.findChildren<QWidget*>(QStringLiteral("VentanaPerfil"),
+                                                         Qt::FindDirectChildrenOnly))
+                if (auto* v = dynamic_cast<VentanaPerfil*>(w))
+                    r << v;
+            return r;
+        };
+        const auto antes = ventanasDePerfil().size();
+        auto* botones = dialogo->findChild<QDialogButtonBox*>();
+        QTest::mouseClick(botones->button(QDialogButtonBox::Ok), Qt::LeftButton);
+        const QList<VentanaPerfil*> perfiles = ventanasDePerfil();
+        if (tramos.isEmpty()) {
+            QCOMPARE(perfiles.size(), antes);
+            QVERIFY(dialogo->isVisible());
+            QCOMPARE(dialogo->findChild<QLabel*>(QStringLiteral("FalloPerfil"))->text(), error);
+            QVERIFY(dialogos().errores.isEmpty());
+            dialogo->reject();
+            return;
+        }
+        QCOMPARE(perfiles.size(), antes + 1);
+        QVERIFY(!dialogo->isVisible());
+        const perfil::Perfil& p = perfiles.last()->perfil();
+        QStringList obtenidos;
+        for (const perfil::TramoPerfil& t : p.tramos)
+            obtenidos << QString::fromStdString(t.datos.tramo);
+        QCOMPARE(obtenidos.join(QLatin1Char(',')), tramos);
+        QCOMPARE(p.nodos.size(), p.tramos.size() + 1);
+        // The path's ends are the two manholes, upstream first.
+        const QStringList extremos{QString::fromStdString(p.nodos.front().nombre),
+                                   QString::fromStdString(p.nodos.back().nombre)};
+        QCOMPARE(QSet<QString>(extremos.begin(), extremos.end()),
+                 QSet<QString>({desde.trimmed(), hasta.trimmed()}));
+        perfiles.last()->close();
     }
 
     void dobleClicCargaElTramo_data() {
