@@ -155,8 +155,8 @@ struct Fijada {
 void notaDelDiseno(const red::RedGrafo& g, const diseno::Diseno& d, const std::vector<Tubo>& serie,
                    const diseno::Limites& limites, const QByteArray& rutaRed,
                    const red::CriterioListo& base, red::OpcionesRed motor,
-                   const nota::FuentesRed& fuentes, bool todos, const QByteArray& rutaNota,
-                   const QString& nombreNota) {
+                   const QByteArray& rutaInforme, const nota::FuentesRed& fuentes, bool todos,
+                   const QByteArray& rutaNota, const QString& nombreNota) {
     red::RedGrafo r = g;
     for (const diseno::TramoDisenado& t : d.tramos) {
         if (!t.sinDiseno.empty())
@@ -173,8 +173,8 @@ void notaDelDiseno(const red::RedGrafo& g, const diseno::Diseno& d, const std::v
             r.modelo.nodos[n].cotaSolera = static_cast<double>(*d.cotaNodo[n]) / 100.0;
     r.topologia = red::construirTopologia(r.modelo);
     std::optional<InformeSwmm> informe;
-    if (!fuentes.informe.isEmpty())
-        informe = leerInformeSwmm(QFile::encodeName(fuentes.informe));
+    if (!rutaInforme.isEmpty())
+        informe = leerInformeSwmm(rutaInforme);
     std::string error;
     std::optional<std::vector<red::TramoGrafo>> tramos =
         red::tramosDeModelo(r.modelo, r.topologia, informe ? &*informe : nullptr,
@@ -700,7 +700,7 @@ int ejecutarDiseno(std::span<const char* const> argv, QIODevice& salida, QIODevi
             if (!motor.soloCriteriosDeFila)
                 f.limites = criterio;
             f.serie = p.value(optSerie);
-            notaDelDiseno(*g, *d, serie, limites, ruta(optRed), *base, motor, f,
+            notaDelDiseno(*g, *d, serie, limites, ruta(optRed), *base, motor, fuente.informe, f,
                           p.value(optPerfiles) == QLatin1String("todos"), ruta(optNotaRed),
                           p.value(optNotaRed));
         }
