@@ -523,18 +523,4 @@ TEST(NotaRed, LaNotaDelDisenoDiceLoQueDioElDiseno) {
     }
 }
 
-// Without --disenar the note has no design section.
-TEST(NotaRed, SinDisenoNoHaySeccionDeDiseno) {
-    QTemporaryDir dir;
-    const QString pdf = dir.filePath(QStringLiteral("nota.pdf"));
-    const Ejecucion e = ejecutar({"--red", kModelo, "--hipotesis",
-                                  QStringLiteral(COLVERO_EJEMPLOS "/hipotesis.txt"), "--criterio",
-                                  kCriterioRed, "--nota-red", pdf});
-    ASSERT_LE(e.codigo, 1) << e.errores.toStdString();
-    const QString t = textoPdf(pdf);
-    EXPECT_TRUE(t.contains(QStringLiteral("Tramos:"))) << t.toStdString();
-    EXPECT_FALSE(t.contains(QStringLiteral("Diseño de la red")));
-    EXPECT_FALSE(t.contains(QStringLiteral("Excavación")));
-}
-
 } // namespace
