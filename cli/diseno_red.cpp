@@ -3,8 +3,17 @@
 #include "cli/argumentos.h"
 #include "cli/comprobacion.h"
 #include "cli/escritura.h"
+#include "cli/opciones.h"
+#ifdef COLVERO_CON_GRAFICOS
+#include "cli/graficos.h"
+#include "files/informe_swmm.h"
+#include "note/nota_red.h"
+#include "profile/perfil.h"
+#include "profile/trayecto.h"
+#endif
 
 #include "check/numero.h"
+#include "design/aplicar.h"
 #include "design/diseno_red.h"
 #include "files/archivos.h"
 #include "files/escritura.h"
@@ -39,6 +48,7 @@ const char* const kAyudaDiseno =
                     [--resalto-minimo METROS] [--alinear claves] [--sobreancho METROS]
                     [--cama METROS] [--fijar NODO=COTA]... [--json]
                     [--salida DISEÑO.inp|.gpkg|.shp|.geojson|.json|.csv]
+                    [--nota-red NOTA.pdf [--perfiles fallos|todos]]
                     [--rpt INFORME.rpt] [--hipotesis ARCHIVO] [--capa NOMBRE]
                     [--pozos ARCHIVO[:CAPA]] [--tolerancia METROS] [--locale NOMBRE]
 
@@ -85,6 +95,11 @@ Opciones:
                       diámetros y soleras nuevos y todo lo demás como estaba (solo de un
                       modelo SWMM); .gpkg, .shp, .geojson o .json una capa SIG de los tramos
                       con su diseño; .csv una tabla de un tramo por fila.
+  --nota-red ARCHIVO  Guarda la nota de cálculo de la red diseñada en PDF: la sección «Diseño
+                      de la red» (límites, excavación, longitud por tubo, resaltos, tramos sin
+                      diseño) y la comprobación de la red diseñada, con su plano y perfiles.
+  --perfiles fallos|todos
+                      Los caminos principales cuyo perfil dibuja la nota (fallos si no se da).
   --rpt, --hipotesis, --capa, --pozos, --tolerancia y --locale, como al comprobar la red
   (colvero-check --red --help).
   -h, --help          Muestra esta ayuda.
@@ -141,6 +156,58 @@ struct Fijada {
     std::string nodo;
     double cota = 0;
 };
+
+#ifdef COLVERO_CON_GRAFICOS
+// The note of the network `g` designed by `d`: the designed model is read and checked as the
+// source is (its flows from the same report or hypothesis), so its table, plan and profiles
+// show the designed pipes, and its design section says how they were chosen.
+void notaDelDiseno(const red::RedGrafo& g, const diseno::Diseno& d, const std::vector<Tubo>& serie,
+                   const diseno::Limites& limites, const QByteArray& rutaRed,
+                   const red::CriterioListo& base, red::OpcionesRed motor,
+                   const QByteArray& rutaInforme, const nota::FuentesRed& fuentes, bool todos,
+                   const QByteArray& rutaNota, const QString& nombreNota) {
+    red::RedGrafo r = g;
+    r.modelo = diseno::modeloDisenado(g.modelo, d, serie);
+    r.topologia = red::construirTopologia(r.modelo);
+    std::optional<InformeSwmm> informe;
+    if (!rutaInforme.isEmpty())
+        informe = leerInformeSwmm(rutaInforme);
+    std::string error;
+    std::optional<std::vector<red::TramoGrafo>> tramos =
+        red::tramosDeModelo(r.modelo, r.topologia, informe ? &*informe : nullptr,
+                            r.hipotesis ? &*r.hipotesis : nullptr, error);
+    if (!tramos)
+        throw ErrorArchivo("la red diseñada no se puede comprobar: " + error);
+    r.tramos = std::move(*tramos);
+
+    // The check of the note is the network check's: with the admissible slopes.
+    motor.pendientes = true;
+    red::PreparadorRed preparador(r.cabecera, rutaRed, base, nullptr, motor);
+    std::vector<red::Trabajo> trabajos(r.tramos.size());
+    for (std::size_t k = 0; k < r.tramos.size(); ++k) {
+        trabajos[k].fila = r.fila(k);
+        trabajos[k].limpiar();
+        preparador.preparar(trabajos[k], r.tramos[k]);
+    }
+    red::enParalelo(
+        trabajos.size(), red::nucleos(),
+        [&](std::size_t k) { red::comprobarTrabajo(trabajos[k], motor, r.cabecera.dialecto); }, {});
+    std::vector<nota::TramoNota> notas;
+    notas.reserve(trabajos.size());
+    for (std::size_t k = 0; k < trabajos.size(); ++k)
+        notas.push_back(nota::tramoNota(trabajos[k], &r.tramos[k], motor.pendientes, motor.sep));
+    trabajos.clear();
+
+    nota::PerfilesNota perfiles;
+    perfiles.todos = todos;
+    perfiles.trayectos = nota::trayectosPrincipales(r, notas, todos);
+    perfiles.perfilDe = [&](const perfil::Trayecto& tr) {
+        return perfil::perfilDe(r, tr, perfil::comprobarTrayecto(r, tr, rutaRed, base, motor));
+    };
+    const nota::SeccionDiseno seccion = nota::seccionDiseno(g.modelo, d, serie, limites);
+    escribirNotaDeRed(rutaNota, nombreNota, fuentes, notas, &r, motor.sep, &perfiles, &seccion);
+}
+#endif
 
 } // namespace
 
@@ -224,8 +291,7 @@ int ejecutarDiseno(std::span<const char* const> argv, QIODevice& salida, QIODevi
     if (!p.positionalArguments().isEmpty())
         return errorDeUso(QStringLiteral("--red no admite archivos de cálculo: %1")
                               .arg(p.positionalArguments().first()));
-    for (const QCommandLineOption* o :
-         {&optSinPendientes, &optPerfil, &optSalidaPerfil, &optNotaRed, &optPerfiles}) {
+    for (const QCommandLineOption* o : {&optSinPendientes, &optPerfil, &optSalidaPerfil}) {
         if (p.isSet(*o))
             return errorDeUso(QStringLiteral("--%1 no se puede usar con --disenar: el diseño no "
                                              "comprueba la red")
@@ -236,7 +302,7 @@ int ejecutarDiseno(std::span<const char* const> argv, QIODevice& salida, QIODevi
     for (const QCommandLineOption* o :
          {&optRed, &optCriterio, &optPlantilla, &optSerie, &optSalida, &optLocale, &optRpt,
           &optHipotesis, &optCapa, &optPozos, &optTolerancia, &optRecubrimiento, &optProfundidad,
-          &optResalto, &optAlinear, &optSobreancho, &optCama}) {
+          &optResalto, &optAlinear, &optSobreancho, &optCama, &optNotaRed, &optPerfiles}) {
         if (p.values(*o).size() > 1)
             return errorDeUso(
                 QStringLiteral("la opción --%1 se ha dado dos veces").arg(o->names().first()));
@@ -365,6 +431,39 @@ int ejecutarDiseno(std::span<const char* const> argv, QIODevice& salida, QIODevi
     }
 
     // Everything that can refuse the run is read before the design starts.
+    // The note of the designed network is drawn by the companion program, which runs this same
+    // command.
+    const bool conNota = p.isSet(optNotaRed);
+    if (p.isSet(optPerfiles) && !conNota)
+        return errorDeUso(QStringLiteral("--perfiles solo sirve con --nota-red"));
+    if (p.isSet(optPerfiles) && p.value(optPerfiles) != QLatin1String("todos") &&
+        p.value(optPerfiles) != QLatin1String("fallos"))
+        return errorDeUso(
+            QStringLiteral("--perfiles «%1»: escriba fallos o todos").arg(p.value(optPerfiles)));
+    if (conNota) {
+        if (QFileInfo(p.value(optNotaRed)).suffix().toLower() != QLatin1String("pdf"))
+            return errorDeUso(QStringLiteral("la nota de la red se guarda como PDF: «%1» no "
+                                             "acaba en .pdf")
+                                  .arg(p.value(optNotaRed)));
+        for (const QCommandLineOption* entrada : {&optRed, &optCriterio, &optPlantilla, &optSerie,
+                                                  &optRpt, &optHipotesis, &optPozos, &optSalida}) {
+            if (!p.isSet(*entrada))
+                continue;
+            const QByteArray r = entrada == &optPozos ? gis::separarArchivoCapa(ruta(optPozos)).ruta
+                                                      : ruta(*entrada);
+            if (mismoArchivo(ruta(optNotaRed), r) ||
+                (entrada == &optSalida && ruta(optNotaRed) == r))
+                return fallo(
+                    QStringLiteral("--nota-red «%1» es el mismo archivo que --%2 «%3»: "
+                                   "la nota lo reemplazaría. Elija otro nombre para la "
+                                   "nota.")
+                        .arg(p.value(optNotaRed), entrada->names().first(), p.value(*entrada)));
+        }
+#ifndef COLVERO_CON_GRAFICOS
+        return delegarDibujo(argv, errores);
+#endif
+    }
+
     red::OpcionesRed motor;
     motor.sep = sep;
     motor.pendientes = false;
@@ -372,9 +471,9 @@ int ejecutarDiseno(std::span<const char* const> argv, QIODevice& salida, QIODevi
     QString origenCriterio;
     std::vector<Tubo> serie;
     std::optional<red::RedGrafo> g;
+    Criterio criterio;
     try {
         std::string avisos;
-        Criterio criterio;
         if (p.isSet(optCriterio)) {
             criterio = criterioDeOpcion(ruta(optCriterio), false, sep, avisos);
             origenCriterio = p.value(optCriterio);
@@ -585,6 +684,25 @@ int ejecutarDiseno(std::span<const char* const> argv, QIODevice& salida, QIODevi
             }
             escribirAtomicamente(ruta(optSalida), p.value(optSalida), csv);
         }
+#ifdef COLVERO_CON_GRAFICOS
+        if (conNota) {
+            nota::FuentesRed f;
+            f.red = p.value(optRed);
+            f.formato = QString::fromStdString(red::describir(*g));
+            if (tipo == red::TipoFuente::CapasSig)
+                f.capa = QString::fromStdString(g->capa);
+            f.pozos = p.value(optPozos);
+            f.informe = p.value(optRpt);
+            f.hipotesis = p.value(optHipotesis);
+            f.criterio = origenCriterio;
+            if (!motor.soloCriteriosDeFila)
+                f.limites = criterio;
+            f.serie = p.value(optSerie);
+            notaDelDiseno(*g, *d, serie, limites, ruta(optRed), *base, motor, fuente.informe, f,
+                          p.value(optPerfiles) == QLatin1String("todos"), ruta(optNotaRed),
+                          p.value(optNotaRed));
+        }
+#endif
     } catch (const ErrorArchivo& e) {
         return fallo(QString::fromUtf8(e.what()));
     }
@@ -736,6 +854,8 @@ int ejecutarDiseno(std::span<const char* const> argv, QIODevice& salida, QIODevi
                  ", sin diseño " + std::to_string(sinDiseno) + "\n";
         if (destino != Destino::Ninguno)
             texto += "Diseño: " + p.value(optSalida).toStdString() + "\n";
+        if (conNota)
+            texto += "Nota de cálculo: " + p.value(optNotaRed).toStdString() + "\n";
     }
     salida.write(texto.data(), static_cast<qint64>(texto.size()));
     return d->completo() ? 0 : 1;

@@ -72,13 +72,13 @@ private:
 void escribirNotaDeRed(const QByteArray& rutaNativa, const QString& nombre,
                        const nota::FuentesRed& fuentes, const std::vector<nota::TramoNota>& tramos,
                        const red::RedGrafo* grafo, char separadorDecimal,
-                       const nota::PerfilesNota* perfiles) {
+                       const nota::PerfilesNota* perfiles, const nota::SeccionDiseno* diseno) {
     const std::unique_ptr<QGuiApplication> aplicacion = aplicacionGrafica();
     EscrituraAtomica escritura(rutaNativa, nombre);
     SalidaAtomica salida(escritura);
     salida.open(QIODevice::WriteOnly);
     nota::escribirNotaRed(salida, fuentes, tramos, grafo, separadorDecimal, QDate::currentDate(),
-                          perfiles);
+                          perfiles, diseno);
     salida.close();
     if (salida.error())
         throw ErrorArchivo(*salida.error());

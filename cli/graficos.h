@@ -23,11 +23,13 @@ int dibujar(Dibujo dibujo, const QString& destino, const QByteArray& rutaNativa,
             const std::optional<Criterio>& criterio, const QString& nombreCriterio,
             char separadorDecimal, QIODevice& errores);
 
-// colvero-check --red --nota-red: the note of the checked network, written whole to
+// colvero-check --red --nota-red: the note of the checked network (with `diseno`, of the
+// designed network, with its design section), written whole to
 // `rutaNativa` (`nombre` in messages) or not at all; raises ErrorArchivo.
 void escribirNotaDeRed(const QByteArray& rutaNativa, const QString& nombre,
                        const nota::FuentesRed& fuentes, const std::vector<nota::TramoNota>& tramos,
                        const red::RedGrafo* grafo, char separadorDecimal,
-                       const nota::PerfilesNota* perfiles = nullptr);
+                       const nota::PerfilesNota* perfiles = nullptr,
+                       const nota::SeccionDiseno* diseno = nullptr);
 
 } // namespace colvero::cli

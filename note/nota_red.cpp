@@ -2,6 +2,7 @@
 
 #include "check/leyendas.h"
 #include "check/textos_pendientes.h"
+#include "files/lectura.h"
 #include "note/nota.h"
 #include "profile/dibujo_perfil.h"
 #include "report/producto.h"
@@ -322,6 +323,95 @@ void fuentes(Hoja& h, const FuentesRed& f, const red::RedGrafo* g, char sep) {
     }
 }
 
+// The design's limits, cost, quantities, drops and reaches without a design.
+void seccionDeDiseno(Hoja& h, const SeccionDiseno& s, char sep) {
+    const auto metros = [&](double x) { return llano(x, sep) + QStringLiteral(" m"); };
+    const QFont texto = fuenteNota(9);
+    const diseno::Limites& l = s.limites;
+    h.titulo(QStringLiteral("Diseño de la red"));
+    h.parrafo(QStringLiteral("Cada conducto lleva un tubo de la serie y las cotas de solera de sus "
+                             "dos extremos, al centímetro, elegidos para que cumpla a su pendiente "
+                             "todas las condiciones activas del criterio y los límites siguientes, "
+                             "con la menor excavación. El resto de esta nota es la comprobación "
+                             "de la red diseñada."),
+              texto, mm(0.5));
+    h.parrafo(QStringLiteral("Recubrimiento mínimo sobre la clave: %1; profundidad máxima de la "
+                             "solera: %2; resalto mínimo en los pozos: %3; alineación de claves: "
+                             "%4.")
+                  .arg(metros(l.recubrimiento), metros(l.profundidadMaxima),
+                       metros(l.resaltoMinimo),
+                       l.alinearClaves ? QStringLiteral("sí") : QStringLiteral("no")),
+              texto, mm(1));
+    h.parrafo(QStringLiteral("Zanja: sobreancho b %1 a cada lado del tubo; cama c %2.")
+                  .arg(metros(l.sobreancho), metros(l.cama)),
+              texto, mm(0.5));
+    if (l.fijas.empty()) {
+        h.parrafo(QStringLiteral("Cotas fijas: ninguna."), texto, mm(0.5));
+    } else {
+        QStringList ls;
+        for (const auto& [nodo, cota] : l.fijas) {
+            const double redondeada = static_cast<double>(diseno::centimetros(cota)) / 100.0;
+            QString linea = QStringLiteral("«%1»: %2").arg(u8(textoVisible(nodo)), metros(cota));
+            if (redondeada != cota)
+                linea += QStringLiteral(", redondeada al centímetro: %1 m")
+                             .arg(fijo(redondeada, 2, sep));
+            ls << linea;
+        }
+        h.parrafo(QStringLiteral("Cotas fijas de solera:"), texto, mm(0.5));
+        h.parrafo(ls.join(u'\n'), texto, mm(0.5), mm(5));
+    }
+    h.parrafo(QStringLiteral("Coste: el volumen de excavación, suma en todos los tramos diseñados "
+                             "de la longitud L por el ancho de la zanja, D + 2·b, por la "
+                             "profundidad media hasta la solera más la cama c: "
+                             "Σ L·(D + 2·b)·(profundidad media + c)."),
+              texto, mm(1));
+    h.parrafo(QStringLiteral("Excavación: %1 m3").arg(fijo(s.coste, 2, sep)), fuenteNota(9, true),
+              mm(0.5));
+    h.parrafo(QStringLiteral("Tramos: %1; con diseño %2, sin diseño %3.")
+                  .arg(s.tramos)
+                  .arg(s.tramos - std::min(s.tramos, s.sinDiseno.size()))
+                  .arg(s.sinDiseno.size()),
+              texto, mm(0.5));
+
+    if (!s.porTubo.empty()) {
+        h.parrafo(QStringLiteral("Longitud de tubo por diámetro:"), texto, mm(2));
+        h.bajar(mm(1));
+        Tabla t(h, {mm(50), mm(25), mm(30)},
+                {QStringLiteral("Tubo"), QStringLiteral("D (m)"), QStringLiteral("Longitud (m)")},
+                8);
+        for (const SeccionDiseno::Longitud& x : s.porTubo)
+            t.fila({u8(textoVisible(x.tubo)), fijo(x.D, 3, sep), fijo(x.longitud, 2, sep)});
+    }
+
+    const auto pozos =
+        std::count_if(s.resaltos.begin(), s.resaltos.end(),
+                      [](const SeccionDiseno::Resalto& r) { return r.resalto > 0.5; });
+    h.parrafo(QStringLiteral("Resaltos: %1; pozos de resalto (más de %2 m): %3.")
+                  .arg(s.resaltos.size())
+                  .arg(fijo(0.5, 2, sep))
+                  .arg(pozos),
+              texto, mm(2));
+    if (!s.resaltos.empty()) {
+        h.bajar(mm(1));
+        Tabla t(h, {mm(40), mm(40), mm(25), mm(35)},
+                {QStringLiteral("Pozo"), QStringLiteral("Tramo"), QStringLiteral("Resalto (m)"),
+                 QString()},
+                8);
+        for (const SeccionDiseno::Resalto& r : s.resaltos)
+            t.fila({u8(textoVisible(r.pozo)), u8(textoVisible(r.tramo)), fijo(r.resalto, 2, sep),
+                    r.resalto > 0.5 ? QStringLiteral("pozo de resalto") : QString()});
+    }
+
+    if (!s.sinDiseno.empty()) {
+        QStringList ls;
+        for (const SeccionDiseno::SinDiseno& x : s.sinDiseno)
+            ls << u8(x.motivo);
+        h.parrafo(QStringLiteral("Tramos sin diseño (conservan los datos de la fuente):"), texto,
+                  mm(2));
+        h.parrafo(ls.join(u'\n'), texto, mm(0.5), mm(5));
+    }
+}
+
 void resumen(Hoja& h, const std::vector<TramoNota>& tramos) {
     const ResumenRed r = resumir(tramos);
     h.titulo(QStringLiteral("Resumen"));
@@ -577,7 +667,8 @@ void perfiles(Hoja& h, const PerfilesNota& pn, const red::RedGrafo& g, char sep)
 }
 
 void componer(Hoja& h, const FuentesRed& f, const std::vector<TramoNota>& tramos,
-              const red::RedGrafo* g, char sep, QDate fecha, const PerfilesNota* pn) {
+              const red::RedGrafo* g, char sep, QDate fecha, const PerfilesNota* pn,
+              const SeccionDiseno* diseno) {
     const QFont grande = fuenteNota(16, true);
     const double alto = h.alturaLinea(grande);
     h.lineas({QStringLiteral("Nota de cálculo de la red")}, grande, h.izquierda(), h.y());
@@ -592,6 +683,8 @@ void componer(Hoja& h, const FuentesRed& f, const std::vector<TramoNota>& tramos
                              "la red en régimen uniforme (fórmula de Manning)"),
               fuenteNota(8.5), mm(1));
     fuentes(h, f, g, sep);
+    if (diseno)
+        seccionDeDiseno(h, *diseno, sep);
     resumen(h, tramos);
     tablaTramos(h, tramos, sep);
     queNoCumplen(h, tramos);
@@ -721,9 +814,36 @@ ResumenRed resumir(const std::vector<TramoNota>& tramos) {
     return r;
 }
 
+SeccionDiseno seccionDiseno(const red::ModeloRed& m, const diseno::Diseno& d,
+                            const std::vector<Tubo>& serie, const diseno::Limites& l) {
+    SeccionDiseno s;
+    s.limites = l;
+    s.coste = d.coste;
+    s.tramos = d.tramos.size();
+    std::vector<double> longitud(serie.size(), 0.0);
+    std::vector<char> usado(serie.size(), 0);
+    for (const diseno::TramoDisenado& t : d.tramos) {
+        const red::Enlace& e = m.enlaces.at(t.enlace);
+        if (!t.sinDiseno.empty()) {
+            const std::string quien = "tramo «" + textoVisible(e.id) + "»";
+            s.sinDiseno.push_back(
+                {e.id, t.sinDiseno.starts_with(quien) ? t.sinDiseno : quien + ": " + t.sinDiseno});
+            continue;
+        }
+        longitud.at(t.tubo) += e.longitud;
+        usado[t.tubo] = 1;
+        if (t.resalto > 0)
+            s.resaltos.push_back({e.desde, e.id, t.resalto});
+    }
+    for (std::size_t k = 0; k < serie.size(); ++k)
+        if (usado[k])
+            s.porTubo.push_back({serie[k].nombre, serie[k].diametro, longitud[k]});
+    return s;
+}
+
 void escribirNotaRed(QIODevice& destino, const FuentesRed& fuentes,
                      const std::vector<TramoNota>& tramos, const red::RedGrafo* grafo, char sep,
-                     QDate fecha, const PerfilesNota* perfiles) {
+                     QDate fecha, const PerfilesNota* perfiles, const SeccionDiseno* diseno) {
     QPdfWriter pdf(&destino);
     pdf.setResolution(kResolucion);
     pdf.setPageLayout(
@@ -733,10 +853,10 @@ void escribirNotaRed(QIODevice& destino, const FuentesRed& fuentes,
                    QString::fromUtf8(producto::kVersionCompleta));
     // The first composition only counts the pages.
     Hoja cuenta(pdf, nullptr, 0);
-    componer(cuenta, fuentes, tramos, grafo, sep, fecha, perfiles);
+    componer(cuenta, fuentes, tramos, grafo, sep, fecha, perfiles, diseno);
     QPainter p(&pdf);
     Hoja hoja(pdf, &p, cuenta.pagina());
-    componer(hoja, fuentes, tramos, grafo, sep, fecha, perfiles);
+    componer(hoja, fuentes, tramos, grafo, sep, fecha, perfiles, diseno);
 }
 
 } // namespace colvero::nota

@@ -6,6 +6,8 @@
 // painted page by page straight to the output, so memory does not grow with the pages. Needs a
 // QGuiApplication (fonts).
 #include "check/calculo.h"
+#include "check/serie_diametros.h"
+#include "design/diseno_red.h"
 #include "network/comprobacion_red.h"
 #include "network/fuente_red.h"
 #include "profile/perfil.h"
@@ -84,12 +86,41 @@ struct PerfilesNota {
 std::vector<perfil::Trayecto>
 trayectosPrincipales(const red::RedGrafo& g, const std::vector<TramoNota>& tramos, bool todos);
 
+// The section «Diseño de la red» of the note of a designed network: the limits of the design,
+// its excavation, the pipe laid per pipe of the series, the drops and the reaches left without
+// a design. Plain data, so that whoever designed the network can fill it.
+struct SeccionDiseno {
+    diseno::Limites limites;
+    double coste = 0; // m3
+    struct Longitud {
+        std::string tubo;
+        double D = 0, longitud = 0; // m
+    };
+    std::vector<Longitud> porTubo; // the pipes used, in the series' order
+    struct Resalto {
+        std::string pozo, tramo;
+        double resalto = 0; // m; over 0.50 m a drop manhole
+    };
+    std::vector<Resalto> resaltos; // drops > 0, in the order of the reaches
+    struct SinDiseno {
+        std::string tramo, motivo; // the reason names the reach
+    };
+    std::vector<SinDiseno> sinDiseno;
+    std::size_t tramos = 0; // conduits to design
+};
+
+// The section of the design `d` of the conduits of `m` with `serie` under `l`.
+SeccionDiseno seccionDiseno(const red::ModeloRed& m, const diseno::Diseno& d,
+                            const std::vector<Tubo>& serie, const diseno::Limites& l);
+
 // Writes the note to `destino` (opened for writing). `grafo` gives the plan (node positions,
 // vertices) and its warnings; nullptr for a table, whose note says it has no plan. `tramos`
 // are in the order of the source (for a graph, by link). Numbers with `sep`. `perfiles` adds
-// their section after the plan (a graph only), one page or more per path.
+// their section after the plan (a graph only), one page or more per path. `diseno` adds its
+// section after the sources; the rest of the note is then that of the designed network.
 void escribirNotaRed(QIODevice& destino, const FuentesRed& fuentes,
                      const std::vector<TramoNota>& tramos, const red::RedGrafo* grafo, char sep,
-                     QDate fecha, const PerfilesNota* perfiles = nullptr);
+                     QDate fecha, const PerfilesNota* perfiles = nullptr,
+                     const SeccionDiseno* diseno = nullptr);
 
 } // namespace colvero::nota

@@ -520,6 +520,14 @@ INSTANTIATE_TEST_SUITE_P(
                 "--salida «" + kModelo.toStdString() + "» es el mismo archivo que --red «" +
                     kModelo.toStdString() +
                     "»: el diseño lo reemplazaría. Elija otro nombre para la salida."},
+        CasoUso{"NotaQueNoEsPdf", disenar({"--nota-red", "{dir}/nota.txt"}),
+                "la nota de la red se guarda como PDF: «{dir}/nota.txt» no acaba en .pdf" + kUse},
+        CasoUso{"PerfilesSinNota", disenar({"--perfiles", "todos"}),
+                "--perfiles solo sirve con --nota-red" + kUse},
+        CasoUso{"PerfilesDeOtraClase", disenar({"--nota-red", "{dir}/n.pdf", "--perfiles", "uno"}),
+                "--perfiles «uno»: escriba fallos o todos" + kUse},
+        CasoUso{"DosNotas", disenar({"--nota-red", "{dir}/a.pdf", "--nota-red", "{dir}/b.pdf"}),
+                "la opción --nota-red se ha dado dos veces" + kUse},
         CasoUso{"DosRecubrimientos", disenar({"--recubrimiento", "1", "--recubrimiento", "2"}),
                 "la opción --recubrimiento se ha dado dos veces" + kUse}),
     [](const auto& info) { return std::string(info.param.nombre); });

@@ -6,6 +6,9 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -372,6 +375,152 @@ TEST(NotaRed, SinArchivoCuandoNoSePuedeEscribir) {
         EXPECT_FALSE(QFile::exists(pdf));
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
+}
+
+// The note of a designed network: its design section says what the design's JSON says (cost,
+// pipe per diameter, drops, reaches without a design, as the note rounds them) and the rest of
+// the note is the check of the designed pipes, not of the source's.
+TEST(NotaRed, LaNotaDelDisenoDiceLoQueDioElDiseno) {
+    // The example's outfall has no ground, so its last reach has no design; the same network
+    // ending in a manhole with ground is designed whole.
+    const QString ejemplo = QStringLiteral(COLVERO_EJEMPLOS "/diseno-ejemplo.inp");
+    QTemporaryDir dirModelo;
+    const QString conTerreno = dirModelo.filePath(QStringLiteral("con-terreno.inp"));
+    {
+        QFile f(ejemplo);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        QString inp = QString::fromUtf8(f.readAll());
+        const QRegularExpression vertido(QStringLiteral("\\nV1 +112\\.90 +FREE +NO *\\n"));
+        ASSERT_TRUE(vertido.match(inp).hasMatch());
+        inp.replace(vertido, QStringLiteral("\n"));
+        ASSERT_TRUE(inp.contains(QStringLiteral("\n\n[OUTFALLS]")));
+        inp.replace(QStringLiteral("\n\n[OUTFALLS]"),
+                    QStringLiteral("\nV1 112.90 2.60 0 0 0\n\n[OUTFALLS]"));
+        QFile g(conTerreno);
+        ASSERT_TRUE(g.open(QIODevice::WriteOnly));
+        g.write(inp.toUtf8());
+    }
+    struct Caso {
+        const char* nombre;
+        QString modelo;
+        QStringList mas;
+        char sep;
+    };
+    const Caso casos[] = {
+        {"el ejemplo, con la cota del vertido fijada",
+         ejemplo,
+         {"--fijar", "V1=112.9", "--locale", "es_ES"},
+         ','},
+        {"un pozo con terreno al final, punto decimal", conTerreno, {"--locale", "C"}, '.'},
+        {"resaltos de más de 0,50 m y claves alineadas",
+         conTerreno,
+         {"--resalto-minimo", "0,6", "--alinear", "claves", "--locale", "es_ES"},
+         ','},
+    };
+    const auto fijo = [](double x, int decimales, char sep) {
+        return QString::number(x, 'f', decimales).replace(u'.', QChar::fromLatin1(sep));
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("nota diseño.pdf"));
+        const QStringList base =
+            QStringList{"--red",       c.modelo,
+                        "--hipotesis", QStringLiteral(COLVERO_EJEMPLOS "/hipotesis.txt"),
+                        "--criterio",  kCriterioRed,
+                        "--disenar",   "--serie",
+                        "hormigon"} +
+            c.mas;
+        const Ejecucion json = ejecutar(base + QStringList{"--json"});
+        const Ejecucion sin = ejecutar(base);
+        const Ejecucion con = ejecutar(base + QStringList{"--nota-red", pdf});
+        ASSERT_LE(json.codigo, 1) << json.errores.toStdString();
+        EXPECT_EQ(con.codigo, json.codigo) << con.errores.toStdString();
+        EXPECT_EQ(con.salida, sin.salida + "Nota de cálculo: " + pdf.toUtf8() + "\n");
+
+        QList<QJsonObject> tramos;
+        QJsonObject resumen;
+        for (const QByteArray& linea : json.salida.split('\n')) {
+            if (linea.isEmpty())
+                continue;
+            const QJsonObject o = QJsonDocument::fromJson(linea).object();
+            if (o.contains(QStringLiteral("resumen")))
+                resumen = o.value(QStringLiteral("resumen")).toObject();
+            else
+                tramos << o;
+        }
+        ASSERT_FALSE(resumen.isEmpty()) << json.salida.toStdString();
+        const QString t = textoPdf(pdf);
+        ASSERT_TRUE(t.contains(QStringLiteral("Diseño de la red"))) << t.toStdString();
+        EXPECT_TRUE(
+            t.contains(QStringLiteral("Excavación: %1 m3")
+                           .arg(fijo(resumen.value(QStringLiteral("coste")).toDouble(), 2, c.sep))))
+            << t.toStdString();
+
+        // Pipe laid per diameter: the pipe, its D and its length, one row each.
+        const QJsonObject porTubo = resumen.value(QStringLiteral("longitud_por_tubo")).toObject();
+        ASSERT_FALSE(porTubo.isEmpty());
+        for (auto k = porTubo.begin(); k != porTubo.end(); ++k) {
+            double D = 0;
+            for (const QJsonObject& o : tramos)
+                if (o.value(QStringLiteral("tubo")).toString() == k.key())
+                    D = o.value(QStringLiteral("D")).toDouble();
+            EXPECT_TRUE(t.contains(k.key() + u' ' + fijo(D, 3, c.sep) + u' ' +
+                                   fijo(k.value().toDouble(), 2, c.sep)))
+                << k.key().toStdString();
+        }
+
+        // The drops, counted by the library and listed reach by reach.
+        const int resaltos = resumen.value(QStringLiteral("resaltos")).toInt();
+        EXPECT_TRUE(t.contains(QStringLiteral("Resaltos: %1; pozos de resalto (más de %2 m): %3.")
+                                   .arg(resaltos)
+                                   .arg(fijo(0.5, 2, c.sep))
+                                   .arg(resumen.value(QStringLiteral("pozos_de_resalto")).toInt())))
+            << t.toStdString();
+        int listados = 0;
+        for (const QJsonObject& o : tramos) {
+            const double r = o.value(QStringLiteral("resalto")).toDouble();
+            if (!(r > 0))
+                continue;
+            ++listados;
+            const QString fila =
+                o.value(QStringLiteral("tramo")).toString() + u' ' + fijo(r, 2, c.sep);
+            EXPECT_TRUE(t.contains(r > 0.5 ? fila + QStringLiteral(" pozo de resalto") : fila))
+                << fila.toStdString();
+        }
+        EXPECT_EQ(listados, resaltos);
+
+        // The reaches without a design, with the JSON's reason.
+        const QJsonArray sinDiseno = resumen.value(QStringLiteral("sin_diseno")).toArray();
+        EXPECT_EQ(t.contains(QStringLiteral("Tramos sin diseño")), !sinDiseno.isEmpty());
+        EXPECT_EQ(json.codigo, sinDiseno.isEmpty() ? 0 : 1);
+        for (const QJsonObject& o : tramos)
+            if (o.contains(QStringLiteral("sin_diseno"))) {
+                EXPECT_TRUE(t.contains(o.value(QStringLiteral("sin_diseno")).toString()))
+                    << o.value(QStringLiteral("sin_diseno")).toString().toStdString();
+            }
+
+        // The table of reaches is the check of the designed pipes: their D and slope, and no
+        // designed reach fails.
+        for (const QJsonObject& o : tramos) {
+            if (o.contains(QStringLiteral("sin_diseno")))
+                continue;
+            const QRegularExpression fila(
+                QRegularExpression::escape(o.value(QStringLiteral("tramo")).toString()) +
+                QStringLiteral(" \\S+ \\S+ ") +
+                QRegularExpression::escape(
+                    fijo(o.value(QStringLiteral("D")).toDouble(), 3, c.sep)) +
+                QStringLiteral(" \\S+ ") +
+                QRegularExpression::escape(
+                    fijo(o.value(QStringLiteral("i")).toDouble(), 5, c.sep)) +
+                u' ');
+            EXPECT_TRUE(fila.match(t).hasMatch()) << fila.pattern().toStdString();
+        }
+        if (sinDiseno.isEmpty()) {
+            EXPECT_TRUE(t.contains(QStringLiteral(", no cumplen 0, no se han podido comprobar 0")))
+                << t.toStdString();
+        }
+    }
 }
 
 } // namespace

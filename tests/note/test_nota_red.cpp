@@ -226,6 +226,90 @@ private Q_SLOTS:
         QVERIFY(!llano.contains(QStringLiteral("Página %1 de").arg(n + 1)));
     }
 
+    void seccionDeDiseno_data() {
+        QTest::addColumn<char>("sep");
+        QTest::addColumn<bool>("alinear");
+        QTest::newRow("coma decimal, claves alineadas") << ',' << true;
+        QTest::newRow("punto decimal, sin alinear") << '.' << false;
+    }
+
+    // The design section from a design: only the pipes laid, each with its length; a drop of
+    // exactly 0.50 m is not a drop manhole and one of 0.51 m is; a reason that already names
+    // its reach is not named twice; a fixed invert off the grid says where it was taken.
+    void seccionDeDiseno() {
+        QFETCH(char, sep);
+        QFETCH(bool, alinear);
+        QTemporaryDir dir;
+        const Corrida c = comprobar(Fuente::Modelo, dir, sep);
+        const red::ModeloRed& m = c.grafo->modelo;
+        std::vector<std::size_t> conductos;
+        for (std::size_t k = 0; k < m.enlaces.size(); ++k)
+            if (m.enlaces[k].esConducto())
+                conductos.push_back(k);
+        QVERIFY(conductos.size() >= 4);
+        const std::vector<Tubo> serie{{"DN 300", 0.3}, {"DN 400", 0.4}, {"DN 500", 0.5}};
+        diseno::Diseno d;
+        const auto disenado = [&](std::size_t k, std::size_t tubo, double resalto, double coste) {
+            diseno::TramoDisenado t;
+            t.enlace = conductos[k];
+            t.tubo = tubo;
+            t.resalto = resalto;
+            t.coste = coste;
+            d.tramos.push_back(t);
+            d.coste += coste;
+        };
+        disenado(0, 2, 0.5, 10.25);
+        disenado(1, 0, 0.51, 20.5);
+        const std::string otro = m.enlaces[conductos[3]].id;
+        d.tramos.push_back(
+            {.enlace = conductos[2], .sinDiseno = "el pozo «X» no tiene cota de terreno"});
+        d.tramos.push_back({.enlace = conductos[3],
+                            .sinDiseno = "tramo «" + otro + "»: no se diseña: bifurcación"});
+        diseno::Limites l;
+        l.alinearClaves = alinear;
+        l.fijas = {{"V1", 112.904}};
+        const nota::SeccionDiseno s = nota::seccionDiseno(m, d, serie, l);
+
+        QCOMPARE(s.porTubo.size(), std::size_t{2});
+        QCOMPARE(s.porTubo[0].tubo, std::string("DN 300"));
+        QCOMPARE(s.porTubo[0].longitud, m.enlaces[conductos[1]].longitud);
+        QCOMPARE(s.porTubo[1].tubo, std::string("DN 500"));
+        QCOMPARE(s.porTubo[1].longitud, m.enlaces[conductos[0]].longitud);
+        QCOMPARE(s.resaltos.size(), std::size_t{2});
+        QCOMPARE(s.resaltos[0].pozo, m.enlaces[conductos[0]].desde);
+
+        const QString ruta = dir.filePath(QStringLiteral("diseno.pdf"));
+        QFile f(ruta);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        nota::escribirNotaRed(f, {}, c.tramos, &*c.grafo, sep, QDate(2026, 3, 14), nullptr, &s);
+        f.close();
+        const QString t = textoPdf(ruta).simplified();
+        const auto numero = [&](const char* x) {
+            return QString::fromLatin1(x).replace(u'.', QLatin1Char(sep));
+        };
+        const auto fila = [&](std::size_t k, const char* resalto) {
+            const red::Enlace& e = m.enlaces[conductos[k]];
+            return QString::fromStdString(e.desde + " " + e.id + " ") + numero(resalto);
+        };
+        QVERIFY2(t.contains(QStringLiteral("alineación de claves: ") +
+                            (alinear ? QStringLiteral("sí") : QStringLiteral("no"))),
+                 qPrintable(t));
+        QVERIFY(t.contains(QStringLiteral("«V1»: ") + numero("112.904") +
+                           QStringLiteral(" m, redondeada al centímetro: ") + numero("112.90")));
+        QVERIFY(
+            t.contains(QStringLiteral("Excavación: ") + numero("30.75") + QStringLiteral(" m3")));
+        QVERIFY(t.contains(QStringLiteral("Tramos: 4; con diseño 2, sin diseño 2.")));
+        QVERIFY(t.contains(QStringLiteral("Resaltos: 2; pozos de resalto (más de ") +
+                           numero("0.50") + QStringLiteral(" m): 1.")));
+        QVERIFY(t.contains(fila(0, "0.50")));
+        QVERIFY(!t.contains(fila(0, "0.50") + QStringLiteral(" pozo de resalto")));
+        QVERIFY(t.contains(fila(1, "0.51") + QStringLiteral(" pozo de resalto")));
+        QVERIFY(t.contains(QString::fromStdString("tramo «" + m.enlaces[conductos[2]].id +
+                                                  "»: el pozo «X» no tiene cota de terreno")));
+        QVERIFY(t.contains(QString::fromStdString("tramo «" + otro + "»: no se diseña")));
+        QVERIFY(!t.contains(QString::fromStdString("tramo «" + otro + "»: tramo")));
+    }
+
     // The table of reaches repeats its header on every page it runs onto.
     void cabeceraRepetida() {
         QTemporaryDir dir;
