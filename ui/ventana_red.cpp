@@ -1319,7 +1319,13 @@ bool VentanaRed::escribirNota(const QString& ruta) {
     // The note is composed in memory and written whole.
     QBuffer pdf;
     pdf.open(QIODevice::WriteOnly);
-    nota::escribirNotaRed(pdf, f, e->notas, e->grafo.get(), separador_, QDate::currentDate());
+    // After a design, the note says how the pipes were chosen (from the source as read).
+    std::optional<nota::SeccionDiseno> diseno;
+    if (e->diseno && e->fuente)
+        diseno = nota::seccionDiseno(e->fuente->modelo, e->diseno->diseno, e->diseno->serie,
+                                     e->diseno->limites);
+    nota::escribirNotaRed(pdf, f, e->notas, e->grafo.get(), separador_, QDate::currentDate(),
+                          nullptr, diseno ? &*diseno : nullptr);
     pdf.close();
     try {
         EscrituraAtomica escritura(QFile::encodeName(ruta), ruta);

@@ -1,5 +1,6 @@
 // «Diseñar…» in the network window: the dialog of the limits, the design shown in the table
 // and the plan against the design library run on the same inputs, and a cancelled design.
+#include "../apoyo/pdf.h"
 #include "apoyo.h"
 #include "design/diseno_red.h"
 #include "files/archivos.h"
@@ -531,8 +532,13 @@ private Q_SLOTS:
             QCOMPARE(leida.modelo.nodos[k].cotaTerreno, fuente.modelo.nodos[k].cotaTerreno);
 
         // The note and the exported results are those of the designed network.
+        // The note says how the pipes were chosen, with the design's own excavation.
         QVERIFY(red.escribirNota(ruta(QStringLiteral("nota.pdf"))));
-        QVERIFY(QFileInfo(ruta(QStringLiteral("nota.pdf"))).size() > 0);
+        const QString texto = colvero::prueba::textoPdf(ruta(QStringLiteral("nota.pdf")));
+        QVERIFY(texto.contains(QStringLiteral("Diseño de la red")));
+        QVERIFY2(texto.contains(QStringLiteral("Excavación: %1 m3")
+                                    .arg(QString::number(d.diseno.coste, 'f', 2))),
+                 qPrintable(texto.left(3000)));
         QVERIFY(red.exportar(ruta(QStringLiteral("resultados.csv"))));
         QVERIFY(dialogos().errores.isEmpty());
 
