@@ -15,6 +15,7 @@
 #include "check/numero.h"
 #include "design/aplicar.h"
 #include "design/diseno_red.h"
+#include "design/salida_diseno.h"
 #include "files/archivos.h"
 #include "files/escritura.h"
 #include "files/escritura_swmm.h"
@@ -36,7 +37,6 @@
 #include <cmath>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace colvero::cli {
@@ -393,23 +393,15 @@ int ejecutarDiseno(std::span<const char* const> argv, QIODevice& salida, QIODevi
     }
 
     // The output goes by its extension, and never over a file the run reads.
-    enum class Destino { Ninguno, Modelo, Sig, Csv };
-    Destino destino = Destino::Ninguno;
+    std::optional<diseno::FormatoDiseno> destino;
     std::vector<QByteArray> entradas;
     if (p.isSet(optSalida)) {
-        const QString ext = QFileInfo(p.value(optSalida)).suffix().toLower();
-        if (ext == QLatin1String("inp"))
-            destino = Destino::Modelo;
-        else if (ext == QLatin1String("csv"))
-            destino = Destino::Csv;
-        else if (ext == QLatin1String("gpkg") || ext == QLatin1String("shp") ||
-                 ext == QLatin1String("geojson") || ext == QLatin1String("json"))
-            destino = Destino::Sig;
-        else
+        destino = diseno::formatoDeDiseno(p.value(optSalida));
+        if (!destino)
             return errorDeUso(QStringLiteral("--salida «%1»: la extensión dice el formato: .inp, "
                                              ".gpkg, .shp, .geojson, .json o .csv")
                                   .arg(p.value(optSalida)));
-        if (destino == Destino::Modelo && tipo != red::TipoFuente::ModeloSwmm)
+        if (destino == diseno::FormatoDiseno::Modelo && tipo != red::TipoFuente::ModeloSwmm)
             return errorDeUso(QStringLiteral("--salida «%1»: el modelo diseñado se escribe sobre "
                                              "el modelo SWMM de la red; de unas capas SIG, "
                                              "guarde el diseño como capa (.gpkg) o tabla (.csv)")
@@ -581,131 +573,57 @@ int ejecutarDiseno(std::span<const char* const> argv, QIODevice& salida, QIODevi
         usado[t.tubo] = 1;
     }
 
-    // The outputs.
-    try {
-        if (destino == Destino::Modelo) {
-            std::unordered_map<std::string, TuboNuevo> tubos;
-            for (const diseno::TramoDisenado& t : d->tramos)
-                if (t.sinDiseno.empty())
-                    tubos[nombreTramo(t)] = {static_cast<double>(t.cotaInicio) / 100.0,
-                                             static_cast<double>(t.cotaFin) / 100.0,
-                                             serie[t.tubo].diametro};
-            const QByteArray r = ruta(optRed);
-            const QByteArray fuenteBytes = leerArchivoEntero(r, nombreVisible(r), qint64{1} << 30);
-            const EscrituraSwmm w = escribirModeloSwmmConTubos(
-                ruta(optSalida), p.value(optSalida),
-                std::string_view(fuenteBytes.constData(),
-                                 static_cast<std::size_t>(fuenteBytes.size())),
-                nombreVisible(r), tubos);
-            if (w.inexactos > 0)
-                errores.write(QStringLiteral("colvero-check: aviso: %1: en pies, %2 de las "
-                                             "cotas y diámetros se leen con el double más "
-                                             "próximo, no con el mismo\n")
-                                  .arg(p.value(optSalida))
-                                  .arg(w.inexactos)
-                                  .toUtf8());
-        } else if (destino == Destino::Sig) {
-            red::ModeloRed m = g->modelo;
-            const std::size_t ne = m.enlaces.size();
-            gis::CampoResultado tubo{"tubo", gis::TipoCampo::Texto, std::vector<gis::Valor>(ne)};
-            const std::pair<const char*, double diseno::TramoDisenado::*> reales[] = {
-                {"profundidad_inicio", &diseno::TramoDisenado::profundidadInicio},
-                {"profundidad_fin", &diseno::TramoDisenado::profundidadFin},
-                {"recubrimiento_inicio", &diseno::TramoDisenado::recubrimientoInicio},
-                {"recubrimiento_fin", &diseno::TramoDisenado::recubrimientoFin},
-                {"resalto", &diseno::TramoDisenado::resalto},
-                {"coste", &diseno::TramoDisenado::coste}};
-            std::vector<gis::CampoResultado> campos{tubo};
-            for (const auto& [nombre, campo] : reales)
-                campos.push_back({nombre, gis::TipoCampo::Real, std::vector<gis::Valor>(ne)});
-            campos.push_back({"sin_diseno", gis::TipoCampo::Texto, std::vector<gis::Valor>(ne)});
-            for (const diseno::TramoDisenado& t : d->tramos) {
-                if (!t.sinDiseno.empty()) {
-                    campos.back().valores[t.enlace] = motivo(t);
-                    continue;
-                }
-                red::Enlace& e = m.enlaces[t.enlace];
-                e.D = serie[t.tubo].diametro;
-                e.circular = true;
-                e.cotaInicio = static_cast<double>(t.cotaInicio) / 100.0;
-                e.cotaFin = static_cast<double>(t.cotaFin) / 100.0;
-                e.pendiente = t.i;
-                campos[0].valores[t.enlace] = serie[t.tubo].nombre;
-                for (std::size_t c = 0; c < std::size(reales); ++c)
-                    if (std::isfinite(t.*reales[c].second)) // else null
-                        campos[c + 1].valores[t.enlace] = t.*reales[c].second;
-            }
-            for (std::size_t n = 0; n < m.nodos.size() && n < d->cotaNodo.size(); ++n)
-                if (d->cotaNodo[n])
-                    m.nodos[n].cotaSolera = static_cast<double>(*d->cotaNodo[n]) / 100.0;
-            gis::escribirRedSig(ruta(optSalida), m, g->crsWkt, campos, entradas);
-        } else if (destino == Destino::Csv) {
-            const DialectoRed dialecto = fuente.dialecto;
-            std::string csv = "\xEF\xBB\xBF";
-            const char* const columnas[] = {"tramo",
-                                            "tubo",
-                                            "D",
-                                            "cota_inicio",
-                                            "cota_fin",
-                                            "i",
-                                            "profundidad_inicio",
-                                            "profundidad_fin",
-                                            "recubrimiento_inicio",
-                                            "recubrimiento_fin",
-                                            "resalto",
-                                            "coste",
-                                            "sin_diseno"};
-            for (std::size_t c = 0; c < std::size(columnas); ++c) {
-                if (c)
-                    csv += dialecto.campos;
-                csv += columnas[c];
-            }
-            csv += "\r\n";
-            for (const diseno::TramoDisenado& t : d->tramos) {
-                anadirCeldaCsv(csv, nombreTramo(t), dialecto);
-                if (t.sinDiseno.empty()) {
-                    csv += dialecto.campos;
-                    anadirCeldaCsv(csv, serie[t.tubo].nombre, dialecto);
-                    for (const double x :
-                         {serie[t.tubo].diametro, static_cast<double>(t.cotaInicio) / 100.0,
-                          static_cast<double>(t.cotaFin) / 100.0, t.i, t.profundidadInicio,
-                          t.profundidadFin, t.recubrimientoInicio, t.recubrimientoFin, t.resalto,
-                          t.coste}) {
-                        csv += dialecto.campos;
-                        csv += exacto(x, dialecto.decimal);
-                    }
-                    csv += dialecto.campos;
-                } else {
-                    csv += std::string(11, dialecto.campos);
-                    csv += dialecto.campos;
-                    anadirCeldaCsv(csv, motivo(t), dialecto);
-                }
-                csv += "\r\n";
-            }
-            escribirAtomicamente(ruta(optSalida), p.value(optSalida), csv);
+    // The output.
+    if (destino) {
+        QByteArray fuenteBytes;
+        const QByteArray r = ruta(optRed);
+        try {
+            if (destino == diseno::FormatoDiseno::Modelo)
+                fuenteBytes = leerArchivoEntero(r, nombreVisible(r), qint64{1} << 30);
+        } catch (const ErrorArchivo& e) {
+            return fallo(QString::fromUtf8(e.what()));
         }
+        int inexactos = 0;
+        const diseno::DestinoDiseno a{ruta(optSalida), p.value(optSalida), fuente.dialecto,
+                                      entradas};
+        const diseno::FuenteDiseno de{
+            *g,
+            std::string_view(fuenteBytes.constData(), static_cast<std::size_t>(fuenteBytes.size())),
+            nombreVisible(r)};
+        if (const std::optional<std::string> e =
+                diseno::guardarDiseno(a, de, *d, serie, &inexactos))
+            return fallo(QString::fromStdString(*e));
+        if (inexactos > 0)
+            errores.write(QStringLiteral("colvero-check: aviso: %1: en pies, %2 de las "
+                                         "cotas y diámetros se leen con el double más "
+                                         "próximo, no con el mismo\n")
+                              .arg(p.value(optSalida))
+                              .arg(inexactos)
+                              .toUtf8());
+    }
 #ifdef COLVERO_CON_GRAFICOS
-        if (conNota) {
-            nota::FuentesRed f;
-            f.red = p.value(optRed);
-            f.formato = QString::fromStdString(red::describir(*g));
-            if (tipo == red::TipoFuente::CapasSig)
-                f.capa = QString::fromStdString(g->capa);
-            f.pozos = p.value(optPozos);
-            f.informe = p.value(optRpt);
-            f.hipotesis = p.value(optHipotesis);
-            f.criterio = origenCriterio;
-            if (!motor.soloCriteriosDeFila)
-                f.limites = criterio;
-            f.serie = p.value(optSerie);
+    if (conNota) {
+        nota::FuentesRed f;
+        f.red = p.value(optRed);
+        f.formato = QString::fromStdString(red::describir(*g));
+        if (tipo == red::TipoFuente::CapasSig)
+            f.capa = QString::fromStdString(g->capa);
+        f.pozos = p.value(optPozos);
+        f.informe = p.value(optRpt);
+        f.hipotesis = p.value(optHipotesis);
+        f.criterio = origenCriterio;
+        if (!motor.soloCriteriosDeFila)
+            f.limites = criterio;
+        f.serie = p.value(optSerie);
+        try {
             notaDelDiseno(*g, *d, serie, limites, ruta(optRed), *base, motor, fuente.informe, f,
                           p.value(optPerfiles) == QLatin1String("todos"), ruta(optNotaRed),
                           p.value(optNotaRed));
+        } catch (const ErrorArchivo& e) {
+            return fallo(QString::fromUtf8(e.what()));
         }
-#endif
-    } catch (const ErrorArchivo& e) {
-        return fallo(QString::fromUtf8(e.what()));
     }
+#endif
 
     std::string texto;
     if (json) {
@@ -852,7 +770,7 @@ int ejecutarDiseno(std::span<const char* const> argv, QIODevice& salida, QIODevi
         texto += "Tramos: " + std::to_string(d->tramos.size()) + "; con diseño " +
                  std::to_string(d->tramos.size() - static_cast<std::size_t>(sinDiseno)) +
                  ", sin diseño " + std::to_string(sinDiseno) + "\n";
-        if (destino != Destino::Ninguno)
+        if (destino)
             texto += "Diseño: " + p.value(optSalida).toStdString() + "\n";
         if (conNota)
             texto += "Nota de cálculo: " + p.value(optNotaRed).toStdString() + "\n";

@@ -837,8 +837,8 @@ std::optional<Diseno> Disenador::ejecutar(const Progreso& progreso, int hilos) {
         x.resalto = static_cast<double>(resalto) / 100.0;
         d.resaltos += resalto > 0;
         d.pozosDeResalto += resalto > kPozoDeResalto;
-        const double media = w.sinTerrenoV ? x.profundidadInicio
-                                           : (x.profundidadInicio + x.profundidadFin) / 2;
+        const double media =
+            w.sinTerrenoV ? x.profundidadInicio : (x.profundidadInicio + x.profundidadFin) / 2;
         x.coste = w.L * (D + 2 * l_.sobreancho) * (media + l_.cama);
         d.coste += x.coste;
         bajar(w.u, w.zi);

@@ -293,7 +293,8 @@ void VentanaRed::construir() {
                                         "menor excavación"));
     connect(disenar_, &QPushButton::clicked, this, &VentanaRed::disenarConDialogo);
     guardarDiseno_ = boton(QStringLiteral("Guardar diseño…"), "GuardarDiseno");
-    guardarDiseno_->setToolTip(QStringLiteral("El modelo con los tubos y las cotas del diseño"));
+    guardarDiseno_->setToolTip(
+        QStringLiteral("La red con los tubos y las cotas del diseño: modelo, capa SIG o tabla"));
     connect(guardarDiseno_, &QPushButton::clicked, this, &VentanaRed::guardarDisenoConDialogo);
     vistaArriba->addStretch(1);
     vistaArriba->addWidget(guardarDiseno_);

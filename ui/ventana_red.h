@@ -77,9 +77,9 @@ public:
     // Loads row `fila` of the model into the main window.
     void cargarFila(int fila);
 
-    // Writes the designed network shown as a SWMM model (.inp), from a model source: the source
-    // with the designed pipes and inverts. Never over a file the run read; false, after a
-    // message, on failure.
+    // Writes the design shown by the extension of `ruta`, as the command line writes it: a SWMM
+    // model (.inp, from a model source only), a GIS layer or a table (.csv). Never over a file
+    // the run read; false, after a message, on failure.
     bool guardarDiseno(const QString& ruta);
 
     // Writes the plan as PNG, SVG or PDF; false, after a message, on failure.

@@ -1,7 +1,7 @@
 #include "ui/ventana_red.h"
 
+#include "design/salida_diseno.h"
 #include "files/archivos.h"
-#include "files/escritura_swmm.h"
 #include "files/lectura.h"
 #include "ui/dialogo_diseno.h"
 #include "ui/dialogos.h"
@@ -14,7 +14,6 @@
 #include <QPushButton>
 
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace colvero::ui {
@@ -62,9 +61,14 @@ void VentanaRed::disenar(const diseno::Limites& limites) {
 }
 
 void VentanaRed::guardarDisenoConDialogo() {
-    const QString ruta =
-        dialogos_.guardar(QStringLiteral("Guardar diseño"), carpetaDeDialogos(),
-                          QStringLiteral("Modelos SWMM (*.inp)"), Guardado::Preguntando);
+    // A model is rewritten only from a SWMM source; layers and a table from any.
+    const std::shared_ptr<EjecucionRed>& e = hilo_->ejecucion();
+    const bool modelo = e && e->fuente && e->fuente->tipo == red::TipoFuente::ModeloSwmm;
+    const QString filtros =
+        (modelo ? QStringLiteral("Modelos SWMM (*.inp);;") : QString()) +
+        QStringLiteral("Capas SIG (*.gpkg *.shp *.geojson *.json);;Tablas CSV (*.csv)");
+    const QString ruta = dialogos_.guardar(QStringLiteral("Guardar diseño"), carpetaDeDialogos(),
+                                           filtros, Guardado::Preguntando);
     if (!ruta.isEmpty() && guardarDiseno(ruta))
         recordarCarpetaDe(ruta);
 }
@@ -78,43 +82,48 @@ bool VentanaRed::guardarDiseno(const QString& ruta) {
     if (!terminada_ || enCurso() || !e || !e->diseno || !e->fuente)
         return fallar(QStringLiteral("No hay diseño que guardar: pulse «Diseñar…» y espere a "
                                      "que termine."));
-    if (e->fuente->tipo != red::TipoFuente::ModeloSwmm)
+    const bool esModelo = e->fuente->tipo == red::TipoFuente::ModeloSwmm;
+    const std::optional<diseno::FormatoDiseno> formato = diseno::formatoDeDiseno(ruta);
+    if (!formato)
+        return fallar(esModelo ? QStringLiteral("El diseño se guarda como modelo SWMM (.inp), "
+                                                "capa SIG (.gpkg, .shp, .geojson o .json) o "
+                                                "tabla (.csv): escriba el nombre con una de "
+                                                "esas extensiones.")
+                               : QStringLiteral("El diseño se guarda como capa SIG (.gpkg, .shp, "
+                                                ".geojson o .json) o tabla (.csv): escriba el "
+                                                "nombre con una de esas extensiones."));
+    if (*formato == diseno::FormatoDiseno::Modelo && !esModelo)
         return fallar(QStringLiteral("El diseño se guarda como modelo SWMM cuando la red es un "
-                                     "modelo SWMM (.inp); el de una capa SIG no se guarda desde "
-                                     "esta ventana."));
-    if (!ruta.endsWith(QLatin1String(".inp"), Qt::CaseInsensitive))
-        return fallar(QStringLiteral("El diseño se guarda como modelo SWMM: escriba el nombre con "
-                                     "la extensión .inp."));
+                                     "modelo SWMM (.inp); el de una capa SIG, guárdelo como capa "
+                                     "(.gpkg, .shp, .geojson o .json) o tabla (.csv)."));
     if (const QString entrada = entradaLeida(ruta); !entrada.isEmpty())
         return fallar(QStringLiteral("No se ha guardado el diseño: «%1» es el mismo archivo que "
                                      "«%2», que el diseño ha leído. Elija otro nombre.")
                           .arg(ruta, entrada));
+    diseno::DestinoDiseno destino{QFile::encodeName(ruta), ruta, e->peticion.fuente.dialecto, {}};
+    for (const QString& entrada :
+         {rutaTabla_, rutaCriterio_, nombreSerie_, rutaInforme_, rutaPozos_, rutaHipotesis_})
+        if (!entrada.isEmpty())
+            destino.entradas.push_back(QFile::encodeName(entrada));
+    const diseno::FuenteDiseno fuente{
+        *e->fuente,
+        esModelo ? std::string_view(e->bytesFuente.constData(),
+                                    static_cast<std::size_t>(e->bytesFuente.size()))
+                 : std::string_view(),
+        e->peticion.ruta};
     const DisenoMostrado& d = *e->diseno;
-    std::unordered_map<std::string, TuboNuevo> tubos;
-    for (const diseno::TramoDisenado& t : d.diseno.tramos) {
-        if (t.sinDiseno.empty() && t.enlace < e->fuente->modelo.enlaces.size() &&
-            t.tubo < d.serie.size())
-            tubos[e->fuente->modelo.enlaces[t.enlace].id] = {
-                static_cast<double>(t.cotaInicio) / 100.0, static_cast<double>(t.cotaFin) / 100.0,
-                d.serie[t.tubo].diametro};
-    }
-    try {
-        const EscrituraSwmm escrito = escribirModeloSwmmConTubos(
-            QFile::encodeName(ruta), ruta,
-            std::string_view(e->bytesFuente.constData(),
-                             static_cast<std::size_t>(e->bytesFuente.size())),
-            e->peticion.ruta, tubos);
-        if (escrito.inexactos > 0)
-            estado_->setText(estado_->text() +
-                             QStringLiteral("\nDiseño guardado en «%1»: %2 números del modelo, "
-                                            "en pies, se leen como el valor más cercano que el "
-                                            "formato permite.")
-                                 .arg(ruta)
-                                 .arg(escrito.inexactos));
-    } catch (const ErrorArchivo& error) {
+    int inexactos = 0;
+    if (const std::optional<std::string> error =
+            diseno::guardarDiseno(destino, fuente, d.diseno, d.serie, &inexactos))
         return fallar(QStringLiteral("No se ha guardado el diseño. ") +
-                      QString::fromUtf8(error.what()));
-    }
+                      QString::fromStdString(*error));
+    if (inexactos > 0)
+        estado_->setText(estado_->text() +
+                         QStringLiteral("\nDiseño guardado en «%1»: %2 números del modelo, "
+                                        "en pies, se leen como el valor más cercano que el "
+                                        "formato permite.")
+                             .arg(ruta)
+                             .arg(inexactos));
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "files/archivos.h"
 #include "files/hipotesis.h"
 #include "files/serie.h"
+#include "gis/capas.h"
 #include "network/comprobacion_red.h"
 #include "network/fuente_red.h"
 #include "ui/dialogo_diseno.h"
@@ -20,10 +21,13 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
 
+#include <charconv>
+#include <cmath>
 #include <set>
 
 using namespace colvero;
@@ -507,6 +511,9 @@ private Q_SLOTS:
         QVERIFY2(dialogos().errores.isEmpty(), qPrintable(dialogos().errores.join('\n')));
         QCOMPARE(dialogos().llamadas.size(), 1);
         QVERIFY(dialogos().llamadas.front().modo == Guardado::Preguntando);
+        QCOMPARE(dialogos().llamadas.front().filtro,
+                 QStringLiteral("Modelos SWMM (*.inp);;Capas SIG (*.gpkg *.shp *.geojson "
+                                "*.json);;Tablas CSV (*.csv)"));
 
         const red::RedGrafo fuente =
             red::leerRedGrafo(QFile::encodeName(ejemplo("red-ejemplo.inp")), {});
@@ -536,9 +543,10 @@ private Q_SLOTS:
         QVERIFY(red.escribirNota(ruta(QStringLiteral("nota.pdf"))));
         const QString texto = colvero::prueba::textoPdf(ruta(QStringLiteral("nota.pdf")));
         QVERIFY(texto.contains(QStringLiteral("Diseño de la red")));
-        QVERIFY2(texto.contains(QStringLiteral("Excavación: %1 m3")
-                                    .arg(QString::number(d.diseno.coste, 'f', 2))),
-                 qPrintable(texto.left(3000)));
+        QVERIFY2(
+            texto.contains(
+                QStringLiteral("Excavación: %1 m3").arg(QString::number(d.diseno.coste, 'f', 2))),
+            qPrintable(texto.left(3000)));
         QVERIFY(red.exportar(ruta(QStringLiteral("resultados.csv"))));
         QVERIFY(dialogos().errores.isEmpty());
 
@@ -584,6 +592,129 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(ruta(QStringLiteral("capas.inp"))));
     }
 
+    // A design of GIS layers saved from the window as colvero-check --disenar --salida writes
+    // it for the same inputs: a table byte for byte, a layer with the same reaches and fields;
+    // both read back with the design's pipes and inverts.
+    void guardarDisenoDeCapas_data() {
+        QTest::addColumn<QString>("nombre");
+        QTest::newRow("capa GeoPackage") << "diseno.gpkg";
+        QTest::newRow("capa GeoJSON") << "diseno.geojson";
+        QTest::newRow("tabla CSV") << "diseno.csv";
+    }
+    void guardarDisenoDeCapas() {
+        QFETCH(QString, nombre);
+        VentanaRed& red = abrirRed('.');
+        const QString tramos = copia("tramos-ejemplo.geojson");
+        const QString pozos = copia("pozos-ejemplo.geojson");
+        const QString hipotesis = copia("hipotesis.txt");
+        const QString criterio = copia("criterio-red.CrVek");
+        red.ponerTabla(tramos);
+        red.ponerPozos(pozos);
+        QVERIFY(red.ponerHipotesis(hipotesis));
+        QVERIFY(red.ponerCriterio(criterio));
+        QVERIFY(red.ponerSerie(serie("pvc-sn4.txt")));
+        red.disenar(diseno::Limites{});
+        QVERIFY(esperar(red));
+        const QString ventana = ruta(QStringLiteral("ventana-") + nombre);
+        dialogos().respuesta = ventana;
+        QTest::mouseClick(red.findChild<QPushButton*>(QStringLiteral("GuardarDiseno")),
+                          Qt::LeftButton);
+        QVERIFY2(dialogos().errores.isEmpty(), qPrintable(dialogos().errores.join('\n')));
+        // No model filter: layers are not a SWMM model.
+        QCOMPARE(dialogos().llamadas.back().filtro,
+                 QStringLiteral("Capas SIG (*.gpkg *.shp *.geojson *.json);;Tablas CSV (*.csv)"));
+        QVERIFY(QFile::exists(ventana));
+
+        const QString linea = ruta(QStringLiteral("linea-") + nombre);
+        QProcess p;
+        p.start(QStringLiteral(COLVERO_CHECK),
+                {QStringLiteral("--red"), tramos, QStringLiteral("--pozos"), pozos,
+                 QStringLiteral("--hipotesis"), hipotesis, QStringLiteral("--criterio"), criterio,
+                 QStringLiteral("--serie"), serie("pvc-sn4.txt"), QStringLiteral("--disenar"),
+                 QStringLiteral("--locale"), QStringLiteral("C"), QStringLiteral("--salida"),
+                 linea});
+        QVERIFY(p.waitForFinished(120000));
+        QVERIFY2(p.exitCode() <= 1, p.readAllStandardError().constData());
+
+        const DisenoMostrado d = *red.modelo().diseno();
+        const red::RedGrafo fuente = [&] {
+            red::OpcionesFuente o;
+            o.pozos = QFile::encodeName(pozos);
+            return red::leerRedGrafo(QFile::encodeName(tramos), o);
+        }();
+        int disenados = 0;
+        if (nombre.endsWith(QLatin1String(".csv"))) {
+            QFile a(ventana), b(linea);
+            QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+            const QByteArray bytes = a.readAll();
+            QCOMPARE(bytes, b.readAll());
+            // Row k + 1 is the reach d.diseno.tramos[k]: its diameter and inverts read back.
+            const QList<QByteArray> filas = bytes.split('\n');
+            QVERIFY(filas.size() >= static_cast<qsizetype>(d.diseno.tramos.size()) + 1);
+            const auto numero = [](const QByteArray& celda) {
+                double x = std::nan("");
+                std::from_chars(celda.constData(), celda.constData() + celda.size(), x);
+                return x;
+            };
+            for (std::size_t k = 0; k < d.diseno.tramos.size(); ++k) {
+                const diseno::TramoDisenado& t = d.diseno.tramos[k];
+                const QList<QByteArray> c =
+                    filas[static_cast<qsizetype>(k) + 1].trimmed().split(',');
+                QCOMPARE(c.size(), 13);
+                QCOMPARE(c[0].toStdString(), fuente.modelo.enlaces[t.enlace].id);
+                if (!t.sinDiseno.empty()) {
+                    QVERIFY(c[1].isEmpty() && !c[12].isEmpty());
+                    continue;
+                }
+                ++disenados;
+                QCOMPARE(c[1].toStdString(), d.serie[t.tubo].nombre);
+                QCOMPARE(numero(c[2]), d.serie[t.tubo].diametro);
+                QCOMPARE(numero(c[3]), static_cast<double>(t.cotaInicio) / 100.0);
+                QCOMPARE(numero(c[4]), static_cast<double>(t.cotaFin) / 100.0);
+                QCOMPARE(numero(c[5]), t.i);
+            }
+        } else {
+            const gis::RedSig a = gis::leerRedSig({QFile::encodeName(ventana), {}}, {});
+            const gis::RedSig b = gis::leerRedSig({QFile::encodeName(linea), {}}, {});
+            QCOMPARE(a.red.enlaces.size(), b.red.enlaces.size());
+            QCOMPARE(a.red.enlaces.size(), fuente.modelo.enlaces.size());
+            QCOMPARE(a.crsWkt, b.crsWkt);
+            for (std::size_t k = 0; k < a.red.enlaces.size(); ++k) {
+                const red::Enlace& x = a.red.enlaces[k];
+                const red::Enlace& y = b.red.enlaces[k];
+                QCOMPARE(x.id, y.id);
+                QCOMPARE(x.D, y.D);
+                QCOMPARE(x.cotaInicio, y.cotaInicio);
+                QCOMPARE(x.cotaFin, y.cotaFin);
+                QCOMPARE(x.longitud, y.longitud);
+                QVERIFY(x.vertices == y.vertices);
+                QVERIFY(x.atributos == y.atributos);
+            }
+            for (const diseno::TramoDisenado& t : d.diseno.tramos) {
+                const red::Enlace& e = a.red.enlaces[t.enlace];
+                const auto atributo = [&](const char* campo) {
+                    for (const auto& [n, v] : e.atributos)
+                        if (n == campo)
+                            return v;
+                    return std::string();
+                };
+                QCOMPARE(e.id, fuente.modelo.enlaces[t.enlace].id);
+                if (!t.sinDiseno.empty()) {
+                    QVERIFY(!atributo("sin_diseno").empty());
+                    QCOMPARE(e.D, fuente.modelo.enlaces[t.enlace].D);
+                    continue;
+                }
+                ++disenados;
+                QCOMPARE(atributo("tubo"), d.serie[t.tubo].nombre);
+                QVERIFY(atributo("sin_diseno").empty());
+                QCOMPARE(e.D, d.serie[t.tubo].diametro);
+                QCOMPARE(*e.cotaInicio, static_cast<double>(t.cotaInicio) / 100.0);
+                QCOMPARE(*e.cotaFin, static_cast<double>(t.cotaFin) / 100.0);
+            }
+        }
+        QVERIFY(disenados > 0);
+    }
+
     // «Perfil…» on a designed network draws the design: its pipes, inverts and verdicts.
     void perfilDelDiseno() {
         VentanaRed& red = redDeEjemplo();
@@ -622,8 +753,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("inicio");
         QTest::newRow("el modelo leído") << "red-ejemplo.inp"
                                          << "No se ha guardado el diseño: «";
-        QTest::newRow("otra extensión") << "diseno.csv"
-                                        << "El diseño se guarda como modelo SWMM: escriba";
+        QTest::newRow("otra extensión") << "diseno.txt"
+                                        << "El diseño se guarda como modelo SWMM (.inp), capa "
+                                           "SIG (.gpkg, .shp, .geojson o .json) o tabla (.csv):";
     }
     void guardarDisenoRechaza() {
         QFETCH(QString, nombre);
