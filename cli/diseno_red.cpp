@@ -4,6 +4,7 @@
 #include "cli/comprobacion.h"
 #include "cli/escritura.h"
 #include "cli/opciones.h"
+#include "cli/red.h"
 #ifdef COLVERO_CON_GRAFICOS
 #include "cli/graficos.h"
 #include "files/informe_swmm.h"
@@ -433,24 +434,12 @@ int ejecutarDiseno(std::span<const char* const> argv, QIODevice& salida, QIODevi
         return errorDeUso(
             QStringLiteral("--perfiles «%1»: escriba fallos o todos").arg(p.value(optPerfiles)));
     if (conNota) {
-        if (QFileInfo(p.value(optNotaRed)).suffix().toLower() != QLatin1String("pdf"))
-            return errorDeUso(QStringLiteral("la nota de la red se guarda como PDF: «%1» no "
-                                             "acaba en .pdf")
-                                  .arg(p.value(optNotaRed)));
-        for (const QCommandLineOption* entrada : {&optRed, &optCriterio, &optPlantilla, &optSerie,
-                                                  &optRpt, &optHipotesis, &optPozos, &optSalida}) {
-            if (!p.isSet(*entrada))
-                continue;
-            const QByteArray r = entrada == &optPozos ? gis::separarArchivoCapa(ruta(optPozos)).ruta
-                                                      : ruta(*entrada);
-            if (mismoArchivo(ruta(optNotaRed), r) ||
-                (entrada == &optSalida && ruta(optNotaRed) == r))
-                return fallo(
-                    QStringLiteral("--nota-red «%1» es el mismo archivo que --%2 «%3»: "
-                                   "la nota lo reemplazaría. Elija otro nombre para la "
-                                   "nota.")
-                        .arg(p.value(optNotaRed), entrada->names().first(), p.value(*entrada)));
-        }
+        if (const std::optional<RechazoNota> r =
+                rechazoDeNota(p, optNotaRed,
+                              {&optRed, &optCriterio, &optPlantilla, &optSerie, &optRpt,
+                               &optHipotesis, &optPozos, &optSalida},
+                              optPozos, optSalida, ruta))
+            return r->deUso ? errorDeUso(r->mensaje) : fallo(r->mensaje);
 #ifndef COLVERO_CON_GRAFICOS
         return delegarDibujo(argv, errores);
 #endif

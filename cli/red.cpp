@@ -317,6 +317,31 @@ bool pideElPerfil(std::span<const char* const> argumentos) {
     return false;
 }
 
+std::optional<RechazoNota>
+rechazoDeNota(const QCommandLineParser& p, const QCommandLineOption& nota,
+              const QList<const QCommandLineOption*>& entradas, const QCommandLineOption& pozos,
+              const QCommandLineOption& salida,
+              const std::function<QByteArray(const QCommandLineOption&)>& ruta) {
+    if (QFileInfo(p.value(nota)).suffix().toLower() != QLatin1String("pdf"))
+        return RechazoNota{QStringLiteral("la nota de la red se guarda como PDF: «%1» no "
+                                          "acaba en .pdf")
+                               .arg(p.value(nota)),
+                           true};
+    for (const QCommandLineOption* entrada : entradas) {
+        if (!p.isSet(*entrada))
+            continue;
+        const QByteArray r =
+            entrada == &pozos ? gis::separarArchivoCapa(ruta(pozos)).ruta : ruta(*entrada);
+        if (mismoArchivo(ruta(nota), r) || (entrada == &salida && ruta(nota) == r))
+            return RechazoNota{QStringLiteral("--nota-red «%1» es el mismo archivo que --%2 "
+                                              "«%3»: la nota lo reemplazaría. Elija otro "
+                                              "nombre para la nota.")
+                                   .arg(p.value(nota), entrada->names().first(), p.value(*entrada)),
+                               false};
+    }
+    return std::nullopt;
+}
+
 int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice& errores) {
     if (pideElDiseno(argv))
         return ejecutarDiseno(argv, salida, errores);
@@ -528,24 +553,12 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
         return errorDeUso(
             QStringLiteral("--perfiles «%1»: escriba fallos o todos").arg(p.value(optPerfiles)));
     if (conNota) {
-        if (QFileInfo(p.value(optNotaRed)).suffix().toLower() != QLatin1String("pdf"))
-            return errorDeUso(QStringLiteral("la nota de la red se guarda como PDF: «%1» no "
-                                             "acaba en .pdf")
-                                  .arg(p.value(optNotaRed)));
-        for (const QCommandLineOption* entrada : {&optRed, &optCriterio, &optPlantilla, &optSerie,
-                                                  &optRpt, &optHipotesis, &optPozos, &optSalida}) {
-            if (!p.isSet(*entrada))
-                continue;
-            const QByteArray r = entrada == &optPozos ? gis::separarArchivoCapa(ruta(optPozos)).ruta
-                                                      : ruta(*entrada);
-            if (mismoArchivo(ruta(optNotaRed), r) ||
-                (entrada == &optSalida && ruta(optNotaRed) == r))
-                return fallo(
-                    QStringLiteral("--nota-red «%1» es el mismo archivo que --%2 «%3»: "
-                                   "la nota lo reemplazaría. Elija otro nombre para la "
-                                   "nota.")
-                        .arg(p.value(optNotaRed), entrada->names().first(), p.value(*entrada)));
-        }
+        if (const std::optional<RechazoNota> r =
+                rechazoDeNota(p, optNotaRed,
+                              {&optRed, &optCriterio, &optPlantilla, &optSerie, &optRpt,
+                               &optHipotesis, &optPozos, &optSalida},
+                              optPozos, optSalida, ruta))
+            return r->deUso ? errorDeUso(r->mensaje) : fallo(r->mensaje);
 #ifndef COLVERO_CON_GRAFICOS
         return delegarDibujo(argv, errores);
 #endif

@@ -1,9 +1,17 @@
 #pragma once
 // colvero-check --red: every reach of a network table (files/red.h) checked with the same
 // engine and texts as a calculation file, in the order of the table, on every core.
+#include <QByteArray>
+#include <QList>
+#include <QString>
 #include <QStringList>
+
+#include <functional>
+#include <optional>
 #include <span>
 
+class QCommandLineOption;
+class QCommandLineParser;
 class QIODevice;
 
 namespace colvero::cli {
@@ -19,5 +27,18 @@ bool pideElPerfil(std::span<const char* const> argumentos);
 // `salida`, messages to `errores`, and returns the exit status: 0 every reach passes, 1 some
 // reach does not pass, 2 some reach could not be checked, or a usage or table error.
 int ejecutarRed(std::span<const char* const> argumentos, QIODevice& salida, QIODevice& errores);
+
+// Why the network note `nota` cannot be written: not a PDF (a usage error), or the same file as
+// one of the run's `entradas` (`pozos` names «ARCHIVO[:CAPA]», `salida` is compared by name as
+// well); nothing when it can. `ruta` gives the bytes that name an option's file.
+struct RechazoNota {
+    QString mensaje;
+    bool deUso = false;
+};
+std::optional<RechazoNota>
+rechazoDeNota(const QCommandLineParser& p, const QCommandLineOption& nota,
+              const QList<const QCommandLineOption*>& entradas, const QCommandLineOption& pozos,
+              const QCommandLineOption& salida,
+              const std::function<QByteArray(const QCommandLineOption&)>& ruta);
 
 } // namespace colvero::cli
