@@ -14,6 +14,7 @@
 #endif
 
 #include "check/numero.h"
+#include "check/textos_pendientes.h"
 #include "design/aplicar.h"
 #include "design/diseno_red.h"
 #include "design/salida_diseno.h"
@@ -133,20 +134,6 @@ std::string fijo(double x, int decimales, char sep) {
     std::string s(b, r.ptr);
     if (s.find_first_not_of("-0.") == std::string::npos && s.starts_with('-'))
         s.erase(0, 1);
-    for (char& c : s)
-        if (c == '.')
-            c = sep;
-    return s;
-}
-
-// The shortest digits that read back as the very double, with the separator `sep`; empty
-// when there is none.
-std::string exacto(double x, char sep) {
-    if (!std::isfinite(x))
-        return {};
-    char b[32];
-    const auto r = std::to_chars(b, b + sizeof b, x);
-    std::string s(b, r.ptr);
     for (char& c : s)
         if (c == '.')
             c = sep;
@@ -280,18 +267,8 @@ int ejecutarDiseno(std::span<const char* const> argv, QIODevice& salida, QIODevi
         salida.write(kAyudaDiseno);
         return 0;
     }
-    if (!p.parse(argumentos)) {
-        if (!p.unknownOptionNames().isEmpty())
-            return errorDeUso(
-                QStringLiteral("opción desconocida: --%1").arg(p.unknownOptionNames().first()));
-        const QString ultimo = argumentos.last();
-        if (ultimo.startsWith(QLatin1String("--")))
-            return errorDeUso(QStringLiteral("falta el valor de la opción %1").arg(ultimo));
-        return errorDeUso(QStringLiteral("argumentos no válidos"));
-    }
-    if (!p.positionalArguments().isEmpty())
-        return errorDeUso(QStringLiteral("--red no admite archivos de cálculo: %1")
-                              .arg(p.positionalArguments().first()));
+    if (const std::optional<QString> error = errorDeArgumentos(p, argumentos))
+        return errorDeUso(*error);
     for (const QCommandLineOption* o : {&optSinPendientes, &optPerfil, &optSalidaPerfil}) {
         if (p.isSet(*o))
             return errorDeUso(QStringLiteral("--%1 no se puede usar con --disenar: el diseño no "
@@ -671,7 +648,7 @@ int ejecutarDiseno(std::span<const char* const> argv, QIODevice& salida, QIODevi
         }
         texto += "]}}\n";
     } else {
-        const auto m = [&](double x) { return exacto(x, sep) + " m"; };
+        const auto m = [&](double x) { return decimalLlano(x, sep) + " m"; };
         texto += "Red: " + p.value(optRed).toStdString() + "\nFormato: " + red::describir(*g) +
                  "\nCriterio: " + origenCriterio.toStdString() +
                  "\nSerie: " + p.value(optSerie).toStdString() + "\n";

@@ -317,6 +317,21 @@ bool pideElPerfil(std::span<const char* const> argumentos) {
     return false;
 }
 
+std::optional<QString> errorDeArgumentos(QCommandLineParser& p, const QStringList& argumentos) {
+    if (!p.parse(argumentos)) {
+        if (!p.unknownOptionNames().isEmpty())
+            return QStringLiteral("opción desconocida: --%1").arg(p.unknownOptionNames().first());
+        const QString ultimo = argumentos.last();
+        if (ultimo.startsWith(QLatin1String("--")))
+            return QStringLiteral("falta el valor de la opción %1").arg(ultimo);
+        return QStringLiteral("argumentos no válidos");
+    }
+    if (!p.positionalArguments().isEmpty())
+        return QStringLiteral("--red no admite archivos de cálculo: %1")
+            .arg(p.positionalArguments().first());
+    return std::nullopt;
+}
+
 std::optional<RechazoNota>
 rechazoDeNota(const QCommandLineParser& p, const QCommandLineOption& nota,
               const QList<const QCommandLineOption*>& entradas, const QCommandLineOption& pozos,
@@ -393,18 +408,8 @@ int ejecutarRed(std::span<const char* const> argv, QIODevice& salida, QIODevice&
         salida.write(kAyudaRed);
         return 0;
     }
-    if (!p.parse(argumentos)) {
-        if (!p.unknownOptionNames().isEmpty())
-            return errorDeUso(
-                QStringLiteral("opción desconocida: --%1").arg(p.unknownOptionNames().first()));
-        const QString ultimo = argumentos.last();
-        if (ultimo.startsWith(QLatin1String("--")))
-            return errorDeUso(QStringLiteral("falta el valor de la opción %1").arg(ultimo));
-        return errorDeUso(QStringLiteral("argumentos no válidos"));
-    }
-    if (!p.positionalArguments().isEmpty())
-        return errorDeUso(QStringLiteral("--red no admite archivos de cálculo: %1")
-                              .arg(p.positionalArguments().first()));
+    if (const std::optional<QString> error = errorDeArgumentos(p, argumentos))
+        return errorDeUso(*error);
     if (p.isSet(optCriterio) && p.isSet(optPlantilla))
         return errorDeUso(QStringLiteral("--criterio y --plantilla no se pueden usar juntas"));
     for (const QCommandLineOption* o :

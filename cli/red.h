@@ -28,6 +28,10 @@ bool pideElPerfil(std::span<const char* const> argumentos);
 // reach does not pass, 2 some reach could not be checked, or a usage or table error.
 int ejecutarRed(std::span<const char* const> argumentos, QIODevice& salida, QIODevice& errores);
 
+// Parses `argumentos` with `p`: the usage error of a network command line (an unknown option,
+// a missing value, a file operand), or nothing.
+std::optional<QString> errorDeArgumentos(QCommandLineParser& p, const QStringList& argumentos);
+
 // Why the network note `nota` cannot be written: not a PDF (a usage error), or the same file as
 // one of the run's `entradas` (`pozos` names «ARCHIVO[:CAPA]», `salida` is compared by name as
 // well); nothing when it can. `ruta` gives the bytes that name an option's file.
